@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Tessaly needs that are not there yet.
+#   scripts/deps.sh run    what building and running the app needs
+#   scripts/deps.sh test   that, plus what the test suite and benchmarks use
+set -euo pipefail
+
+build_pkgs=(build-essential cmake ninja-build pkg-config
+    qt6-base-dev qt6-declarative-dev qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools
+    libgl-dev nlohmann-json3-dev libqpdf-dev libimage-exiftool-perl)
+run_pkgs=(qml6-module-qtqml qml6-module-qtqml-workerscript qml6-module-qtquick
+    qml6-module-qtquick-window qml6-module-qtquick-controls qml6-module-qtquick-templates
+    qml6-module-qtquick-layouts qml6-module-qtquick-dialogs qml6-module-qt-labs-folderlistmodel
+    qml6-module-qtquick-shapes libqt6svg6 qt6-qpa-plugins libgl1-mesa-dri fonts-dejavu-core
+    adwaita-icon-theme mkvtoolnix dbus)
+test_pkgs=(qml6-module-qttest xvfb xauth xfonts-base x11-utils xdotool xcompmgr imagemagick
+    qpdf ffmpeg libraw-bin appstream desktop-file-utils)
+
+wanted=("${build_pkgs[@]}" "${run_pkgs[@]}")
+if [ "${1:-run}" = test ]; then
+    wanted+=("${test_pkgs[@]}")
+fi
+
+missing=()
+for pkg in "${wanted[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed'; then
+        missing+=("$pkg")
+    fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing: ${missing[*]}"
+sudo=()
+[ "$(id -u)" -ne 0 ] && sudo=(sudo)
+"${sudo[@]}" apt-get update -qq
+DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"

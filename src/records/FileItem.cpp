@@ -1,0 +1,32 @@
+#include "FileItem.h"
+
+namespace {
+
+QString lastPathComponent(const QUrl &url)
+{
+    QString path = url.path();
+    while (path.size() > 1 && path.endsWith(u'/'))
+        path.chop(1);
+    return path.mid(path.lastIndexOf(u'/') + 1);
+}
+
+} // namespace
+
+QString lowerCasePathExtension(const QUrl &url)
+{
+    const QString name = lastPathComponent(url);
+    const qsizetype dot = name.lastIndexOf(u'.');
+    if (dot <= 0 || dot == name.size() - 1)
+        return {};
+    return name.mid(dot + 1).toLower();
+}
+
+FileItem FileItem::fromUrl(const QUrl &url)
+{
+    FileItem item;
+    item.id = QUuid::createUuid();
+    item.url = url;
+    item.fileName = lastPathComponent(url);
+    item.fileExtension = lowerCasePathExtension(url);
+    return item;
+}

@@ -1,0 +1,11 @@
+#pragma once
+
+#include <QMetaType>
+
+// Moves only forward: pending -> processing -> done | error.
+enum class FileStatus {
+    pending,
+    processing,
+    done,
+    error,
+};

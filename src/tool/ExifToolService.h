@@ -1,0 +1,54 @@
+#pragma once
+
+#include "Expected.h"
+#include "RunLimits.h"
+#include "ToolRunner.h"
+
+#include <MetadataTable.h>
+
+#include <QString>
+#include <QUrl>
+
+#include <memory>
+
+// Where a service finds the tool and how it runs it. The defaults are the
+// app's own: the shipped exiftool, the shared runner, the standard limits.
+// Tests point these elsewhere.
+struct ServiceOptions
+{
+    QString resourceDirectory;              // empty: ToolLocator::defaultResourceDirectory()
+    RunLimits limits;
+    std::shared_ptr<ToolRunner> runner;     // null: ToolRunner::shared()
+};
+
+// The one component that knows where exiftool is and how to run it. A
+// service is made for one file's processing and dropped afterwards, so the
+// tool is located anew for every file. Its operations block the calling
+// thread while the tool runs: call them from a worker, never the UI thread.
+class ExifToolService
+{
+public:
+    // Fails with binaryNotFound when the resource folder has no "exiftool".
+    static Expected<ExifToolService> create(const ServiceOptions &options = {});
+
+    const QString &exiftoolPath() const { return m_exiftoolPath; }
+
+    // `exiftool -all -j <path>`, parsed into a flat table.
+    Expected<MetadataTable> readMetadata(const QUrl &from) const;
+
+    // `exiftool -all= -overwrite_original <path>`: rewrites the file in place.
+    Expected<Success> stripMetadata(const QUrl &from) const;
+
+private:
+    ExifToolService(QString exiftoolPath, RunLimits limits, std::shared_ptr<ToolRunner> runner);
+
+    Expected<QByteArray> runProcess(const QStringList &arguments, std::chrono::milliseconds limit) const;
+
+    QString m_exiftoolPath;
+    RunLimits m_limits;
+    std::shared_ptr<ToolRunner> m_runner;
+};
+
+// The path handed to the tool: always absolute, so that a name such as
+// "-all=.jpg" can never be taken for an option. Empty for a non-file URL.
+QString toolPathArgument(const QUrl &url);

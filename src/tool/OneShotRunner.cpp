@@ -1,0 +1,59 @@
+#include "OneShotRunner.h"
+
+#include <QProcess>
+#include <QStringDecoder>
+
+#include <csignal>
+#include <sys/prctl.h>
+
+QString toolErrorText(const QByteArray &standardError)
+{
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = decoder.decode(standardError);
+    if (decoder.hasError())
+        return QStringLiteral("Unknown error");
+    return text;
+}
+
+Expected<QByteArray> OneShotRunner::run(const QString &program, const QStringList &arguments,
+                                        std::chrono::milliseconds limit)
+{
+    QProcess process;
+    process.setProgram(program);
+    process.setArguments(arguments);
+    // Should Tessaly die mid-run, the tool is told to stop too (SIGTERM lets
+    // exiftool delete its own temporary file) instead of living on unowned.
+    // The run blocks this thread until the child ends, so the thread outlives it.
+    process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
+
+    process.start(QIODevice::ReadWrite);
+    if (!process.waitForStarted(-1))
+        return LaunchError{process.errorString()};
+    // The tool gets no input: an immediate end of file, never a wait on a terminal.
+    process.closeWriteChannel();
+
+    const auto ms = limit.count() > std::numeric_limits<int>::max()
+                        ? std::numeric_limits<int>::max()
+                        : static_cast<int>(limit.count());
+    // waitForFinished keeps reading both pipes, so a large output never stalls
+    // the tool on a full pipe.
+    if (!process.waitForFinished(ms) && process.state() != QProcess::NotRunning) {
+        process.kill();
+        process.waitForFinished(-1);
+        return ExifToolError::timeout();
+    }
+
+    if (process.exitStatus() == QProcess::CrashExit) {
+        QString message = toolErrorText(process.readAllStandardError());
+        if (message.isEmpty())
+            message = QStringLiteral("exiftool stopped unexpectedly (it crashed or was killed)");
+        return ExifToolError::processError(message);
+    }
+    if (process.exitCode() != 0) {
+        QString message = toolErrorText(process.readAllStandardError());
+        if (message.isEmpty())
+            message = QStringLiteral("exiftool failed with exit status %1").arg(process.exitCode());
+        return ExifToolError::processError(message);
+    }
+    return process.readAllStandardOutput();
+}

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "Expected.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+#include <chrono>
+#include <memory>
+
+// Runs the tool once with an argument list and waits for it, on the calling
+// (worker) thread. On exit status 0 the result is the complete standard
+// output; otherwise processError with the standard error text ("Unknown
+// error" when it is not UTF-8), a LaunchError, or timeout once `limit` has
+// passed (the run is then stopped). Implementations are safe to call from
+// several threads at once.
+class ToolRunner
+{
+public:
+    virtual ~ToolRunner() = default;
+
+    virtual Expected<QByteArray> run(const QString &program, const QStringList &arguments,
+                                     std::chrono::milliseconds limit) = 0;
+
+    // The runner the tool layer shares between all services of the process.
+    static std::shared_ptr<ToolRunner> shared();
+};
