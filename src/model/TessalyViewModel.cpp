@@ -1,0 +1,217 @@
+#include "TessalyViewModel.h"
+
+#include <SupportedFormat.h>
+#include <ToolJobPool.h>
+
+#include <QFuture>
+#include <QSet>
+#include <QTimer>
+#include <QtConcurrent/QtConcurrentRun>
+
+TessalyViewModel::TessalyViewModel(ModelOptions options, QObject *parent)
+    : QObject(parent)
+    , m_options(std::move(options))
+    , m_pool(m_options.pool ? m_options.pool : toolJobPool())
+{
+    connect(&m_files, &FileListModel::mutated, this, &TessalyViewModel::filesChanged);
+}
+
+// Jobs hold only values and their continuations are bound to this object, so
+// results that arrive after it is gone are simply dropped.
+TessalyViewModel::~TessalyViewModel() = default;
+
+void TessalyViewModel::setShowFilePicker(bool show)
+{
+    if (m_showFilePicker == show)
+        return;
+    m_showFilePicker = show;
+    emit showFilePickerChanged();
+}
+
+double TessalyViewModel::progress() const
+{
+    if (m_totalCount < 1)
+        return 0.0;
+    return double(m_doneCount + m_errorCount) / double(m_totalCount);
+}
+
+void TessalyViewModel::addFiles(const QList<QUrl> &urls)
+{
+    QSet<QUrl> listed;
+    listed.reserve(m_files.items().size());
+    for (const FileItem &item : m_files.items())
+        listed.insert(item.url);
+
+    QList<FileItem> accepted;
+    for (const QUrl &url : urls) {
+        if (!parseSupportedFormat(lowerCasePathExtension(url)))
+            continue;
+        if (listed.contains(url))
+            continue;
+        accepted.append(FileItem::fromUrl(url));
+    }
+    const bool addedAny = !accepted.isEmpty();
+    m_files.append(std::move(accepted));
+    updateCounters();
+
+    if (addedAny)
+        QMetaObject::invokeMethod(this, &TessalyViewModel::cleanAll, Qt::QueuedConnection);
+}
+
+void TessalyViewModel::removeFile(const QUuid &id)
+{
+    const int row = m_files.rowOf(id);
+    if (row >= 0)
+        m_files.removeRow(row);
+    else
+        m_files.removeNone();
+    updateCounters();
+}
+
+void TessalyViewModel::clearList()
+{
+    m_files.clear();
+    updateCounters();
+}
+
+void TessalyViewModel::updateCounters()
+{
+    qint64 done = 0, error = 0, pending = 0;
+    for (const FileItem &item : m_files.items()) {
+        switch (item.status) {
+        case FileStatus::done:
+            ++done;
+            break;
+        case FileStatus::error:
+            ++error;
+            break;
+        case FileStatus::pending:
+            ++pending;
+            break;
+        case FileStatus::processing:
+            break;
+        }
+    }
+    const qint64 total = m_files.items().size();
+
+    bool progressMoved = false;
+    auto write = [&](qint64 &field, qint64 value, void (TessalyViewModel::*changed)(), bool affectsProgress) {
+        if (field == value)
+            return;
+        field = value;
+        emit(this->*changed)();
+        progressMoved |= affectsProgress;
+    };
+    write(m_totalCount, total, &TessalyViewModel::totalCountChanged, true);
+    write(m_doneCount, done, &TessalyViewModel::doneCountChanged, true);
+    write(m_errorCount, error, &TessalyViewModel::errorCountChanged, true);
+    write(m_pendingCount, pending, &TessalyViewModel::pendingCountChanged, false);
+    if (progressMoved)
+        emit progressChanged();
+}
+
+void TessalyViewModel::setIsProcessing(bool processing)
+{
+    if (m_isProcessing == processing)
+        return;
+    m_isProcessing = processing;
+    emit isProcessingChanged();
+}
+
+void TessalyViewModel::cleanAll()
+{
+    if (m_isProcessing)
+        return;
+    setIsProcessing(true);
+
+    struct Work { QUuid id; QUrl url; };
+    QList<Work> work;
+    for (const FileItem &item : m_files.items()) {
+        if (item.status == FileStatus::pending)
+            work.append({item.id, item.url});
+    }
+    const QList<FileItem> &items = m_files.items();
+    for (int row = 0; row < items.size(); ++row) {
+        if (items[row].status == FileStatus::pending)
+            m_files.update(row, [](FileItem &item) { item.status = FileStatus::processing; }, {FileListModel::StatusRole});
+    }
+    updateCounters();
+
+    m_runJobsOutstanding = work.size();
+    for (const Work &entry : work)
+        startJob(entry.id, entry.url, /*partOfRun=*/true);
+    if (work.isEmpty()) {
+        ++m_runJobsOutstanding; // finishRunJob() expects one outstanding job
+        finishRunJob();
+    }
+}
+
+void TessalyViewModel::cleanSingleFile(const QUuid &id)
+{
+    const int row = m_files.rowOf(id);
+    if (row < 0 || m_files.items()[row].status != FileStatus::pending)
+        return;
+    m_files.update(row, [](FileItem &item) { item.status = FileStatus::processing; }, {FileListModel::StatusRole});
+    updateCounters();
+    startJob(id, m_files.items()[row].url, /*partOfRun=*/false);
+}
+
+void TessalyViewModel::startJob(const QUuid &id, const QUrl &url, bool partOfRun)
+{
+    QtConcurrent::run(m_pool, &TessalyViewModel::processFileInBackground, id, url, m_options.service)
+        .then(this, [this, partOfRun](const CleanResult &result) {
+            applyResult(result);
+            if (partOfRun)
+                finishRunJob();
+        });
+}
+
+void TessalyViewModel::finishRunJob()
+{
+    if (--m_runJobsOutstanding > 0)
+        return;
+    // The run's last result is in: keep the run visible a moment longer.
+    QTimer::singleShot(m_options.runTail, Qt::PreciseTimer, this, [this] { setIsProcessing(false); });
+}
+
+void TessalyViewModel::applyResult(const CleanResult &result)
+{
+    const int row = m_files.rowOf(result.id);
+    if (row < 0)
+        return;
+
+    m_files.update(row, [&](FileItem &item) { item.metadataBefore = result.metadataBefore; },
+                   {FileListModel::BeforeCountRole, FileListModel::FileItemRole});
+    m_files.update(row, [&](FileItem &item) { item.metadataAfter = result.metadataAfter; },
+                   {FileListModel::AfterCountRole, FileListModel::FileItemRole});
+    if (result.success) {
+        m_files.update(row, [](FileItem &item) { item.status = FileStatus::done; },
+                       {FileListModel::StatusRole, FileListModel::FileItemRole});
+    } else {
+        m_files.update(row, [&](FileItem &item) { item.errorMessage = result.errorMessage; },
+                       {FileListModel::ErrorMessageRole, FileListModel::FileItemRole});
+        m_files.update(row, [](FileItem &item) { item.status = FileStatus::error; },
+                       {FileListModel::StatusRole, FileListModel::FileItemRole});
+    }
+    updateCounters();
+}
+
+CleanResult TessalyViewModel::processFileInBackground(const QUuid &id, const QUrl &url, const ServiceOptions &options)
+{
+    auto service = ExifToolService::create(options);
+    if (!service)
+        return CleanResult::failed(id, describe(service.error()));
+
+    auto before = service.value().readMetadata(url);
+    if (!before)
+        return CleanResult::failed(id, describe(before.error()));
+
+    if (auto stripped = service.value().stripMetadata(url); !stripped)
+        return CleanResult::failed(id, describe(stripped.error()));
+
+    auto after = service.value().readMetadata(url);
+    if (!after)
+        return CleanResult::failed(id, describe(after.error()));
+
+    return CleanResult::succeeded(id, std::move(before).value(), std::move(after).value());
+}
