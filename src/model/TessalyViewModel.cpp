@@ -48,6 +48,8 @@ void TessalyViewModel::addFiles(const QList<QUrl> &urls)
             continue;
         if (listed.contains(url))
             continue;
+        // A URL repeated within one call yields one item, like one listed before.
+        listed.insert(url);
         accepted.append(FileItem::fromUrl(url));
     }
     const bool addedAny = !accepted.isEmpty();

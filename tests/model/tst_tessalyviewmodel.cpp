@@ -1,0 +1,386 @@
+#include "ControlledRunner.h"
+
+#include <TessalyViewModel.h>
+#include <Translations.h>
+
+#include <FakeTool.h>
+
+#include <QAbstractItemModelTester>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QThreadPool>
+#include <QTimer>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+// Spies on every notification of the model at once.
+struct Notifications
+{
+    explicit Notifications(TessalyViewModel &model)
+        : files(&model, &TessalyViewModel::filesChanged)
+        , processing(&model, &TessalyViewModel::isProcessingChanged)
+        , total(&model, &TessalyViewModel::totalCountChanged)
+        , done(&model, &TessalyViewModel::doneCountChanged)
+        , error(&model, &TessalyViewModel::errorCountChanged)
+        , pending(&model, &TessalyViewModel::pendingCountChanged)
+        , progress(&model, &TessalyViewModel::progressChanged)
+    {
+    }
+
+    void clear()
+    {
+        for (QSignalSpy *spy : {&files, &processing, &total, &done, &error, &pending, &progress})
+            spy->clear();
+    }
+    int counterSignals() const { return int(total.size() + done.size() + error.size() + pending.size() + progress.size()); }
+
+    QSignalSpy files, processing, total, done, error, pending, progress;
+};
+
+QStringList statuses(const TessalyViewModel &model)
+{
+    QStringList result;
+    for (const FileItem &item : model.files())
+        result << FileListModel::statusName(item.status);
+    return result;
+}
+
+} // namespace
+
+class tst_TessalyViewModel : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    QThreadPool m_pool;
+    std::shared_ptr<ControlledRunner> m_runner;
+
+    // Files that exist on disk, named as the test says.
+    QUrl file(const QString &name)
+    {
+        const QString path = m_dir.filePath(name);
+        QFile f(path);
+        f.open(QIODevice::WriteOnly);
+        return QUrl::fromLocalFile(path);
+    }
+
+    ModelOptions options(std::chrono::milliseconds tail = 50ms)
+    {
+        ModelOptions o;
+        o.service.resourceDirectory = m_dir.filePath("tool");
+        o.service.runner = m_runner;
+        o.pool = &m_pool;
+        o.runTail = tail;
+        return o;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        installTranslations(QLocale(QLocale::English));
+        // The controlled runner answers for it, but the tool must be found.
+        writeFakeTool(m_dir.filePath("tool"), "exit 99");
+        m_pool.setMaxThreadCount(4);
+    }
+
+    void init() { m_runner = std::make_shared<ControlledRunner>(); }
+    void cleanup() { m_pool.waitForDone(); }
+
+    void addFilesFiltersAndDeduplicates()
+    {
+        TessalyViewModel model(options());
+        QAbstractItemModelTester tester(model.fileList(), QAbstractItemModelTester::FailureReportingMode::QtTest);
+        m_runner->hold("a.JPG"); // keep the run going so statuses can be seen
+
+        const QUrl upper = file("a.JPG");
+        model.addFiles({upper, file("notes.txt"), file("README"), QUrl::fromLocalFile(m_dir.path()),
+                        file("b.png"), upper});
+        QCOMPARE(model.files().size(), 2);
+        QCOMPARE(model.files()[0].fileName, "a.JPG");
+        QCOMPARE(model.files()[0].fileExtension, "jpg");
+        QCOMPARE(model.files()[1].fileName, "b.png");
+        QCOMPARE(statuses(model), QStringList({"pending", "pending"})); // the run starts later
+        QCOMPARE(model.pendingCount(), 2);
+
+        // Already listed URLs add nothing, whatever the item's state.
+        QTRY_COMPARE(statuses(model), QStringList({"processing", "done"}));
+        model.addFiles({upper, model.files()[1].url});
+        QCOMPARE(model.files().size(), 2);
+
+        m_runner->release("a.JPG");
+        QTRY_VERIFY(!model.isProcessing());
+        QCOMPARE(statuses(model), QStringList({"done", "done"}));
+    }
+
+    void notificationRules()
+    {
+        TessalyViewModel model(options());
+        QAbstractItemModelTester tester(model.fileList(), QAbstractItemModelTester::FailureReportingMode::QtTest);
+        Notifications spies(model);
+
+        // Appending nothing still notifies the list, but no counter.
+        model.addFiles({});
+        model.addFiles({file("x.txt")});
+        QCOMPARE(spies.files.size(), 2);
+        QCOMPARE(spies.counterSignals(), 0);
+        QCOMPARE(spies.processing.size(), 0);
+
+        // Removing an unknown id notifies the list only; clearing an empty list too.
+        model.removeFile(QUuid::createUuid());
+        model.clearList();
+        QCOMPARE(spies.files.size(), 4);
+        QCOMPARE(spies.counterSignals(), 0);
+
+        // The picker flag notifies only on change.
+        QSignalSpy picker(&model, &TessalyViewModel::showFilePickerChanged);
+        model.setShowFilePicker(true);
+        model.setShowFilePicker(true);
+        model.setShowFilePicker(false);
+        QCOMPARE(picker.size(), 2);
+
+        model.addFiles({file("one.jpg")});
+        QCOMPARE(spies.total.size(), 1);
+        QCOMPARE(spies.pending.size(), 1);
+        QTRY_COMPARE(model.doneCount(), 1);
+        QTRY_VERIFY(!model.isProcessing());
+        QCOMPARE(spies.processing.size(), 2); // true once, false once
+
+        // With nothing changing, no counter speaks again.
+        spies.clear();
+        model.removeFile(QUuid::createUuid());
+        QCOMPARE(spies.counterSignals(), 0);
+        QCOMPARE(spies.files.size(), 1);
+    }
+
+    void countersAndProgressDuringARun()
+    {
+        TessalyViewModel model(options());
+        for (const char *name : {"1.jpg", "2.jpg", "3.jpg", "4.jpg"})
+            m_runner->hold(name);
+        model.addFiles({file("1.jpg"), file("2.jpg"), file("3.jpg"), file("4.jpg")});
+        QCOMPARE(model.pendingCount(), 4);
+        QCOMPARE(model.progress(), 0.0);
+
+        QTRY_VERIFY(model.isProcessing());
+        QCOMPARE(model.pendingCount(), 0);
+        QCOMPARE(model.totalCount(), 4);
+
+        // The second file finishes first: applied first, list order kept.
+        m_runner->release("2.jpg");
+        QTRY_COMPARE(model.doneCount(), 1);
+        QCOMPARE(statuses(model), QStringList({"processing", "done", "processing", "processing"}));
+        QCOMPARE(model.progress(), 0.25);
+        QCOMPARE(model.files()[1].metadataBefore.value("Artist"), "Jane");
+        QCOMPARE(model.files()[1].metadataBefore.value("GPSLatitude"), "48.85");
+        QVERIFY(!model.files()[1].metadataAfter.contains("Artist"));
+
+        m_runner->failStrip("3.jpg", "Error: disk on fire\n");
+        for (const char *name : {"1.jpg", "3.jpg", "4.jpg"})
+            m_runner->release(name);
+        QTRY_COMPARE(model.doneCount() + model.errorCount(), 4);
+        QCOMPARE(model.errorCount(), 1);
+        QCOMPARE(model.progress(), 1.0);
+        QTRY_VERIFY(!model.isProcessing());
+
+        // A strip that fails after a good read leaves no tables behind.
+        const FileItem &failed = model.files()[2];
+        QCOMPARE(failed.status, FileStatus::error);
+        QCOMPARE(failed.errorMessage, std::optional<QString>("ExifTool: Error: disk on fire\n"));
+        QVERIFY(failed.metadataBefore.isEmpty() && failed.metadataAfter.isEmpty());
+
+        // Two more files move progress from 1.0 to 0.5 until they are done.
+        model.addFiles({file("5.jpg"), file("6.jpg")});
+        QCOMPARE(model.progress(), 4.0 / 6.0);
+        QTRY_COMPARE(model.doneCount(), 5);
+        QTRY_VERIFY(!model.isProcessing());
+    }
+
+    void runFlagHasItsTail()
+    {
+        TessalyViewModel model(options(400ms));
+        m_runner->hold("slow.jpg");
+        model.addFiles({file("slow.jpg")});
+        QTRY_VERIFY(model.isProcessing());
+
+        QElapsedTimer sinceLastResult;
+        connect(&model, &TessalyViewModel::doneCountChanged, this, [&] { sinceLastResult.start(); });
+        m_runner->release("slow.jpg");
+        QTRY_COMPARE(model.doneCount(), 1);
+        QVERIFY(model.isProcessing());
+
+        // Files added during the tail stay pending: the run they schedule finds one active.
+        model.addFiles({file("late.jpg")});
+        QTRY_VERIFY_WITH_TIMEOUT(!model.isProcessing(), 5000);
+        QVERIFY(sinceLastResult.elapsed() >= 350);
+        QCOMPARE(statuses(model), QStringList({"done", "pending"}));
+        QCOMPARE(model.pendingCount(), 1);
+
+        // A new addition after the run starts a run over every pending item.
+        model.addFiles({file("later.jpg")});
+        QTRY_COMPARE(model.doneCount(), 3);
+    }
+
+    void addingDuringARunLeavesNewItemsPending()
+    {
+        TessalyViewModel model(options());
+        m_runner->hold("first.jpg");
+        model.addFiles({file("first.jpg")});
+        QTRY_VERIFY(model.isProcessing());
+
+        model.addFiles({file("second.jpg")});
+        QTest::qWait(50); // let the scheduled run come and go
+        QCOMPARE(statuses(model), QStringList({"processing", "pending"}));
+
+        // The pending one can be cleaned alone, without touching the run flag.
+        QSignalSpy processing(&model, &TessalyViewModel::isProcessingChanged);
+        model.cleanSingleFile(model.files()[1].id);
+        QCOMPARE(statuses(model), QStringList({"processing", "processing"}));
+        QTRY_COMPARE(model.files()[1].status, FileStatus::done);
+        QCOMPARE(processing.size(), 0);
+
+        m_runner->release("first.jpg");
+        QTRY_VERIFY(!model.isProcessing());
+    }
+
+    void cleanSingleFileIgnoresWhatIsNotPending()
+    {
+        TessalyViewModel model(options());
+        model.addFiles({file("a.jpg")});
+        QTRY_COMPARE(model.files()[0].status, FileStatus::done);
+        QTRY_VERIFY(!model.isProcessing());
+
+        Notifications spies(model);
+        const int runs = m_runner->runCount();
+        model.cleanSingleFile(model.files()[0].id);
+        model.cleanSingleFile(QUuid::createUuid());
+        QTest::qWait(20);
+        QCOMPARE(spies.files.size(), 0);
+        QCOMPARE(spies.counterSignals(), 0);
+        QCOMPARE(m_runner->runCount(), runs);
+    }
+
+    void resultsOfRemovedItemsAreDropped()
+    {
+        TessalyViewModel model(options());
+        QAbstractItemModelTester tester(model.fileList(), QAbstractItemModelTester::FailureReportingMode::QtTest);
+        m_runner->hold("gone.jpg");
+        m_runner->hold("stays.jpg");
+        model.addFiles({file("gone.jpg"), file("stays.jpg")});
+        QTRY_VERIFY(model.isProcessing());
+        QVERIFY(m_runner->waitUntilHeld("gone.jpg"));
+
+        model.removeFile(model.files()[0].id);
+        QCOMPARE(model.totalCount(), 1);
+
+        Notifications spies(model);
+        m_runner->release("gone.jpg");
+        // Its job still runs to the end (the file is stripped) ...
+        QTRY_COMPARE(m_runner->runCount(), 3 + 1);
+        QTest::qWait(20);
+        // ... but its result changes nothing.
+        QCOMPARE(spies.files.size(), 0);
+        QCOMPARE(spies.counterSignals(), 0);
+        QVERIFY(model.isProcessing());
+
+        m_runner->release("stays.jpg");
+        QTRY_COMPARE(model.doneCount(), 1);
+        QTRY_VERIFY(!model.isProcessing());
+    }
+
+    void clearingMidRunKeepsTheRunUntilItsJobsEnd()
+    {
+        TessalyViewModel model(options());
+        QAbstractItemModelTester tester(model.fileList(), QAbstractItemModelTester::FailureReportingMode::QtTest);
+        m_runner->hold("a.jpg");
+        model.addFiles({file("a.jpg"), file("b.jpg")});
+        QTRY_VERIFY(model.isProcessing());
+        QVERIFY(m_runner->waitUntilHeld("a.jpg"));
+        QTRY_COMPARE(model.doneCount(), 1);
+
+        model.clearList();
+        QCOMPARE(model.totalCount(), 0);
+        QCOMPARE(model.doneCount(), 0);
+        QCOMPARE(model.progress(), 0.0);
+        QVERIFY(model.isProcessing());
+
+        Notifications spies(model);
+        m_runner->release("a.jpg");
+        QTRY_VERIFY(!model.isProcessing());
+        QCOMPARE(spies.counterSignals(), 0);
+        QCOMPARE(spies.files.size(), 0);
+    }
+
+    void missingToolFailsEveryItemAlike()
+    {
+        ModelOptions o = options();
+        o.service.resourceDirectory = m_dir.filePath("nothing-here");
+        TessalyViewModel model(o);
+        model.addFiles({file("a.jpg"), file("b.png")});
+        QTRY_COMPARE(model.errorCount(), 2);
+        QCOMPARE(model.progress(), 1.0);
+        for (const FileItem &item : model.files()) {
+            QCOMPARE(item.errorMessage, std::optional<QString>(qtTrId("exiftool_not_found")));
+            QVERIFY(item.metadataBefore.isEmpty() && item.metadataAfter.isEmpty());
+        }
+        QCOMPARE(m_runner->runCount(), 0);
+        QTRY_VERIFY(!model.isProcessing());
+    }
+
+    void emptyRunStillHasItsTail()
+    {
+        TessalyViewModel model(options(100ms));
+        model.addFiles({file("a.jpg")});
+        model.removeFile(model.files()[0].id); // gone before the scheduled run starts
+        QTRY_VERIFY(model.isProcessing());
+        QTRY_VERIFY(!model.isProcessing());
+        QCOMPARE(m_runner->runCount(), 0);
+    }
+
+    // Thousands of files: every one ends done, the pool bounds the tool runs
+    // alive at once, and the UI thread keeps turning.
+    void loadOfFiveThousandFiles()
+    {
+        QThreadPool pool;
+        pool.setMaxThreadCount(3);
+        ModelOptions o = options();
+        o.pool = &pool;
+        TessalyViewModel model(o);
+
+        QList<QUrl> urls;
+        for (int i = 0; i < 5000; ++i)
+            urls << file(QStringLiteral("load-%1.jpg").arg(i));
+
+        QElapsedTimer sinceTick;
+        qint64 longestStall = 0;
+        int ticks = 0;
+        QTimer heartbeat;
+        heartbeat.setInterval(1);
+        connect(&heartbeat, &QTimer::timeout, this, [&] {
+            longestStall = std::max(longestStall, sinceTick.restart());
+            ++ticks;
+        });
+        sinceTick.start();
+        heartbeat.start();
+
+        model.addFiles(urls);
+        QTRY_VERIFY_WITH_TIMEOUT(model.isProcessing(), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(!model.isProcessing(), 120000);
+        heartbeat.stop();
+
+        QCOMPARE(model.doneCount(), 5000);
+        QCOMPARE(m_runner->runCount(), 15000);
+        QVERIFY(m_runner->maxConcurrentRuns() <= 3);
+        QVERIFY(m_runner->maxConcurrentRuns() >= 1);
+        QVERIFY(ticks > 10);
+        qInfo("5000 files: longest UI-thread stall %lld ms over %d heartbeats", longestStall, ticks);
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_TessalyViewModel)
+#include "tst_tessalyviewmodel.moc"
