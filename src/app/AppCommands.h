@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QObject>
+
+class TessalyViewModel;
+
+// The two menu commands of the main window and when they may be used.
+class AppCommands : public QObject
+{
+    Q_OBJECT
+    Q_PROPERTY(bool clearListEnabled READ clearListEnabled NOTIFY clearListEnabledChanged)
+
+public:
+    explicit AppCommands(TessalyViewModel *model, QObject *parent = nullptr);
+
+    // Clearing is off while a clean-all run is active and when there is
+    // nothing to clear.
+    bool clearListEnabled() const;
+
+    // Opens the file picker (leaves it open when it already is).
+    Q_INVOKABLE void openFiles();
+    Q_INVOKABLE void clearList();
+
+signals:
+    void clearListEnabledChanged();
+
+private:
+    void reconsider();
+
+    TessalyViewModel *m_model;
+    bool m_clearListEnabled = false;
+};

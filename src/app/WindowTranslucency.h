@@ -1,0 +1,10 @@
+#pragma once
+
+#include <QList>
+
+class QWindow;
+
+// Makes the first window of `windows` translucent: no opaque background, so
+// the content's own translucent fills show the desktop behind. Later windows
+// (the settings window) keep their look. With no window nothing happens.
+void makeWindowTranslucent(const QList<QWindow *> &windows);
