@@ -160,12 +160,29 @@ void TessalyViewModel::cleanSingleFile(const QUuid &id)
 
 void TessalyViewModel::startJob(const QUuid &id, const QUrl &url, bool partOfRun)
 {
-    QtConcurrent::run(m_pool, &TessalyViewModel::processFileInBackground, id, url, m_options.service)
-        .then(this, [this, partOfRun](const CleanResult &result) {
-            applyResult(result);
-            if (partOfRun)
-                finishRunJob();
-        });
+    m_queuedJobs.push_back(Job{id, url, partOfRun});
+    feedPool();
+}
+
+// Every job is accepted at once, but only a few per worker thread wait in the
+// pool: a drop of thousands of files then costs the UI thread a queue append
+// per file instead of a burst of thousands of tasks, and memory stays flat.
+void TessalyViewModel::feedPool()
+{
+    const int limit = 2 * std::max(1, m_pool->maxThreadCount());
+    while (m_jobsInFlight < limit && !m_queuedJobs.empty()) {
+        const Job job = m_queuedJobs.front();
+        m_queuedJobs.pop_front();
+        ++m_jobsInFlight;
+        QtConcurrent::run(m_pool, &TessalyViewModel::processFileInBackground, job.id, job.url, m_options.service)
+            .then(this, [this, partOfRun = job.partOfRun](const CleanResult &result) {
+                --m_jobsInFlight;
+                applyResult(result);
+                if (partOfRun)
+                    finishRunJob();
+                feedPool();
+            });
+    }
 }
 
 void TessalyViewModel::finishRunJob()

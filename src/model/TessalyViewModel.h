@@ -10,6 +10,7 @@
 #include <QUuid>
 
 #include <chrono>
+#include <deque>
 
 class QThreadPool;
 
@@ -90,8 +91,16 @@ private:
     void applyResult(const CleanResult &result);
     void updateCounters();
     void setIsProcessing(bool processing);
-    // Queues one job; `onResult` runs on the UI thread with its result.
+    struct Job
+    {
+        QUuid id;
+        QUrl url;
+        bool partOfRun;
+    };
+    // Queues one job; its result is applied on the UI thread.
     void startJob(const QUuid &id, const QUrl &url, bool partOfRun);
+    // Hands queued jobs to the pool while fewer than a few per thread are in flight.
+    void feedPool();
     void finishRunJob();
 
     ModelOptions m_options;
@@ -104,4 +113,6 @@ private:
     qint64 m_errorCount = 0;
     qint64 m_pendingCount = 0;
     qint64 m_runJobsOutstanding = 0;
+    std::deque<Job> m_queuedJobs;
+    int m_jobsInFlight = 0;
 };
