@@ -1,0 +1,85 @@
+#include "MetadataLog.h"
+
+#include <algorithm>
+
+namespace MetadataLog {
+
+namespace {
+
+// The Unicode scalar at `i`, advancing `i` past it. An unpaired surrogate
+// stands for itself.
+char32_t nextScalar(const QString &s, qsizetype &i)
+{
+    const QChar c = s[i++];
+    if (c.isHighSurrogate() && i < s.size() && s[i].isLowSurrogate())
+        return QChar::surrogateToUcs4(c, s[i++]);
+    return c.unicode();
+}
+
+bool scalarLess(const QString &left, const QString &right)
+{
+    qsizetype l = 0, r = 0;
+    while (l < left.size() && r < right.size()) {
+        const char32_t x = nextScalar(left, l);
+        const char32_t y = nextScalar(right, r);
+        if (x != y)
+            return x < y;
+    }
+    return l == left.size() && r < right.size();
+}
+
+} // namespace
+
+bool keyLess(const QString &a, const QString &b)
+{
+    return scalarLess(a.normalized(QString::NormalizationForm_C), b.normalized(QString::NormalizationForm_C));
+}
+
+QSet<QString> removedKeys(const MetadataTable &before, const MetadataTable &after)
+{
+    QSet<QString> remaining;
+    remaining.reserve(after.size());
+    for (auto it = after.keyBegin(); it != after.keyEnd(); ++it)
+        remaining.insert(it->normalized(QString::NormalizationForm_C));
+
+    QSet<QString> removed;
+    for (auto it = before.keyBegin(); it != before.keyEnd(); ++it) {
+        if (!remaining.contains(it->normalized(QString::NormalizationForm_C)))
+            removed.insert(*it);
+    }
+    return removed;
+}
+
+QList<Entry> sortedEntries(const MetadataTable &table, const QSet<QString> &removed)
+{
+    // Normalise each key once, not once per comparison.
+    struct Keyed { QString sortKey; Entry entry; };
+    QList<Keyed> keyed;
+    keyed.reserve(table.size());
+    for (auto it = table.cbegin(); it != table.cend(); ++it)
+        keyed.append({it.key().normalized(QString::NormalizationForm_C), {it.key(), it.value(), removed.contains(it.key())}});
+    std::sort(keyed.begin(), keyed.end(),
+              [](const Keyed &a, const Keyed &b) { return scalarLess(a.sortKey, b.sortKey); });
+
+    QList<Entry> entries;
+    entries.reserve(keyed.size());
+    for (Keyed &k : keyed) {
+        k.entry.key = displayText(k.entry.key, maxKeyLength);
+        k.entry.value = displayText(k.entry.value, maxValueLength);
+        entries.append(std::move(k.entry));
+    }
+    return entries;
+}
+
+QString displayText(const QString &text, qsizetype maxLength)
+{
+    if (text.size() <= maxLength)
+        return text;
+    qsizetype cut = maxLength;
+    // Never split a surrogate pair.
+    if (cut > 0 && text[cut - 1].isHighSurrogate())
+        --cut;
+    return text.left(cut) + u'…';
+}
+
+} // namespace MetadataLog

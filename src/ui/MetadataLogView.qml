@@ -1,0 +1,80 @@
+import QtQuick
+import QtQuick.Layouts
+import Tessaly.Ui
+
+// The panel under an opened row: the error of a failed clean and the tags
+// before and after, with the removed ones in red. Read-only.
+Rectangle {
+    id: panel
+
+    // A whole FileItem, as the file list's fileItem role gives it.
+    required property var file
+    readonly property var log: Presentation.metadataLog(file)
+
+    radius: 6
+    color: Theme.withAlpha(Theme.palette.window, 0.4)
+    implicitHeight: content.implicitHeight + 24
+
+    ColumnLayout {
+        id: content
+
+        anchors.left: parent.left
+        anchors.right: parent.right
+        anchors.top: parent.top
+        anchors.margins: 12
+        spacing: 12
+
+        RowLayout {
+            objectName: "errorLine"
+            visible: panel.log.errorMessage !== ""
+            spacing: 6
+            Layout.fillWidth: true
+
+            TintedIcon {
+                symbol: "exclamationmark.triangle"
+                color: Theme.red
+                Layout.preferredWidth: 14
+                Layout.preferredHeight: 14
+                Layout.alignment: Qt.AlignTop
+            }
+            Text {
+                objectName: "errorText"
+                text: panel.log.errorMessage
+                textFormat: Text.PlainText
+                font.pixelSize: Theme.calloutSize
+                color: Theme.red
+                wrapMode: Text.Wrap
+                Layout.fillWidth: true
+            }
+        }
+
+        RowLayout {
+            objectName: "comparison"
+            visible: panel.log.hasComparison
+            spacing: 16
+            Layout.fillWidth: true
+
+            MetadataColumn {
+                objectName: "beforeColumn"
+                title: qsTrId("before")
+                entries: panel.log.before
+                Layout.alignment: Qt.AlignTop
+                Layout.fillWidth: true
+                Layout.preferredWidth: 1 // equal shares of the width
+            }
+            Rectangle {
+                color: Theme.divider
+                Layout.preferredWidth: 1
+                Layout.fillHeight: true
+            }
+            MetadataColumn {
+                objectName: "afterColumn"
+                title: qsTrId("after")
+                entries: panel.log.after
+                Layout.alignment: Qt.AlignTop
+                Layout.fillWidth: true
+                Layout.preferredWidth: 1
+            }
+        }
+    }
+}

@@ -1,0 +1,95 @@
+#include "Presentation.h"
+
+#include "AcceptedFileTypes.h"
+#include "FileKind.h"
+#include "MetadataLog.h"
+#include "UiTexts.h"
+
+#include <FileListModel.h>
+
+namespace {
+
+QVariantList toVariantList(const QList<MetadataLog::Entry> &entries)
+{
+    QVariantList list;
+    list.reserve(entries.size());
+    for (const MetadataLog::Entry &entry : entries) {
+        list.append(QVariantMap{
+            {QStringLiteral("key"), entry.key},
+            {QStringLiteral("value"), entry.value},
+            {QStringLiteral("removed"), entry.removed},
+        });
+    }
+    return list;
+}
+
+} // namespace
+
+QStringList Presentation::nameFilters() const
+{
+    return AcceptedFileTypes::nameFilters();
+}
+
+QString Presentation::counterText(qint64 total, qint64 done, qint64 error) const
+{
+    return UiTexts::counterText(total, done, error);
+}
+
+qint64 Presentation::percentage(double progress) const
+{
+    return UiTexts::truncatedPercentage(progress);
+}
+
+QString Presentation::percentageText(qint64 percentage) const
+{
+    return UiTexts::percentageText(percentage);
+}
+
+bool Presentation::isProgressComplete(double progress) const
+{
+    return UiTexts::isProgressComplete(progress);
+}
+
+QString Presentation::keyCountsText(qint64 before, qint64 after) const
+{
+    return UiTexts::keyCountsText(before, after);
+}
+
+QString Presentation::rowCountText(qint64 rows) const
+{
+    return UiTexts::rowCountText(rows);
+}
+
+QString Presentation::fileSymbol(const QString &extension) const
+{
+    return FileKind::forExtension(extension).symbol;
+}
+
+QString Presentation::fileTint(const QString &extension) const
+{
+    return FileKind::forExtension(extension).tint;
+}
+
+bool Presentation::canExpand(const QString &status) const
+{
+    return status == FileListModel::statusName(FileStatus::done)
+        || status == FileListModel::statusName(FileStatus::error);
+}
+
+QVariantMap Presentation::metadataLog(const QVariant &fileItem) const
+{
+    const FileItem file = fileItem.value<FileItem>();
+    const QSet<QString> removed = MetadataLog::removedKeys(file.metadataBefore, file.metadataAfter);
+    return {
+        {QStringLiteral("errorMessage"),
+         MetadataLog::displayText(file.errorMessage.value_or(QString()), MetadataLog::maxValueLength)},
+        {QStringLiteral("hasComparison"), !file.metadataBefore.isEmpty() || !file.metadataAfter.isEmpty()},
+        {QStringLiteral("before"), toVariantList(MetadataLog::sortedEntries(file.metadataBefore, removed))},
+        {QStringLiteral("after"), toVariantList(MetadataLog::sortedEntries(file.metadataAfter))},
+    };
+}
+
+QUuid Presentation::fileUuid(const QString &fileId) const
+{
+    return QUuid::fromString(fileId);
+}

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QObject>
+#include <QStringList>
+#include <QUuid>
+#include <QVariant>
+#include <QtQml/qqmlregistration.h>
+
+// What the views compute, answered by the tested C++ helpers: texts with
+// numbers, the file-type icon, the metadata comparison, the dialog filters.
+// Stateless, so QML may create it.
+class Presentation : public QObject
+{
+    Q_OBJECT
+    QML_ELEMENT
+    QML_SINGLETON
+    Q_PROPERTY(QStringList nameFilters READ nameFilters CONSTANT)
+
+public:
+    using QObject::QObject;
+
+    QStringList nameFilters() const;
+
+    Q_INVOKABLE QString counterText(qint64 total, qint64 done, qint64 error) const;
+    Q_INVOKABLE qint64 percentage(double progress) const;
+    Q_INVOKABLE QString percentageText(qint64 percentage) const;
+    Q_INVOKABLE bool isProgressComplete(double progress) const;
+    Q_INVOKABLE QString keyCountsText(qint64 before, qint64 after) const;
+    Q_INVOKABLE QString rowCountText(qint64 rows) const;
+
+    Q_INVOKABLE QString fileSymbol(const QString &extension) const;
+    Q_INVOKABLE QString fileTint(const QString &extension) const;
+    // Only processed rows open: done or error.
+    Q_INVOKABLE bool canExpand(const QString &status) const;
+
+    // For MetadataLogView, from the list's fileItem role: errorMessage
+    // (string, empty when none), hasComparison (bool), before and after
+    // (lists of {key, value, removed}).
+    Q_INVOKABLE QVariantMap metadataLog(const QVariant &fileItem) const;
+
+    // Model commands take a QUuid; QML holds the id as a string.
+    Q_INVOKABLE QUuid fileUuid(const QString &fileId) const;
+};

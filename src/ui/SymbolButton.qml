@@ -1,0 +1,41 @@
+import QtQuick
+import QtQuick.Controls
+import QtQuick.Layouts
+import Tessaly.Ui
+
+// A bordered button with a symbol before its label, drawn in `tint`.
+Button {
+    id: control
+
+    property string symbol
+    property color tint: Theme.primaryLabel
+    property bool large: false
+    property string toolTipText
+
+    font.pixelSize: large ? Theme.bodySize : Theme.calloutSize
+    leftPadding: large ? 16 : 10
+    rightPadding: large ? 16 : 10
+    topPadding: large ? 8 : 4
+    bottomPadding: large ? 8 : 4
+
+    ToolTip.visible: toolTipText !== "" && hovered
+    ToolTip.text: toolTipText
+    ToolTip.delay: 600
+
+    contentItem: RowLayout {
+        spacing: 6
+        opacity: control.enabled ? 1 : 0.4
+
+        TintedIcon {
+            symbol: control.symbol
+            color: control.tint
+            Layout.preferredWidth: control.font.pixelSize + 3
+            Layout.preferredHeight: control.font.pixelSize + 3
+        }
+        Text {
+            text: control.text
+            font: control.font
+            color: control.tint
+        }
+    }
+}
