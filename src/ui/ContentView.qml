@@ -37,7 +37,7 @@ Item {
     }
 
     ExpansionState {
-        id: expansion
+        id: expansionState
     }
 
     Rectangle {
@@ -192,7 +192,7 @@ Item {
 
                     x: 16
                     width: ListView.view.width - 32
-                    expansion: expansion
+                    expansion: expansionState
                     cleanOffered: status === "pending"
                     onRemoveRequested: root.viewModel.removeFile(Presentation.fileUuid(fileId))
                     onCleanRequested: root.viewModel.cleanSingleFile(Presentation.fileUuid(fileId))
@@ -200,11 +200,16 @@ Item {
                     transform: Translate { id: slide }
 
                     // Rows fade in and out while sliding from the top edge.
-                    ListView.onAdd: ParallelAnimation {
+                    ListView.onAdd: appearing.start()
+                    ListView.onRemove: disappearing.start()
+
+                    ParallelAnimation {
+                        id: appearing
                         NumberAnimation { target: fileRow; property: "opacity"; from: 0; to: 1; duration: 200 }
                         NumberAnimation { target: slide; property: "y"; from: -12; to: 0; duration: 200; easing.type: Easing.OutCubic }
                     }
-                    ListView.onRemove: SequentialAnimation {
+                    SequentialAnimation {
+                        id: disappearing
                         PropertyAction { target: fileRow; property: "ListView.delayRemove"; value: true }
                         ParallelAnimation {
                             NumberAnimation { target: fileRow; property: "opacity"; to: 0; duration: 200 }
