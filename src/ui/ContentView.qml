@@ -66,7 +66,7 @@ Item {
                 text: qsTrId("clear_list")
                 toolTipText: qsTrId("clear_list")
                 symbol: "xmark.bin"
-                tint: Theme.secondaryLabel
+                tint: Theme.withAlpha(palette.buttonText, 0.65)
                 enabled: !root.viewModel.isProcessing
                 onClicked: root.viewModel.clearList()
             }

@@ -14,6 +14,22 @@ ColumnLayout {
 
     spacing: 6
 
+    // One width for every key of the column, so that keys line up on their
+    // right ends: the widest key, at least 100, at most 45% of the column
+    // (longer keys wrap).
+    readonly property real keyWidth: {
+        let widest = 0
+        for (let i = 0; i < entries.length; ++i)
+            widest = Math.max(widest, keyMetrics.advanceWidth(entries[i].key))
+        return Math.max(100, Math.min(Math.ceil(widest) + 2, width * 0.45))
+    }
+
+    FontMetrics {
+        id: keyMetrics
+        font.family: Theme.monospaceFamily
+        font.pixelSize: Theme.captionSize
+    }
+
     RowLayout {
         spacing: 4
 
@@ -63,9 +79,11 @@ ColumnLayout {
                 font.pixelSize: Theme.captionSize
                 color: entryRow.removed ? Theme.red : Theme.secondaryLabel
                 horizontalAlignment: Text.AlignRight
-                wrapMode: Text.WrapAnywhere
+                wrapMode: Text.WrapAtWordBoundaryOrAnywhere
                 Layout.alignment: Qt.AlignTop
-                Layout.preferredWidth: Math.max(100, Math.min(implicitWidth, column.width * 0.45))
+                Layout.preferredWidth: column.keyWidth
+                Layout.minimumWidth: column.keyWidth
+                Layout.maximumWidth: column.keyWidth
             }
             Text {
                 objectName: "value"
@@ -74,11 +92,12 @@ ColumnLayout {
                 font.family: Theme.monospaceFamily
                 font.pixelSize: Theme.captionSize
                 color: entryRow.removed ? Theme.red : Theme.primaryLabel
-                wrapMode: Text.WrapAnywhere
+                wrapMode: Text.WrapAtWordBoundaryOrAnywhere
                 maximumLineCount: 2
                 elide: Text.ElideRight
                 Layout.alignment: Qt.AlignTop
                 Layout.fillWidth: true
+                Layout.preferredWidth: 0
             }
         }
     }

@@ -8,7 +8,7 @@ Button {
     id: control
 
     property string symbol
-    property color tint: Theme.primaryLabel
+    property color tint: palette.buttonText
     property bool large: false
     property string toolTipText
 
