@@ -407,6 +407,7 @@ Item {
 
     FileDialog {
         id: filePicker
+        objectName: "filePicker"
 
         fileMode: FileDialog.OpenFiles
         nameFilters: Presentation.nameFilters

@@ -184,4 +184,18 @@ TestCase {
         compare(findChild(failed, "errorText").text, failed.errorMessage)
         verify(failed.errorMessage.length > 0)
     }
+
+    function test_closingThePickerWritesShowFilePickerBack() {
+        const model = TestSupport.createModel(answer)
+        const view = createView(model)
+        const picker = findChild(view, "filePicker")
+        verify(picker)
+
+        mouseClick(part(view, "emptyAddButton"))
+        compare(model.showFilePicker, true)
+        tryCompare(picker, "visible", true)
+        picker.reject()
+        tryCompare(model, "showFilePicker", false)
+        compare(model.totalCount, 0)
+    }
 }
