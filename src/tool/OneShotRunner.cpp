@@ -15,16 +15,35 @@ QString toolErrorText(const QByteArray &standardError)
     return text;
 }
 
+Expected<QByteArray> endedRunResult(bool crashed, int exitCode, QByteArray standardOutput,
+                                    const QByteArray &standardError)
+{
+    if (crashed) {
+        QString message = toolErrorText(standardError);
+        if (message.isEmpty())
+            message = QStringLiteral("exiftool stopped unexpectedly (it crashed or was killed)");
+        return ExifToolError::processError(message);
+    }
+    if (exitCode != 0) {
+        QString message = toolErrorText(standardError);
+        if (message.isEmpty())
+            message = QStringLiteral("exiftool failed with exit status %1").arg(exitCode);
+        return ExifToolError::processError(message);
+    }
+    return standardOutput;
+}
+
 Expected<QByteArray> OneShotRunner::run(const QString &program, const QStringList &arguments,
                                         std::chrono::milliseconds limit)
 {
     QProcess process;
     process.setProgram(program);
     process.setArguments(arguments);
-    // Should Tessaly die mid-run, the tool is told to stop too (SIGTERM lets
-    // exiftool delete its own temporary file) instead of living on unowned.
-    // The run blocks this thread until the child ends, so the thread outlives it.
-    process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
+    // Should Tessaly die mid-run, the tool is told to stop too instead of
+    // living on unowned. SIGINT, not SIGTERM: only on SIGINT does exiftool
+    // delete its own temporary file. The run blocks this thread until the
+    // child ends, so the thread outlives it.
+    process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGINT); });
 
     process.start(QIODevice::ReadWrite);
     if (!process.waitForStarted(-1))
@@ -43,17 +62,6 @@ Expected<QByteArray> OneShotRunner::run(const QString &program, const QStringLis
         return ExifToolError::timeout();
     }
 
-    if (process.exitStatus() == QProcess::CrashExit) {
-        QString message = toolErrorText(process.readAllStandardError());
-        if (message.isEmpty())
-            message = QStringLiteral("exiftool stopped unexpectedly (it crashed or was killed)");
-        return ExifToolError::processError(message);
-    }
-    if (process.exitCode() != 0) {
-        QString message = toolErrorText(process.readAllStandardError());
-        if (message.isEmpty())
-            message = QStringLiteral("exiftool failed with exit status %1").arg(process.exitCode());
-        return ExifToolError::processError(message);
-    }
-    return process.readAllStandardOutput();
+    return endedRunResult(process.exitStatus() == QProcess::CrashExit, process.exitCode(),
+                          process.readAllStandardOutput(), process.readAllStandardError());
 }

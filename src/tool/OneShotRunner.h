@@ -13,3 +13,9 @@ public:
 // The message of a failed run: standard error as UTF-8, "Unknown error" when
 // it is not valid UTF-8. Shared by every runner so they all word failures alike.
 QString toolErrorText(const QByteArray &standardError);
+
+// The result of a run that ended: standard output on exit status 0, otherwise
+// processError with the standard error text, or words for a run that crashed
+// or failed silently.
+Expected<QByteArray> endedRunResult(bool crashed, int exitCode, QByteArray standardOutput,
+                                    const QByteArray &standardError);

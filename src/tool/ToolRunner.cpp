@@ -1,9 +1,9 @@
 #include "ToolRunner.h"
 
-#include "OneShotRunner.h"
+#include "StayOpenRunner.h"
 
 std::shared_ptr<ToolRunner> ToolRunner::shared()
 {
-    static const std::shared_ptr<ToolRunner> runner = std::make_shared<OneShotRunner>();
+    static const std::shared_ptr<ToolRunner> runner = std::make_shared<StayOpenRunner>();
     return runner;
 }

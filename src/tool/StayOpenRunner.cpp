@@ -1,0 +1,717 @@
+#include "StayOpenRunner.h"
+
+#include "OneShotRunner.h"
+#include "ToolJobPool.h"
+
+#include <QFile>
+#include <QRandomGenerator>
+#include <QThreadPool>
+
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <future>
+#include <map>
+#include <mutex>
+#include <optional>
+#include <thread>
+#include <vector>
+
+#include <cerrno>
+#include <csignal>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/prctl.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char **environ;
+
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+bool isOptionDash(const QByteArray &bytes, qsizetype at, qsizetype *length)
+{
+    if (bytes.mid(at, 1) == "-") {
+        *length = 1;
+        return true;
+    }
+    // exiftool also takes U+2212 (a minus sign pasted from its manual) as a dash.
+    if (bytes.mid(at, 3) == "\xe2\x88\x92") {
+        *length = 3;
+        return true;
+    }
+    return false;
+}
+
+// Options that would read the worker's standard input (which carries the
+// commands), stay in force for later commands, or steer the argument file
+// itself. Lower case, without the dash.
+bool touchesTheProtocol(const QByteArray &name)
+{
+    static const QList<QByteArray> names{"stay_open", "@", "common_args", "config", "use", "k", "pause"};
+    if (names.contains(name) || name.startsWith("delete_original"))
+        return true;
+    if (!name.startsWith("execute"))
+        return false;
+    for (char c : name.mid(7)) {
+        if (c < '0' || c > '9')
+            return false;
+    }
+    return true;
+}
+
+// One argument as a line of the argument file, or nothing when the file
+// cannot carry it so that exiftool sees exactly these bytes.
+//
+// exiftool strips a plain line's leading white space and trailing line break,
+// drops lines starting with "#", and squeezes white space around the "=" of
+// "-TAG = VALUE". A "#[CSTR]" line escapes its way past all of that, but
+// turns "$" and "@" into "\$" and "\@".
+std::optional<QByteArray> argumentLine(const QByteArray &argument, bool last)
+{
+    // Empty: a line exiftool skips, and an argument that means standard input.
+    if (argument.isEmpty() || argument.contains('\0') || argument == "-" || argument.endsWith("=-"))
+        return std::nullopt;
+
+    qsizetype dash = 0;
+    if (isOptionDash(argument, 0, &dash)) {
+        const QByteArray name = argument.mid(dash).toLower();
+        qsizetype second = 0;
+        // "--" ends the options: the closing -execute would be read as a file.
+        if (name.isEmpty() || (isOptionDash(name, 0, &second) && second == name.size()))
+            return std::nullopt;
+        if (touchesTheProtocol(name))
+            return std::nullopt;
+        // An option left without its value would take the closing -execute.
+        if (last)
+            return std::nullopt;
+    }
+
+    // Perl's \s on bytes.
+    const auto isSpace = [](char c) { return c == ' ' || (c >= '\t' && c <= '\r'); };
+    const bool plain = !argument.contains('\n') && !argument.contains('\r') && argument.front() != '#'
+                       && !isSpace(argument.front())
+                       && !(dash > 0 && std::any_of(argument.begin(), argument.end(), isSpace));
+    if (plain)
+        return argument + '\n';
+
+    if (argument.contains('$') || argument.contains('@'))
+        return std::nullopt;
+    QByteArray line = "#[CSTR]";
+    line.reserve(line.size() + argument.size() + 8);
+    for (char c : argument) {
+        if (c == '\\')
+            line += "\\\\";
+        else if (c == '\n')
+            line += "\\n";
+        else if (c == '\r')
+            line += "\\r";
+        else
+            line += c;
+    }
+    return line + '\n';
+}
+
+std::optional<QByteArray> argumentLines(const QStringList &arguments)
+{
+    QByteArray lines;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const auto line = argumentLine(QFile::encodeName(arguments[i]), i + 1 == arguments.size());
+        if (!line)
+            return std::nullopt;
+        lines += *line;
+    }
+    return lines;
+}
+
+// What a change of the tool's file shows in: a new file, or one rewritten.
+struct FileIdentity
+{
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = 0;
+    mode_t mode = 0;
+    qint64 modified = 0;
+    qint64 changed = 0;
+
+    friend bool operator==(const FileIdentity &, const FileIdentity &) = default;
+};
+
+std::optional<FileIdentity> identityOf(const QByteArray &path)
+{
+    struct stat info;
+    if (::stat(path.constData(), &info) != 0)
+        return std::nullopt;
+    return FileIdentity{info.st_dev, info.st_ino, info.st_size, info.st_mode,
+                        qint64(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec,
+                        qint64(info.st_ctim.tv_sec) * 1000000000 + info.st_ctim.tv_nsec};
+}
+
+// Only a Perl script that knows the option is started with
+// `-stay_open True -@ -`: any other program would take those for file names
+// and act on them (the test suite's shell stand-ins would).
+bool looksLikeStayOpenTool(const QByteArray &path)
+{
+    if (::access(path.constData(), X_OK) != 0)
+        return false;
+    QFile file(QFile::decodeName(path));
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray firstLine = file.readLine(256);
+    if (!firstLine.startsWith("#!") || !firstLine.contains("perl"))
+        return false;
+    return file.readAll().contains("stay_open");
+}
+
+QByteArray currentDirectory()
+{
+    char buffer[4096];
+    return ::getcwd(buffer, sizeof buffer) ? QByteArray(buffer) : QByteArray();
+}
+
+void closeQuietly(int &fd)
+{
+    if (fd >= 0)
+        ::close(fd);
+    fd = -1;
+}
+
+qint64 residentBytes(pid_t pid)
+{
+    QFile statm(QStringLiteral("/proc/%1/statm").arg(pid));
+    if (!statm.open(QIODevice::ReadOnly))
+        return 0;
+    const QList<QByteArray> fields = statm.readAll().split(' ');
+    return fields.size() > 1 ? fields[1].toLongLong() * ::sysconf(_SC_PAGESIZE) : 0;
+}
+
+// One persistent exiftool. Used by one thread at a time.
+class Worker
+{
+public:
+    enum class Ending { answered, timedOut, died, notSent };
+    struct Exchange
+    {
+        Ending ending;
+        int status = 0;
+        QByteArray output;
+        QByteArray error;
+    };
+
+    Worker(pid_t pid, int input, int output, int error, quint64 generation)
+        : m_pid(pid), m_input(input), m_output(output), m_error(error), m_generation(generation),
+          m_directory(currentDirectory())
+    {
+        const quint64 token = QRandomGenerator::global()->generate64();
+        const QByteArray mark = "<<tessaly:" + QByteArray::number(token, 16) + ':';
+        m_statusMark = mark;
+        m_errorMark = mark + "end>>\n";
+    }
+
+    ~Worker() { kill(); }
+
+    pid_t pid() const { return m_pid; }
+    quint64 generation() const { return m_generation; }
+    int commands() const { return m_commands; }
+
+    // Idle and still fit for the current process state: alive, silent, and
+    // started in the folder relative paths would now be taken from.
+    bool fitForUse(quint64 generation) const
+    {
+        if (generation != m_generation || m_directory != currentDirectory())
+            return false;
+        pollfd fds[2] = {{m_output, POLLIN, 0}, {m_error, POLLIN, 0}};
+        return ::poll(fds, 2, 0) == 0;
+    }
+
+    // Sends one command and reads its answer: standard output up to the
+    // `{readyN}` line, standard error up to the end mark.
+    Exchange exchange(const QByteArray &arguments, Clock::time_point deadline)
+    {
+        const int id = ++m_commands;
+        const QByteArray ready = "{ready" + QByteArray::number(id) + "}\n";
+        // The marks go first: an option at the end wanting a value would
+        // swallow them, and a command exiftool rejects still echoes them.
+        const QByteArray command = "-echo3\n" + m_statusMark + "${status}>>\n-echo4\n"
+                                   + m_errorMark.chopped(1) + '\n' + arguments + "-execute"
+                                   + QByteArray::number(id) + '\n';
+        Exchange result{Ending::answered, 0, {}, {}};
+        qsizetype written = 0;
+        qsizetype outputEnd = -1;
+        bool outputOpen = true, errorOpen = true, errorDone = false;
+
+        while (outputEnd < 0 || !errorDone) {
+            pollfd fds[3];
+            nfds_t count = 0;
+            const bool writing = written < command.size() && m_input >= 0;
+            if (outputOpen)
+                fds[count++] = {m_output, POLLIN, 0};
+            if (errorOpen)
+                fds[count++] = {m_error, POLLIN, 0};
+            if (writing)
+                fds[count++] = {m_input, POLLOUT, 0};
+            if (!outputOpen && !errorOpen) {
+                result.ending = written == 0 ? Ending::notSent : Ending::died;
+                return result;
+            }
+            const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
+            if (left <= 0) {
+                result.ending = Ending::timedOut;
+                return result;
+            }
+            const int ready_ = ::poll(fds, count, int(std::min<qint64>(left, std::numeric_limits<int>::max())));
+            if (ready_ < 0 && errno != EINTR) {
+                result.ending = Ending::died;
+                return result;
+            }
+            if (ready_ <= 0)
+                continue;
+
+            if (writing) {
+                const ssize_t sent = ::send(m_input, command.constData() + written, command.size() - written,
+                                            MSG_NOSIGNAL | MSG_DONTWAIT);
+                if (sent > 0)
+                    written += sent;
+                else if (sent < 0 && errno != EAGAIN && errno != EINTR)
+                    closeQuietly(m_input); // gone: its pipes will say so
+            }
+            if (outputOpen && !drain(m_output, result.output))
+                outputOpen = false;
+            if (errorOpen && !drain(m_error, result.error))
+                errorOpen = false;
+
+            if (outputEnd < 0 && result.output.endsWith(ready))
+                outputEnd = statusEnd(result.output, result.output.size() - ready.size(), &result.status);
+            if (!errorDone && result.error.endsWith(m_errorMark))
+                errorDone = true;
+            if (!outputOpen && !errorOpen && (outputEnd < 0 || !errorDone)) {
+                result.ending = written == 0 ? Ending::notSent : Ending::died;
+                return result;
+            }
+        }
+        result.output.truncate(outputEnd);
+        result.error.chop(m_errorMark.size());
+        return result;
+    }
+
+    // The exit status of a worker whose pipes closed: waits for it to end.
+    std::pair<bool, int> reap()
+    {
+        int status = 0;
+        while (::waitpid(m_pid, &status, 0) < 0 && errno == EINTR) { }
+        m_pid = -1;
+        closeAll();
+        if (WIFSIGNALED(status))
+            return {true, 0};
+        return {false, WEXITSTATUS(status)};
+    }
+
+    // Stops a worker at once, mid-command or not, and waits for it to end.
+    void kill()
+    {
+        if (m_pid > 0) {
+            ::kill(m_pid, SIGKILL);
+            reap();
+        }
+        closeAll();
+    }
+
+    // Asks an idle worker to finish (it exits at the end of its argument
+    // file); does not wait. finishAsked() then waits, briefly.
+    void askToFinish()
+    {
+        if (m_input >= 0) {
+            ::send(m_input, "-stay_open\nFalse\n", 17, MSG_NOSIGNAL | MSG_DONTWAIT);
+            closeQuietly(m_input);
+        }
+    }
+
+    void finishAsked(Clock::time_point deadline)
+    {
+        QByteArray ignored;
+        while (m_pid > 0 && m_output >= 0) {
+            const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
+            if (left <= 0)
+                break;
+            pollfd fd{m_output, POLLIN, 0};
+            if (::poll(&fd, 1, int(left)) > 0 && !drain(m_output, ignored))
+                break;
+        }
+        kill();
+    }
+
+private:
+    // Reads what is there; false once the pipe has closed.
+    static bool drain(int fd, QByteArray &into)
+    {
+        char buffer[65536];
+        for (;;) {
+            const ssize_t got = ::read(fd, buffer, sizeof buffer);
+            if (got > 0) {
+                into.append(buffer, got);
+                continue;
+            }
+            if (got == 0)
+                return false;
+            return errno == EAGAIN || errno == EINTR;
+        }
+    }
+
+    // Where the command's own output ends, given where `{readyN}` starts:
+    // before "<mark>STATUS>>\n". -1 when the mark is not there.
+    qsizetype statusEnd(const QByteArray &output, qsizetype readyAt, int *status) const
+    {
+        if (readyAt < 3 || output.mid(readyAt - 3, 3) != ">>\n")
+            return -1;
+        qsizetype digits = readyAt - 3;
+        while (digits > 0 && output[digits - 1] >= '0' && output[digits - 1] <= '9')
+            --digits;
+        if (digits == readyAt - 3 || digits < m_statusMark.size()
+            || output.mid(digits - m_statusMark.size(), m_statusMark.size()) != m_statusMark)
+            return -1;
+        bool ok = false;
+        *status = output.mid(digits, readyAt - 3 - digits).toInt(&ok);
+        return ok ? digits - m_statusMark.size() : -1;
+    }
+
+    void closeAll()
+    {
+        closeQuietly(m_input);
+        closeQuietly(m_output);
+        closeQuietly(m_error);
+    }
+
+    pid_t m_pid;
+    int m_input;
+    int m_output;
+    int m_error;
+    quint64 m_generation;
+    QByteArray m_directory;
+    QByteArray m_statusMark;
+    QByteArray m_errorMark;
+    int m_commands = 0;
+};
+
+struct SpawnResult
+{
+    pid_t pid = -1;
+    int input = -1, output = -1, error = -1;
+};
+
+// Starts exiftool with its standard input on a socket (so that writing to a
+// worker that died fails with EPIPE instead of raising SIGPIPE) and its
+// output on pipes. Runs on the runner's own thread: see the class comment.
+SpawnResult spawnWorker(const QByteArray &program)
+{
+    int input[2], output[2], error[2];
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, input) != 0)
+        return {};
+    if (::pipe2(output, O_CLOEXEC) != 0) {
+        ::close(input[0]), ::close(input[1]);
+        return {};
+    }
+    if (::pipe2(error, O_CLOEXEC) != 0) {
+        ::close(input[0]), ::close(input[1]), ::close(output[0]), ::close(output[1]);
+        return {};
+    }
+    const char *argv[] = {program.constData(), "-stay_open", "True", "-@", "-", nullptr};
+    const pid_t parent = ::getpid();
+
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::prctl(PR_SET_PDEATHSIG, SIGINT);
+        if (::getppid() != parent)
+            ::_exit(127);
+        sigset_t none;
+        ::sigemptyset(&none);
+        ::sigprocmask(SIG_SETMASK, &none, nullptr);
+        ::signal(SIGPIPE, SIG_DFL);
+        if (::dup2(input[1], 0) < 0 || ::dup2(output[1], 1) < 0 || ::dup2(error[1], 2) < 0)
+            ::_exit(127);
+        ::execve(argv[0], const_cast<char **>(argv), environ);
+        ::_exit(127);
+    }
+    ::close(input[1]);
+    ::close(output[1]);
+    ::close(error[1]);
+    if (pid < 0) {
+        ::close(input[0]), ::close(output[0]), ::close(error[0]);
+        return {};
+    }
+    for (int fd : {input[0], output[0], error[0]})
+        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
+    return {pid, input[0], output[0], error[0]};
+}
+
+// The thread every worker is started from. A child's parent-death signal
+// fires when the thread that forked it ends, and pool threads come and go.
+class Spawner
+{
+public:
+    Spawner() : m_thread([this] { loop(); }) { }
+
+    ~Spawner()
+    {
+        {
+            std::lock_guard lock(m_mutex);
+            m_stopping = true;
+        }
+        m_wake.notify_one();
+        m_thread.join();
+    }
+
+    SpawnResult spawn(const QByteArray &program)
+    {
+        std::packaged_task<SpawnResult()> task([&program] { return spawnWorker(program); });
+        auto result = task.get_future();
+        {
+            std::lock_guard lock(m_mutex);
+            m_tasks.push_back(std::move(task));
+        }
+        m_wake.notify_one();
+        return result.get();
+    }
+
+private:
+    void loop()
+    {
+        std::unique_lock lock(m_mutex);
+        for (;;) {
+            m_wake.wait(lock, [this] { return m_stopping || !m_tasks.empty(); });
+            if (m_tasks.empty())
+                return;
+            auto task = std::move(m_tasks.front());
+            m_tasks.pop_front();
+            lock.unlock();
+            task();
+            lock.lock();
+        }
+    }
+
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    std::deque<std::packaged_task<SpawnResult()>> m_tasks;
+    bool m_stopping = false;
+    std::thread m_thread;
+};
+
+// The workers of one program.
+struct ToolPool
+{
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::optional<FileIdentity> identity;
+    bool speaksProtocol = false;
+    quint64 generation = 0;
+    int live = 0; // idle, busy and starting
+    std::vector<std::unique_ptr<Worker>> idle;
+};
+
+} // namespace
+
+class StayOpenRunner::Private
+{
+public:
+    explicit Private(Options options) : options(options)
+    {
+        if (this->options.workersPerTool < 1)
+            this->options.workersPerTool = std::max(1, toolJobPool()->maxThreadCount());
+    }
+
+    Expected<QByteArray> run(const QString &program, const QStringList &arguments, std::chrono::milliseconds limit);
+
+    ~Private()
+    {
+        std::vector<std::unique_ptr<Worker>> ending;
+        for (auto &[program, pool] : pools) {
+            std::lock_guard lock(pool->mutex);
+            for (auto &worker : pool->idle)
+                ending.push_back(std::move(worker));
+            pool->idle.clear();
+        }
+        end(std::move(ending));
+    }
+
+    Options options;
+    OneShotRunner oneShot;
+    Spawner spawner;
+    std::mutex poolsMutex;
+    std::map<QByteArray, std::shared_ptr<ToolPool>> pools;
+
+private:
+    std::shared_ptr<ToolPool> poolFor(const QByteArray &program)
+    {
+        std::lock_guard lock(poolsMutex);
+        auto &pool = pools[program];
+        if (!pool)
+            pool = std::make_shared<ToolPool>();
+        return pool;
+    }
+
+    static void end(std::vector<std::unique_ptr<Worker>> workers)
+    {
+        for (auto &worker : workers)
+            worker->askToFinish();
+        const auto deadline = Clock::now() + std::chrono::seconds(2);
+        for (auto &worker : workers)
+            worker->finishAsked(deadline);
+    }
+
+    void giveBack(ToolPool &pool, std::unique_ptr<Worker> worker)
+    {
+        const bool retire = !worker || worker->commands() >= options.commandsPerWorker
+                            || residentBytes(worker->pid()) > options.residentBytesPerWorker;
+        if (retire && worker) {
+            std::vector<std::unique_ptr<Worker>> one;
+            one.push_back(std::move(worker));
+            end(std::move(one));
+        }
+        {
+            std::lock_guard lock(pool.mutex);
+            if (retire || worker->generation() != pool.generation) {
+                --pool.live;
+                worker.reset();
+            } else {
+                pool.idle.push_back(std::move(worker));
+            }
+        }
+        pool.changed.notify_one();
+    }
+
+    std::unique_ptr<Worker> start(const QByteArray &program, quint64 generation, Clock::time_point deadline,
+                                  bool *speaks);
+};
+
+std::unique_ptr<Worker> StayOpenRunner::Private::start(const QByteArray &program, quint64 generation,
+                                                       Clock::time_point deadline, bool *speaks)
+{
+    *speaks = true;
+    const SpawnResult spawned = spawner.spawn(program);
+    if (spawned.pid < 0)
+        return nullptr;
+    auto worker = std::make_unique<Worker>(spawned.pid, spawned.input, spawned.output, spawned.error, generation);
+    const Worker::Exchange probe = worker->exchange("-ver\n", deadline);
+    if (probe.ending == Worker::Ending::answered && probe.status == 0 && !probe.output.isEmpty())
+        return worker;
+    // Too slow to start within the command's own limit says nothing about
+    // the protocol; anything else does.
+    *speaks = probe.ending == Worker::Ending::timedOut;
+    return nullptr;
+}
+
+Expected<QByteArray> StayOpenRunner::Private::run(const QString &program, const QStringList &arguments,
+                                                  std::chrono::milliseconds limit)
+{
+    // No arguments at all has exiftool print its manual; a relative program
+    // name is looked up in PATH by a one-shot run, not by execve.
+    const auto lines = arguments.isEmpty() ? std::nullopt : argumentLines(arguments);
+    if (!lines || !program.startsWith(u'/'))
+        return oneShot.run(program, arguments, limit);
+
+    const QByteArray path = QFile::encodeName(program);
+    const auto identity = identityOf(path);
+    if (!identity)
+        return oneShot.run(program, arguments, limit);
+
+    // Bounded like OneShotRunner's wait, which takes an int of milliseconds.
+    limit = std::clamp(limit, std::chrono::milliseconds(0), std::chrono::milliseconds(std::numeric_limits<int>::max()));
+    const auto deadline = Clock::now() + limit;
+    const auto pool = poolFor(path);
+
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        std::unique_ptr<Worker> worker;
+        quint64 generation = 0;
+        std::vector<std::unique_ptr<Worker>> outdated;
+        {
+            std::unique_lock lock(pool->mutex);
+            if (pool->identity != identity) {
+                pool->identity = identity;
+                pool->speaksProtocol = looksLikeStayOpenTool(path);
+                ++pool->generation;
+                pool->live -= int(pool->idle.size());
+                outdated = std::move(pool->idle);
+                pool->idle.clear();
+            }
+            pool->changed.wait(lock, [&] {
+                return !pool->speaksProtocol || !pool->idle.empty() || pool->live < options.workersPerTool;
+            });
+            if (!pool->speaksProtocol) {
+                lock.unlock();
+                end(std::move(outdated));
+                return oneShot.run(program, arguments, limit);
+            }
+            generation = pool->generation;
+            if (!pool->idle.empty()) {
+                worker = std::move(pool->idle.back());
+                pool->idle.pop_back();
+            } else {
+                ++pool->live;
+            }
+        }
+        end(std::move(outdated));
+
+        if (worker && !worker->fitForUse(generation)) {
+            std::vector<std::unique_ptr<Worker>> one;
+            one.push_back(std::move(worker));
+            end(std::move(one));
+        }
+        if (!worker) {
+            bool speaks = true;
+            worker = start(path, generation, deadline, &speaks);
+            if (!worker) {
+                {
+                    std::lock_guard lock(pool->mutex);
+                    --pool->live;
+                    if (!speaks && pool->generation == generation)
+                        pool->speaksProtocol = false;
+                }
+                pool->changed.notify_all();
+                if (speaks && Clock::now() >= deadline)
+                    return ExifToolError::timeout();
+                return oneShot.run(program, arguments, limit);
+            }
+        }
+
+        Worker::Exchange answer = worker->exchange(*lines, deadline);
+        switch (answer.ending) {
+        case Worker::Ending::answered: {
+            giveBack(*pool, std::move(worker));
+            if (answer.status == 0)
+                return std::move(answer.output);
+            return endedRunResult(false, answer.status, {}, answer.error);
+        }
+        case Worker::Ending::timedOut:
+            // Killed and waited for before the caller looks for what it left.
+            worker->kill();
+            giveBack(*pool, nullptr);
+            return ExifToolError::timeout();
+        case Worker::Ending::died: {
+            const auto [crashed, exitCode] = worker->reap();
+            giveBack(*pool, nullptr);
+            return endedRunResult(crashed, exitCode, std::move(answer.output), answer.error);
+        }
+        case Worker::Ending::notSent:
+            // It was gone before it read a word of this command: try a fresh one.
+            worker->kill();
+            giveBack(*pool, nullptr);
+            break;
+        }
+    }
+    return oneShot.run(program, arguments, limit);
+}
+
+StayOpenRunner::StayOpenRunner() : StayOpenRunner(Options{}) { }
+
+StayOpenRunner::StayOpenRunner(Options options) : d(std::make_unique<Private>(options)) { }
+
+StayOpenRunner::~StayOpenRunner() = default;
+
+Expected<QByteArray> StayOpenRunner::run(const QString &program, const QStringList &arguments,
+                                         std::chrono::milliseconds limit)
+{
+    return d->run(program, arguments, limit);
+}

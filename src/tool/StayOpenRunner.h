@@ -1,0 +1,42 @@
+#pragma once
+
+#include "ToolRunner.h"
+
+#include <chrono>
+#include <memory>
+
+// Runs the tool through a few exiftool processes kept open with
+// `-stay_open True -@ -`, sparing Perl's start-up on every run. Results are
+// those of one process per run; where this path cannot promise that (a tool
+// that does not speak the protocol, an argument the argument file cannot
+// carry) the run goes to a OneShotRunner instead.
+//
+// Workers are started on demand, at most `workersPerTool` per program, and
+// replaced after a number of commands or once they grow too large. They end
+// with the runner, and with the process should it die: each is told to stop
+// (SIGINT, which lets exiftool delete its temporary file) when the thread that
+// started it goes away, so that thread lives exactly as long as the runner.
+class StayOpenRunner final : public ToolRunner
+{
+public:
+    struct Options
+    {
+        int workersPerTool = 0; // 0: as many as toolJobPool() has threads
+        int commandsPerWorker = 1000;
+        qint64 residentBytesPerWorker = qint64(512) << 20;
+    };
+
+    StayOpenRunner();
+    explicit StayOpenRunner(Options options);
+    ~StayOpenRunner() override;
+
+    StayOpenRunner(const StayOpenRunner &) = delete;
+    StayOpenRunner &operator=(const StayOpenRunner &) = delete;
+
+    Expected<QByteArray> run(const QString &program, const QStringList &arguments,
+                             std::chrono::milliseconds limit) override;
+
+private:
+    class Private;
+    std::unique_ptr<Private> d;
+};
