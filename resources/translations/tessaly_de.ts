@@ -111,5 +111,17 @@
         <source>ExifTool was not found among Tessaly's resources. Reinstall Tessaly.</source>
         <translation>ExifTool wurde in Tessalys Ressourcen nicht gefunden. Bitte installieren Sie Tessaly neu.</translation>
     </message>
+    <message id="menu_file">
+        <source>File</source>
+        <translation>Datei</translation>
+    </message>
+    <message id="settings">
+        <source>Settings…</source>
+        <translation>Einstellungen …</translation>
+    </message>
+    <message id="quit">
+        <source>Quit</source>
+        <translation>Beenden</translation>
+    </message>
 </context>
 </TS>

@@ -111,5 +111,17 @@
         <source>ExifTool was not found among Tessaly's resources. Reinstall Tessaly.</source>
         <translation>ExifTool was not found among Tessaly's resources. Reinstall Tessaly.</translation>
     </message>
+    <message id="menu_file">
+        <source>File</source>
+        <translation>File</translation>
+    </message>
+    <message id="settings">
+        <source>Settings…</source>
+        <translation>Settings…</translation>
+    </message>
+    <message id="quit">
+        <source>Quit</source>
+        <translation>Quit</translation>
+    </message>
 </context>
 </TS>

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QtQml/qqmlregistration.h>
 
 class TessalyViewModel;
 
@@ -8,6 +9,8 @@ class TessalyViewModel;
 class AppCommands : public QObject
 {
     Q_OBJECT
+    QML_ELEMENT
+    QML_UNCREATABLE("The application makes it")
     Q_PROPERTY(bool clearListEnabled READ clearListEnabled NOTIFY clearListEnabledChanged)
 
 public:

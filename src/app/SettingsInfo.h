@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QtQml/qqmlregistration.h>
 #include <QString>
 #include <QVariant>
 
@@ -10,6 +11,8 @@
 class SettingsInfo : public QObject
 {
     Q_OBJECT
+    QML_ELEMENT
+    QML_UNCREATABLE("The application makes it")
     Q_PROPERTY(QString appVersion READ appVersion NOTIFY refreshed)
     Q_PROPERTY(bool exiftoolAvailable READ exiftoolAvailable NOTIFY refreshed)
 

@@ -1,34 +1,69 @@
+#include <AppCommands.h>
+#include <CommandLineFiles.h>
+#include <SettingsInfo.h>
 #include <TessalyViewModel.h>
 #include <Translations.h>
+#include <WindowTranslucency.h>
 
+#include <QDir>
 #include <QGuiApplication>
+#include <QIcon>
 #include <QQmlApplicationEngine>
 #include <QQuickStyle>
 #include <QQuickWindow>
 #include <QtQml/qqmlextensionplugin.h>
 
-Q_IMPORT_QML_PLUGIN(Tessaly_UiPlugin)
+Q_IMPORT_QML_PLUGIN(Tessaly_AppPlugin)
+
+namespace {
+
+QVariant recordedVersion()
+{
+#ifdef TESSALY_VERSION
+    return QStringLiteral(TESSALY_VERSION);
+#else
+    return {};
+#endif
+}
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
-    // The window is translucent; it needs an alpha channel from the start.
+    // The main window is translucent; it needs an alpha channel from the start.
     QQuickWindow::setDefaultAlphaBuffer(true);
     QGuiApplication app(argc, argv);
     QGuiApplication::setApplicationName(QStringLiteral("tessaly"));
     QGuiApplication::setApplicationDisplayName(QStringLiteral("Tessaly"));
-    QGuiApplication::setDesktopFileName(QStringLiteral("tessaly"));
+    QGuiApplication::setApplicationVersion(recordedVersion().toString());
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.tessaly.Tessaly"));
+    QGuiApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("org.tessaly.Tessaly")));
     installTranslations();
     // Fusion follows the application palette, light or dark.
     QQuickStyle::setStyle(QStringLiteral("Fusion"));
 
     // The one model of the process, shared by every window.
     TessalyViewModel viewModel(ModelOptions{});
+    AppCommands commands(&viewModel);
+    SettingsInfo settingsInfo(recordedVersion());
 
     QQmlApplicationEngine engine;
     engine.addImportPath(QStringLiteral("qrc:/qt/qml"));
-    engine.setInitialProperties({{QStringLiteral("viewModel"), QVariant::fromValue(&viewModel)}});
+    engine.setInitialProperties({
+        {QStringLiteral("viewModel"), QVariant::fromValue(&viewModel)},
+        {QStringLiteral("commands"), QVariant::fromValue(&commands)},
+        {QStringLiteral("settingsInfo"), QVariant::fromValue(&settingsInfo)},
+    });
     QObject::connect(&engine, &QQmlApplicationEngine::objectCreationFailed, &app,
                      [] { QCoreApplication::exit(1); }, Qt::QueuedConnection);
     engine.load(QUrl(QStringLiteral("qrc:/qt/qml/Tessaly/App/Main.qml")));
+    makeWindowTranslucent(QGuiApplication::topLevelWindows());
+
+    // Files named on the command line ("Open With" from a file manager) are
+    // added once the window is up, exactly as a picker selection would be.
+    const QList<QUrl> urls = urlsFromArguments(app.arguments().mid(1), QDir::currentPath());
+    if (!urls.isEmpty())
+        QMetaObject::invokeMethod(&viewModel, [&viewModel, urls] { viewModel.addFiles(urls); }, Qt::QueuedConnection);
+
     return app.exec();
 }
