@@ -23,7 +23,10 @@ qint64 truncatedPercentage(double progress)
         return std::numeric_limits<qint64>::max();
     if (percent <= double(std::numeric_limits<qint64>::min()))
         return std::numeric_limits<qint64>::min();
-    return qint64(std::trunc(percent));
+    // The fraction is a ratio of counts; doubles make 29/100 * 100 come out as
+    // 28.999999999999996. Far below the smallest real gap between such a
+    // ratio and the next whole percent, the nudge only undoes that error.
+    return qint64(std::trunc(percent + 1e-9));
 }
 
 QString percentageText(qint64 percentage)

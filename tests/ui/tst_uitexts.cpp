@@ -30,6 +30,11 @@ void TestUiTexts::percentageIsTruncated_data()
     QTest::newRow("0.995 shows 99") << 0.995 << qint64(99);
     QTest::newRow("just below one") << 0.99999 << qint64(99);
     QTest::newRow("all done") << 1.0 << qint64(100);
+    // 29 of 100 is 0.29, and 0.29 * 100 is 28.999999999999996 in doubles.
+    QTest::newRow("29 of 100 shows 29") << 29.0 / 100.0 << qint64(29);
+    QTest::newRow("57 of 100 shows 57") << 57.0 / 100.0 << qint64(57);
+    QTest::newRow("199 of 200 shows 99") << 199.0 / 200.0 << qint64(99);
+    QTest::newRow("99999 of 100000 shows 99") << 99999.0 / 100000.0 << qint64(99);
     QTest::newRow("not a number") << qQNaN() << qint64(0);
 }
 
