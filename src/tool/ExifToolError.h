@@ -50,7 +50,15 @@ struct JsonSyntaxError
     QString description;
 };
 
-using ServiceError = std::variant<ExifToolError, LaunchError, JsonSyntaxError>;
+// A step of a clean other than exiftool's own failed (rewriting a PDF,
+// cleaning a Matroska file), or the file cannot be cleaned without harm.
+// Carries the user-facing text; the file is left as it was.
+struct CleanError
+{
+    QString description;
+};
+
+using ServiceError = std::variant<ExifToolError, LaunchError, JsonSyntaxError, CleanError>;
 
 // The user-facing text of any error the service passes up.
 QString describe(const ServiceError &error);

@@ -36,13 +36,19 @@ public:
     // `exiftool -all -j <path>`, parsed into a flat table.
     Expected<MetadataTable> readMetadata(const QUrl &from) const;
 
-    // `exiftool -all= -overwrite_original <path>`: rewrites the file in place.
+    // `exiftool -all= -overwrite_original [what the format needs] <path>`,
+    // then the format's own steps (StripPlan): the file is replaced whole by
+    // its cleaned version, or left as it was when any step fails. A symbolic
+    // link stays a link; the file it points to is cleaned.
     Expected<Success> stripMetadata(const QUrl &from) const;
 
 private:
     ExifToolService(QString exiftoolPath, RunLimits limits, std::shared_ptr<ToolRunner> runner);
 
     Expected<QByteArray> runProcess(const QStringList &arguments, std::chrono::milliseconds limit) const;
+    Expected<Success> runStrip(const QString &path, const QStringList &extraArguments) const;
+    Expected<Success> stripPdf(const QString &path, const QStringList &extraArguments) const;
+    Expected<Success> stripMatroska(const QString &path) const;
 
     QString m_exiftoolPath;
     RunLimits m_limits;

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "Expected.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <chrono>
+#include <optional>
+
+// exiftool cannot write Matroska, so MKV files are cleaned by mkvtoolnix's
+// mkvpropedit, shipped beside exiftool. exiftool still reads them, before
+// and after, and tells this class what the file holds.
+namespace MatroskaCleaner {
+
+// What a clean has to name one by one: mkvpropedit has no "every track" or
+// "every attachment".
+struct Contents
+{
+    QList<int> trackNumbers;
+    QStringList attachmentMimeTypes;
+};
+
+// The exiftool arguments whose JSON answer parseContents() reads.
+QStringList contentsQuery(const QString &path);
+Expected<Contents> parseContents(const QByteArray &json);
+
+// `<resourceDirectory>/mkvpropedit`, when it is there.
+std::optional<QString> locate(const QString &resourceDirectory);
+
+// The mkvpropedit arguments that remove all tags, the title, the date, the
+// segment file names, track names and every attachment but fonts (styled
+// subtitles are drawn with them).
+QStringList propeditArguments(const QString &path, const Contents &contents);
+
+// Runs mkvpropedit on `path`, which it edits in place: give it a copy.
+Expected<Success> clean(const QString &mkvpropedit, const QString &path, const Contents &contents,
+                        std::chrono::milliseconds limit);
+
+} // namespace MatroskaCleaner

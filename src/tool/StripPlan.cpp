@@ -1,0 +1,120 @@
+#include "StripPlan.h"
+
+#include <QFileInfo>
+
+namespace {
+
+// Photos: the Orientation tag turns the picture upright and the ICC profile
+// gives its colours meaning; neither says anything about the person.
+// `--ICC_Profile:all` must come before `-tagsFromFile`, or it only limits the copy.
+const QStringList keepHowItLooks {
+    QStringLiteral("--ICC_Profile:all"),
+    QStringLiteral("-tagsFromFile"), QStringLiteral("@"), QStringLiteral("-Orientation"),
+};
+
+// Camera raws: exiftool cannot delete their IFD0 (and must not: the decoder
+// needs Make, Model and the image tags), so `-all=` leaves most of it. What
+// identifies a person, place or time is deleted by name; nothing a decoder
+// reads to draw the picture is touched. Software stays for that reason: raw
+// decoders change course on what it names. The Canon serial is zeroed, not
+// removed, as measured safe on a real CR2. Maker-note serials of Nikon and
+// Sony stay: Nikon's is the key to its encrypted colour balance.
+const QStringList rawIdentifyingTags {
+    QStringLiteral("-XMP:all="), QStringLiteral("-GPS:all="), QStringLiteral("-IPTC:all="),
+    QStringLiteral("-Photoshop:all="),
+    QStringLiteral("-ModifyDate="), QStringLiteral("-DateTimeOriginal="), QStringLiteral("-CreateDate="),
+    QStringLiteral("-SubSecTime="), QStringLiteral("-SubSecTimeOriginal="), QStringLiteral("-SubSecTimeDigitized="),
+    QStringLiteral("-OffsetTime="), QStringLiteral("-OffsetTimeOriginal="), QStringLiteral("-OffsetTimeDigitized="),
+    QStringLiteral("-Artist="), QStringLiteral("-Copyright="), QStringLiteral("-ImageDescription="),
+    QStringLiteral("-UserComment="), QStringLiteral("-XPAuthor="), QStringLiteral("-XPComment="),
+    QStringLiteral("-XPTitle="), QStringLiteral("-XPSubject="), QStringLiteral("-XPKeywords="),
+    QStringLiteral("-ExifIFD:OwnerName="), QStringLiteral("-ExifIFD:SerialNumber="),
+    QStringLiteral("-ExifIFD:LensSerialNumber="), QStringLiteral("-ImageUniqueID="),
+    QStringLiteral("-CameraSerialNumber="), QStringLiteral("-OriginalRawFileName="),
+    QStringLiteral("-Canon:OwnerName="), QStringLiteral("-Canon:InternalSerialNumber="),
+    QStringLiteral("-Canon:SerialNumber=0"),
+};
+
+// `-all=` keeps the fixed-size date fields of the movie, track and media
+// headers; deleting them writes zero.
+const QStringList movieHeaderDates {
+    QStringLiteral("-CreateDate="), QStringLiteral("-ModifyDate="),
+    QStringLiteral("-TrackCreateDate="), QStringLiteral("-TrackModifyDate="),
+    QStringLiteral("-MediaCreateDate="), QStringLiteral("-MediaModifyDate="),
+};
+
+bool isTiff(const QByteArray &head)
+{
+    return head.startsWith(QByteArrayLiteral("II*\0")) || head.startsWith(QByteArrayLiteral("MM\0*"));
+}
+
+bool isMatroska(const QByteArray &head)
+{
+    return head.startsWith(QByteArrayLiteral("\x1a\x45\xdf\xa3"));
+}
+
+bool isCanonCr3(const QByteArray &head)
+{
+    return head.mid(4, 8) == QByteArrayLiteral("ftypcrx ");
+}
+
+} // namespace
+
+StripPlan stripPlanFor(SupportedFormat format)
+{
+    StripPlan plan;
+    switch (format) {
+    case SupportedFormat::jpg:
+    case SupportedFormat::jpeg:
+    case SupportedFormat::png:
+    case SupportedFormat::heic:
+    case SupportedFormat::webp:
+        plan.extraArguments = keepHowItLooks;
+        break;
+    case SupportedFormat::cr2:
+    case SupportedFormat::cr3:
+    case SupportedFormat::nef:
+    case SupportedFormat::arw:
+    case SupportedFormat::dng:
+        plan.extraArguments = rawIdentifyingTags;
+        break;
+    case SupportedFormat::mp4:
+    case SupportedFormat::mov:
+        plan.extraArguments = movieHeaderDates;
+        break;
+    case SupportedFormat::mkv:
+        plan.cleaner = StripPlan::Cleaner::matroska;
+        break;
+    case SupportedFormat::pdf:
+        plan.rewritesPdf = true;
+        break;
+    }
+    return plan;
+}
+
+std::optional<SupportedFormat> formatOfPath(const QString &path)
+{
+    return parseSupportedFormat(QFileInfo(path).suffix().toLower());
+}
+
+bool contentFitsFormat(SupportedFormat format, const QByteArray &head)
+{
+    switch (format) {
+    case SupportedFormat::pdf:
+        // Readers accept a header anywhere in the first kilobyte.
+        return head.left(1024).contains("%PDF-");
+    case SupportedFormat::mkv:
+        return isMatroska(head);
+    case SupportedFormat::cr3:
+        return isCanonCr3(head);
+    case SupportedFormat::cr2:
+    case SupportedFormat::nef:
+    case SupportedFormat::arw:
+    case SupportedFormat::dng:
+        return isTiff(head);
+    default:
+        // A photo or movie may well carry another photo or movie extension:
+        // the same plan serves them all. A raw, PDF or Matroska file may not.
+        return !isTiff(head) && !isMatroska(head) && !isCanonCr3(head) && !head.startsWith("%PDF-");
+    }
+}
