@@ -5,6 +5,7 @@
 //
 //   tessaly_bench [N]      (default 100)
 
+#include <StayOpenRunner.h>
 #include <TessalyViewModel.h>
 #include <TestFiles.h>
 #include <ToolLocator.h>
@@ -20,6 +21,9 @@
 
 #include <cstdio>
 #include <random>
+
+#include <sys/resource.h>
+#include <unistd.h>
 
 namespace {
 
@@ -113,8 +117,24 @@ struct ModelRun
     QString firstError;
     bool metadataRemoved = false;
     qint64 workersPeakKb = 0;
+    double workersCpuSeconds = 0;
+    double benchCpuSeconds = 0;
     int workers = 0;
 };
+
+// User plus system time of a live process, from /proc/PID/stat.
+double cpuSeconds(qint64 pid)
+{
+    QFile file(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!file.open(QIODevice::ReadOnly))
+        return 0;
+    const QByteArray text = file.readAll();
+    // Fields after the command name, which is in parentheses and may hold spaces.
+    const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
+    if (fields.size() < 13)
+        return 0;
+    return (fields[11].toDouble() + fields[12].toDouble()) / ::sysconf(_SC_CLK_TCK);
+}
 
 ModelRun runModel(const QList<QUrl> &urls)
 {
@@ -127,6 +147,7 @@ ModelRun runModel(const QList<QUrl> &urls)
     QEventLoop loop;
     QElapsedTimer clock;
     QElapsedTimer sinceTick;
+    const double cpuBefore = cpuSeconds(QCoreApplication::applicationPid());
     QTimer ticker;
     ticker.setTimerType(Qt::PreciseTimer);
     ticker.setInterval(1);
@@ -150,6 +171,7 @@ ModelRun runModel(const QList<QUrl> &urls)
     loop.exec();
     run.seconds = clock.nsecsElapsed() / 1e9;
     ticker.stop();
+    run.benchCpuSeconds = cpuSeconds(QCoreApplication::applicationPid()) - cpuBefore;
 
     run.done = model.doneCount();
     run.failed = model.errorCount();
@@ -164,20 +186,35 @@ ModelRun runModel(const QList<QUrl> &urls)
 
     for (qint64 pid : exiftoolChildren()) {
         run.workersPeakKb += statusKilobytes(QStringLiteral("/proc/%1/status").arg(pid), "VmHWM:");
+        run.workersCpuSeconds += cpuSeconds(pid);
         ++run.workers;
     }
     return run;
 }
 
-double runBatch(const QString &exiftool, const QString &directory)
+double childrenCpuSeconds()
+{
+    rusage usage;
+    ::getrusage(RUSAGE_CHILDREN, &usage);
+    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+struct BatchRun
+{
+    double seconds = 0;
+    double cpuSeconds = 0;
+};
+
+BatchRun runBatch(const QString &exiftool, const QString &directory)
 {
     QProcess process;
+    const double cpuBefore = childrenCpuSeconds();
     QElapsedTimer clock;
     clock.start();
     process.start(exiftool, {QStringLiteral("-all="), QStringLiteral("-overwrite_original"), directory});
     if (!process.waitForFinished(-1) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
         qFatal("batch strip failed: %s", process.readAllStandardError().constData());
-    return clock.nsecsElapsed() / 1e9;
+    return {clock.nsecsElapsed() / 1e9, childrenCpuSeconds() - cpuBefore};
 }
 
 } // namespace
@@ -213,14 +250,21 @@ int main(int argc, char **argv)
                      model.done, model.failed, qPrintable(model.firstError), int(model.metadataRemoved));
         return 1;
     }
-    const double batch = runBatch(exiftool, batchDirectory);
+    const BatchRun batch = runBatch(exiftool, batchDirectory);
 
     std::printf("model_seconds=%.3f\n", model.seconds);
-    std::printf("exiftool_batch_seconds=%.3f\n", batch);
+    std::printf("exiftool_batch_seconds=%.3f\n", batch.seconds);
     std::printf("ui_longest_stall_ms=%.1f (ended %.0f ms into the run)\n", model.longestStallMs,
                 model.longestStallEndedAtMs);
     std::printf("peak_rss_kb=%lld\n", statusKilobytes(QStringLiteral("/proc/self/status"), "VmHWM:"));
-    std::printf("exiftool_workers=%d workers_peak_rss_kb_total=%lld\n", model.workers, model.workersPeakKb);
-    std::printf("ratio_vs_exiftool_batch=%.2f\n", model.seconds / batch);
+    std::printf("exiftool_workers=%d workers_peak_rss_kb_total=%lld workers_cpu_seconds=%.2f\n", model.workers,
+                model.workersPeakKb, model.workersCpuSeconds);
+    std::printf("bench_process_cpu_seconds_during_model_run=%.2f\n", model.benchCpuSeconds);
+    std::printf("exiftool_batch_cpu_seconds=%.2f\n", batch.cpuSeconds);
+    if (const auto *runner = dynamic_cast<const StayOpenRunner *>(ToolRunner::shared().get())) {
+        std::printf("runs_persistent=%lld runs_one_shot=%lld\n", runner->counts().persistent,
+                    runner->counts().oneShot);
+    }
+    std::printf("ratio_vs_exiftool_batch=%.2f\n", model.seconds / batch.seconds);
     return 0;
 }

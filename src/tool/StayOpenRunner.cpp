@@ -7,6 +7,7 @@
 #include <QRandomGenerator>
 #include <QThreadPool>
 
+#include <atomic>
 #include <condition_variable>
 #include <deque>
 #include <functional>
@@ -216,7 +217,9 @@ public:
 
     pid_t pid() const { return m_pid; }
     quint64 generation() const { return m_generation; }
-    int commands() const { return m_commands; }
+    // Commands answered, the start-up probe not counted.
+    int served() const { return m_served; }
+    void noteServed() { ++m_served; }
 
     // Idle and still fit for the current process state: alive, silent, and
     // started in the folder relative paths would now be taken from.
@@ -232,7 +235,7 @@ public:
     // `{readyN}` line, standard error up to the end mark.
     Exchange exchange(const QByteArray &arguments, Clock::time_point deadline)
     {
-        const int id = ++m_commands;
+        const int id = ++m_lastId;
         const QByteArray ready = "{ready" + QByteArray::number(id) + "}\n";
         // The marks go first: an option at the end wanting a value would
         // swallow them, and a command exiftool rejects still echoes them.
@@ -393,7 +396,8 @@ private:
     QByteArray m_directory;
     QByteArray m_statusMark;
     QByteArray m_errorMark;
-    int m_commands = 0;
+    int m_lastId = 0;
+    int m_served = 0;
 };
 
 struct SpawnResult
@@ -536,7 +540,16 @@ public:
         end(std::move(ending));
     }
 
+    Expected<QByteArray> runOnce(const QString &program, const QStringList &arguments,
+                                 std::chrono::milliseconds limit)
+    {
+        ++oneShotRuns;
+        return oneShot.run(program, arguments, limit);
+    }
+
     Options options;
+    std::atomic<qint64> persistentRuns = 0;
+    std::atomic<qint64> oneShotRuns = 0;
     OneShotRunner oneShot;
     Spawner spawner;
     std::mutex poolsMutex;
@@ -563,7 +576,7 @@ private:
 
     void giveBack(ToolPool &pool, std::unique_ptr<Worker> worker)
     {
-        const bool retire = !worker || worker->commands() >= options.commandsPerWorker
+        const bool retire = !worker || worker->served() >= options.commandsPerWorker
                             || residentBytes(worker->pid()) > options.residentBytesPerWorker;
         if (retire && worker) {
             std::vector<std::unique_ptr<Worker>> one;
@@ -610,12 +623,12 @@ Expected<QByteArray> StayOpenRunner::Private::run(const QString &program, const 
     // name is looked up in PATH by a one-shot run, not by execve.
     const auto lines = arguments.isEmpty() ? std::nullopt : argumentLines(arguments);
     if (!lines || !program.startsWith(u'/'))
-        return oneShot.run(program, arguments, limit);
+        return runOnce(program, arguments, limit);
 
     const QByteArray path = QFile::encodeName(program);
     const auto identity = identityOf(path);
     if (!identity)
-        return oneShot.run(program, arguments, limit);
+        return runOnce(program, arguments, limit);
 
     // Bounded like OneShotRunner's wait, which takes an int of milliseconds.
     limit = std::clamp(limit, std::chrono::milliseconds(0), std::chrono::milliseconds(std::numeric_limits<int>::max()));
@@ -642,7 +655,7 @@ Expected<QByteArray> StayOpenRunner::Private::run(const QString &program, const 
             if (!pool->speaksProtocol) {
                 lock.unlock();
                 end(std::move(outdated));
-                return oneShot.run(program, arguments, limit);
+                return runOnce(program, arguments, limit);
             }
             generation = pool->generation;
             if (!pool->idle.empty()) {
@@ -670,15 +683,20 @@ Expected<QByteArray> StayOpenRunner::Private::run(const QString &program, const 
                         pool->speaksProtocol = false;
                 }
                 pool->changed.notify_all();
-                if (speaks && Clock::now() >= deadline)
+                if (speaks && Clock::now() >= deadline) {
+                    ++persistentRuns;
                     return ExifToolError::timeout();
-                return oneShot.run(program, arguments, limit);
+                }
+                return runOnce(program, arguments, limit);
             }
         }
 
         Worker::Exchange answer = worker->exchange(*lines, deadline);
+        if (answer.ending != Worker::Ending::notSent)
+            ++persistentRuns;
         switch (answer.ending) {
         case Worker::Ending::answered: {
+            worker->noteServed();
             giveBack(*pool, std::move(worker));
             if (answer.status == 0)
                 return std::move(answer.output);
@@ -701,7 +719,7 @@ Expected<QByteArray> StayOpenRunner::Private::run(const QString &program, const 
             break;
         }
     }
-    return oneShot.run(program, arguments, limit);
+    return runOnce(program, arguments, limit);
 }
 
 StayOpenRunner::StayOpenRunner() : StayOpenRunner(Options{}) { }
@@ -714,4 +732,9 @@ Expected<QByteArray> StayOpenRunner::run(const QString &program, const QStringLi
                                          std::chrono::milliseconds limit)
 {
     return d->run(program, arguments, limit);
+}
+
+StayOpenRunner::Counts StayOpenRunner::counts() const
+{
+    return {d->persistentRuns.load(), d->oneShotRuns.load()};
 }

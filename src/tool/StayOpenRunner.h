@@ -36,6 +36,14 @@ public:
     Expected<QByteArray> run(const QString &program, const QStringList &arguments,
                              std::chrono::milliseconds limit) override;
 
+    // How many runs each way took so far.
+    struct Counts
+    {
+        qint64 persistent = 0;
+        qint64 oneShot = 0;
+    };
+    Counts counts() const;
+
 private:
     class Private;
     std::unique_ptr<Private> d;
