@@ -227,6 +227,9 @@ QString makeRaw(const QString &directory, const QString &extension)
         if (extension == QLatin1String("dng")) {
             identity.make = "Tessaly";
             identity.model = "RawCam 1";
+        } else if (extension == QLatin1String("cr3")) {
+            identity.make = "Canon";
+            identity.model = "Canon EOS R";
         } else if (extension == QLatin1String("nef")) {
             layout = TiffRawWriter::Layout::nef;
             identity.make = "NIKON CORPORATION";
@@ -243,7 +246,13 @@ QString makeRaw(const QString &directory, const QString &extension)
         identity.software = "Firmware 1.00";
         identity.bodySerial = serial;
         identity.ownerName = owner;
-        if (!TiffRawWriter::write(path, TiffRawWriter::build(layout, identity, 64, 48, 6)))
+        QByteArray sample;
+        for (int i = 0; i < 4096; ++i)
+            sample.append(char((i * 37 + 11) % 256));
+        const QByteArray file = extension == QLatin1String("cr3")
+                                    ? TiffRawWriter::buildCr3(identity, canonSerial, sample, 6)
+                                    : TiffRawWriter::build(layout, identity, 64, 48, 6);
+        if (!TiffRawWriter::write(path, file))
             qFatal("cannot write %s", qPrintable(path));
     }
     tags << path;
@@ -264,7 +273,10 @@ QByteArray rendering(const QString &path)
     if (QStringList{"jpg", "jpeg", "png", "webp", "heic"}.contains(extension))
         return run(QStringLiteral("convert"), {path, QStringLiteral("-auto-orient"), QStringLiteral("-depth"),
                                                QStringLiteral("8"), QStringLiteral("ppm:-")});
-    if (QStringList{"cr2", "cr3", "nef", "arw", "dng"}.contains(extension))
+    // No decoder draws the made-up CR3: what a decoder would be given must stay.
+    if (extension == QLatin1String("cr3"))
+        return TiffRawWriter::firstSample(TestFiles::readAll(path));
+    if (QStringList{"cr2", "nef", "arw", "dng"}.contains(extension))
         return run(QStringLiteral("dcraw_emu"), {QStringLiteral("-w"), QStringLiteral("-Z"), QStringLiteral("-"), path});
     if (QStringList{"mp4", "mov", "mkv"}.contains(extension))
         return run(QStringLiteral("ffmpeg"), {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-i"), path,

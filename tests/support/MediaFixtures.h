@@ -51,16 +51,16 @@ QString makeMatroska(const QString &directory);
 // by qpdf into object streams so that they are also compressed.
 QString makePdf(const QString &directory, const QString &name = QStringLiteral("doc.pdf"));
 
-// Uncompressed raws from TiffRawWriter (dng, nef or arw), or the Canon EOS
-// 30D CR2 that Debian's rawtran-doc ships (cr2), with identity tags and GPS,
-// XMP and IPTC planted by exiftool.
+// Uncompressed raws from TiffRawWriter (dng, nef, arw, and a cr3 no decoder
+// can draw), or the Canon EOS 30D CR2 that Debian's rawtran-doc ships (cr2),
+// with identity tags and GPS, XMP and IPTC planted by exiftool.
 QString makeRaw(const QString &directory, const QString &extension);
-// The Canon serial planted in the CR2, as its little-endian 32-bit field.
+// The Canon serial planted in the CR2 and CR3, as its little-endian 32-bit field.
 QByteArray canonSerialBytes();
 
 // What a viewer would show, as bytes to compare: decoded pixels of photos
 // (turned upright) and raws (libraw's dcraw_emu), frame checksums of videos,
-// rendered pages of PDFs.
+// rendered pages of PDFs. For the made-up CR3, the raw image data itself.
 QByteArray rendering(const QString &path);
 
 // The embedded ICC profile, empty if there is none.

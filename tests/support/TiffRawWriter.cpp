@@ -1,5 +1,6 @@
 #include "TiffRawWriter.h"
 
+#include <QDateTime>
 #include <QFile>
 #include <QtEndian>
 
@@ -242,6 +243,176 @@ QByteArray build(Layout layout, const Identity &identity, int width, int height,
     append(out, quint32(0));
     patch(out, 4, writeIfd(out, ifd0));
     return out;
+}
+
+namespace {
+
+template <typename T>
+void appendBig(QByteArray &out, T value)
+{
+    char buffer[sizeof(T)];
+    qToBigEndian(value, buffer);
+    out.append(buffer, sizeof(T));
+}
+
+QByteArray isoBox(const char *type, const QByteArray &payload)
+{
+    QByteArray out;
+    appendBig(out, quint32(8 + payload.size()));
+    out.append(type, 4);
+    return out + payload;
+}
+
+QByteArray isoFullBox(const char *type, quint8 version, quint32 flags, const QByteArray &payload)
+{
+    QByteArray body;
+    appendBig(body, quint32(version) << 24 | flags);
+    return isoBox(type, body + payload);
+}
+
+QByteArray tiffBlock(std::vector<Entry> entries)
+{
+    Ifd ifd;
+    ifd.entries = std::move(entries);
+    QByteArray out("II*\0", 4);
+    append(out, quint32(0));
+    patch(out, 4, writeIfd(out, ifd));
+    return out;
+}
+
+QByteArray identityMatrix()
+{
+    QByteArray matrix;
+    for (quint32 value : {0x10000u, 0u, 0u, 0u, 0x10000u, 0u, 0u, 0u, 0x40000000u})
+        appendBig(matrix, value);
+    return matrix;
+}
+
+QByteArray cr3Movie(quint32 createdAt, int width, int height, quint32 sampleSize, quint64 sampleOffset)
+{
+    QByteArray mvhd;
+    for (quint32 value : {createdAt, createdAt, 1000u, 1000u, 0x10000u})
+        appendBig(mvhd, value);
+    appendBig(mvhd, quint16(0x100));
+    mvhd += QByteArray(10, '\0') + identityMatrix() + QByteArray(24, '\0');
+    appendBig(mvhd, quint32(2));
+
+    QByteArray tkhd;
+    for (quint32 value : {0u, 0u, 1u, 0u, 1000u})
+        appendBig(tkhd, value);
+    tkhd += QByteArray(16, '\0') + identityMatrix();
+    appendBig(tkhd, quint32(width) << 16);
+    appendBig(tkhd, quint32(height) << 16);
+
+    QByteArray mdhd;
+    for (quint32 value : {0u, 0u, 1u, 1u})
+        appendBig(mdhd, value);
+    appendBig(mdhd, quint16(0x55c4));
+    appendBig(mdhd, quint16(0));
+
+    QByteArray craw = QByteArray(6, '\0');
+    appendBig(craw, quint16(1));
+    craw += QByteArray(16, '\0');
+    appendBig(craw, quint16(width));
+    appendBig(craw, quint16(height));
+    craw += QByteArray(50, '\0');
+
+    QByteArray one;
+    appendBig(one, quint32(1));
+    QByteArray stsz(4, '\0');
+    appendBig(stsz, quint32(1));
+    appendBig(stsz, sampleSize);
+    QByteArray co64 = one;
+    appendBig(co64, sampleOffset);
+    QByteArray stts = one, stsc = one;
+    appendBig(stts, quint32(1));
+    appendBig(stts, quint32(1));
+    for (int i = 0; i < 3; ++i)
+        appendBig(stsc, quint32(1));
+
+    const QByteArray stbl = isoBox("stbl", isoFullBox("stsd", 0, 0, one + isoBox("CRAW", craw))
+                                               + isoFullBox("stts", 0, 0, stts) + isoFullBox("stsc", 0, 0, stsc)
+                                               + isoFullBox("stsz", 0, 0, stsz) + isoFullBox("co64", 0, 0, co64));
+    const QByteArray minf = isoBox("minf", isoFullBox("vmhd", 0, 1, QByteArray(8, '\0'))
+                                               + isoBox("dinf", isoFullBox("dref", 0, 0, one + isoFullBox("url ", 0, 1, {})))
+                                               + stbl);
+    const QByteArray hdlr = QByteArray(4, '\0') + "vide" + QByteArray(13, '\0');
+    const QByteArray mdia = isoBox("mdia", isoFullBox("mdhd", 0, 0, mdhd) + isoFullBox("hdlr", 0, 0, hdlr) + minf);
+    return isoFullBox("mvhd", 0, 0, mvhd) + isoBox("trak", isoFullBox("tkhd", 0, 3, tkhd) + mdia);
+}
+
+quint64 bigAt(const QByteArray &bytes, qsizetype at, int size)
+{
+    if (at < 0 || at + size > bytes.size())
+        return 0;
+    quint64 value = 0;
+    for (int i = 0; i < size; ++i)
+        value = value << 8 | quint8(bytes[at + i]);
+    return value;
+}
+
+} // namespace
+
+QByteArray buildCr3(const Identity &identity, quint32 canonSerial, const QByteArray &sample, int orientation)
+{
+    std::vector<Entry> ifd0;
+    addText(ifd0, 270, identity.imageDescription);
+    addText(ifd0, 271, identity.make);
+    addText(ifd0, 272, identity.model);
+    ifd0.push_back(shorts(274, {quint16(orientation)}));
+    addText(ifd0, 306, identity.dateTime);
+    addText(ifd0, 315, identity.artist);
+    addText(ifd0, 33432, identity.copyright);
+
+    std::vector<Entry> exif;
+    addText(exif, 36867, identity.dateTime);
+    addText(exif, 36868, identity.dateTime);
+    addText(exif, 42032, identity.ownerName);
+    addText(exif, 42033, identity.bodySerial);
+
+    // Canon's OwnerName is a fixed 32-byte field.
+    std::vector<Entry> makerNotes {bytes(0x0009, ascii, identity.ownerName.leftJustified(32, '\0', true)),
+                                   longs(0x000c, {canonSerial})};
+    addText(makerNotes, 0x0096, identity.bodySerial);
+
+    std::vector<Entry> gps {bytes(0x0000, byteType, QByteArray("\2\3\0\0", 4)), text(0x0001, "N"),
+                            rationals(0x0002, rational, {{48, 1}, {51, 1}, {2970, 100}})};
+
+    const QByteArray canon =
+        isoBox("uuid", QByteArray::fromHex("85c0b687820f11e08111f4ce462b6a48")
+                           + isoBox("CNCV", "CanonCR3_001/01.09.00/01.00.00") + isoBox("CMT1", tiffBlock(ifd0))
+                           + isoBox("CMT2", tiffBlock(exif)) + isoBox("CMT3", tiffBlock(makerNotes))
+                           + isoBox("CMT4", tiffBlock(gps)));
+    const QDateTime takenAt = QDateTime::fromString(QString::fromLatin1(identity.dateTime), "yyyy:MM:dd hh:mm:ss");
+    const quint32 createdAt = quint32(QDateTime(QDate(1904, 1, 1), QTime(0, 0), Qt::UTC)
+                                          .secsTo(QDateTime(takenAt.date(), takenAt.time(), Qt::UTC)));
+
+    QByteArray ftypBody("crx ");
+    appendBig(ftypBody, quint32(1));
+    const QByteArray ftyp = isoBox("ftyp", ftypBody + "crx isom");
+    // The sample offset depends on how long everything before it is.
+    const auto head = [&](quint64 offset) {
+        return ftyp + isoBox("moov", canon + cr3Movie(createdAt, 64, 48, quint32(sample.size()), offset));
+    };
+    const quint64 offset = quint64(head(0).size()) + 8;
+    return head(offset) + isoBox("mdat", sample);
+}
+
+QByteArray firstSample(const QByteArray &file)
+{
+    // Box types are searched, not walked: enough for files with one track.
+    const qsizetype stsz = file.indexOf("stsz");
+    quint64 size = bigAt(file, stsz + 8, 4);
+    if (size == 0)
+        size = bigAt(file, stsz + 16, 4);
+    quint64 offset = 0;
+    if (const qsizetype co64 = file.indexOf("co64"); co64 >= 0)
+        offset = bigAt(file, co64 + 12, 8);
+    else if (const qsizetype stco = file.indexOf("stco"); stco >= 0)
+        offset = bigAt(file, stco + 12, 4);
+    if (stsz < 0 || offset == 0 || offset + size > quint64(file.size()))
+        return {};
+    return file.mid(qsizetype(offset), qsizetype(size));
 }
 
 bool write(const QString &path, const QByteArray &bytes)

@@ -64,6 +64,8 @@ QList<QByteArray> plantedIn(const QString &extension)
         return {author, title, comment, creator, "20190304"};
     if (extension == QLatin1String("cr2"))
         return {author, title, comment, owner, creator, canonSerialBytes(), "F0423075", "2009:07:21"};
+    if (extension == QLatin1String("cr3"))
+        return {author, title, comment, serial, owner, creator, exifDate, canonSerialBytes(), movieHeaderDate()};
     return {author, title, comment, serial, owner, creator, exifDate};
 }
 
@@ -130,7 +132,7 @@ private slots:
     void everyKindIsCleanAndLooksTheSame_data()
     {
         QTest::addColumn<QString>("extension");
-        for (const char *extension : {"jpg", "png", "webp", "heic", "mp4", "mov", "mkv", "pdf", "dng", "nef", "arw", "cr2"})
+        for (const char *extension : {"jpg", "png", "webp", "heic", "mp4", "mov", "mkv", "pdf", "dng", "nef", "arw", "cr2", "cr3"})
             QTest::newRow(extension) << QString::fromLatin1(extension);
     }
 
@@ -145,6 +147,7 @@ private slots:
         const MetadataTable before = read(path);
         QVERIFY2(!identifyingKeysIn(before).isEmpty(), "the fixture carries no identifying tags");
         const QByteArray renderedBefore = rendering(path);
+        QVERIFY(!renderedBefore.isEmpty());
         const QByteArray profileBefore = iccProfile(path);
 
         const auto stripped = bundledService().stripMetadata(QUrl::fromLocalFile(path));
