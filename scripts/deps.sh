@@ -13,7 +13,8 @@ run_pkgs=(qml6-module-qtqml qml6-module-qtqml-workerscript qml6-module-qtquick
     qml6-module-qtquick-shapes libqt6svg6 qt6-qpa-plugins libgl1-mesa-dri fonts-dejavu-core
     adwaita-icon-theme mkvtoolnix dbus)
 test_pkgs=(qml6-module-qttest xvfb xauth xfonts-base x11-utils xdotool xcompmgr imagemagick
-    qpdf ffmpeg libraw-bin appstream desktop-file-utils poppler-utils rawtran-doc)
+    qpdf ffmpeg libraw-bin appstream desktop-file-utils poppler-utils rawtran-doc
+    libheif-examples)
 
 wanted=("${build_pkgs[@]}" "${run_pkgs[@]}")
 if [ "${1:-run}" = test ]; then

@@ -13,12 +13,13 @@ const QStringList keepHowItLooks {
 };
 
 // Camera raws: exiftool cannot delete their IFD0 (and must not: the decoder
-// needs Make, Model and the image tags), so `-all=` leaves most of it. What
-// identifies a person, place or time is deleted by name; nothing a decoder
-// reads to draw the picture is touched. Software stays for that reason: raw
-// decoders change course on what it names. The Canon serial is zeroed, not
-// removed, as measured safe on a real CR2. Maker-note serials of Nikon and
-// Sony stay: Nikon's is the key to its encrypted colour balance.
+// needs Make, Model and the image tags), so `-all=` leaves most of it, and a
+// CR2 not a byte less. What identifies a person, place or time is deleted by
+// name; nothing a decoder reads to draw the picture is touched. Software
+// stays for that reason: raw decoders change course on what it names. The
+// Canon serial is zeroed, not removed, as measured safe on a real CR2; in a
+// CR3 `-CreateDate=` also zeroes the movie header's dates. Maker-note serials
+// of Nikon and Sony stay: Nikon's is the key to its encrypted colour balance.
 const QStringList rawIdentifyingTags {
     QStringLiteral("-XMP:all="), QStringLiteral("-GPS:all="), QStringLiteral("-IPTC:all="),
     QStringLiteral("-Photoshop:all="),

@@ -26,8 +26,8 @@ struct StripPlan
     bool rewritesPdf = false;
 };
 
-// The plan for a supported format. Fixed per format: nothing here looks at
-// the file.
+// The plan for a supported format. Fixed per format: nothing here reads the
+// file.
 StripPlan stripPlanFor(SupportedFormat format);
 
 // The format named by a path's extension, in any letter case.

@@ -118,6 +118,14 @@ QString makePhoto(const QString &directory, const QString &extension)
     if (extension == QLatin1String("jpg") || extension == QLatin1String("png")) {
         if (!TestFiles::writeImage(path, extension == QLatin1String("jpg") ? "JPEG" : "PNG"))
             qFatal("cannot write %s", qPrintable(path));
+    } else if (extension == QLatin1String("heic")) {
+        // ImageMagick's HEIC writer drops the profile; libheif's own encoder keeps it.
+        const QString source = pathIn(directory, QStringLiteral("source.png"));
+        TestFiles::writeImage(source, "PNG");
+        run(QStringLiteral("exiftool"), {QStringLiteral("-q"), QStringLiteral("-overwrite_original"),
+                                         QStringLiteral("-ICC_Profile<=") + displayP3Profile(directory), source});
+        run(QStringLiteral("heif-enc"), {QStringLiteral("-o"), path, source});
+        QFile::remove(source);
     } else {
         const QString source = pathIn(directory, QStringLiteral("source.png"));
         TestFiles::writeImage(source, "PNG");
@@ -130,7 +138,7 @@ QString makePhoto(const QString &directory, const QString &extension)
                       QStringLiteral("-EXIF:DateTimeOriginal=") + exifDate,
                       QStringLiteral("-XMP-dc:Creator=") + creator, QStringLiteral("-XMP-dc:Title=") + title};
     tags += gpsTags;
-    // libheif cannot be given a profile through ImageMagick, nor exiftool put one in.
+    // exiftool cannot add a profile to a HEIC: it came with the encoding.
     if (extension != QLatin1String("heic"))
         tags << QStringLiteral("-ICC_Profile<=") + displayP3Profile(directory);
     tags << path;

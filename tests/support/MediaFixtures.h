@@ -31,7 +31,7 @@ QByteArray run(const QString &name, const QStringList &arguments);
 
 // A photo rotated a quarter turn (Orientation 6), with a Display P3 colour
 // profile, EXIF author, serial and date, GPS and XMP creator.
-// `extension`: jpg, png, webp or heic (heic carries no profile).
+// `extension`: jpg, png, webp or heic.
 QString makePhoto(const QString &directory, const QString &extension);
 
 // A second of video and sound (mp4 or mov) with title, author, comment, GPS,

@@ -163,14 +163,23 @@ private slots:
         QCOMPARE(leftovers(dir.path()), QStringList());
     }
 
+    // The table above only proves "unchanged": here, that there was something to keep.
+    void photosKeepTheirProfileAndTurn_data()
+    {
+        QTest::addColumn<QString>("extension");
+        for (const char *extension : {"jpg", "png", "webp", "heic"})
+            QTest::newRow(extension) << QString::fromLatin1(extension);
+    }
+
     void photosKeepTheirProfileAndTurn()
     {
-        // The table above only proves "unchanged": here, that there was something to keep.
+        QFETCH(QString, extension);
         QTemporaryDir dir;
-        const QString path = makePhoto(dir.path(), "jpg");
+        const QString path = makePhoto(dir.path(), extension);
         QVERIFY(bundledService().stripMetadata(QUrl::fromLocalFile(path)));
-        QCOMPARE(read(path).value("Orientation"), "Rotate 90 CW");
-        QCOMPARE(read(path).value("ProfileDescription"), "Display P3");
+        const MetadataTable after = read(path);
+        QCOMPARE(after.value("Orientation"), "Rotate 90 CW");
+        QCOMPARE(after.value("ProfileDescription"), "Display P3");
     }
 
     void pdfCannotBeRestoredAndHasNoInfoOrXmp()
