@@ -91,6 +91,19 @@ QByteArray pdfWithInfoAndXmp()
 
 constexpr quint32 canonSerial = 2718281828u;
 
+// A second of test picture and tone, with a title, artist, comment and date.
+QStringList clipArguments(const QString &audioCodec)
+{
+    return {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-y"),
+            QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"), QStringLiteral("testsrc=size=64x48:rate=10:duration=1"),
+            QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"), QStringLiteral("sine=duration=1"),
+            QStringLiteral("-c:v"), QStringLiteral("libx264"), QStringLiteral("-c:a"), audioCodec,
+            QStringLiteral("-metadata"), QStringLiteral("title=") + title,
+            QStringLiteral("-metadata"), QStringLiteral("artist=") + author,
+            QStringLiteral("-metadata"), QStringLiteral("comment=") + comment,
+            QStringLiteral("-metadata"), QStringLiteral("creation_time=2019-03-04T05:06:07Z")};
+}
+
 } // namespace
 
 QString program(const QString &name)
@@ -149,15 +162,7 @@ QString makePhoto(const QString &directory, const QString &extension)
 QString makeMovie(const QString &directory, const QString &extension)
 {
     const QString path = pathIn(directory, QStringLiteral("clip.") + extension);
-    run(QStringLiteral("ffmpeg"),
-        {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-y"),
-         QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"), QStringLiteral("testsrc=size=64x48:rate=10:duration=1"),
-         QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"), QStringLiteral("sine=duration=1"),
-         QStringLiteral("-c:v"), QStringLiteral("libx264"), QStringLiteral("-c:a"), QStringLiteral("aac"),
-         QStringLiteral("-metadata"), QStringLiteral("title=") + title,
-         QStringLiteral("-metadata"), QStringLiteral("artist=") + author,
-         QStringLiteral("-metadata"), QStringLiteral("comment=") + comment,
-         QStringLiteral("-metadata"), QStringLiteral("creation_time=2019-03-04T05:06:07Z"), path});
+    run(QStringLiteral("ffmpeg"), clipArguments(QStringLiteral("aac")) << path);
     run(QStringLiteral("exiftool"),
         {QStringLiteral("-q"), QStringLiteral("-overwrite_original"), QStringLiteral("-XMP-dc:Creator=") + creator,
          QStringLiteral("-Keys:Author=") + owner, QStringLiteral("-GPSCoordinates=48.8583, 2.2945"), path});
@@ -181,15 +186,7 @@ QString makeMatroska(const QString &directory)
     const QString font = pathIn(directory, QStringLiteral("face.ttf"));
     writeFile(note, QByteArray(attachment) + '\n');
     writeFile(font, QByteArray("\0\1\0\0 not really a font", 24));
-    run(QStringLiteral("ffmpeg"),
-        {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-y"),
-         QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"), QStringLiteral("testsrc=size=64x48:rate=10:duration=1"),
-         QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"), QStringLiteral("sine=duration=1"),
-         QStringLiteral("-c:v"), QStringLiteral("libx264"), QStringLiteral("-c:a"), QStringLiteral("libvorbis"),
-         QStringLiteral("-metadata"), QStringLiteral("title=") + title,
-         QStringLiteral("-metadata"), QStringLiteral("artist=") + author,
-         QStringLiteral("-metadata"), QStringLiteral("comment=") + comment,
-         QStringLiteral("-metadata"), QStringLiteral("creation_time=2019-03-04T05:06:07Z"),
+    run(QStringLiteral("ffmpeg"), clipArguments(QStringLiteral("libvorbis")) << QStringList {
          QStringLiteral("-metadata:s:v:0"), QStringLiteral("title=") + serial,
          QStringLiteral("-metadata:s:a:0"), QStringLiteral("title=") + owner,
          QStringLiteral("-attach"), note, QStringLiteral("-metadata:s:t:0"), QStringLiteral("mimetype=text/plain"),

@@ -122,6 +122,24 @@ QString describeError(const Expected<Success> &result)
     return result ? QString() : describe(result.error());
 }
 
+// Cleans a new file with the tools in `resources`: the clean must fail with
+// `message` and leave the file, and its folder, exactly as they were.
+void expectUntouchedFailure(const QString &resources, const QString &media, const QString &extension,
+                            const QString &message)
+{
+    QDir().mkpath(media);
+    const QString path = makeFile(media, extension);
+    const QByteArray original = TestFiles::readAll(path);
+
+    ServiceOptions options;
+    options.resourceDirectory = resources;
+    const auto stripped = ExifToolService::create(options).value().stripMetadata(QUrl::fromLocalFile(path));
+    QVERIFY(!stripped);
+    QVERIFY2(describe(stripped.error()).contains(message), qPrintable(describe(stripped.error())));
+    QCOMPARE(TestFiles::readAll(path), original);
+    QCOMPARE(leftovers(media), QStringList());
+}
+
 } // namespace
 
 class tst_StripSoundness : public QObject
@@ -279,18 +297,7 @@ private slots:
             tool.close();
             tool.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         }
-        const QString media = dir.filePath("media");
-        QDir().mkpath(media);
-        const QString path = makeMatroska(media);
-        const QByteArray original = TestFiles::readAll(path);
-
-        ServiceOptions options;
-        options.resourceDirectory = resources;
-        const auto stripped = ExifToolService::create(options).value().stripMetadata(QUrl::fromLocalFile(path));
-        QVERIFY(!stripped);
-        QVERIFY2(describe(stripped.error()).contains(expectedMessage), qPrintable(describe(stripped.error())));
-        QCOMPARE(TestFiles::readAll(path), original);
-        QCOMPARE(leftovers(media), QStringList());
+        expectUntouchedFailure(resources, dir.filePath("media"), "mkv", expectedMessage);
     }
 
     // exiftool's edit and the rewrite work on a copy: a PDF that cannot be
@@ -300,18 +307,7 @@ private slots:
         QTemporaryDir dir;
         const QString resources = dir.filePath("resources");
         writeFakeTool(resources, "for p; do :; done; printf 'not a pdf any more' > \"$p\"");
-        const QString media = dir.filePath("media");
-        QDir().mkpath(media);
-        const QString path = makePdf(media);
-        const QByteArray original = TestFiles::readAll(path);
-
-        ServiceOptions options;
-        options.resourceDirectory = resources;
-        const auto stripped = ExifToolService::create(options).value().stripMetadata(QUrl::fromLocalFile(path));
-        QVERIFY(!stripped);
-        QVERIFY2(describe(stripped.error()).contains("could not be rewritten"), qPrintable(describe(stripped.error())));
-        QCOMPARE(TestFiles::readAll(path), original);
-        QCOMPARE(leftovers(media), QStringList());
+        expectUntouchedFailure(resources, dir.filePath("media"), "pdf", "could not be rewritten");
     }
 
     void linkStaysALinkAndItsFileIsCleaned_data()
