@@ -14,6 +14,10 @@ TessalyViewModel::TessalyViewModel(ModelOptions options, QObject *parent)
     , m_pool(m_options.pool ? m_options.pool : toolJobPool())
 {
     connect(&m_files, &FileListModel::mutated, this, &TessalyViewModel::filesChanged);
+    m_runTail.setSingleShot(true);
+    m_runTail.setTimerType(Qt::PreciseTimer);
+    m_runTail.setInterval(m_options.runTail);
+    connect(&m_runTail, &QTimer::timeout, this, [this] { setIsProcessing(false); });
 }
 
 // Jobs hold only values and their continuations are bound to this object, so
@@ -122,30 +126,29 @@ void TessalyViewModel::setIsProcessing(bool processing)
 
 void TessalyViewModel::cleanAll()
 {
-    if (m_isProcessing)
-        return;
+    // Files dropped while a run is under way join it (even during its tail)
+    // instead of waiting, pending, for a run nobody would start.
+    const bool joining = m_isProcessing;
     setIsProcessing(true);
 
-    struct Work { QUuid id; QUrl url; };
-    QList<Work> work;
-    for (const FileItem &item : m_files.items()) {
-        if (item.status == FileStatus::pending)
-            work.append({item.id, item.url});
-    }
+    QList<Job> work;
     const QList<FileItem> &items = m_files.items();
     for (int row = 0; row < items.size(); ++row) {
-        if (items[row].status == FileStatus::pending)
-            m_files.update(row, [](FileItem &item) { item.status = FileStatus::processing; }, {FileListModel::StatusRole});
+        if (items[row].status != FileStatus::pending)
+            continue;
+        work.append(Job{items[row].id, items[row].url, /*partOfRun=*/true});
+        m_files.update(row, [](FileItem &item) { item.status = FileStatus::processing; }, {FileListModel::StatusRole});
     }
+    if (joining && work.isEmpty())
+        return;
     updateCounters();
 
-    m_runJobsOutstanding = work.size();
-    for (const Work &entry : work)
-        startJob(entry.id, entry.url, /*partOfRun=*/true);
-    if (work.isEmpty()) {
-        ++m_runJobsOutstanding; // finishRunJob() expects one outstanding job
-        finishRunJob();
-    }
+    m_runTail.stop();
+    m_runJobsOutstanding += work.size();
+    for (const Job &job : work)
+        startJob(job.id, job.url, job.partOfRun);
+    if (m_runJobsOutstanding == 0)
+        m_runTail.start();
 }
 
 void TessalyViewModel::cleanSingleFile(const QUuid &id)
@@ -187,10 +190,9 @@ void TessalyViewModel::feedPool()
 
 void TessalyViewModel::finishRunJob()
 {
-    if (--m_runJobsOutstanding > 0)
-        return;
     // The run's last result is in: keep the run visible a moment longer.
-    QTimer::singleShot(m_options.runTail, Qt::PreciseTimer, this, [this] { setIsProcessing(false); });
+    if (--m_runJobsOutstanding == 0)
+        m_runTail.start();
 }
 
 void TessalyViewModel::applyResult(const CleanResult &result)

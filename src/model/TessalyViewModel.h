@@ -6,6 +6,7 @@
 #include <ExifToolService.h>
 
 #include <QObject>
+#include <QTimer>
 #include <QUrl>
 #include <QUuid>
 
@@ -60,13 +61,14 @@ public:
     double progress() const;
 
     // Appends the supported, not yet listed URLs as pending items and, if any
-    // was added, schedules a clean-all run on the UI thread.
+    // was added, schedules cleanAll on the UI thread.
     Q_INVOKABLE void addFiles(const QList<QUrl> &urls);
     Q_INVOKABLE void removeFile(const QUuid &id);
     Q_INVOKABLE void clearList();
 
-    // Starts a run over every pending item, unless one is active. Results
-    // arrive later, on the UI thread.
+    // Starts a run over every pending item; while a run is active (its tail
+    // included) the pending items join it. Results arrive later, on the UI
+    // thread.
     void cleanAll();
     // Cleans one pending item, run or no run. Does nothing for an unknown id
     // or an item that is not pending.
@@ -113,6 +115,7 @@ private:
     qint64 m_errorCount = 0;
     qint64 m_pendingCount = 0;
     qint64 m_runJobsOutstanding = 0;
+    QTimer m_runTail;
     std::deque<Job> m_queuedJobs;
     int m_jobsInFlight = 0;
 };

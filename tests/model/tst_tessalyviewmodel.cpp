@@ -213,39 +213,53 @@ private slots:
         m_runner->release("slow.jpg");
         QTRY_COMPARE(model.doneCount(), 1);
         QVERIFY(model.isProcessing());
-
-        // Files added during the tail stay pending: the run they schedule finds one active.
-        model.addFiles({file("late.jpg")});
         QTRY_VERIFY_WITH_TIMEOUT(!model.isProcessing(), 5000);
         QVERIFY(sinceLastResult.elapsed() >= 350);
-        QCOMPARE(statuses(model), QStringList({"done", "pending"}));
-        QCOMPARE(model.pendingCount(), 1);
-
-        // A new addition after the run starts a run over every pending item.
-        model.addFiles({file("later.jpg")});
-        QTRY_COMPARE(model.doneCount(), 3);
     }
 
-    void addingDuringARunLeavesNewItemsPending()
+    // Files dropped while a run is under way, even in its tail, are cleaned
+    // with it: left pending, nothing would ever clean them.
+    void filesAddedDuringARunJoinIt()
     {
-        TessalyViewModel model(options());
+        TessalyViewModel model(options(300ms));
+        QSignalSpy processing(&model, &TessalyViewModel::isProcessingChanged);
         m_runner->hold("first.jpg");
         model.addFiles({file("first.jpg")});
         QTRY_VERIFY(model.isProcessing());
 
         model.addFiles({file("second.jpg")});
-        QTest::qWait(50); // let the scheduled run come and go
         QCOMPARE(statuses(model), QStringList({"processing", "pending"}));
-
-        // The pending one can be cleaned alone, without touching the run flag.
-        QSignalSpy processing(&model, &TessalyViewModel::isProcessingChanged);
-        model.cleanSingleFile(model.files()[1].id);
-        QCOMPARE(statuses(model), QStringList({"processing", "processing"}));
-        QTRY_COMPARE(model.files()[1].status, FileStatus::done);
-        QCOMPARE(processing.size(), 0);
+        QTRY_COMPARE(statuses(model), QStringList({"processing", "done"}));
+        QVERIFY(model.isProcessing());
 
         m_runner->release("first.jpg");
+        QTRY_COMPARE(model.doneCount(), 2);
+        QVERIFY(model.isProcessing()); // in the tail now
+
+        model.addFiles({file("third.jpg")});
+        QTRY_COMPARE(model.doneCount(), 3);
         QTRY_VERIFY(!model.isProcessing());
+        // One run from start to end: the flag went up once and down once.
+        QCOMPARE(processing.size(), 2);
+        QCOMPARE(model.pendingCount(), 0);
+    }
+
+    void singleCleanLeavesTheRunFlagAlone()
+    {
+        TessalyViewModel model(options());
+        m_runner->hold("first.jpg");
+        model.addFiles({file("first.jpg")});
+        QTRY_VERIFY(model.isProcessing());
+        m_runner->release("first.jpg");
+        QTRY_VERIFY(!model.isProcessing());
+
+        // A pending row cleaned on its own: the item is processed, no run shows.
+        model.fileList()->append({FileItem::fromUrl(file("alone.jpg"))});
+        QSignalSpy processing(&model, &TessalyViewModel::isProcessingChanged);
+        model.cleanSingleFile(model.files()[1].id);
+        QCOMPARE(model.files()[1].status, FileStatus::processing);
+        QTRY_COMPARE(model.files()[1].status, FileStatus::done);
+        QCOMPARE(processing.size(), 0);
     }
 
     void cleanSingleFileIgnoresWhatIsNotPending()
