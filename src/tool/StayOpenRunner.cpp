@@ -25,6 +25,7 @@
 #include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -74,8 +75,9 @@ bool touchesTheProtocol(const QByteArray &name)
 // turns "$" and "@" into "\$" and "\@".
 std::optional<QByteArray> argumentLine(const QByteArray &argument, bool last)
 {
-    // Empty: a line exiftool skips, and an argument that means standard input.
-    if (argument.isEmpty() || argument.contains('\0') || argument == "-" || argument.endsWith("=-"))
+    // An empty line is skipped, and an empty argument, "-" or "-csv=-" read
+    // standard input, which carries the commands here.
+    if (argument.isEmpty() || argument.contains('\0') || argument.endsWith("=-"))
         return std::nullopt;
 
     qsizetype dash = 0;
@@ -301,16 +303,29 @@ public:
         return result;
     }
 
-    // The exit status of a worker whose pipes closed: waits for it to end.
-    std::pair<bool, int> reap()
+    struct Ended
     {
-        int status = 0;
-        while (::waitpid(m_pid, &status, 0) < 0 && errno == EINTR) { }
-        m_pid = -1;
-        closeAll();
-        if (WIFSIGNALED(status))
-            return {true, 0};
-        return {false, WEXITSTATUS(status)};
+        bool crashed;
+        int exitCode;
+    };
+
+    // How a worker whose pipes closed ended. One that lingers on past the
+    // deadline is killed, and gives nothing.
+    std::optional<Ended> reap(Clock::time_point deadline)
+    {
+        const int process = int(::syscall(SYS_pidfd_open, m_pid, 0));
+        bool lingered = false;
+        if (process >= 0) {
+            const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
+            pollfd fd{process, POLLIN, 0};
+            lingered = left <= 0 || ::poll(&fd, 1, int(std::min<qint64>(left, std::numeric_limits<int>::max()))) == 0;
+            ::close(process);
+        }
+        if (lingered) {
+            kill();
+            return std::nullopt;
+        }
+        return reap();
     }
 
     // Stops a worker at once, mid-command or not, and waits for it to end.
@@ -348,6 +363,17 @@ public:
     }
 
 private:
+    Ended reap()
+    {
+        int status = 0;
+        while (::waitpid(m_pid, &status, 0) < 0 && errno == EINTR) { }
+        m_pid = -1;
+        closeAll();
+        if (WIFSIGNALED(status))
+            return {true, 0};
+        return {false, WEXITSTATUS(status)};
+    }
+
     // Reads what is there; false once the pipe has closed.
     static bool drain(int fd, QByteArray &into)
     {
@@ -708,9 +734,11 @@ Expected<QByteArray> StayOpenRunner::Private::run(const QString &program, const 
             giveBack(*pool, nullptr);
             return ExifToolError::timeout();
         case Worker::Ending::died: {
-            const auto [crashed, exitCode] = worker->reap();
+            const auto ended = worker->reap(deadline);
             giveBack(*pool, nullptr);
-            return endedRunResult(crashed, exitCode, std::move(answer.output), answer.error);
+            if (!ended)
+                return ExifToolError::timeout();
+            return endedRunResult(ended->crashed, ended->exitCode, std::move(answer.output), answer.error);
         }
         case Worker::Ending::notSent:
             // It was gone before it read a word of this command: try a fresh one.

@@ -27,8 +27,8 @@ namespace {
 // tool never does. The last argument decides what a command does: a name
 // with "hang" starts the temporary copy and hangs, "crash" dies by SIGKILL,
 // "nonewline" fails with standard error lacking its line break, "silent"
-// fails saying nothing; anything else prints a JSON line naming the
-// arguments and VERSION.
+// fails saying nothing, "linger" closes its output and hangs; anything else
+// prints a JSON line naming the arguments and VERSION.
 const QByteArray perlStandIn = R"(#!/usr/bin/perl
 use strict;
 use warnings;
@@ -45,6 +45,7 @@ sub act {
     kill 'KILL', $$ if $path =~ /crash/;
     if ($path =~ /nonewline/) { print STDERR 'Warning: no line break'; return 1; }
     return 3 if $path =~ /silent/;
+    if ($path =~ /linger/) { close STDOUT; close STDERR; sleep 60; }
     print '[{"Version":"VERSION","Arguments":"', join('|', @_), "\"}]\n";
     return 0;
 }
@@ -234,6 +235,7 @@ class tst_StayOpenRunner : public QObject
 private slots:
     // The same files, cleaned by one process per run and by the workers,
     // several at once, end up alike, and so do the tables shown for them.
+    // The workers end with their runner.
     void cleansLikeOneProcessPerRun()
     {
         const QString source = m_dir.filePath(QStringLiteral("corpus"));
@@ -270,6 +272,14 @@ private slots:
         }
         QCOMPARE(runner->counts().oneShot, 0);
         QVERIFY(runner->counts().persistent >= 3 * corpus.size());
+
+        // Nothing outlives the runner.
+        const QList<pid_t> workers = ourWorkers();
+        QVERIFY(!workers.isEmpty() && workers.size() <= 2);
+        runner.reset();
+        for (pid_t pid : workers)
+            QVERIFY(ended(pid));
+        QVERIFY(childrenOf(::getpid(), "exiftool").isEmpty());
     }
 
     // Arguments the argument file has to escape reach the tool as they are;
@@ -334,28 +344,32 @@ private slots:
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("expected");
+        QTest::addColumn<int>("limitMs");
 
-        QTest::newRow("success") << "fine.jpg" << "[{\"Version\":\"1\"";
+        QTest::newRow("success") << "fine.jpg" << "[{\"Version\":\"1\"" << 60000;
         QTest::newRow("stderr without line break")
-            << "nonewline.jpg" << "error: ExifTool: Warning: no line break";
+            << "nonewline.jpg" << "error: ExifTool: Warning: no line break" << 60000;
         QTest::newRow("failure without stderr")
-            << "silent.jpg" << "error: ExifTool: exiftool failed with exit status 3";
+            << "silent.jpg" << "error: ExifTool: exiftool failed with exit status 3" << 60000;
         QTest::newRow("crash") << "crash.jpg"
-                               << "error: ExifTool: exiftool stopped unexpectedly (it crashed or was killed)";
+                               << "error: ExifTool: exiftool stopped unexpectedly (it crashed or was killed)" << 60000;
+        QTest::newRow("output closed, process lingers") << "linger.jpg" << "error: ExifTool process timed out" << 1000;
     }
 
     void endingsOfARun()
     {
         QFETCH(QString, name);
         QFETCH(QString, expected);
+        QFETCH(int, limitMs);
 
         QTemporaryDir dir;
         const QString tool = writePerlStandIn(dir.path());
         const QString file = dir.filePath(name);
         const QStringList arguments{QStringLiteral("-all"), QStringLiteral("-j"), file};
+        const std::chrono::milliseconds limit(limitMs);
         StayOpenRunner runner;
-        const QString oneShot = resultText(m_oneShot->run(tool, arguments, 60s));
-        const QString persistent = resultText(runner.run(tool, arguments, 60s));
+        const QString oneShot = resultText(m_oneShot->run(tool, arguments, limit));
+        const QString persistent = resultText(runner.run(tool, arguments, limit));
         QCOMPARE(persistent, oneShot);
         QVERIFY2(persistent.startsWith(expected), qPrintable(persistent));
 
@@ -494,31 +508,6 @@ private slots:
         QVERIFY(QFile::remove(tool));
         writePerlStandIn(dir.path(), "2");
         QVERIFY(resultText(runner.run(tool, arguments, 60s)).contains(QStringLiteral("\"Version\":\"2\"")));
-    }
-
-    void noWorkerOutlivesItsRunner()
-    {
-        QTemporaryDir dir;
-        const QString file = TestFiles::makeJpegWithMetadata(dir.path());
-        QList<pid_t> workers;
-        {
-            StayOpenRunner runner(StayOpenRunner::Options{2, 1000, qint64(512) << 20});
-            QThreadPool threads;
-            threads.setMaxThreadCount(2);
-            QList<QFuture<QString>> runs;
-            for (int i = 0; i < 4; ++i) {
-                runs.append(QtConcurrent::run(&threads, [&] {
-                    return resultText(runner.run(TestFiles::bundledExifTool(), {QStringLiteral("-j"), file}, 60s));
-                }));
-            }
-            for (auto &run : runs)
-                QVERIFY(run.result().contains(QStringLiteral("Jane Marker")));
-            workers = ourWorkers();
-            QVERIFY(!workers.isEmpty() && workers.size() <= 2);
-        }
-        for (pid_t pid : workers)
-            QVERIFY(ended(pid));
-        QVERIFY(childrenOf(::getpid(), "exiftool").isEmpty());
     }
 
     void noWorkerOutlivesAKilledApp()
