@@ -9,6 +9,7 @@
 
 #include <QFileInfo>
 
+#include <climits>
 #include <sys/stat.h>
 
 namespace {
@@ -44,6 +45,34 @@ Expected<QString> fileBehind(const QString &path)
     if (target.isEmpty())
         return CleanError{QStringLiteral("%1 is a link to a file that does not exist").arg(path)};
     return target;
+}
+
+// Only regular files reach a tool. Given a folder, exiftool reads (and would
+// strip) every file inside it; a pipe or a device can keep a reader waiting
+// for good. A path that is not there is left to the tool, which says so.
+std::optional<ServiceError> refusedKind(const QString &path)
+{
+    struct stat info;
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0 || S_ISREG(info.st_mode))
+        return std::nullopt;
+    const QString name = QFileInfo(path).fileName();
+    if (S_ISDIR(info.st_mode))
+        return CleanError{QStringLiteral("%1 is a folder, not a file; it was left unchanged.").arg(name)};
+    return CleanError{QStringLiteral("%1 is not a regular file (it is a pipe, socket or device); "
+                                     "it was left unchanged.").arg(name)};
+}
+
+// Rewriting a file gives its name a new, clean file: any other name of the
+// old one (a hard link) would keep every tag while the window said "done".
+std::optional<ServiceError> refusedLinks(const QString &path)
+{
+    struct stat info;
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0 || info.st_nlink <= 1)
+        return std::nullopt;
+    return CleanError{QStringLiteral("%1 has %2 other names (hard links) that would keep the metadata; "
+                                     "it was left unchanged.")
+                          .arg(QFileInfo(path).fileName())
+                          .arg(info.st_nlink - 1)};
 }
 
 QByteArray headOf(const QString &path)
@@ -101,6 +130,8 @@ Expected<MetadataTable> ExifToolService::readMetadata(const QUrl &from) const
     auto path = localPath(from);
     if (!path)
         return path.error();
+    if (auto refused = refusedKind(path.value()))
+        return *refused;
     auto output = runProcess({QStringLiteral("-all"), QStringLiteral("-j"), path.value()},
                              m_limits.forFileSize(sizeOf(path.value())));
     if (!output)
@@ -116,6 +147,10 @@ Expected<Success> ExifToolService::stripMetadata(const QUrl &from) const
     auto target = fileBehind(path.value());
     if (!target)
         return target.error();
+    if (auto refused = refusedKind(target.value()))
+        return *refused;
+    if (auto refused = refusedLinks(target.value()))
+        return *refused;
 
     // A link may carry another name than its file: the file's own counts first.
     auto format = formatOfPath(target.value());
@@ -137,7 +172,21 @@ Expected<Success> ExifToolService::stripMetadata(const QUrl &from) const
         return stripMatroska(target.value());
     if (plan.rewritesPdf)
         return stripPdf(target.value(), plan.extraArguments);
+    // exiftool writes its copy as "<name>_exiftool_tmp", a name that cannot
+    // exist when the file's own is near the file system's limit.
+    if (QFile::encodeName(QFileInfo(target.value()).fileName()).size() + 13 > NAME_MAX)
+        return stripThroughCopy(target.value(), plan.extraArguments);
     return runStrip(target.value(), plan.extraArguments);
+}
+
+Expected<Success> ExifToolService::stripThroughCopy(const QString &path, const QStringList &extraArguments) const
+{
+    auto staged = ReplacementFile::create(path, ReplacementFile::Start::copyOfTarget);
+    if (!staged)
+        return staged.error();
+    if (auto stripped = runStrip(staged.value().path(), extraArguments); !stripped)
+        return namingTheFile(stripped.error(), staged.value().path(), path);
+    return staged.value().commit();
 }
 
 Expected<Success> ExifToolService::runStrip(const QString &path, const QStringList &extraArguments) const

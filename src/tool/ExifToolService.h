@@ -47,6 +47,7 @@ private:
 
     Expected<QByteArray> runProcess(const QStringList &arguments, std::chrono::milliseconds limit) const;
     Expected<Success> runStrip(const QString &path, const QStringList &extraArguments) const;
+    Expected<Success> stripThroughCopy(const QString &path, const QStringList &extraArguments) const;
     Expected<Success> stripPdf(const QString &path, const QStringList &extraArguments) const;
     Expected<Success> stripMatroska(const QString &path) const;
 

@@ -1,5 +1,7 @@
 #include "OneShotRunner.h"
 
+#include "MetadataJson.h"
+
 #include <QProcess>
 #include <QStringDecoder>
 
@@ -26,6 +28,11 @@ Expected<QByteArray> endedRunResult(bool crashed, int exitCode, QByteArray stand
     }
     if (exitCode != 0) {
         QString message = toolErrorText(standardError);
+        // A read that fails (an empty file, say) reports why in its JSON, not on stderr.
+        if (message.isEmpty()) {
+            if (auto table = parseMetadataJson(standardOutput); table && table.value().contains(QStringLiteral("Error")))
+                message = QStringLiteral("Error: ") + table.value().value(QStringLiteral("Error"));
+        }
         if (message.isEmpty())
             message = QStringLiteral("exiftool failed with exit status %1").arg(exitCode);
         return ExifToolError::processError(message);

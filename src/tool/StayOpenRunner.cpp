@@ -726,7 +726,7 @@ Expected<QByteArray> StayOpenRunner::Private::run(const QString &program, const 
             giveBack(*pool, std::move(worker));
             if (answer.status == 0)
                 return std::move(answer.output);
-            return endedRunResult(false, answer.status, {}, answer.error);
+            return endedRunResult(false, answer.status, std::move(answer.output), answer.error);
         }
         case Worker::Ending::timedOut:
             // Killed and waited for before the caller looks for what it left.

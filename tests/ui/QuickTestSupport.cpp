@@ -43,6 +43,11 @@ TessalyViewModel *QuickTestSupport::createModelWithoutTool()
     return new TessalyViewModel(options, this);
 }
 
+void QuickTestSupport::appendPending(TessalyViewModel *model, const QUrl &url)
+{
+    model->fileList()->append({FileItem::fromUrl(url)});
+}
+
 void QuickTestSupport::openGate()
 {
     QFile gate(m_dir.filePath(u"gate"_qs));

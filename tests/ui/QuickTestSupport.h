@@ -23,6 +23,9 @@ public:
     // A model whose tool is missing: every clean fails.
     Q_INVOKABLE TessalyViewModel *createModelWithoutTool();
     Q_INVOKABLE void openGate();
+    // Lists a file as pending without scheduling a run, as a row can be in
+    // the moment between a drop and the run that takes it on.
+    Q_INVOKABLE void appendPending(TessalyViewModel *model, const QUrl &url);
     Q_INVOKABLE void closeGate();
 
     // An empty file of that name in a fresh folder.

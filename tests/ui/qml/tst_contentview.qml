@@ -135,8 +135,7 @@ TestCase {
         const view = createView(model)
         model.addFiles([TestSupport.makeFile("running.jpg")])
         tryCompare(model, "isProcessing", true)
-        // Added during a run: stays pending until cleaned on its own.
-        model.addFiles([TestSupport.makeFile("waiting.mov")])
+        TestSupport.appendPending(model, TestSupport.makeFile("waiting.mov"))
 
         const pending = row(view, 1)
         compare(pending.status, "pending")
