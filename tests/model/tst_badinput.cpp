@@ -14,6 +14,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
+#include <QTimer>
+#include <QElapsedTimer>
 
 #include <csignal>
 #include <sys/stat.h>
@@ -264,6 +266,54 @@ private slots:
         const QString later = TestFiles::makeJpegWithMetadata(root, "later.jpg");
         runToTheEnd(model, {QUrl::fromLocalFile(later)});
         QCOMPARE(itemFor(model, later)->status, FileStatus::done);
+    }
+
+    // One big drop and a burst of small ones, on the runner the app ships:
+    // every file ends done, and the UI thread keeps turning meanwhile.
+    void manyFilesAndQuickDrops()
+    {
+        const int bigDrop = qEnvironmentVariableIntValue("TESSALY_LOAD_FILES") > 0
+                                ? qEnvironmentVariableIntValue("TESSALY_LOAD_FILES") : 5000;
+        const int burst = 20, perBurstDrop = 25;
+        QTemporaryDir dir;
+        const QString sample = TestFiles::makeJpegWithMetadata(dir.path(), "sample.jpg");
+        QList<QUrl> first;
+        QList<QList<QUrl>> drops(burst);
+        for (int i = 0; i < bigDrop + burst * perBurstDrop; ++i) {
+            const QString path = dir.filePath(QStringLiteral("photo-%1.jpg").arg(i, 5, 10, QLatin1Char('0')));
+            QVERIFY(QFile::copy(sample, path));
+            (i < bigDrop ? first : drops[(i - bigDrop) / perBurstDrop]).append(QUrl::fromLocalFile(path));
+        }
+
+        TessalyViewModel model(optionsFor("persistent workers"));
+        QElapsedTimer sinceTick, clock;
+        qint64 longestStall = 0;
+        QTimer heartbeat;
+        heartbeat.setInterval(5);
+        connect(&heartbeat, &QTimer::timeout, this, [&] { longestStall = std::max(longestStall, sinceTick.restart()); });
+
+        clock.start();
+        sinceTick.start();
+        heartbeat.start();
+        model.addFiles(first);
+        // The burst comes while the big drop is being cleaned, 20 ms apart.
+        for (const QList<QUrl> &drop : drops) {
+            QTest::qWait(20);
+            model.addFiles(drop);
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(!model.isProcessing(), 600000);
+        heartbeat.stop();
+
+        QCOMPARE(model.doneCount(), qint64(bigDrop + burst * perBurstDrop));
+        QCOMPARE(model.errorCount(), 0);
+        for (int i : {0, bigDrop / 2, bigDrop + burst * perBurstDrop - 1})
+            QVERIFY(!TestFiles::readAll(model.files()[i].url.toLocalFile()).contains("Jane Marker"));
+        const QByteArray status = TestFiles::readAll("/proc/self/status");
+        const qsizetype at = status.indexOf("VmHWM:");
+        qInfo("%lld files in %.1f s; longest UI-thread stall %lld ms; peak resident memory %s",
+              qint64(model.totalCount()), clock.elapsed() / 1000.0, longestStall,
+              status.mid(at + 6, status.indexOf('\n', at) - at - 6).trimmed().constData());
+        QVERIFY2(longestStall < 1000, "the UI thread froze");
     }
 
     // Tools that crash, talk nonsense or never end: each a clear error, and
