@@ -7,6 +7,7 @@
 
 #include <csignal>
 #include <sys/prctl.h>
+#include <sys/resource.h>
 
 QString toolErrorText(const QByteArray &standardError)
 {
@@ -50,7 +51,10 @@ Expected<QByteArray> OneShotRunner::run(const QString &program, const QStringLis
     // living on unowned. SIGINT, not SIGTERM: only on SIGINT does exiftool
     // delete its own temporary file. The run blocks this thread until the
     // child ends, so the thread outlives it.
-    process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGINT); });
+    process.setChildProcessModifier([] {
+        ::prctl(PR_SET_PDEATHSIG, SIGINT);
+        ::setpriority(PRIO_PROCESS, 0, 5); // below the window's threads
+    });
 
     process.start(QIODevice::ReadWrite);
     if (!process.waitForStarted(-1))

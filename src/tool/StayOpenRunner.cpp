@@ -23,6 +23,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/prctl.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
@@ -454,6 +455,8 @@ SpawnResult spawnWorker(const QByteArray &program)
     const pid_t pid = ::fork();
     if (pid == 0) {
         ::prctl(PR_SET_PDEATHSIG, SIGINT);
+        // Below the app's own threads, so a busy tool never keeps the window waiting for a core.
+        ::setpriority(PRIO_PROCESS, 0, 5);
         if (::getppid() != parent)
             ::_exit(127);
         sigset_t none;
