@@ -1,5 +1,4 @@
 #include <ExifToolService.h>
-#include <ToolLocator.h>
 #include <Translations.h>
 
 #include <FakeTool.h>
@@ -11,7 +10,6 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QThread>
 
 using namespace std::chrono_literals;
 
@@ -43,105 +41,61 @@ class tst_ExifToolService : public QObject
 private slots:
     void initTestCase() { installTranslations(QLocale(QLocale::English)); }
 
-    void errorDescriptions()
-    {
-        QCOMPARE(ExifToolError::processError("").description(), "ExifTool: ");
-        QCOMPARE(ExifToolError::processError("Error: x\n").description(), "ExifTool: Error: x\n");
-        QCOMPARE(ExifToolError::parseError().description(), "Failed to parse ExifTool output");
-        QCOMPARE(ExifToolError::timeout().description(), "ExifTool process timed out");
-        QCOMPARE(ExifToolError::binaryNotFound().description(), qtTrId("exiftool_not_found"));
-        // The English table is loaded: the user sees a sentence, not the key.
-        QVERIFY(ExifToolError::binaryNotFound().description() != "exiftool_not_found");
-        QVERIFY(ExifToolError::binaryNotFound().description().contains("ExifTool"));
-    }
-
+    // No tool, or a folder in its place: binaryNotFound, described in words rather than by its key.
     void missingToolIsBinaryNotFound()
     {
         QTemporaryDir empty;
         const auto service = serviceIn(empty.path());
         QVERIFY(!service);
         QVERIFY(isToolError(service.error(), ExifToolError::Case::binaryNotFound));
-
-        // A folder named exiftool is not the tool either.
+        QVERIFY(describe(service.error()) != "exiftool_not_found" && describe(service.error()).contains("ExifTool"));
         QDir(empty.path()).mkdir("exiftool");
         QVERIFY(!serviceIn(empty.path()));
     }
 
-    void defaultLocationIsBesideTheExecutable()
-    {
-        const QString expected = QDir::cleanPath(QCoreApplication::applicationDirPath() + "/../share/tessaly");
-        QCOMPARE(ToolLocator::defaultResourceDirectory(), expected);
-        const auto service = ExifToolService::create();
-        QVERIFY(service);
-        QCOMPARE(service.value().exiftoolPath(), expected + "/exiftool");
-    }
-
-    // What the runner hands back for each way a tool can end.
+    // What the service makes of each way a tool can end: "N tags", or the error's variant index and text.
     void runnerOutcomes_data()
     {
         QTest::addColumn<QByteArray>("script");
-        QTest::addColumn<QString>("expectedError"); // empty: success
-        QTest::addColumn<int>("expectedTags");
-
+        QTest::addColumn<QString>("expected");
         QTest::newRow("exit 1, one stderr line keeps its line break")
-            << QByteArray("echo 'Error: File not found - x.jpg' >&2; exit 1") << "ExifTool: Error: File not found - x.jpg\n" << 0;
-        QTest::newRow("exit 2, stderr not UTF-8")
-            << QByteArray("printf '\\377\\376bad' >&2; exit 2") << "ExifTool: Unknown error" << 0;
-        QTest::newRow("exit 1 without stderr still says what happened")
-            << QByteArray("exit 1") << "ExifTool: exiftool failed with exit status 1" << 0;
+            << QByteArray("echo 'Error: File not found - x.jpg' >&2; exit 1") << "0: ExifTool: Error: File not found - x.jpg\n";
+        QTest::newRow("exit 2, stderr not UTF-8") << QByteArray("printf '\\377\\376bad' >&2; exit 2") << "0: ExifTool: Unknown error";
+        QTest::newRow("exit 1 without stderr") << QByteArray("exit 1") << "0: ExifTool: exiftool failed with exit status 1";
         QTest::newRow("stderr with exit 0 is success")
-            << QByteArray("echo 'Warning: minor' >&2; echo '[{\"SourceFile\":\"x\",\"A\":\"1\"}]'") << "" << 1;
-        QTest::newRow("bare object") << QByteArray("echo '{\"A\":1}'") << "Failed to parse ExifTool output" << 0;
-        QTest::newRow("empty array") << QByteArray("echo '[]'") << "Failed to parse ExifTool output" << 0;
-        QTest::newRow("two objects, first only")
-            << QByteArray("echo '[{\"A\":1,\"B\":2},{\"C\":3}]'") << "" << 2;
+            << QByteArray("echo 'Warning: minor' >&2; echo '[{\"SourceFile\":\"x\",\"A\":\"1\"}]'") << "1 tags";
+        QTest::newRow("no output") << QByteArray("exit 0") << "2: The tool's output is not valid JSON: …";
+        QTest::newRow("bare object") << QByteArray("echo '{\"A\":1}'") << "0: Failed to parse ExifTool output";
+        QTest::newRow("empty array") << QByteArray("echo '[]'") << "0: Failed to parse ExifTool output";
+        QTest::newRow("two objects, first only") << QByteArray("echo '[{\"A\":1,\"B\":2},{\"C\":3}]'") << "2 tags";
         QTest::newRow("sourcefile in other case is a tag")
-            << QByteArray("echo '[{\"SourceFile\":\"x\",\"SOURCEFILE\":\"y\"}]'") << "" << 1;
-        QTest::newRow("killed by a signal")
-            << QByteArray("kill -SEGV $$") << "ExifTool: exiftool stopped unexpectedly (it crashed or was killed)" << 0;
+            << QByteArray("echo '[{\"SourceFile\":\"x\",\"SOURCEFILE\":\"y\"}]'") << "1 tags";
     }
 
     void runnerOutcomes()
     {
         QFETCH(QByteArray, script);
-        QFETCH(QString, expectedError);
-        QFETCH(int, expectedTags);
-
+        QFETCH(QString, expected);
         QTemporaryDir dir;
         writeFakeTool(dir.path(), script);
-        const auto service = serviceIn(dir.path());
-        QVERIFY(service);
-        const auto table = service.value().readMetadata(fileIn(dir, "a.jpg"));
-        if (expectedError.isEmpty()) {
-            QVERIFY2(table, qPrintable(table ? QString() : describe(table.error())));
-            QCOMPARE(table.value().size(), expectedTags);
-        } else {
-            QVERIFY(!table);
-            QCOMPARE(describe(table.error()), expectedError);
-        }
+        const auto table = serviceIn(dir.path()).value().readMetadata(fileIn(dir, "a.jpg"));
+        QString got = table ? QString("%1 tags").arg(table.value().size())
+                            : QString::number(table.error().index()) + ": " + describe(table.error());
+        if (expected.endsWith(u'…')) // the JSON reader's own detail follows
+            got = got.left(expected.size() - 1) + u'…';
+        QCOMPARE(got, expected);
     }
 
-    void noOutputIsTheJsonReadersError()
+    void silentStripSucceedsAndAToolThatCannotStartIsALaunchError()
     {
         QTemporaryDir dir;
         writeFakeTool(dir.path(), "exit 0");
-        const auto table = serviceIn(dir.path()).value().readMetadata(fileIn(dir, "a.jpg"));
-        QVERIFY(!table);
-        QVERIFY(std::holds_alternative<JsonSyntaxError>(table.error()));
-
-        // A strip whose tool prints nothing and exits 0 succeeds.
         QVERIFY(serviceIn(dir.path()).value().stripMetadata(fileIn(dir, "a.jpg")));
-    }
-
-    void toolThatCannotStartIsALaunchError()
-    {
-        QTemporaryDir dir;
         writeFakeTool(dir.path(), "echo '[{}]'", /*executable=*/false);
         const auto service = serviceIn(dir.path());
         QVERIFY(service); // creation does not look at permissions
         const auto table = service.value().readMetadata(fileIn(dir, "a.jpg"));
-        QVERIFY(!table);
-        QVERIFY(std::holds_alternative<LaunchError>(table.error()));
+        QVERIFY(!table && std::holds_alternative<LaunchError>(table.error()));
         QVERIFY(!describe(table.error()).isEmpty());
     }
 
@@ -152,50 +106,42 @@ private slots:
         writeFakeTool(dir.path(), "for a in \"$@\"; do printf '%s\\n' \"$a\" >> '" + QFile::encodeName(log)
                                       + "'; done; echo '[{}]'");
         const auto service = serviceIn(dir.path());
-        // A name that looks like an option reaches the tool as an absolute path.
         const QUrl url = fileIn(dir, "-all=.jpg");
         QVERIFY(service.value().readMetadata(url));
         QVERIFY(service.value().stripMetadata(url));
         const QString path = QFileInfo(url.toLocalFile()).absoluteFilePath();
-        // A photo keeps its orientation and colour profile: the path stays last.
+        // An option-like name arrives as an absolute path, last; orientation and colour profile are kept.
         QCOMPARE(QString::fromUtf8(TestFiles::readAll(log)),
                  "-all\n-j\n" + path + "\n-all=\n-overwrite_original\n--ICC_Profile:all\n-tagsFromFile\n@\n"
                  "-Orientation\n" + path + "\n");
-        QVERIFY(path.startsWith('/'));
     }
 
-    void hungStripIsStoppedAndLeavesTheFileAsItWas()
+    // A hung strip times out fast, leaves the file as it was and removes its own temporary copy, but
+    // not one left by an earlier run.
+    void hungStripIsStopped_data()
     {
-        QTemporaryDir dir;
-        // Like exiftool: start writing the cleaned copy beside the file, then hang.
-        writeFakeTool(dir.path(), "for p; do :; done; printf partial > \"${p}_exiftool_tmp\"; exec sleep 30");
-        const QUrl url = fileIn(dir, "photo.jpg", "untouched");
-        const auto service = serviceIn(dir.path(), RunLimits{300ms, 0ms});
+        QTest::addColumn<QByteArray>("leftover");
+        QTest::newRow("copy written by the hung run") << QByteArray();
+        QTest::newRow("copy left by an earlier run") << QByteArray("from an earlier crash");
+    }
 
+    void hungStripIsStopped()
+    {
+        QFETCH(QByteArray, leftover);
+        QTemporaryDir dir;
+        const QUrl url = fileIn(dir, "photo.jpg", "untouched");
+        const QString copy = url.toLocalFile() + "_exiftool_tmp";
+        if (!leftover.isEmpty())
+            fileIn(dir, "photo.jpg_exiftool_tmp", leftover);
+        writeFakeTool(dir.path(), leftover.isEmpty() ? "for p; do :; done; printf x > \"${p}_exiftool_tmp\"; exec sleep 30"
+                                                     : "exec sleep 30");
         QElapsedTimer clock;
         clock.start();
-        const auto stripped = service.value().stripMetadata(url);
+        const auto stripped = serviceIn(dir.path(), RunLimits{300ms, 0ms}).value().stripMetadata(url);
         QVERIFY(clock.elapsed() < 5000);
-        QVERIFY(!stripped);
-        QVERIFY(isToolError(stripped.error(), ExifToolError::Case::timeout));
-        QCOMPARE(describe(stripped.error()), "ExifTool process timed out");
+        QVERIFY(!stripped && isToolError(stripped.error(), ExifToolError::Case::timeout));
         QCOMPARE(TestFiles::readAll(url.toLocalFile()), "untouched");
-        QVERIFY(!QFile::exists(url.toLocalFile() + "_exiftool_tmp"));
-    }
-
-    void temporaryFileOfAnotherRunIsNotOursToDelete()
-    {
-        QTemporaryDir dir;
-        writeFakeTool(dir.path(), "exec sleep 30");
-        const QUrl url = fileIn(dir, "photo.jpg", "untouched");
-        QFile leftover(url.toLocalFile() + "_exiftool_tmp");
-        leftover.open(QIODevice::WriteOnly);
-        leftover.write("from an earlier crash");
-        leftover.close();
-
-        const auto stripped = serviceIn(dir.path(), RunLimits{200ms, 0ms}).value().stripMetadata(url);
-        QVERIFY(!stripped);
-        QCOMPARE(TestFiles::readAll(leftover.fileName()), "from an earlier crash");
+        QCOMPARE(QFile::exists(copy) ? TestFiles::readAll(copy) : QByteArray(), leftover);
     }
 
     void hugeOutputDoesNotStall()
@@ -205,60 +151,46 @@ private slots:
         writeFakeTool(dir.path(),
                       "printf '[{\"Big\":\"'; head -c 50000000 /dev/zero | tr '\\0' 'a'; printf '\"}]'; "
                       "head -c 200000 /dev/zero >&2");
-        const auto service = serviceIn(dir.path(), RunLimits{60s, 0ms});
-        const auto table = service.value().readMetadata(fileIn(dir, "a.jpg"));
+        const auto table = serviceIn(dir.path(), RunLimits{60s, 0ms}).value().readMetadata(fileIn(dir, "a.jpg"));
         QVERIFY2(table, qPrintable(table ? QString() : describe(table.error())));
         QCOMPARE(table.value().value("Big").size(), 50000000);
     }
 
-    void timeLimitGrowsWithFileSize()
-    {
-        const RunLimits limits;
-        QCOMPARE(limits.forFileSize(0), RunLimits::defaultBase);
-        QCOMPARE(limits.forFileSize(1), RunLimits::defaultBase + RunLimits::defaultPerMebibyte);
-        QCOMPARE(limits.forFileSize(qint64(1) << 30), RunLimits::defaultBase + 1024 * RunLimits::defaultPerMebibyte);
-    }
-
-    // The bundled exiftool on real files: read, strip, read again.
+    // The bundled exiftool, found beside the executable, on real files: read, strip, read again.
     void realToolCleansRealFiles_data()
     {
-        QTest::addColumn<QString>("kind");
-        QTest::newRow("jpeg") << "jpeg";
-        QTest::newRow("png") << "png";
+        QTest::addColumn<bool>("jpeg");
+        QTest::addColumn<QStringList>("tags"); // name=value, or a name alone
+        QTest::newRow("jpeg") << true << QStringList{"Artist=Jane Marker", "SerialNumber=SN-424242",
+                                                     "GPSLatitude", "GPSLongitude", "Creator=Jane Marker"};
+        QTest::newRow("png") << false << QStringList{"Author=Jane Marker", "Comment=secret comment"};
     }
 
     void realToolCleansRealFiles()
     {
-        QFETCH(QString, kind);
+        QFETCH(bool, jpeg);
+        QFETCH(QStringList, tags);
         QTemporaryDir dir;
-        const QString path = kind == "jpeg" ? TestFiles::makeJpegWithMetadata(dir.path())
-                                            : TestFiles::makePngWithMetadata(dir.path());
+        const QString path = jpeg ? TestFiles::makeJpegWithMetadata(dir.path()) : TestFiles::makePngWithMetadata(dir.path());
         const QUrl url = QUrl::fromLocalFile(path);
         const auto service = ExifToolService::create();
         QVERIFY(service);
+        QCOMPARE(service.value().exiftoolPath(),
+                 QDir::cleanPath(QCoreApplication::applicationDirPath() + "/../share/tessaly/exiftool"));
 
         const auto before = service.value().readMetadata(url);
-        QVERIFY(before);
-        if (kind == "jpeg") {
-            QCOMPARE(before.value().value("Artist"), "Jane Marker");
-            QCOMPARE(before.value().value("SerialNumber"), "SN-424242");
-            QVERIFY(before.value().contains("GPSLatitude"));
-            QCOMPARE(before.value().value("Creator"), "Jane Marker");
-        } else {
-            QCOMPARE(before.value().value("Author"), "Jane Marker");
-            QCOMPARE(before.value().value("Comment"), "secret comment");
+        QVERIFY(before && !before.value().contains("SourceFile"));
+        for (const QString &tag : tags) {
+            const QString key = tag.section('=', 0, 0), value = before.value().value(key);
+            QVERIFY2(before.value().contains(key) && (!tag.contains('=') || value == tag.section('=', 1)), qPrintable(tag));
         }
-        QVERIFY(!before.value().contains("SourceFile"));
-
         QVERIFY(service.value().stripMetadata(url));
-
         const auto after = service.value().readMetadata(url);
         QVERIFY(after);
-        for (const char *key : {"Artist", "SerialNumber", "GPSLatitude", "GPSLongitude", "Creator", "Author", "Comment"})
-            QVERIFY2(!after.value().contains(key), key);
+        for (const QString &tag : tags)
+            QVERIFY2(!after.value().contains(tag.section('=', 0, 0)), qPrintable(tag));
         QVERIFY(!TestFiles::readAll(path).contains("Jane Marker"));
-        QVERIFY(!QFile::exists(path + "_original"));
-        QVERIFY(!QFile::exists(path + "_exiftool_tmp"));
+        QVERIFY(!QFile::exists(path + "_original") && !QFile::exists(path + "_exiftool_tmp"));
     }
 };
 
