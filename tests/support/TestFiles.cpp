@@ -72,18 +72,10 @@ QString makePngWithMetadata(const QString &directory, const QString &name)
     return path;
 }
 
-QString makePdfWithMetadata(const QString &directory, const QString &name)
+QByteArray pdfBytes(const QList<QByteArray> &objects)
 {
-    // A minimal valid PDF with a correct cross-reference table.
     QByteArray pdf = "%PDF-1.4\n";
     QList<qsizetype> offsets;
-    const QList<QByteArray> objects = {
-        "<< /Type /Catalog /Pages 2 0 R >>",
-        "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
-        "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 200 200] /Contents 4 0 R >>",
-        "<< /Length 34 >>\nstream\n0 0 1 rg 20 20 160 160 re f\nendstream",
-        "<< /Author (Jane Marker) /Title (Secret Plans) /Producer (TessalyTest) >>",
-    };
     for (int i = 0; i < objects.size(); ++i) {
         offsets.append(pdf.size());
         pdf += QByteArray::number(i + 1) + " 0 obj\n" + objects[i] + "\nendobj\n";
@@ -94,7 +86,18 @@ QString makePdfWithMetadata(const QString &directory, const QString &name)
         pdf += QByteArray::number(offset).rightJustified(10, '0') + " 00000 n \n";
     pdf += "trailer\n<< /Size " + QByteArray::number(objects.size() + 1) + " /Root 1 0 R /Info 5 0 R >>\n";
     pdf += "startxref\n" + QByteArray::number(xref) + "\n%%EOF\n";
+    return pdf;
+}
 
+QString makePdfWithMetadata(const QString &directory, const QString &name)
+{
+    const QByteArray pdf = pdfBytes({
+        "<< /Type /Catalog /Pages 2 0 R >>",
+        "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+        "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 200 200] /Contents 4 0 R >>",
+        "<< /Length 34 >>\nstream\n0 0 1 rg 20 20 160 160 re f\nendstream",
+        "<< /Author (Jane Marker) /Title (Secret Plans) /Producer (TessalyTest) >>",
+    });
     const QString path = QDir(directory).absoluteFilePath(name);
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(pdf) != pdf.size())

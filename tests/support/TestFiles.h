@@ -29,6 +29,10 @@ QString makePngWithMetadata(const QString &directory, const QString &name = QStr
 // A one-page PDF whose Info dictionary names an author and a title.
 QString makePdfWithMetadata(const QString &directory, const QString &name = QStringLiteral("doc.pdf"));
 
+// A PDF of `objects` (numbered from 1: the catalog, ..., the Info dictionary
+// as object 5) with a correct cross-reference table.
+QByteArray pdfBytes(const QList<QByteArray> &objects);
+
 QByteArray readAll(const QString &path);
 
 } // namespace TestFiles
