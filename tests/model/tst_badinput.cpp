@@ -6,6 +6,7 @@
 #include <TestFiles.h>
 
 #include <QDir>
+#include <QEventLoop>
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
@@ -301,7 +302,15 @@ private slots:
             QTest::qWait(20);
             model.addFiles(drop);
         }
-        QTRY_VERIFY_WITH_TIMEOUT(!model.isProcessing(), 600000);
+        // A plain event loop, as the app runs one: QTRY's polling sleeps between turns.
+        QEventLoop untilDone;
+        connect(&model, &TessalyViewModel::isProcessingChanged, &untilDone, [&] {
+            if (!model.isProcessing())
+                untilDone.quit();
+        });
+        QTimer::singleShot(600000, &untilDone, &QEventLoop::quit);
+        if (model.isProcessing())
+            untilDone.exec();
         heartbeat.stop();
 
         QCOMPARE(model.doneCount(), qint64(bigDrop + burst * perBurstDrop));
