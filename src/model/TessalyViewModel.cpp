@@ -4,6 +4,7 @@
 #include <ToolJobPool.h>
 
 #include <QFuture>
+#include <QFutureWatcher>
 #include <QSet>
 #include <QTimer>
 #include <QtConcurrent/QtConcurrentRun>
@@ -177,14 +178,21 @@ void TessalyViewModel::feedPool()
         const Job job = m_queuedJobs.front();
         m_queuedJobs.pop_front();
         ++m_jobsInFlight;
-        QtConcurrent::run(m_pool, &TessalyViewModel::processFileInBackground, job.id, job.url, m_options.service)
-            .then(this, [this, partOfRun = job.partOfRun](const CleanResult &result) {
-                --m_jobsInFlight;
-                applyResult(result);
-                if (partOfRun)
-                    finishRunJob();
-                feedPool();
-            });
+        // A watcher, not QFuture::then(this, ...): with Qt 6.4 a continuation
+        // attached just as the job finishes can run twice, and its second run
+        // crashes the app. A watcher reports once, and never after the model is gone.
+        auto *watcher = new QFutureWatcher<CleanResult>(this);
+        connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, partOfRun = job.partOfRun] {
+            const CleanResult result = watcher->result();
+            watcher->deleteLater();
+            --m_jobsInFlight;
+            applyResult(result);
+            if (partOfRun)
+                finishRunJob();
+            feedPool();
+        });
+        watcher->setFuture(QtConcurrent::run(m_pool, &TessalyViewModel::processFileInBackground, job.id, job.url,
+                                             m_options.service));
     }
 }
 
