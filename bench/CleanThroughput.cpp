@@ -1,12 +1,26 @@
-// Cleans N copies of a camera-sized JPEG through the view model, the way the
-// app does, and times exiftool's own one-process batch strip of another N
-// copies as the yardstick. Prints the two times, the longest stall of the
-// UI thread during the model run, peak memory, the CPU time exiftool took on
-// each side (which says how far apart the two can be on two cores), and last
-// the ratio.
+// Two measurements of the cleaning pipeline, run through the view model the
+// way the app runs it, on the tool and runner the app ships.
 //
-//   tessaly_bench [N]      (default 100)
+//   tessaly_bench [N] [--rounds R]
+//       Throughput: N copies of a camera-sized JPEG per side. The yardstick is
+//       exiftool's own one-process batch strip of another N copies, timed in
+//       the same round. The first drop meets a runner that has not started
+//       its workers; the R rounds after it meet one that has, as a drop on the
+//       open window does (the app starts them when its window is up). Ratios
+//       are the median over those rounds: one round on a shared machine is
+//       easily 15% off either way.
+//
+//   tessaly_bench --load [N]
+//       A drop of N small photos (default 5000), then 20 drops of 25 more,
+//       20 ms apart, while the first is being cleaned: how long the UI thread
+//       went without turning, and the peak memory.
+//
+// Beside the load run an idle process wakes each millisecond; the
+// time it could not run is the machine's own freeze (a virtual machine held
+// back by its host freezes every process at once), and is reported apart from
+// the stalls the UI thread had on its own.
 
+#include <ExifToolService.h>
 #include <StayOpenRunner.h>
 #include <TessalyViewModel.h>
 #include <TestFiles.h>
@@ -20,7 +34,9 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include <algorithm>
 #include <cstdio>
+#include <optional>
 #include <random>
 
 #include <sys/resource.h>
@@ -28,9 +44,23 @@
 
 namespace {
 
+// The tags a camera and a phone leave: who, which camera, when, where.
+const QStringList cameraTags {
+    QStringLiteral("-EXIF:Artist=Jane Marker"),
+    QStringLiteral("-EXIF:Make=TessalyCam"),
+    QStringLiteral("-EXIF:Model=TC-1"),
+    QStringLiteral("-EXIF:SerialNumber=SN-424242"),
+    QStringLiteral("-EXIF:DateTimeOriginal=2024:06:01 12:00:00"),
+    QStringLiteral("-GPSLatitude=48.8583"), QStringLiteral("-GPSLatitudeRef=N"),
+    QStringLiteral("-GPSLongitude=2.2945"), QStringLiteral("-GPSLongitudeRef=E"),
+    QStringLiteral("-GPSAltitude=35"),
+    QStringLiteral("-XMP-dc:Creator=Jane Marker"),
+    QStringLiteral("-XMP-dc:Description=Holiday"),
+};
+
 // Noise over a gradient compresses badly, like a real photo: at quality 95
 // this lands near 3 MB.
-QString makeSourceJpeg(const QString &directory)
+QString makeCameraJpeg(const QString &directory)
 {
     const QString path = QDir(directory).absoluteFilePath(QStringLiteral("source.jpg"));
     QImage image(2200, 1650, QImage::Format_RGB32);
@@ -45,18 +75,7 @@ QString makeSourceJpeg(const QString &directory)
     }
     if (!image.save(path, "JPEG", 95))
         qFatal("cannot write %s", qPrintable(path));
-    TestFiles::runExifTool({QStringLiteral("-overwrite_original"),
-                            QStringLiteral("-EXIF:Artist=Jane Marker"),
-                            QStringLiteral("-EXIF:Make=TessalyCam"),
-                            QStringLiteral("-EXIF:Model=TC-1"),
-                            QStringLiteral("-EXIF:SerialNumber=SN-424242"),
-                            QStringLiteral("-EXIF:DateTimeOriginal=2024:06:01 12:00:00"),
-                            QStringLiteral("-GPSLatitude=48.8583"), QStringLiteral("-GPSLatitudeRef=N"),
-                            QStringLiteral("-GPSLongitude=2.2945"), QStringLiteral("-GPSLongitudeRef=E"),
-                            QStringLiteral("-GPSAltitude=35"),
-                            QStringLiteral("-XMP-dc:Creator=Jane Marker"),
-                            QStringLiteral("-XMP-dc:Description=Holiday"),
-                            path});
+    TestFiles::runExifTool(QStringList{QStringLiteral("-overwrite_original")} + cameraTags + QStringList{path});
     return path;
 }
 
@@ -90,19 +109,16 @@ qint64 statusKilobytes(const QString &statusFile, const char *field)
 QList<qint64> exiftoolChildren()
 {
     QList<qint64> pids;
-    const QString self = QString::number(QCoreApplication::applicationPid());
+    const QByteArray parentLine = "\nPPid:\t" + QByteArray::number(QCoreApplication::applicationPid()) + '\n';
     for (const QString &entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
         bool numeric = false;
         const qint64 pid = entry.toLongLong(&numeric);
         if (!numeric)
             continue;
         QFile status(QStringLiteral("/proc/%1/status").arg(pid));
-        if (!status.open(QIODevice::ReadOnly))
-            continue;
-        const QByteArray text = status.readAll();
         QFile cmdline(QStringLiteral("/proc/%1/cmdline").arg(pid));
-        cmdline.open(QIODevice::ReadOnly);
-        if (text.contains("\nPPid:\t" + self.toLatin1() + "\n") && cmdline.readAll().contains("exiftool"))
+        if (status.open(QIODevice::ReadOnly) && status.readAll().contains(parentLine)
+            && cmdline.open(QIODevice::ReadOnly) && cmdline.readAll().contains("exiftool"))
             pids.append(pid);
     }
     return pids;
@@ -114,21 +130,6 @@ double childrenCpuSeconds()
     ::getrusage(RUSAGE_CHILDREN, &usage);
     return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
-
-struct ModelRun
-{
-    double seconds = 0;
-    double longestStallMs = 0;
-    double longestStallEndedAtMs = 0;
-    qint64 done = 0;
-    qint64 failed = 0;
-    QString firstError;
-    bool metadataRemoved = false;
-    qint64 workersPeakKb = 0;
-    double toolCpuSeconds = 0; // live workers, and every child reaped during the run
-    double benchCpuSeconds = 0;
-    int workers = 0;
-};
 
 // User plus system time of a live process, from /proc/PID/stat.
 double cpuSeconds(qint64 pid)
@@ -144,7 +145,93 @@ double cpuSeconds(qint64 pid)
     return (fields[11].toDouble() + fields[12].toDouble()) / ::sysconf(_SC_CLK_TCK);
 }
 
-ModelRun runModel(const QList<QUrl> &urls)
+double workersCpuSeconds()
+{
+    double total = 0;
+    for (qint64 pid : exiftoolChildren())
+        total += cpuSeconds(pid);
+    return total;
+}
+
+using Clock = std::chrono::steady_clock;
+
+struct Interval
+{
+    qint64 from = 0, to = 0; // steady clock, ns: the same clock in every process
+
+    qint64 overlap(const Interval &other) const
+    {
+        return std::max<qint64>(0, std::min(to, other.to) - std::max(from, other.from));
+    }
+};
+
+qint64 nowNs()
+{
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(Clock::now().time_since_epoch()).count();
+}
+
+// The loop of `--idle-watch`: a process that does nothing but wake every
+// millisecond, and prints each time it was kept from running for over 20 ms.
+// It sees what freezes the whole machine (a virtual machine whose host holds
+// it back, say), which a stall of ours must not be blamed for.
+[[noreturn]] void idleWatch()
+{
+    qint64 last = nowNs();
+    for (;;) {
+        ::usleep(1000);
+        const qint64 now = nowNs();
+        if (now - last > 20'000'000) {
+            std::printf("%lld %lld\n", last, now);
+            std::fflush(stdout);
+        }
+        last = now;
+    }
+}
+
+// Runs `--idle-watch` beside a measurement.
+class MachineFreezes
+{
+public:
+    MachineFreezes()
+    {
+        m_watch.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--idle-watch")});
+        if (!m_watch.waitForStarted())
+            qFatal("cannot start the idle watch");
+    }
+
+    QList<Interval> stop()
+    {
+        m_watch.kill();
+        m_watch.waitForFinished();
+        QList<Interval> freezes;
+        for (const QByteArray &line : m_watch.readAllStandardOutput().split('\n')) {
+            const QList<QByteArray> fields = line.split(' ');
+            if (fields.size() == 2)
+                freezes.append({fields[0].toLongLong(), fields[1].toLongLong()});
+        }
+        return freezes;
+    }
+
+private:
+    QProcess m_watch;
+};
+
+struct ModelRun
+{
+    double seconds = 0;
+    double longestStallMs = 0;
+    // The longest stall less the time the idle watch was frozen along with us.
+    double longestOwnStallMs = 0;
+    double longestMachineFreezeMs = 0;
+    qint64 done = 0;
+    QString firstError;
+    bool metadataRemoved = false;
+    double toolCpuSeconds = 0; // live workers, and every child reaped during the run
+};
+
+// Drops `first`, then each of `later` 20 ms apart, and turns the event loop
+// until the run is over, timing the gaps between turns of a 1 ms timer.
+ModelRun runModel(const QList<QUrl> &first, const QList<QList<QUrl>> &later = {}, bool watchMachine = false)
 {
     ModelOptions options;
     // The tail only keeps the finished run on screen a moment; it is no work.
@@ -154,51 +241,66 @@ ModelRun runModel(const QList<QUrl> &urls)
     ModelRun run;
     QEventLoop loop;
     QElapsedTimer clock;
-    QElapsedTimer sinceTick;
-    const double cpuBefore = cpuSeconds(QCoreApplication::applicationPid());
-    const double childrenBefore = childrenCpuSeconds();
+    const double toolCpuBefore = childrenCpuSeconds() + workersCpuSeconds();
+    QList<Interval> stalls;
+    qint64 lastTick = 0;
     QTimer ticker;
     ticker.setTimerType(Qt::PreciseTimer);
     ticker.setInterval(1);
     QObject::connect(&ticker, &QTimer::timeout, [&] {
-        const double gap = sinceTick.nsecsElapsed() / 1e6;
-        if (gap > run.longestStallMs) {
-            run.longestStallMs = gap;
-            run.longestStallEndedAtMs = clock.nsecsElapsed() / 1e6;
-        }
-        sinceTick.restart();
+        const qint64 now = nowNs();
+        if (now - lastTick > 20'000'000)
+            stalls.append({lastTick, now});
+        else // too short for the idle watch to see: ours, whatever the machine did
+            run.longestOwnStallMs = std::max(run.longestOwnStallMs, (now - lastTick) / 1e6);
+        run.longestStallMs = std::max(run.longestStallMs, (now - lastTick) / 1e6);
+        lastTick = now;
     });
     QObject::connect(&model, &TessalyViewModel::isProcessingChanged, &loop, [&] {
         if (!model.isProcessing())
             loop.quit();
     });
+    qsizetype nextDrop = 0;
+    QTimer dropper;
+    dropper.setInterval(20);
+    QObject::connect(&dropper, &QTimer::timeout, [&] {
+        if (nextDrop < later.size())
+            model.addFiles(later[nextDrop++]);
+    });
 
+    // Off while timing throughput: waking every millisecond costs the run a little.
+    std::optional<MachineFreezes> watch;
+    if (watchMachine)
+        watch.emplace();
     ticker.start();
-    sinceTick.start();
+    dropper.start();
+    lastTick = nowNs();
     clock.start();
-    model.addFiles(urls);
+    model.addFiles(first);
     loop.exec();
     run.seconds = clock.nsecsElapsed() / 1e9;
     ticker.stop();
-    run.benchCpuSeconds = cpuSeconds(QCoreApplication::applicationPid()) - cpuBefore;
-    run.toolCpuSeconds = childrenCpuSeconds() - childrenBefore;
+    const QList<Interval> freezes = watch ? watch->stop() : QList<Interval>();
+    for (const Interval &freeze : freezes)
+        run.longestMachineFreezeMs = std::max(run.longestMachineFreezeMs, (freeze.to - freeze.from) / 1e6);
+    // A stall is ours for the part of it the idle watch kept running through.
+    for (const Interval &stall : stalls) {
+        qint64 own = stall.to - stall.from;
+        for (const Interval &freeze : freezes)
+            own -= stall.overlap(freeze);
+        run.longestOwnStallMs = std::max(run.longestOwnStallMs, std::max<qint64>(own, 0) / 1e6);
+    }
+    run.toolCpuSeconds = childrenCpuSeconds() + workersCpuSeconds() - toolCpuBefore;
 
     run.done = model.doneCount();
-    run.failed = model.errorCount();
     for (const FileItem &item : model.files()) {
         if (item.errorMessage && run.firstError.isEmpty())
             run.firstError = *item.errorMessage;
     }
-    const FileItem &first = model.files().constFirst();
-    run.metadataRemoved = first.metadataBefore.value(QStringLiteral("Artist")) == QStringLiteral("Jane Marker")
-                          && !first.metadataAfter.contains(QStringLiteral("Artist"))
-                          && !first.metadataAfter.contains(QStringLiteral("GPSLatitude"));
-
-    for (qint64 pid : exiftoolChildren()) {
-        run.workersPeakKb += statusKilobytes(QStringLiteral("/proc/%1/status").arg(pid), "VmHWM:");
-        run.toolCpuSeconds += cpuSeconds(pid);
-        ++run.workers;
-    }
+    const FileItem &sample = model.files().constFirst();
+    run.metadataRemoved = sample.metadataBefore.value(QStringLiteral("Artist")) == QStringLiteral("Jane Marker")
+                          && !sample.metadataAfter.contains(QStringLiteral("Artist"))
+                          && !sample.metadataAfter.contains(QStringLiteral("GPSLatitude"));
     return run;
 }
 
@@ -208,65 +310,169 @@ struct BatchRun
     double cpuSeconds = 0;
 };
 
-BatchRun runBatch(const QString &exiftool, const QString &directory)
+BatchRun runBatch(const QStringList &arguments)
 {
     QProcess process;
     const double cpuBefore = childrenCpuSeconds();
     QElapsedTimer clock;
     clock.start();
-    process.start(exiftool, {QStringLiteral("-all="), QStringLiteral("-overwrite_original"), directory});
+    process.start(TestFiles::bundledExifTool(), arguments);
     if (!process.waitForFinished(-1) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
         qFatal("batch strip failed: %s", process.readAllStandardError().constData());
     return {clock.nsecsElapsed() / 1e9, childrenCpuSeconds() - cpuBefore};
+}
+
+double median(QList<double> values)
+{
+    std::sort(values.begin(), values.end());
+    const qsizetype middle = values.size() / 2;
+    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+}
+
+void checkComplete(const ModelRun &run, qint64 expected)
+{
+    if (run.done != expected || !run.metadataRemoved) {
+        qFatal("model run incomplete: %lld of %lld done (%s), metadata removed: %d", run.done, expected,
+               qPrintable(run.firstError), int(run.metadataRemoved));
+    }
+}
+
+void printStalls(double longest, double own, double machine)
+{
+    std::printf("ui_longest_stall_ms=%.1f\n", longest);
+    std::printf("machine_longest_freeze_ms=%.1f (an idle process beside the run, kept from running)\n", machine);
+    std::printf("ui_longest_own_stall_ms=%.1f (the longest stall less the machine's freezes within it)\n", own);
+}
+
+void printMemory()
+{
+    qint64 workersKb = 0;
+    const QList<qint64> workers = exiftoolChildren();
+    for (qint64 pid : workers)
+        workersKb += statusKilobytes(QStringLiteral("/proc/%1/status").arg(pid), "VmHWM:");
+    std::printf("peak_rss_kb=%lld\n", statusKilobytes(QStringLiteral("/proc/self/status"), "VmHWM:"));
+    std::printf("exiftool_workers=%lld workers_peak_rss_kb_total=%lld\n", qint64(workers.size()), workersKb);
+}
+
+int throughput(int count, int rounds)
+{
+    QTemporaryDir work;
+    if (!work.isValid())
+        qFatal("no temporary folder");
+    const QString source = makeCameraJpeg(work.path());
+    // Both sides then start with Perl and its modules in the page cache.
+    TestFiles::runExifTool({QStringLiteral("-ver")});
+    std::printf("files=%d source_bytes=%lld rounds=%d\n", count, QFileInfo(source).size(), rounds);
+
+    const QStringList plainStrip {QStringLiteral("-all="), QStringLiteral("-overwrite_original")};
+    // What the app asks of exiftool for a JPEG: it keeps the orientation and colour profile.
+    const QStringList sameStrip = plainStrip + QStringList{QStringLiteral("--ICC_Profile:all"), QStringLiteral("-tagsFromFile"),
+                                                           QStringLiteral("@"), QStringLiteral("-Orientation")};
+
+    QList<double> ratios, sameStripRatios;
+    double longestStallMs = 0, modelToolCpu = 0, batchCpu = 0;
+    for (int round = 0; round <= rounds; ++round) {
+        const bool cold = round == 0;
+        const QString roundDirectory = work.filePath(QStringLiteral("round-%1").arg(round));
+        const QList<QUrl> modelFiles = copies(source, roundDirectory + QStringLiteral("/model"), count);
+        const QString batchDirectory = roundDirectory + QStringLiteral("/batch");
+        const QString sameStripDirectory = roundDirectory + QStringLiteral("/same-strip");
+        copies(source, batchDirectory, count);
+        copies(source, sameStripDirectory, count);
+
+        if (!cold)
+            ExifToolService::prepare().waitForFinished();
+        // Each side starts with no dirty pages left over from the copies or
+        // the side before, and every other round turns the order round, so
+        // that a machine slowing down or speeding up favours neither side.
+        ModelRun model;
+        BatchRun batch, same;
+        const auto timeModel = [&] {
+            ::sync();
+            model = runModel(modelFiles);
+            checkComplete(model, count);
+        };
+        const auto timeBatches = [&] {
+            ::sync();
+            batch = runBatch(plainStrip + QStringList{batchDirectory});
+            ::sync();
+            same = runBatch(sameStrip + QStringList{sameStripDirectory});
+        };
+        if (round % 2 == 0) {
+            timeModel();
+            timeBatches();
+        } else {
+            timeBatches();
+            timeModel();
+        }
+        QDir(roundDirectory).removeRecursively();
+
+        const double ratio = model.seconds / batch.seconds;
+        std::printf("%s: model_seconds=%.3f exiftool_batch_seconds=%.3f same_strip_batch_seconds=%.3f ratio=%.2f\n",
+                    cold ? "first drop, workers not started" : qPrintable(QStringLiteral("round %1").arg(round)),
+                    model.seconds, batch.seconds, same.seconds, ratio);
+        std::fflush(stdout);
+        if (cold)
+            continue;
+        ratios.append(ratio);
+        sameStripRatios.append(model.seconds / same.seconds);
+        longestStallMs = std::max(longestStallMs, model.longestStallMs);
+        modelToolCpu += model.toolCpuSeconds;
+        batchCpu += batch.cpuSeconds;
+    }
+
+    std::printf("ui_longest_stall_ms=%.1f\n", longestStallMs);
+    printMemory();
+    std::printf("cpu_seconds_per_round: model_exiftool=%.2f batch_exiftool=%.2f\n", modelToolCpu / rounds,
+                batchCpu / rounds);
+    if (const auto *runner = dynamic_cast<const StayOpenRunner *>(ToolRunner::shared().get()))
+        std::printf("runs_persistent=%lld runs_one_shot=%lld\n", runner->counts().persistent, runner->counts().oneShot);
+    std::printf("ratio_vs_same_strip_batch=%.2f\n", median(sameStripRatios));
+    std::printf("ratio_vs_exiftool_batch=%.2f\n", median(ratios));
+    return 0;
+}
+
+int load(int count)
+{
+    const int drops = 20, perDrop = 25;
+    QTemporaryDir work;
+    if (!work.isValid())
+        qFatal("no temporary folder");
+    const QString sample = TestFiles::makeJpegWithMetadata(work.path(), QStringLiteral("sample.jpg"));
+    const QList<QUrl> first = copies(sample, work.filePath(QStringLiteral("drop")), count);
+    QList<QList<QUrl>> later;
+    for (int i = 0; i < drops; ++i)
+        later.append(copies(sample, work.filePath(QStringLiteral("drop-%1").arg(i)), perDrop));
+    ExifToolService::prepare().waitForFinished();
+
+    const ModelRun run = runModel(first, later, /*watchMachine=*/true);
+    checkComplete(run, count + drops * perDrop);
+    std::printf("files=%d in one drop, then %d drops of %d\n", count, drops, perDrop);
+    std::printf("seconds=%.1f\n", run.seconds);
+    printMemory();
+    printStalls(run.longestStallMs, run.longestOwnStallMs, run.longestMachineFreezeMs);
+    return 0;
 }
 
 } // namespace
 
 int main(int argc, char **argv)
 {
+    if (argc == 2 && qstrcmp(argv[1], "--idle-watch") == 0)
+        idleWatch();
     QCoreApplication app(argc, argv);
-    const QStringList arguments = app.arguments();
+    QStringList arguments = app.arguments().mid(1);
+    const bool loadMode = arguments.removeAll(QStringLiteral("--load")) > 0;
+    int rounds = 4;
+    if (const qsizetype at = arguments.indexOf(QStringLiteral("--rounds")); at >= 0) {
+        rounds = arguments.value(at + 1).toInt();
+        arguments.remove(at, std::min<qsizetype>(2, arguments.size() - at));
+    }
     bool valid = true;
-    const int count = arguments.size() > 1 ? arguments.at(1).toInt(&valid) : 100;
-    if (!valid || count < 1) {
-        std::fprintf(stderr, "usage: %s [N]\n", qPrintable(QFileInfo(arguments.at(0)).fileName()));
+    const int count = arguments.isEmpty() ? (loadMode ? 5000 : 100) : arguments.first().toInt(&valid);
+    if (!valid || count < 1 || rounds < 1 || arguments.size() > 1) {
+        std::fprintf(stderr, "usage: tessaly_bench [N] [--rounds R]\n       tessaly_bench --load [N]\n");
         return 2;
     }
-
-    QTemporaryDir work;
-    if (!work.isValid())
-        qFatal("no temporary folder");
-    const QString source = makeSourceJpeg(work.path());
-    const QList<QUrl> modelFiles = copies(source, work.filePath(QStringLiteral("model")), count);
-    const QString batchDirectory = work.filePath(QStringLiteral("batch"));
-    copies(source, batchDirectory, count);
-    const QString exiftool = TestFiles::bundledExifTool();
-    // Both sides then start with Perl and its modules in the page cache.
-    TestFiles::runExifTool({QStringLiteral("-ver")});
-
-    std::printf("files=%d source_bytes=%lld\n", count, QFileInfo(source).size());
-    std::fflush(stdout);
-
-    const ModelRun model = runModel(modelFiles);
-    if (model.done != count || !model.metadataRemoved) {
-        std::fprintf(stderr, "model run incomplete: %lld done, %lld failed (%s), metadata removed: %d\n",
-                     model.done, model.failed, qPrintable(model.firstError), int(model.metadataRemoved));
-        return 1;
-    }
-    const BatchRun batch = runBatch(exiftool, batchDirectory);
-
-    std::printf("model_seconds=%.3f\n", model.seconds);
-    std::printf("exiftool_batch_seconds=%.3f\n", batch.seconds);
-    std::printf("ui_longest_stall_ms=%.1f (ended %.0f ms into the run)\n", model.longestStallMs,
-                model.longestStallEndedAtMs);
-    std::printf("peak_rss_kb=%lld\n", statusKilobytes(QStringLiteral("/proc/self/status"), "VmHWM:"));
-    std::printf("exiftool_workers=%d workers_peak_rss_kb_total=%lld\n", model.workers, model.workersPeakKb);
-    std::printf("cpu_seconds: model_exiftool=%.2f model_process=%.2f batch_exiftool=%.2f\n", model.toolCpuSeconds,
-                model.benchCpuSeconds, batch.cpuSeconds);
-    if (const auto *runner = dynamic_cast<const StayOpenRunner *>(ToolRunner::shared().get())) {
-        std::printf("runs_persistent=%lld runs_one_shot=%lld\n", runner->counts().persistent,
-                    runner->counts().oneShot);
-    }
-    std::printf("ratio_vs_exiftool_batch=%.2f\n", model.seconds / batch.seconds);
-    return 0;
+    return loadMode ? load(count) : throughput(count, rounds);
 }

@@ -1,4 +1,5 @@
 #include <AppCommands.h>
+#include <ExifToolService.h>
 #include <CommandLineFiles.h>
 #include <SettingsInfo.h>
 #include <TessalyViewModel.h>
@@ -58,6 +59,8 @@ int main(int argc, char *argv[])
                      [] { QCoreApplication::exit(1); }, Qt::QueuedConnection);
     engine.load(QUrl(QStringLiteral("qrc:/qt/qml/Tessaly/App/Main.qml")));
     makeWindowTranslucent(QGuiApplication::topLevelWindows());
+    // The tool starts while the window is idle, not when the first files arrive.
+    ExifToolService::prepare();
 
     // Files named on the command line ("Open With" from a file manager) are
     // added once the window is up, exactly as a picker selection would be.

@@ -120,6 +120,14 @@ Expected<ExifToolService> ExifToolService::create(const ServiceOptions &options)
     return ExifToolService(*path, options.limits, options.runner ? options.runner : ToolRunner::shared());
 }
 
+QFuture<void> ExifToolService::prepare(const ServiceOptions &options)
+{
+    auto service = create(options);
+    if (!service)
+        return QtFuture::makeReadyFuture();
+    return service.value().m_runner->prepare(service.value().m_exiftoolPath);
+}
+
 Expected<QByteArray> ExifToolService::runProcess(const QStringList &arguments, std::chrono::milliseconds limit) const
 {
     return m_runner->run(m_exiftoolPath, arguments, limit);

@@ -31,6 +31,10 @@ public:
     // Fails with binaryNotFound when the resource folder has no "exiftool".
     static Expected<ExifToolService> create(const ServiceOptions &options = {});
 
+    // Has the runner start the tool ahead of the first file, so that the
+    // first drop does not wait for it. Returns at once; see ToolRunner::prepare.
+    static QFuture<void> prepare(const ServiceOptions &options = {});
+
     const QString &exiftoolPath() const { return m_exiftoolPath; }
 
     // `exiftool -all -j <path>`, parsed into a flat table.

@@ -4,6 +4,7 @@
 #include "ToolJobPool.h"
 
 #include <QFile>
+#include <QPromise>
 #include <QRandomGenerator>
 #include <QThreadPool>
 
@@ -557,8 +558,14 @@ public:
 
     Expected<QByteArray> run(const QString &program, const QStringList &arguments, std::chrono::milliseconds limit);
 
+    QFuture<void> prepare(const QString &program);
+
     ~Private()
     {
+        {
+            std::unique_lock lock(preparingMutex);
+            preparingDone.wait(lock, [this] { return preparing == 0; });
+        }
         std::vector<std::unique_ptr<Worker>> ending;
         for (auto &[program, pool] : pools) {
             std::lock_guard lock(pool->mutex);
@@ -583,6 +590,9 @@ public:
     Spawner spawner;
     std::mutex poolsMutex;
     std::map<QByteArray, std::shared_ptr<ToolPool>> pools;
+    std::mutex preparingMutex;
+    std::condition_variable preparingDone;
+    int preparing = 0; // prepare() tasks still to end
 
 private:
     std::shared_ptr<ToolPool> poolFor(const QByteArray &program)
@@ -602,6 +612,36 @@ private:
         for (auto &worker : workers)
             worker->finishAsked(deadline);
     }
+
+    // With the pool's lock held: a tool file that changed since the pool last
+    // looked gets workers of its own; the old ones are handed out to be ended.
+    static void follow(ToolPool &pool, const FileIdentity &identity, const QByteArray &path,
+                       std::vector<std::unique_ptr<Worker>> &outdated)
+    {
+        if (pool.identity == identity)
+            return;
+        pool.identity = identity;
+        pool.speaksProtocol = looksLikeStayOpenTool(path);
+        ++pool.generation;
+        pool.live -= int(pool.idle.size());
+        outdated = std::move(pool.idle);
+        pool.idle.clear();
+    }
+
+    // A worker that could not be started: its slot is free again, and a tool
+    // that did not answer the protocol gets one-shot runs from now on.
+    void notStarted(ToolPool &pool, quint64 generation, bool speaks)
+    {
+        {
+            std::lock_guard lock(pool.mutex);
+            --pool.live;
+            if (!speaks && pool.generation == generation)
+                pool.speaksProtocol = false;
+        }
+        pool.changed.notify_all();
+    }
+
+    void prepareOne(const QByteArray &path);
 
     void giveBack(ToolPool &pool, std::unique_ptr<Worker> worker)
     {
@@ -670,14 +710,7 @@ Expected<QByteArray> StayOpenRunner::Private::run(const QString &program, const 
         std::vector<std::unique_ptr<Worker>> outdated;
         {
             std::unique_lock lock(pool->mutex);
-            if (pool->identity != identity) {
-                pool->identity = identity;
-                pool->speaksProtocol = looksLikeStayOpenTool(path);
-                ++pool->generation;
-                pool->live -= int(pool->idle.size());
-                outdated = std::move(pool->idle);
-                pool->idle.clear();
-            }
+            follow(*pool, *identity, path, outdated);
             pool->changed.wait(lock, [&] {
                 return !pool->speaksProtocol || !pool->idle.empty() || pool->live < options.workersPerTool;
             });
@@ -705,13 +738,7 @@ Expected<QByteArray> StayOpenRunner::Private::run(const QString &program, const 
             bool speaks = true;
             worker = start(path, generation, deadline, &speaks);
             if (!worker) {
-                {
-                    std::lock_guard lock(pool->mutex);
-                    --pool->live;
-                    if (!speaks && pool->generation == generation)
-                        pool->speaksProtocol = false;
-                }
-                pool->changed.notify_all();
+                notStarted(*pool, generation, speaks);
                 if (speaks && Clock::now() >= deadline) {
                     ++persistentRuns;
                     return ExifToolError::timeout();
@@ -753,6 +780,64 @@ Expected<QByteArray> StayOpenRunner::Private::run(const QString &program, const 
     return runOnce(program, arguments, limit);
 }
 
+// One more worker for the program, unless it has all it may have.
+void StayOpenRunner::Private::prepareOne(const QByteArray &path)
+{
+    const auto identity = identityOf(path);
+    if (!identity)
+        return;
+    const auto pool = poolFor(path);
+    std::vector<std::unique_ptr<Worker>> outdated;
+    quint64 generation = 0;
+    bool wanted = false;
+    {
+        std::lock_guard lock(pool->mutex);
+        follow(*pool, *identity, path, outdated);
+        wanted = pool->speaksProtocol && pool->live < options.workersPerTool;
+        if (wanted) {
+            ++pool->live;
+            generation = pool->generation;
+        }
+    }
+    end(std::move(outdated));
+    if (!wanted)
+        return;
+    // Perl and exiftool's modules load in well under a second; a machine that
+    // takes this long is better served by starting workers as runs need them.
+    bool speaks = true;
+    auto worker = start(path, generation, Clock::now() + std::chrono::seconds(30), &speaks);
+    if (worker)
+        giveBack(*pool, std::move(worker));
+    else
+        notStarted(*pool, generation, speaks);
+}
+
+QFuture<void> StayOpenRunner::Private::prepare(const QString &program)
+{
+    if (!program.startsWith(u'/'))
+        return QtFuture::makeReadyFuture();
+    const QByteArray path = QFile::encodeName(program);
+    const int count = options.workersPerTool;
+    auto promise = std::make_shared<QPromise<void>>();
+    auto left = std::make_shared<std::atomic<int>>(count);
+    promise->start();
+    {
+        std::lock_guard lock(preparingMutex);
+        preparing += count;
+    }
+    for (int i = 0; i < count; ++i) {
+        toolJobPool()->start([this, path, promise, left] {
+            prepareOne(path);
+            if (--*left == 0)
+                promise->finish();
+            std::lock_guard lock(preparingMutex);
+            if (--preparing == 0)
+                preparingDone.notify_all();
+        });
+    }
+    return promise->future();
+}
+
 StayOpenRunner::StayOpenRunner() : StayOpenRunner(Options{}) { }
 
 StayOpenRunner::StayOpenRunner(Options options) : d(std::make_unique<Private>(options)) { }
@@ -763,6 +848,11 @@ Expected<QByteArray> StayOpenRunner::run(const QString &program, const QStringLi
                                          std::chrono::milliseconds limit)
 {
     return d->run(program, arguments, limit);
+}
+
+QFuture<void> StayOpenRunner::prepare(const QString &program)
+{
+    return d->prepare(program);
 }
 
 StayOpenRunner::Counts StayOpenRunner::counts() const

@@ -11,7 +11,7 @@
 // that does not speak the protocol, an argument the argument file cannot
 // carry) the run goes to a OneShotRunner instead.
 //
-// Workers are started on demand, at most `workersPerTool` per program, and
+// Workers are started on demand (or ahead of it, by prepare()), at most `workersPerTool` per program, and
 // replaced after a number of commands or once they grow too large. They end
 // with the runner, and with the process should it die: each is told to stop
 // (SIGINT, which lets exiftool delete its temporary file) when the thread that
@@ -35,6 +35,9 @@ public:
 
     Expected<QByteArray> run(const QString &program, const QStringList &arguments,
                              std::chrono::milliseconds limit) override;
+
+    // Starts the program's workers, all of them at once, on the tool pool.
+    QFuture<void> prepare(const QString &program) override;
 
     // How many runs each way took so far.
     struct Counts

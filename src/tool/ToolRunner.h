@@ -3,6 +3,7 @@
 #include "Expected.h"
 
 #include <QByteArray>
+#include <QFuture>
 #include <QString>
 #include <QStringList>
 
@@ -22,6 +23,11 @@ public:
 
     virtual Expected<QByteArray> run(const QString &program, const QStringList &arguments,
                                      std::chrono::milliseconds limit) = 0;
+
+    // Gets ready to run `program` before anything asks, so that the first
+    // runs do not wait for it to start. Returns at once; the future finishes
+    // when the runner is ready or has given up, and runs work either way.
+    virtual QFuture<void> prepare(const QString &program);
 
     // The runner the tool layer shares between all services of the process.
     static std::shared_ptr<ToolRunner> shared();

@@ -244,6 +244,37 @@ private slots:
         QCOMPARE(runner.counts().oneShot, 0);
     }
 
+    // prepare() starts every worker at once, and the runs that follow use them.
+    void preparedWorkersServeTheFirstRuns()
+    {
+        QTemporaryDir dir;
+        const QString tool = writePerlStandIn(dir.path());
+        {
+            // Gone before its workers are up: it waits for them, then ends them.
+            StayOpenRunner hasty(StayOpenRunner::Options{2, 1000, qint64(512) << 20});
+            hasty.prepare(tool);
+        }
+        QVERIFY(ourChildren().isEmpty());
+
+        StayOpenRunner runner(StayOpenRunner::Options{2, 1000, qint64(512) << 20});
+        runner.prepare(tool).waitForFinished();
+        QList<pid_t> started = ourChildren();
+        QCOMPARE(started.size(), 2);
+        runner.prepare(tool).waitForFinished(); // already ready: nothing more starts
+
+        QThreadPool threads;
+        QList<QFuture<Expected<QByteArray>>> runs;
+        for (int i = 0; i < 4; ++i)
+            runs.append(QtConcurrent::run(&threads, [&] { return runner.run(tool, {"-j", dir.filePath("a.jpg")}, 60s); }));
+        for (auto &run : runs)
+            QVERIFY(run.result());
+        QList<pid_t> after = ourChildren();
+        std::sort(started.begin(), started.end());
+        std::sort(after.begin(), after.end());
+        QCOMPARE(after, started);
+        QCOMPARE(runner.counts().persistent, 4);
+    }
+
     void workersRetireAfterTheirShareOfCommands()
     {
         QTemporaryDir dir;
@@ -274,6 +305,8 @@ private slots:
         QTemporaryDir dir;
         const QString tool = writeTool(dir.path(), script);
         StayOpenRunner runner;
+        runner.prepare(tool).waitForFinished(); // starts nothing that would take the options for files
+        QVERIFY(ourChildren().isEmpty());
         for (int i = 0; i < 2; ++i)
             QCOMPARE(resultText(runner.run(tool, {"-j", dir.filePath("a.jpg")}, 60s)), "[2]\n");
         QCOMPARE(runner.counts().oneShot, 2);
