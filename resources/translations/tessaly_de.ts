@@ -19,9 +19,12 @@
         <source>Clear List</source>
         <translation>Liste leeren</translation>
     </message>
-    <message id="files_counter">
+    <message id="files_counter" numerus="yes">
         <source>%lld files · %lld cleaned · %lld failed</source>
-        <translation>%lld Dateien · %lld bereinigt · %lld fehlgeschlagen</translation>
+        <translation>
+            <numerusform>%lld Datei · %lld bereinigt · %lld fehlgeschlagen</numerusform>
+            <numerusform>%lld Dateien · %lld bereinigt · %lld fehlgeschlagen</numerusform>
+        </translation>
     </message>
     <message id="%lld%">
         <source>%lld%</source>

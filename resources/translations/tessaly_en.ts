@@ -19,9 +19,12 @@
         <source>Clear List</source>
         <translation>Clear List</translation>
     </message>
-    <message id="files_counter">
+    <message id="files_counter" numerus="yes">
         <source>%lld files · %lld cleaned · %lld failed</source>
-        <translation>%lld files · %lld cleaned · %lld failed</translation>
+        <translation>
+            <numerusform>%lld file · %lld cleaned · %lld failed</numerusform>
+            <numerusform>%lld files · %lld cleaned · %lld failed</numerusform>
+        </translation>
     </message>
     <message id="%lld%">
         <source>%lld%</source>

@@ -123,9 +123,10 @@ QString fill(QStringView format, std::initializer_list<qint64> arguments)
     return out;
 }
 
-QString translated(const char *id, QStringView sourceFormat, std::initializer_list<qint64> arguments)
+QString translated(const char *id, QStringView sourceFormat, std::initializer_list<qint64> arguments,
+                   int pluralCount)
 {
-    const QString table = qtTrId(id);
+    const QString table = qtTrId(id, pluralCount);
     if (isValid(table, int(arguments.size())))
         return fill(table, arguments);
     return fill(sourceFormat, arguments);

@@ -23,6 +23,8 @@ QString fill(QStringView format, std::initializer_list<qint64> arguments);
 
 // Looks `id` up in the installed string table and fills it; falls back to
 // `sourceFormat` when the entry is missing or its placeholders are wrong.
-QString translated(const char *id, QStringView sourceFormat, std::initializer_list<qint64> arguments);
+// `pluralCount` picks the entry's plural form, for entries that have them.
+QString translated(const char *id, QStringView sourceFormat, std::initializer_list<qint64> arguments,
+                   int pluralCount = -1);
 
 } // namespace LocalizedFormat

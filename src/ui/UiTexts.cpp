@@ -2,6 +2,7 @@
 
 #include "LocalizedFormat.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -9,8 +10,10 @@ namespace UiTexts {
 
 QString counterText(qint64 total, qint64 done, qint64 error)
 {
+    // The table's entry has plural forms, chosen by the total ("1 file").
+    const int pluralCount = int(std::clamp<qint64>(total, 0, std::numeric_limits<int>::max()));
     return LocalizedFormat::translated("files_counter", u"%lld files · %lld cleaned · %lld failed",
-                                       {total, done, error});
+                                       {total, done, error}, pluralCount);
 }
 
 qint64 truncatedPercentage(double progress)

@@ -68,7 +68,7 @@ TestCase {
         verify(part(view, "divider").visible)
         verify(part(view, "fileListView").visible)
         verify(!part(view, "emptyStateView").visible)
-        tryCompare(part(view, "counter"), "text", "1 files · 1 cleaned · 0 failed")
+        tryCompare(part(view, "counter"), "text", "1 file · 1 cleaned · 0 failed")
 
         mouseClick(findChild(row(view, 0), "removeButton"))
         compare(model.totalCount, 0)
