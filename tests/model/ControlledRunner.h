@@ -2,47 +2,69 @@
 
 #include <ToolRunner.h>
 
+#include <QDeadlineTimer>
+#include <QFileInfo>
 #include <QHash>
 #include <QMutex>
-#include <QSemaphore>
 #include <QWaitCondition>
 
 #include <atomic>
-#include <memory>
 
-// A stand-in for the tool that answers in-process, so pipeline tests can
-// decide the order in which files finish and count runs exactly. Reads
-// answer with the file's "before" table until the file has been stripped,
-// then with its "after" table.
+// Answers in-process, so that pipeline tests decide the order in which files
+// finish and count runs exactly. Reads answer with the "before" table until
+// the file has been stripped, then with the "after" table.
 class ControlledRunner final : public ToolRunner
 {
 public:
-    Expected<QByteArray> run(const QString &program, const QStringList &arguments,
-                             std::chrono::milliseconds limit) override;
+    Expected<QByteArray> run(const QString &, const QStringList &arguments, std::chrono::milliseconds) override
+    {
+        const int now = ++m_concurrent;
+        for (int seen = m_maxConcurrent; now > seen && !m_maxConcurrent.compare_exchange_weak(seen, now);) { }
+        ++m_runs;
+        const QString name = QFileInfo(arguments.last()).fileName();
+        QMutexLocker lock(&m_mutex);
+        if (m_gates.contains(name)) {
+            ++m_gates[name].waiting;
+            m_changed.wakeAll();
+            while (!m_gates[name].open)
+                m_changed.wait(&m_mutex);
+            --m_gates[name].waiting;
+        }
+        Expected<QByteArray> result = QByteArray();
+        if (arguments.contains(QStringLiteral("-j")))
+            result = QByteArray(m_stripped.contains(name) ? R"([{"SourceFile":"x","FileName":"kept"}])"
+                                                          : R"([{"SourceFile":"x","FileName":"kept","Artist":"Jane","GPSLatitude":48.85}])");
+        else if (m_stripFailures.contains(name))
+            result = ExifToolError::processError(m_stripFailures.value(name));
+        else
+            m_stripped[name] = true;
+        --m_concurrent;
+        return result;
+    }
 
-    // Holds every run on this file (by file name) until release() is called.
-    void hold(const QString &fileName);
-    void release(const QString &fileName);
-    void failStrip(const QString &fileName, const QString &stderrText);
-
-    int maxConcurrentRuns() const { return m_maxConcurrent.load(); }
-    int runCount() const { return m_runs.load(); }
-    // Blocks until a run on the file is waiting at its hold.
-    bool waitUntilHeld(const QString &fileName, int timeoutMs = 10000);
+    // Every run on the file (by name) waits until release().
+    void hold(const QString &name) { QMutexLocker lock(&m_mutex); m_gates[name] = Gate{}; }
+    void release(const QString &name) { QMutexLocker lock(&m_mutex); m_gates[name].open = true; m_changed.wakeAll(); }
+    void failStrip(const QString &name, const QString &stderrText) { QMutexLocker lock(&m_mutex); m_stripFailures.insert(name, stderrText); }
+    // Blocks until a run on the file waits at its hold.
+    bool waitUntilHeld(const QString &name)
+    {
+        QDeadlineTimer deadline(10000);
+        QMutexLocker lock(&m_mutex);
+        while (m_gates.value(name).waiting == 0)
+            if (!m_changed.wait(&m_mutex, deadline))
+                return false;
+        return true;
+    }
+    int maxConcurrentRuns() const { return m_maxConcurrent; }
+    int runCount() const { return m_runs; }
 
 private:
-    struct Gate
-    {
-        bool open = false;
-        int waiting = 0;
-    };
-
+    struct Gate { bool open = false; int waiting = 0; };
     QMutex m_mutex;
     QWaitCondition m_changed;
     QHash<QString, Gate> m_gates;
     QHash<QString, QString> m_stripFailures;
     QHash<QString, bool> m_stripped;
-    std::atomic<int> m_concurrent{0};
-    std::atomic<int> m_maxConcurrent{0};
-    std::atomic<int> m_runs{0};
+    std::atomic<int> m_concurrent{0}, m_maxConcurrent{0}, m_runs{0};
 };
