@@ -3,10 +3,7 @@
 #include <QByteArray>
 #include <QString>
 
-// Writes a stand-in for exiftool, `<directory>/exiftool`, as a POSIX shell
-// script with the given body. The script sees the same arguments the real
-// tool would get ("$1" "$2" "$3"...). Returns the script's path.
-QString writeFakeTool(const QString &directory, const QByteArray &shellBody, bool executable = true);
-
-// A fake that answers reads with `json` and strips successfully.
-QString writeFakeToolAnswering(const QString &directory, const QByteArray &json);
+// Writes a stand-in for exiftool, `<directory>/exiftool`: a POSIX shell script
+// with this body, seeing the arguments the real tool would get, or `script`
+// as it is when it starts with "#!". Returns its path.
+QString writeFakeTool(const QString &directory, const QByteArray &script, bool executable = true);

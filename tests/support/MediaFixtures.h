@@ -37,7 +37,6 @@ QList<QByteArray> planted(const QString &extension);
 // picture of raws (the made-up CR3: its image data), frame checksums of
 // videos, rendered PDF pages.
 QByteArray rendering(const QString &path);
-QByteArray iccProfile(const QString &path);
 // The file's bytes and, for a PDF, every stream decompressed.
 QByteArray everythingIn(const QString &path);
 QList<QByteArray> found(const QByteArray &bytes, const QList<QByteArray> &needles);

@@ -1,13 +1,12 @@
 #include "TestFiles.h"
 
+#include "MediaFixtures.h"
+
 #include <ToolLocator.h>
 
 #include <QDir>
 #include <QFile>
 #include <QImage>
-#include <QPainter>
-#include <QProcess>
-#include <QTest>
 
 namespace TestFiles {
 
@@ -26,13 +25,7 @@ QString bundledExifTool()
 
 QByteArray runExifTool(const QStringList &arguments)
 {
-    QProcess process;
-    process.start(bundledExifTool(), arguments);
-    process.waitForFinished(120000);
-    if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
-        qFatal("exiftool %s failed: %s", qPrintable(arguments.join(u' ')),
-               process.readAllStandardError().constData());
-    return process.readAllStandardOutput();
+    return MediaFixtures::run("exiftool", arguments);
 }
 
 bool writeImage(const QString &path, const char *format, QSize size)
@@ -44,32 +37,26 @@ bool writeImage(const QString &path, const char *format, QSize size)
     return image.save(path, format, 95);
 }
 
-QString makeJpegWithMetadata(const QString &directory, const QString &name)
+static QString makeImage(const QString &directory, const QString &name, const char *format, const QStringList &tags)
 {
     const QString path = QDir(directory).absoluteFilePath(name);
-    if (!writeImage(path, "JPEG"))
+    if (!writeImage(path, format))
         qFatal("cannot write %s", qPrintable(path));
-    runExifTool({QStringLiteral("-overwrite_original"),
-                 QStringLiteral("-EXIF:Artist=Jane Marker"),
-                 QStringLiteral("-EXIF:Make=TessalyCam"),
-                 QStringLiteral("-EXIF:SerialNumber=SN-424242"),
-                 QStringLiteral("-GPSLatitude=48.8583"), QStringLiteral("-GPSLatitudeRef=N"),
-                 QStringLiteral("-GPSLongitude=2.2945"), QStringLiteral("-GPSLongitudeRef=E"),
-                 QStringLiteral("-XMP-dc:Creator=Jane Marker"),
-                 path});
+    runExifTool(QStringList{"-overwrite_original"} + tags << path);
     return path;
+}
+
+QString makeJpegWithMetadata(const QString &directory, const QString &name)
+{
+    return makeImage(directory, name, "JPEG",
+                     {"-EXIF:Artist=Jane Marker", "-EXIF:Make=TessalyCam", "-EXIF:SerialNumber=SN-424242",
+                      "-GPSLatitude=48.8583", "-GPSLatitudeRef=N", "-GPSLongitude=2.2945", "-GPSLongitudeRef=E",
+                      "-XMP-dc:Creator=Jane Marker"});
 }
 
 QString makePngWithMetadata(const QString &directory, const QString &name)
 {
-    const QString path = QDir(directory).absoluteFilePath(name);
-    if (!writeImage(path, "PNG"))
-        qFatal("cannot write %s", qPrintable(path));
-    runExifTool({QStringLiteral("-overwrite_original"),
-                 QStringLiteral("-PNG:Author=Jane Marker"),
-                 QStringLiteral("-PNG:Comment=secret comment"),
-                 path});
-    return path;
+    return makeImage(directory, name, "PNG", {"-PNG:Author=Jane Marker", "-PNG:Comment=secret comment"});
 }
 
 QByteArray pdfBytes(const QList<QByteArray> &objects)
@@ -85,8 +72,7 @@ QByteArray pdfBytes(const QList<QByteArray> &objects)
     for (qsizetype offset : offsets)
         pdf += QByteArray::number(offset).rightJustified(10, '0') + " 00000 n \n";
     pdf += "trailer\n<< /Size " + QByteArray::number(objects.size() + 1) + " /Root 1 0 R /Info 5 0 R >>\n";
-    pdf += "startxref\n" + QByteArray::number(xref) + "\n%%EOF\n";
-    return pdf;
+    return pdf + "startxref\n" + QByteArray::number(xref) + "\n%%EOF\n";
 }
 
 QString makePdfWithMetadata(const QString &directory, const QString &name)
@@ -98,19 +84,16 @@ QString makePdfWithMetadata(const QString &directory, const QString &name)
         "<< /Length 34 >>\nstream\n0 0 1 rg 20 20 160 160 re f\nendstream",
         "<< /Author (Jane Marker) /Title (Secret Plans) /Producer (TessalyTest) >>",
     });
-    const QString path = QDir(directory).absoluteFilePath(name);
-    QFile file(path);
+    QFile file(QDir(directory).absoluteFilePath(name));
     if (!file.open(QIODevice::WriteOnly) || file.write(pdf) != pdf.size())
-        qFatal("cannot write %s", qPrintable(path));
-    return path;
+        qFatal("cannot write %s", qPrintable(file.fileName()));
+    return file.fileName();
 }
 
 QByteArray readAll(const QString &path)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.readAll();
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 } // namespace TestFiles

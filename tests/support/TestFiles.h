@@ -2,37 +2,25 @@
 
 #include <QByteArray>
 #include <QSize>
-#include <QString>
 #include <QStringList>
 
-// Real files for tests, made on the spot. Metadata is planted with the
-// exiftool that the build bundles, so the tests never depend on one in PATH.
+// Real files for tests, made on the spot, their metadata planted with the
+// exiftool the build bundles.
 namespace TestFiles {
 
-// The bundled tool and its folder, as the app sees them.
-QString resourceDirectory();
+QString resourceDirectory(); // the bundled tool's folder, as the app sees it
 QString bundledExifTool();
-
-// Runs the bundled exiftool with `arguments`; fails the calling test on a
-// non-zero exit. Returns standard output.
-QByteArray runExifTool(const QStringList &arguments);
-
+QByteArray runExifTool(const QStringList &arguments); // its output; aborts when it fails
 // A picture with a gradient (so pixel comparisons mean something).
 bool writeImage(const QString &path, const char *format, QSize size = QSize(64, 48));
-
-// A JPEG carrying EXIF (Artist, camera serial), GPS and XMP (creator).
+// EXIF Artist and Creator "Jane Marker", serial "SN-424242", GPS.
 QString makeJpegWithMetadata(const QString &directory, const QString &name = QStringLiteral("photo.jpg"));
-
-// A PNG carrying text chunks (Author, Comment).
+// Text chunks: Author "Jane Marker", Comment.
 QString makePngWithMetadata(const QString &directory, const QString &name = QStringLiteral("image.png"));
-
-// A one-page PDF whose Info dictionary names an author and a title.
+// One page; the Info dictionary names the author "Jane Marker" and a title.
 QString makePdfWithMetadata(const QString &directory, const QString &name = QStringLiteral("doc.pdf"));
-
-// A PDF of `objects` (numbered from 1: the catalog, ..., the Info dictionary
-// as object 5) with a correct cross-reference table.
+// A PDF of `objects`, numbered from 1 (the catalog, ..., Info as 5), with its cross-reference table.
 QByteArray pdfBytes(const QList<QByteArray> &objects);
-
 QByteArray readAll(const QString &path);
 
 } // namespace TestFiles

@@ -2,6 +2,7 @@
 #include <OneShotRunner.h>
 #include <StayOpenRunner.h>
 
+#include <FakeTool.h>
 #include <TestFiles.h>
 
 #include <QDir>
@@ -51,22 +52,12 @@ while (defined(my $line = <STDIN>)) {
 }
 )";
 
-QString writeTool(const QString &directory, const QByteArray &script)
-{
-    const QString path = QDir(directory).absoluteFilePath("exiftool");
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(script) != script.size())
-        qFatal("cannot write %s", qPrintable(path));
-    file.setPermissions(file.permissions() | QFile::ExeOwner);
-    return path;
-}
-
 QString writePerlStandIn(const QString &directory, const QByteArray &version = "1")
 {
-    return writeTool(directory, QByteArray(perlStandIn).replace("VERSION", version));
+    return writeFakeTool(directory, QByteArray(perlStandIn).replace("VERSION", version));
 }
 
-// Live (not zombie) children of this process whose command line contains `needle`.
+// Live (not zombie) children of this process whose command line contains `needle`, sorted.
 QList<pid_t> ourChildren(const QByteArray &needle = "-stay_open")
 {
     QList<pid_t> found;
@@ -80,6 +71,7 @@ QList<pid_t> ourChildren(const QByteArray &needle = "-stay_open")
             && cmdline.readAll().replace('\0', ' ').contains(needle))
             found.append(entry.toInt());
     }
+    std::sort(found.begin(), found.end());
     return found;
 }
 
@@ -94,10 +86,9 @@ QString tableText(const Expected<MetadataTable> &table)
     if (!table)
         return "error: " + describe(table.error());
     QStringList lines;
-    for (auto it = table.value().begin(); it != table.value().end(); ++it) {
+    for (auto it = table.value().begin(); it != table.value().end(); ++it)
         if (!QStringList{"Directory", "FileModifyDate", "FileAccessDate", "FileInodeChangeDate"}.contains(it.key()))
             lines.append(it.key() + " = " + it.value());
-    }
     lines.sort();
     return lines.join(u'\n');
 }
@@ -258,7 +249,7 @@ private slots:
 
         StayOpenRunner runner(StayOpenRunner::Options{2, 1000, qint64(512) << 20});
         runner.prepare(tool).waitForFinished();
-        QList<pid_t> started = ourChildren();
+        const QList<pid_t> started = ourChildren();
         QCOMPARE(started.size(), 2);
         runner.prepare(tool).waitForFinished(); // already ready: nothing more starts
 
@@ -268,10 +259,7 @@ private slots:
             runs.append(QtConcurrent::run(&threads, [&] { return runner.run(tool, {"-j", dir.filePath("a.jpg")}, 60s); }));
         for (auto &run : runs)
             QVERIFY(run.result());
-        QList<pid_t> after = ourChildren();
-        std::sort(started.begin(), started.end());
-        std::sort(after.begin(), after.end());
-        QCOMPARE(after, started);
+        QCOMPARE(ourChildren(), started);
         QCOMPARE(runner.counts().persistent, 4);
     }
 
@@ -303,7 +291,7 @@ private slots:
     {
         QFETCH(QByteArray, script);
         QTemporaryDir dir;
-        const QString tool = writeTool(dir.path(), script);
+        const QString tool = writeFakeTool(dir.path(), script);
         StayOpenRunner runner;
         runner.prepare(tool).waitForFinished(); // starts nothing that would take the options for files
         QVERIFY(ourChildren().isEmpty());
