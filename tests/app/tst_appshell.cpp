@@ -50,45 +50,20 @@ private slots:
         QVERIFY(info.exiftoolAvailable());
         QFile::remove(tool);
         QVERIFY(!info.exiftoolAvailable());
-
-        QSignalSpy refreshed(&info, &SettingsInfo::refreshed);
+        QSignalSpy refreshed(&info, &SettingsInfo::refreshed); // what the settings view calls on opening
         info.refresh();
         QCOMPARE(refreshed.size(), 1);
+
     }
 
     void commandLineArguments()
     {
-        const QString cwd = QStringLiteral("/home/u/Pictures");
-        const QList<QUrl> urls = urlsFromArguments(
-            {"a.jpg", "/tmp/b.pdf", "file:///tmp/caf%C3%A9%20x.JPG", "-dash.png", "../up.mov", "",
-             "https://example.org/x.jpg", "sub/./c.mkv"},
-            cwd);
-        const QList<QUrl> expected{
-            QUrl::fromLocalFile("/home/u/Pictures/a.jpg"),
-            QUrl::fromLocalFile("/tmp/b.pdf"),
-            QUrl::fromLocalFile(QStringLiteral(u"/tmp/café x.JPG")),
-            QUrl::fromLocalFile("/home/u/Pictures/-dash.png"),
-            QUrl::fromLocalFile("/home/u/up.mov"),
-            QUrl::fromLocalFile("/home/u/Pictures/sub/c.mkv"),
-        };
-        QCOMPARE(urls, expected);
-    }
-
-    void commandLineFilesReachTheModelInOrder()
-    {
-        QTemporaryDir dir;
-        writeFakeToolAnswering(dir.filePath("tool"), "[{\"SourceFile\":\"x\"}]");
-        ModelOptions options;
-        options.service.resourceDirectory = dir.filePath("tool");
-        options.runTail = 10ms;
-        TessalyViewModel model(options);
-
-        model.addFiles(urlsFromArguments({"z.png", "notes.txt", "a.jpg", "file:///x/m.MKV"}, dir.path()));
-        QStringList names;
-        for (const FileItem &item : model.files())
-            names << item.fileName;
-        QCOMPARE(names, QStringList({"z.png", "a.jpg", "m.MKV"}));
-        QTRY_VERIFY(!model.isProcessing() && model.pendingCount() == 0);
+        const auto local = [](const QString &path) { return QUrl::fromLocalFile(path); };
+        QCOMPARE(urlsFromArguments({"a.jpg", "/tmp/b.pdf", "file:///tmp/caf%C3%A9%20x.JPG", "-dash.png", "../up.mov", "",
+                                    "https://example.org/x.jpg", "sub/./c.mkv"},
+                                   "/home/u/Pictures"),
+                 (QList<QUrl>{local("/home/u/Pictures/a.jpg"), local("/tmp/b.pdf"), local(u"/tmp/café x.JPG"_qs),
+                              local("/home/u/Pictures/-dash.png"), local("/home/u/up.mov"), local("/home/u/Pictures/sub/c.mkv")}));
     }
 
     void clearListIsEnabledOnlyWithFilesAndNoRun()
@@ -148,11 +123,7 @@ private slots:
         QCOMPARE(main.color(), QColor(Qt::transparent));
         QCOMPARE(main.format().alphaBufferSize(), 8);
         QCOMPARE(settings.color(), settingsColor);
-        QVERIFY(settings.color().alpha() == 255);
-
-        // Applying it again changes nothing further.
-        makeWindowTranslucent({&main, &settings});
-        QCOMPARE(main.color(), QColor(Qt::transparent));
+        QCOMPARE(settings.color().alpha(), 255);
     }
 };
 

@@ -10,74 +10,60 @@ class TestIconCatalog : public QObject
     Q_OBJECT
 
 private slots:
-    void everySymbolRendersInItsTint_data();
-    void everySymbolRendersInItsTint();
-    void cutOutsStayTransparent();
-    void unknownSymbolDrawsNothing();
-};
-
-void TestIconCatalog::everySymbolRendersInItsTint_data()
-{
-    QTest::addColumn<QString>("symbol");
-    QTest::addColumn<QColor>("tint");
-
-    const QStringList used{
-        u"photo"_qs, u"video"_qs, u"doc.text"_qs, u"doc"_qs, u"folder"_qs, u"xmark.bin"_qs,
-        u"xmark.circle.fill"_qs, u"checkmark.circle.fill"_qs, u"chevron.right"_qs,
-        u"exclamationmark.triangle"_qs, u"exclamationmark.triangle.fill"_qs, u"wand.and.stars"_qs,
-        u"trash"_qs, u"square.and.arrow.down.on.square"_qs,
-    };
-    QCOMPARE(IconCatalog::symbols().size(), used.size());
-    for (const QString &symbol : used) {
-        QTest::addRow("%s on light", qPrintable(symbol)) << symbol << QColor(0, 122, 255);
-        QTest::addRow("%s on dark", qPrintable(symbol)) << symbol << QColor(235, 235, 245, 153);
-    }
-}
-
-void TestIconCatalog::everySymbolRendersInItsTint()
-{
-    QFETCH(QString, symbol);
-    QFETCH(QColor, tint);
-
-    QVERIFY(QFile::exists(IconCatalog::resourcePath(symbol)));
-    const QImage image = IconCatalog::render(symbol, QSize(32, 32), tint)
-                             .convertToFormat(QImage::Format_ARGB32);
-    QCOMPARE(image.size(), QSize(32, 32));
-
-    int inked = 0;
-    for (int y = 0; y < image.height(); ++y) {
-        for (int x = 0; x < image.width(); ++x) {
-            const QRgb pixel = image.pixel(x, y);
-            if (qAlpha(pixel) < 64)
-                continue;
-            ++inked;
-            // Premultiplication rounds; allow a step either way.
-            QVERIFY2(qAbs(qRed(pixel) - tint.red()) <= 2 && qAbs(qGreen(pixel) - tint.green()) <= 2
-                         && qAbs(qBlue(pixel) - tint.blue()) <= 2,
-                     qPrintable(u"pixel %1,%2"_qs.arg(x).arg(y)));
-            QVERIFY(qAlpha(pixel) <= tint.alpha());
+    void everySymbolRendersInItsTint_data()
+    {
+        QTest::addColumn<QString>("symbol");
+        QTest::addColumn<QColor>("tint");
+        const QStringList used{u"photo"_qs, u"video"_qs, u"doc.text"_qs, u"doc"_qs, u"folder"_qs, u"xmark.bin"_qs,
+                               u"xmark.circle.fill"_qs, u"checkmark.circle.fill"_qs, u"chevron.right"_qs,
+                               u"exclamationmark.triangle"_qs, u"exclamationmark.triangle.fill"_qs, u"wand.and.stars"_qs,
+                               u"trash"_qs, u"square.and.arrow.down.on.square"_qs};
+        QCOMPARE(IconCatalog::symbols().size(), used.size());
+        for (const QString &symbol : used) {
+            QTest::addRow("%s on light", qPrintable(symbol)) << symbol << QColor(0, 122, 255);
+            QTest::addRow("%s on dark", qPrintable(symbol)) << symbol << QColor(235, 235, 245, 153);
         }
     }
-    // Visible: a good part of the box carries ink.
-    QVERIFY2(inked > 32 * 32 / 20, qPrintable(QString::number(inked)));
-}
 
-void TestIconCatalog::cutOutsStayTransparent()
-{
-    const QImage cross = IconCatalog::render(u"xmark.circle.fill", QSize(48, 48), Qt::red);
-    QCOMPARE(qAlpha(cross.pixel(24, 24)), 0); // where the two strokes of the cross meet
-    QCOMPARE(qAlpha(cross.pixel(24, 8)), 255); // the disc above the cross
+    void everySymbolRendersInItsTint()
+    {
+        QFETCH(QString, symbol);
+        QFETCH(QColor, tint);
+        QVERIFY(QFile::exists(IconCatalog::resourcePath(symbol)));
+        const QImage image = IconCatalog::render(symbol, QSize(32, 32), tint).convertToFormat(QImage::Format_ARGB32);
+        QCOMPARE(image.size(), QSize(32, 32));
+        int inked = 0;
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x) {
+                const QRgb pixel = image.pixel(x, y);
+                if (qAlpha(pixel) < 64)
+                    continue;
+                ++inked;
+                // Premultiplication rounds; allow a step either way.
+                QVERIFY2(qAbs(qRed(pixel) - tint.red()) <= 2 && qAbs(qGreen(pixel) - tint.green()) <= 2
+                             && qAbs(qBlue(pixel) - tint.blue()) <= 2 && qAlpha(pixel) <= tint.alpha(),
+                         qPrintable(u"pixel %1,%2"_qs.arg(x).arg(y)));
+            }
+        }
+        QVERIFY2(inked > 32 * 32 / 20, qPrintable(QString::number(inked))); // visible
+    }
 
-    const QImage check = IconCatalog::render(u"checkmark.circle.fill", QSize(48, 48), Qt::green);
-    QCOMPARE(qAlpha(check.pixel(20, 30)), 0); // the check's lower corner
-}
+    void cutOutsStayTransparent()
+    {
+        const QImage cross = IconCatalog::render(u"xmark.circle.fill", QSize(48, 48), Qt::red);
+        QCOMPARE(qAlpha(cross.pixel(24, 24)), 0); // where the two strokes of the cross meet
+        QCOMPARE(qAlpha(cross.pixel(24, 8)), 255); // the disc above the cross
+        const QImage check = IconCatalog::render(u"checkmark.circle.fill", QSize(48, 48), Qt::green);
+        QCOMPARE(qAlpha(check.pixel(20, 30)), 0); // the check's lower corner
+    }
 
-void TestIconCatalog::unknownSymbolDrawsNothing()
-{
-    QVERIFY(IconCatalog::resourcePath(u"star.fill").isEmpty());
-    QVERIFY(IconCatalog::render(u"star.fill", QSize(16, 16), Qt::black).isNull());
-    QVERIFY(IconCatalog::render(u"photo", QSize(0, 0), Qt::black).isNull());
-}
+    void unknownSymbolDrawsNothing()
+    {
+        QVERIFY(IconCatalog::resourcePath(u"star.fill").isEmpty());
+        QVERIFY(IconCatalog::render(u"star.fill", QSize(16, 16), Qt::black).isNull());
+        QVERIFY(IconCatalog::render(u"photo", QSize(0, 0), Qt::black).isNull());
+    }
+};
 
 QTEST_GUILESS_MAIN(TestIconCatalog)
 #include "tst_iconcatalog.moc"

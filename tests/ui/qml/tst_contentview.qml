@@ -42,35 +42,34 @@ TestCase {
         return list.itemAtIndex(index)
     }
 
+    function visibleParts(view) {
+        return ["emptyStateView", "inlineControlsBar", "divider", "counter", "fileListView", "progressPanel",
+                "unsupportedBanner", "emptyStateMessage"].filter(name => part(view, name).visible)
+    }
+
     function init() {
         TestSupport.closeGate()
     }
 
-    function test_emptyListShowsOnlyTheDropZone() {
-        const view = createView(TestSupport.createModel(answer))
-
-        verify(part(view, "emptyStateView").visible)
-        verify(!part(view, "inlineControlsBar").visible)
-        verify(!part(view, "divider").visible)
-        verify(!part(view, "counter").visible)
-        verify(!part(view, "fileListView").visible)
-        verify(!part(view, "progressPanel").visible)
-        verify(!part(view, "unsupportedBanner").visible)
-        verify(!part(view, "emptyStateMessage").visible)
-    }
-
-    function test_firstFileBringsControlsAndListAndLastRemovalTakesThemAway() {
+    // Empty: only the drop zone. The first file brings the controls and a row
+    // that opens when done; removing the last file takes them away again.
+    function test_listComesAndGoesWithItsFiles() {
         const model = TestSupport.createModel(answer)
         const view = createView(model)
+        compare(visibleParts(view), ["emptyStateView"])
+
         model.addFiles([TestSupport.makeFile("a.jpg")])
-
-        verify(part(view, "inlineControlsBar").visible)
-        verify(part(view, "divider").visible)
-        verify(part(view, "fileListView").visible)
-        verify(!part(view, "emptyStateView").visible)
         tryCompare(part(view, "counter"), "text", "1 file · 1 cleaned · 0 failed")
+        tryCompare(part(view, "progressPanel"), "visible", false) // the run over
+        compare(visibleParts(view), ["inlineControlsBar", "divider", "counter", "fileListView"])
+        const done = row(view, 0)
+        tryCompare(done, "status", "done")
+        verify(findChild(done, "chevron").visible)
+        verify(findChild(done, "keyCounts").visible)
+        mouseClick(findChild(done, "header"))
+        tryVerify(() => findChild(done, "beforeColumn") !== null && findChild(done, "beforeColumn").visible)
 
-        mouseClick(findChild(row(view, 0), "removeButton"))
+        mouseClick(findChild(done, "removeButton"))
         compare(model.totalCount, 0)
         tryCompare(part(view, "emptyStateView"), "visible", true)
         verify(!part(view, "inlineControlsBar").visible)
@@ -81,14 +80,13 @@ TestCase {
         const view = createView(model)
         const panel = part(view, "progressPanel")
         const clear = part(view, "clearButton")
-        const add = part(view, "addButton")
 
         model.addFiles([TestSupport.makeFile("a.jpg"), TestSupport.makeFile("b.pdf")])
         tryCompare(model, "isProcessing", true)
         tryCompare(panel, "visible", true)
         compare(findChild(panel, "percentageText").text, "0%")
         verify(!clear.enabled)
-        verify(add.enabled)
+        verify(part(view, "addButton").enabled)
 
         TestSupport.openGate()
         tryCompare(findChild(panel, "percentageText"), "text", "100%")
@@ -96,32 +94,25 @@ TestCase {
         tryCompare(model, "isProcessing", false)
         tryCompare(panel, "visible", false)
         verify(clear.enabled)
-
         mouseClick(clear)
         compare(model.totalCount, 0)
     }
 
-    function test_messageInsideTheDropZoneWhileTheListIsEmpty() {
+    // While the list is empty the message sits in the drop zone, else in a
+    // banner over the list, until its time runs out.
+    function test_unsupportedMessage() {
         const model = TestSupport.createModel(answer)
         const view = createView(model)
-        view.messageDuration = 60 * 60 * 1000
-
+        view.messageDuration = 300
         view.handleDrop([TestSupport.makeFile("notes.txt")])
-
         compare(model.totalCount, 0)
         tryCompare(part(view, "emptyStateMessage"), "visible", true)
         compare(part(view, "emptyStateMessageText").text, "This file type is not supported")
         verify(!part(view, "unsupportedBanner").visible)
-    }
+        tryCompare(part(view, "emptyStateMessage"), "visible", false)
 
-    function test_messageAsBannerOverTheListAndClearedLater() {
-        const model = TestSupport.createModel(answer)
-        const view = createView(model)
         model.addFiles([TestSupport.makeFile("a.jpg")])
-        view.messageDuration = 300
-
         view.handleDrop([TestSupport.makeFile("a.doc"), TestSupport.makeFile("b.zip"), TestSupport.makeFile("c.png")])
-
         compare(model.totalCount, 2)
         const banner = part(view, "unsupportedBanner")
         tryCompare(banner, "visible", true)
@@ -130,7 +121,8 @@ TestCase {
         tryCompare(banner, "visible", false)
     }
 
-    function test_pendingRowOffersCleanAndDoesNotOpen() {
+    // A pending row offers a clean; taken, the row runs, and offers it no more.
+    function test_pendingRowIsCleanedOnItsOwn() {
         const model = TestSupport.createModel(answer, true)
         const view = createView(model)
         model.addFiles([TestSupport.makeFile("running.jpg")])
@@ -139,45 +131,22 @@ TestCase {
 
         const pending = row(view, 1)
         compare(pending.status, "pending")
-        verify(!findChild(pending, "chevron").visible)
-        pending.contextMenu.popup()
-        tryCompare(pending.contextMenu, "opened", true)
-        verify(findChild(pending, "cleanMenuItem").visible)
-        pending.contextMenu.close()
-        mouseClick(findChild(pending, "header"))
-        verify(!pending.isExpanded)
-
+        verify(pending.cleanOffered)
         findChild(pending, "cleanMenuItem").triggered()
         tryCompare(pending, "status", "processing")
-        pending.contextMenu.popup()
-        tryCompare(pending.contextMenu, "opened", true)
-        verify(!findChild(pending, "cleanMenuItem").visible)
-        pending.contextMenu.close()
+        verify(!pending.cleanOffered)
         TestSupport.openGate()
         tryCompare(pending, "status", "done")
     }
 
-    function test_doneAndErrorRowsOpenOnClick() {
-        const doneModel = TestSupport.createModel(answer)
-        const doneView = createView(doneModel)
-        doneModel.addFiles([TestSupport.makeFile("a.jpg")])
-        const done = row(doneView, 0)
-        tryCompare(done, "status", "done")
-        verify(findChild(done, "chevron").visible)
-        verify(findChild(done, "keyCounts").visible)
-
-        mouseClick(findChild(done, "header"))
-        tryVerify(() => findChild(done, "beforeColumn") !== null)
-        verify(findChild(done, "beforeColumn").visible)
-
-        const failingModel = TestSupport.createModelWithoutTool()
-        const errorView = createView(failingModel)
-        failingModel.addFiles([TestSupport.makeFile("b.pdf")])
-        const failed = row(errorView, 0)
+    function test_errorRowOpensOnItsMessage() {
+        const model = TestSupport.createModel()
+        const view = createView(model)
+        model.addFiles([TestSupport.makeFile("b.pdf")])
+        const failed = row(view, 0)
         tryCompare(failed, "status", "error")
         verify(findChild(failed, "chevron").visible)
         verify(!findChild(failed, "keyCounts").visible)
-
         mouseClick(findChild(failed, "header"))
         tryVerify(() => findChild(failed, "errorText") !== null)
         compare(findChild(failed, "errorText").text, failed.errorMessage)
@@ -187,9 +156,7 @@ TestCase {
     function test_closingThePickerWritesShowFilePickerBack() {
         const model = TestSupport.createModel(answer)
         const view = createView(model)
-        const picker = findChild(view, "filePicker")
-        verify(picker)
-
+        const picker = part(view, "filePicker")
         mouseClick(part(view, "emptyAddButton"))
         compare(model.showFilePicker, true)
         tryCompare(picker, "visible", true)

@@ -49,18 +49,12 @@ TestCase {
         return row
     }
 
-    function entries(column) {
-        const found = []
-        const visit = (item) => {
-            for (let i = 0; i < item.children.length; ++i) {
-                const child = item.children[i]
-                if (child.objectName === "entry")
-                    found.push(child)
-                else
-                    visit(child)
-            }
+    function entries(item) { // the "entry" items under `item`, in order
+        let found = []
+        for (let i = 0; i < item.children.length; ++i) {
+            const child = item.children[i]
+            found = found.concat(child.objectName === "entry" ? [child] : entries(child))
         }
-        visit(column)
         return found
     }
 
@@ -73,10 +67,6 @@ TestCase {
         return offered
     }
 
-    function textOf(entry, name) {
-        return findChild(entry, name)
-    }
-
     function test_doneRowOpensAndMarksRemovedKeys() {
         const item = TestSupport.fileItem("a.jpg",
                                           { "Artist": "Jane Marker", "artist": "kept", "FileSize": "10 kB" },
@@ -87,22 +77,20 @@ TestCase {
         const chevron = findChild(row, "chevron")
         verify(chevron.visible)
         compare(chevron.rotation, 0)
-
         mouseClick(findChild(row, "header"))
         verify(row.isExpanded)
         tryCompare(chevron, "rotation", 90)
         tryVerify(() => findChild(row, "beforeColumn") !== null)
 
         const before = entries(findChild(row, "beforeColumn"))
-        compare(before.map(e => textOf(e, "key").text), ["Artist", "FileSize", "artist"])
-        compare(before.map(e => Qt.colorEqual(textOf(e, "key").color, Theme.red)), [true, false, false])
-        compare(before.map(e => Qt.colorEqual(textOf(e, "value").color, Theme.red)), [true, false, false])
+        compare(before.map(e => findChild(e, "key").text), ["Artist", "FileSize", "artist"])
+        for (const part of ["key", "value"])
+            compare(before.map(e => Qt.colorEqual(findChild(e, part).color, Theme.red)), [true, false, false])
         compare(findChild(findChild(row, "beforeColumn"), "rowCount").text, "(3)")
 
         const after = entries(findChild(row, "afterColumn"))
-        compare(after.map(e => textOf(e, "key").text), ["FileSize", "artist"])
-        verify(after.every(e => !Qt.colorEqual(textOf(e, "key").color, Theme.red)))
-
+        compare(after.map(e => findChild(e, "key").text), ["FileSize", "artist"])
+        verify(after.every(e => !Qt.colorEqual(findChild(e, "key").color, Theme.red)))
         mouseClick(findChild(row, "header"))
         verify(!row.isExpanded)
         tryCompare(chevron, "rotation", 0)
@@ -117,7 +105,7 @@ TestCase {
         mouseClick(findChild(row, "header"))
         tryVerify(() => findChild(row, "beforeColumn") !== null)
 
-        const shown = entries(findChild(row, "beforeColumn")).map(e => textOf(e, "value"))
+        const shown = entries(findChild(row, "beforeColumn")).map(e => findChild(e, "value"))
         compare(shown.map(t => t.text), values)
         const texts = shown.concat([findChild(row, "errorText"), findChild(row, "fileName")])
         for (const text of texts) {
@@ -134,7 +122,6 @@ TestCase {
         verify(!findChild(row, "keyCounts").visible)
         verify(findChild(row, "pendingBadge").visible)
         verify(menuOffersClean(row))
-
         mouseClick(findChild(row, "header"))
         verify(!row.isExpanded)
         verify(findChild(row, "panelLoader").item === null)
@@ -148,14 +135,12 @@ TestCase {
         const row = createRow({ status: "processing", fileItem: TestSupport.fileItem("a.jpg", {}, {}) })
         removeSpy.target = row
         removeSpy.clear()
-
         mouseClick(findChild(row, "removeButton"))
         compare(removeSpy.count, 1)
         verify(!row.isExpanded)
 
         row.contextMenu.popup()
-        const remove = row.contextMenu.itemAt(row.contextMenu.count - 1)
-        remove.triggered()
+        row.contextMenu.itemAt(row.contextMenu.count - 1).triggered()
         compare(removeSpy.count, 2)
     }
 
