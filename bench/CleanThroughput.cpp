@@ -108,20 +108,7 @@ qint64 statusKilobytes(const QString &statusFile, const char *field)
 // persistent workers, if the runner keeps any.
 QList<qint64> exiftoolChildren()
 {
-    QList<qint64> pids;
-    const QByteArray parentLine = "\nPPid:\t" + QByteArray::number(QCoreApplication::applicationPid()) + '\n';
-    for (const QString &entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
-        bool numeric = false;
-        const qint64 pid = entry.toLongLong(&numeric);
-        if (!numeric)
-            continue;
-        QFile status(QStringLiteral("/proc/%1/status").arg(pid));
-        QFile cmdline(QStringLiteral("/proc/%1/cmdline").arg(pid));
-        if (status.open(QIODevice::ReadOnly) && status.readAll().contains(parentLine)
-            && cmdline.open(QIODevice::ReadOnly) && cmdline.readAll().contains("exiftool"))
-            pids.append(pid);
-    }
-    return pids;
+    return TestFiles::liveChildren("exiftool");
 }
 
 double childrenCpuSeconds()

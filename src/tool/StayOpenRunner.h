@@ -11,8 +11,9 @@
 // that does not speak the protocol, an argument the argument file cannot
 // carry) the run goes to a OneShotRunner instead.
 //
-// Workers are started on demand (or ahead of it, by prepare()), at most `workersPerTool` per program, and
-// replaced after a number of commands or once they grow too large. They end
+// Workers are started on demand (or ahead of it, by prepare()), at most
+// `workersPerTool` per program, and replaced after a number of commands or
+// once they grow too large. They end
 // with the runner, and with the process should it die: each is told to stop
 // (SIGINT, which lets exiftool delete its temporary file) when the thread that
 // started it goes away, so that thread lives exactly as long as the runner.

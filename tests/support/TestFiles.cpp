@@ -4,6 +4,7 @@
 
 #include <ToolLocator.h>
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QImage>
@@ -94,6 +95,21 @@ QByteArray readAll(const QString &path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QList<qint64> liveChildren(const QByteArray &needle)
+{
+    QList<qint64> found;
+    for (const QString &entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+        const QByteArray stat = readAll(QStringLiteral("/proc/%1/stat").arg(entry));
+        const QList<QByteArray> fields = stat.mid(stat.lastIndexOf(')') + 2).split(' ');
+        if (entry.toLongLong() > 0 && fields.size() > 1 && fields[1].toLongLong() == QCoreApplication::applicationPid()
+            && fields[0] != "Z"
+            && readAll(QStringLiteral("/proc/%1/cmdline").arg(entry)).replace('\0', ' ').contains(needle))
+            found.append(entry.toLongLong());
+    }
+    std::sort(found.begin(), found.end());
+    return found;
 }
 
 } // namespace TestFiles

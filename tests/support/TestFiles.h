@@ -22,5 +22,7 @@ QString makePdfWithMetadata(const QString &directory, const QString &name = QStr
 // A PDF of `objects`, numbered from 1 (the catalog, ..., Info as 5), with its cross-reference table.
 QByteArray pdfBytes(const QList<QByteArray> &objects);
 QByteArray readAll(const QString &path);
+// Live (not zombie) children of this process whose command line contains `needle`, sorted.
+QList<qint64> liveChildren(const QByteArray &needle);
 
 } // namespace TestFiles

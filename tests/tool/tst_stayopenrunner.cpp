@@ -58,21 +58,9 @@ QString writePerlStandIn(const QString &directory, const QByteArray &version = "
 }
 
 // Live (not zombie) children of this process whose command line contains `needle`, sorted.
-QList<pid_t> ourChildren(const QByteArray &needle = "-stay_open")
+QList<qint64> ourChildren(const QByteArray &needle = "-stay_open")
 {
-    QList<pid_t> found;
-    for (const QString &entry : QDir("/proc").entryList(QDir::Dirs)) {
-        QFile stat("/proc/" + entry + "/stat"), cmdline("/proc/" + entry + "/cmdline");
-        if (entry.toInt() <= 0 || !stat.open(QIODevice::ReadOnly) || !cmdline.open(QIODevice::ReadOnly))
-            continue;
-        const QByteArray text = stat.readAll();
-        const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
-        if (fields.size() > 1 && fields[1].toInt() == ::getpid() && fields[0] != "Z"
-            && cmdline.readAll().replace('\0', ' ').contains(needle))
-            found.append(entry.toInt());
-    }
-    std::sort(found.begin(), found.end());
-    return found;
+    return TestFiles::liveChildren(needle);
 }
 
 QString resultText(const Expected<QByteArray> &result)
@@ -219,7 +207,7 @@ private slots:
         const QStringList warmUp{"-j", dir.filePath("warm.jpg")}, arguments{"-all", "-j", dir.filePath(name)};
         StayOpenRunner runner(StayOpenRunner::Options{1, 1000, qint64(512) << 20});
         QVERIFY(runner.run(tool, warmUp, 60s));
-        const QList<pid_t> worker = ourChildren();
+        const QList<qint64> worker = ourChildren();
         QCOMPARE(worker.size(), 1);
 
         const std::chrono::milliseconds limit = name == "hang.jpg" ? 1s : 60s;
@@ -249,7 +237,7 @@ private slots:
 
         StayOpenRunner runner(StayOpenRunner::Options{2, 1000, qint64(512) << 20});
         runner.prepare(tool).waitForFinished();
-        const QList<pid_t> started = ourChildren();
+        const QList<qint64> started = ourChildren();
         QCOMPARE(started.size(), 2);
         runner.prepare(tool).waitForFinished(); // already ready: nothing more starts
 
@@ -268,7 +256,7 @@ private slots:
         QTemporaryDir dir;
         const QString tool = writePerlStandIn(dir.path());
         StayOpenRunner runner(StayOpenRunner::Options{1, 2, qint64(512) << 20});
-        QSet<pid_t> seen;
+        QSet<qint64> seen;
         for (int i = 0; i < 5; ++i) {
             QVERIFY(runner.run(tool, {"-j", dir.filePath("a.jpg")}, 60s));
             QVERIFY(ourChildren().size() <= 1);
