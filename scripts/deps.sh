@@ -2,23 +2,28 @@
 # Installs the Debian packages Tessaly needs that are not there yet.
 #   scripts/deps.sh run    what building and running the app needs
 #   scripts/deps.sh test   that, plus what the test suite and benchmarks use
+#   scripts/deps.sh package  what building the app needs, plus the Debian
+#                            packaging tools
 set -euo pipefail
 
 build_pkgs=(build-essential cmake ninja-build pkg-config
     qt6-base-dev qt6-declarative-dev qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools
-    libgl-dev nlohmann-json3-dev libqpdf-dev libimage-exiftool-perl)
+    libgl-dev nlohmann-json3-dev libqpdf-dev libimage-exiftool-perl librsvg2-bin)
 run_pkgs=(qml6-module-qtqml qml6-module-qtqml-workerscript qml6-module-qtquick
     qml6-module-qtquick-window qml6-module-qtquick-controls qml6-module-qtquick-templates
     qml6-module-qtquick-layouts qml6-module-qtquick-dialogs qml6-module-qt-labs-folderlistmodel
     qml6-module-qtquick-shapes libqt6svg6 qt6-qpa-plugins libgl1-mesa-dri fonts-dejavu-core
     adwaita-icon-theme mkvtoolnix dbus)
 test_pkgs=(qml6-module-qttest xvfb xauth xfonts-base x11-utils xdotool xcompmgr imagemagick
-    qpdf ffmpeg libraw-bin appstream desktop-file-utils poppler-utils rawtran-doc
-    libheif-examples)
+    qpdf img2pdf ffmpeg libraw-bin appstream desktop-file-utils poppler-utils rawtran-doc
+    libheif-examples dpkg-dev binutils file)
+package_pkgs=(dpkg-dev binutils file lintian)
 
 wanted=("${build_pkgs[@]}" "${run_pkgs[@]}")
 if [ "${1:-run}" = test ]; then
     wanted+=("${test_pkgs[@]}")
+elif [ "${1:-run}" = package ]; then
+    wanted+=("${package_pkgs[@]}")
 fi
 
 missing=()

@@ -27,7 +27,7 @@ void AppCommands::reconsider()
 
 void AppCommands::openFiles()
 {
-    m_model->setShowFilePicker(true);
+    emit filePickerRequested();
 }
 
 void AppCommands::clearList()

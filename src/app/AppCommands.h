@@ -20,12 +20,13 @@ public:
     // nothing to clear.
     bool clearListEnabled() const;
 
-    // Opens the file picker (leaves it open when it already is).
+    // Asks the window for its file picker (one that is open stays open).
     Q_INVOKABLE void openFiles();
     Q_INVOKABLE void clearList();
 
 signals:
     void clearListEnabledChanged();
+    void filePickerRequested();
 
 private:
     void reconsider();

@@ -103,7 +103,13 @@ ApplicationWindow {
         }
     }
 
+    Connections {
+        target: window.commands
+        function onFilePickerRequested() { contentView.openFilePicker() }
+    }
+
     ContentView {
+        id: contentView
         objectName: "contentView"
         anchors.fill: parent
         viewModel: window.viewModel

@@ -23,7 +23,6 @@ QString SettingsInfo::appVersion() const
 
 bool SettingsInfo::exiftoolAvailable() const
 {
-    const QString directory = m_resourceDirectory.isEmpty() ? ToolLocator::defaultResourceDirectory()
-                                                            : m_resourceDirectory;
-    return ToolLocator::locateExifTool(directory).has_value();
+    const ToolPaths paths = m_resourceDirectory.isEmpty() ? ToolPaths::installed() : ToolPaths::inFolder(m_resourceDirectory);
+    return paths.exiftool().has_value();
 }

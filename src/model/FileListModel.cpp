@@ -1,5 +1,21 @@
 #include "FileListModel.h"
 
+#include <QFileInfo>
+
+namespace {
+
+int groupNumber(const std::optional<SupportedFormat> &format)
+{
+    return format ? int(groupOf(*format)) : -1;
+}
+
+QUrl shownUrl(const FileItem &item)
+{
+    return item.cleanedCopyUrl.isEmpty() ? item.url : item.cleanedCopyUrl;
+}
+
+} // namespace
+
 FileListModel::FileListModel(QObject *parent)
     : QAbstractListModel(parent)
 {
@@ -18,23 +34,27 @@ QVariant FileListModel::data(const QModelIndex &index, int role) const
     switch (role) {
     case Qt::DisplayRole:
     case FileNameRole:
-        return item.fileName;
+        return item.cleanedCopyUrl.isEmpty() ? item.fileName : QFileInfo(item.cleanedCopyUrl.toLocalFile()).fileName();
     case IdRole:
-        return item.id.toString(QUuid::WithoutBraces);
-    case UrlRole:
-        return item.url;
+        return item.id;
     case FileExtensionRole:
         return item.fileExtension;
+    case FormatGroupRole:
+        return groupNumber(item.format);
+    case PathRole: {
+        const QUrl url = shownUrl(item);
+        return url.isLocalFile() ? url.toLocalFile() : url.toDisplayString();
+    }
+    case UrlRole:
+        return shownUrl(item);
     case StatusRole:
-        return statusName(item.status);
+        return int(item.status);
     case ErrorMessageRole:
-        return item.errorMessage.value_or(QString());
+        return item.errorMessage().value_or(QString());
     case BeforeCountRole:
-        return qint64(item.metadataBefore.size());
+        return int(item.packedBefore.count());
     case AfterCountRole:
-        return qint64(item.metadataAfter.size());
-    case FileItemRole:
-        return QVariant::fromValue(item);
+        return int(item.packedAfter.count());
     default:
         return {};
     }
@@ -44,24 +64,16 @@ QHash<int, QByteArray> FileListModel::roleNames() const
 {
     return {
         {IdRole, "fileId"},
-        {UrlRole, "url"},
         {FileNameRole, "fileName"},
         {FileExtensionRole, "fileExtension"},
+        {FormatGroupRole, "formatGroup"},
+        {PathRole, "path"},
+        {UrlRole, "url"},
         {StatusRole, "status"},
         {ErrorMessageRole, "errorMessage"},
         {BeforeCountRole, "beforeCount"},
         {AfterCountRole, "afterCount"},
-        {FileItemRole, "fileItem"},
     };
-}
-
-int FileListModel::rowOf(const QUuid &id) const
-{
-    for (qsizetype row = 0; row < m_items.size(); ++row) {
-        if (m_items[row].id == id)
-            return int(row);
-    }
-    return -1;
 }
 
 void FileListModel::append(QList<FileItem> items)
@@ -69,7 +81,12 @@ void FileListModel::append(QList<FileItem> items)
     if (!items.isEmpty()) {
         const int first = int(m_items.size());
         beginInsertRows({}, first, first + int(items.size()) - 1);
-        m_items.append(std::move(items));
+        m_items.reserve(m_items.size() + items.size());
+        for (FileItem &item : items) {
+            m_rows.insert(item.id, int(m_items.size()));
+            ++m_counts[std::size_t(item.status)];
+            m_items.append(std::move(item));
+        }
         endInsertRows();
     }
     emit mutated();
@@ -78,7 +95,11 @@ void FileListModel::append(QList<FileItem> items)
 void FileListModel::removeRow(int row)
 {
     beginRemoveRows({}, row, row);
+    --m_counts[std::size_t(m_items[row].status)];
+    m_rows.remove(m_items[row].id);
     m_items.removeAt(row);
+    for (int later = row; later < m_items.size(); ++later)
+        m_rows[m_items[later].id] = later;
     endRemoveRows();
     emit mutated();
 }
@@ -93,6 +114,8 @@ void FileListModel::clear()
     if (!m_items.isEmpty()) {
         beginResetModel();
         m_items.clear();
+        m_rows.clear();
+        m_counts = {};
         endResetModel();
     }
     emit mutated();
@@ -100,23 +123,12 @@ void FileListModel::clear()
 
 void FileListModel::update(int row, const std::function<void(FileItem &)> &change, const QList<int> &roles)
 {
-    change(m_items[row]);
+    FileItem &item = m_items[row];
+    const FileStatus was = item.status;
+    change(item);
+    --m_counts[std::size_t(was)];
+    ++m_counts[std::size_t(item.status)];
     const QModelIndex changed = index(row);
     emit dataChanged(changed, changed, roles);
     emit mutated();
-}
-
-QString FileListModel::statusName(FileStatus status)
-{
-    switch (status) {
-    case FileStatus::pending:
-        return QStringLiteral("pending");
-    case FileStatus::processing:
-        return QStringLiteral("processing");
-    case FileStatus::done:
-        return QStringLiteral("done");
-    case FileStatus::error:
-        return QStringLiteral("error");
-    }
-    Q_UNREACHABLE();
 }

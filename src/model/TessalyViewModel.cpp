@@ -1,18 +1,29 @@
 #include "TessalyViewModel.h"
 
-#include <SupportedFormat.h>
-#include <ToolJobPool.h>
-
-#include <QFuture>
-#include <QFutureWatcher>
+#include <QDir>
 #include <QSet>
-#include <QTimer>
+#include <QThreadPool>
 #include <QtConcurrent/QtConcurrentRun>
 
-TessalyViewModel::TessalyViewModel(ModelOptions options, QObject *parent)
+namespace {
+
+// What identifies a file in the list: its device and inode when it exists,
+// else its cleaned absolute path.
+QString keyFor(const QUrl &url, const std::optional<FileIdentity> &identity)
+{
+    if (identity)
+        return QStringLiteral("%1:%2").arg(identity->device).arg(identity->inode);
+    return url.isLocalFile() ? QDir::cleanPath(url.toLocalFile()) : url.toString();
+}
+
+} // namespace
+
+TessalyViewModel::TessalyViewModel(const FileCleaner &cleaner, QThreadPool &pool, ModelOptions options,
+                                   QObject *parent)
     : QObject(parent)
-    , m_options(std::move(options))
-    , m_pool(m_options.pool ? m_options.pool : toolJobPool())
+    , m_cleaner(cleaner)
+    , m_pool(pool)
+    , m_options(options)
 {
     connect(&m_files, &FileListModel::mutated, this, &TessalyViewModel::filesChanged);
     m_runTail.setSingleShot(true);
@@ -21,16 +32,16 @@ TessalyViewModel::TessalyViewModel(ModelOptions options, QObject *parent)
     connect(&m_runTail, &QTimer::timeout, this, [this] { setIsProcessing(false); });
 }
 
-// Jobs hold only values and their continuations are bound to this object, so
-// results that arrive after it is gone are simply dropped.
-TessalyViewModel::~TessalyViewModel() = default;
-
-void TessalyViewModel::setShowFilePicker(bool show)
+TessalyViewModel::~TessalyViewModel()
 {
-    if (m_showFilePicker == show)
-        return;
-    m_showFilePicker = show;
-    emit showFilePickerChanged();
+    // Queued jobs never start; those under way finish (their tools stop at
+    // once when the runner has been told the app is quitting) and leave
+    // nothing behind before the cleaner they use goes away.
+    m_queuedJobs.clear();
+    for (QFutureWatcher<CleanResult> *watcher : std::as_const(m_inFlight)) {
+        watcher->disconnect(this);
+        watcher->waitForFinished();
+    }
 }
 
 double TessalyViewModel::progress() const
@@ -42,20 +53,24 @@ double TessalyViewModel::progress() const
 
 void TessalyViewModel::addFiles(const QList<QUrl> &urls)
 {
-    QSet<QUrl> listed;
-    listed.reserve(m_files.items().size());
+    QSet<QString> listed;
+    listed.reserve(m_files.items().size() + urls.size());
     for (const FileItem &item : m_files.items())
-        listed.insert(item.url);
+        listed.insert(keyFor(item.url, item.identity));
 
     QList<FileItem> accepted;
     for (const QUrl &url : urls) {
-        if (!parseSupportedFormat(lowerCasePathExtension(url)))
+        FileItem item = FileItem::fromUrl(url);
+        if (!item.format)
             continue;
-        if (listed.contains(url))
+        if (url.isLocalFile())
+            item.identity = FileIdentity::of(url.toLocalFile());
+        // A file repeated within one call yields one item, like one listed before.
+        const QString key = keyFor(url, item.identity);
+        if (listed.contains(key))
             continue;
-        // A URL repeated within one call yields one item, like one listed before.
-        listed.insert(url);
-        accepted.append(FileItem::fromUrl(url));
+        listed.insert(key);
+        accepted.append(std::move(item));
     }
     const bool addedAny = !accepted.isEmpty();
     m_files.append(std::move(accepted));
@@ -75,6 +90,18 @@ void TessalyViewModel::removeFile(const QUuid &id)
     updateCounters();
 }
 
+void TessalyViewModel::removeRow(int row)
+{
+    if (row >= 0 && row < m_files.items().size())
+        removeFile(m_files.items()[row].id);
+}
+
+void TessalyViewModel::cleanRow(int row)
+{
+    if (row >= 0 && row < m_files.items().size())
+        cleanSingleFile(m_files.items()[row].id);
+}
+
 void TessalyViewModel::clearList()
 {
     m_files.clear();
@@ -83,24 +110,6 @@ void TessalyViewModel::clearList()
 
 void TessalyViewModel::updateCounters()
 {
-    qint64 done = 0, error = 0, pending = 0;
-    for (const FileItem &item : m_files.items()) {
-        switch (item.status) {
-        case FileStatus::done:
-            ++done;
-            break;
-        case FileStatus::error:
-            ++error;
-            break;
-        case FileStatus::pending:
-            ++pending;
-            break;
-        case FileStatus::processing:
-            break;
-        }
-    }
-    const qint64 total = m_files.items().size();
-
     bool progressMoved = false;
     auto write = [&](qint64 &field, qint64 value, void (TessalyViewModel::*changed)(), bool affectsProgress) {
         if (field == value)
@@ -109,10 +118,10 @@ void TessalyViewModel::updateCounters()
         emit(this->*changed)();
         progressMoved |= affectsProgress;
     };
-    write(m_totalCount, total, &TessalyViewModel::totalCountChanged, true);
-    write(m_doneCount, done, &TessalyViewModel::doneCountChanged, true);
-    write(m_errorCount, error, &TessalyViewModel::errorCountChanged, true);
-    write(m_pendingCount, pending, &TessalyViewModel::pendingCountChanged, false);
+    write(m_totalCount, m_files.items().size(), &TessalyViewModel::totalCountChanged, true);
+    write(m_doneCount, m_files.countOf(FileStatus::done), &TessalyViewModel::doneCountChanged, true);
+    write(m_errorCount, m_files.countOf(FileStatus::error), &TessalyViewModel::errorCountChanged, true);
+    write(m_pendingCount, m_files.countOf(FileStatus::pending), &TessalyViewModel::pendingCountChanged, false);
     if (progressMoved)
         emit progressChanged();
 }
@@ -132,22 +141,20 @@ void TessalyViewModel::cleanAll()
     const bool joining = m_isProcessing;
     setIsProcessing(true);
 
-    QList<Job> work;
+    QList<int> rows;
     const QList<FileItem> &items = m_files.items();
     for (int row = 0; row < items.size(); ++row) {
-        if (items[row].status != FileStatus::pending)
-            continue;
-        work.append(Job{items[row].id, items[row].url, /*partOfRun=*/true});
-        m_files.update(row, [](FileItem &item) { item.status = FileStatus::processing; }, {FileListModel::StatusRole});
+        if (items[row].status == FileStatus::pending)
+            rows.append(row);
     }
-    if (joining && work.isEmpty())
+    if (joining && rows.isEmpty())
         return;
-    updateCounters();
-
     m_runTail.stop();
-    m_runJobsOutstanding += work.size();
-    for (const Job &job : work)
-        startJob(job.id, job.url, job.partOfRun);
+    m_runJobsOutstanding += rows.size();
+    for (int row : rows)
+        startJob(row, /*partOfRun=*/true);
+    updateCounters();
+    feedPool();
     if (m_runJobsOutstanding == 0)
         m_runTail.start();
 }
@@ -157,15 +164,17 @@ void TessalyViewModel::cleanSingleFile(const QUuid &id)
     const int row = m_files.rowOf(id);
     if (row < 0 || m_files.items()[row].status != FileStatus::pending)
         return;
-    m_files.update(row, [](FileItem &item) { item.status = FileStatus::processing; }, {FileListModel::StatusRole});
+    startJob(row, /*partOfRun=*/false);
     updateCounters();
-    startJob(id, m_files.items()[row].url, /*partOfRun=*/false);
+    feedPool();
 }
 
-void TessalyViewModel::startJob(const QUuid &id, const QUrl &url, bool partOfRun)
+void TessalyViewModel::startJob(int row, bool partOfRun)
 {
-    m_queuedJobs.push_back(Job{id, url, partOfRun});
-    feedPool();
+    m_files.update(row, [](FileItem &item) { item.status = FileStatus::processing; },
+                   {FileListModel::StatusRole});
+    const FileItem &item = m_files.items()[row];
+    m_queuedJobs.push_back(Job{CleanRequest{item.id, item.url, item.format, item.identity, m_choices}, partOfRun});
 }
 
 // Every job is accepted at once, but only a few per worker thread wait in the
@@ -173,26 +182,26 @@ void TessalyViewModel::startJob(const QUuid &id, const QUrl &url, bool partOfRun
 // per file instead of a burst of thousands of tasks, and memory stays flat.
 void TessalyViewModel::feedPool()
 {
-    const int limit = 2 * std::max(1, m_pool->maxThreadCount());
-    while (m_jobsInFlight < limit && !m_queuedJobs.empty()) {
-        const Job job = m_queuedJobs.front();
+    const int limit = 2 * std::max(1, m_pool.maxThreadCount());
+    while (m_inFlight.size() < limit && !m_queuedJobs.empty()) {
+        const Job job = std::move(m_queuedJobs.front());
         m_queuedJobs.pop_front();
-        ++m_jobsInFlight;
         // A watcher, not QFuture::then(this, ...): with Qt 6.4 a continuation
         // attached just as the job finishes can run twice, and its second run
         // crashes the app. A watcher reports once, and never after the model is gone.
         auto *watcher = new QFutureWatcher<CleanResult>(this);
+        m_inFlight.append(watcher);
         connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, partOfRun = job.partOfRun] {
             const CleanResult result = watcher->result();
+            m_inFlight.removeOne(watcher);
             watcher->deleteLater();
-            --m_jobsInFlight;
             applyResult(result);
             if (partOfRun)
                 finishRunJob();
             feedPool();
         });
-        watcher->setFuture(QtConcurrent::run(m_pool, &TessalyViewModel::processFileInBackground, job.id, job.url,
-                                             m_options.service));
+        watcher->setFuture(QtConcurrent::run(&m_pool, &TessalyViewModel::processFileInBackground,
+                                             std::cref(m_cleaner), job.request));
     }
 }
 
@@ -208,39 +217,21 @@ void TessalyViewModel::applyResult(const CleanResult &result)
     const int row = m_files.rowOf(result.id);
     if (row < 0)
         return;
-
-    m_files.update(row, [&](FileItem &item) { item.metadataBefore = result.metadataBefore; },
-                   {FileListModel::BeforeCountRole, FileListModel::FileItemRole});
-    m_files.update(row, [&](FileItem &item) { item.metadataAfter = result.metadataAfter; },
-                   {FileListModel::AfterCountRole, FileListModel::FileItemRole});
-    if (result.success) {
-        m_files.update(row, [](FileItem &item) { item.status = FileStatus::done; },
-                       {FileListModel::StatusRole, FileListModel::FileItemRole});
-    } else {
-        m_files.update(row, [&](FileItem &item) { item.errorMessage = result.errorMessage; },
-                       {FileListModel::ErrorMessageRole, FileListModel::FileItemRole});
-        m_files.update(row, [](FileItem &item) { item.status = FileStatus::error; },
-                       {FileListModel::StatusRole, FileListModel::FileItemRole});
-    }
+    m_files.update(
+        row,
+        [&](FileItem &item) {
+            item.packedBefore = result.metadataBefore;
+            item.packedAfter = result.metadataAfter;
+            item.cleanedCopyUrl = result.cleanedCopyUrl;
+            item.failure = result.failure;
+            item.status = result.success() ? FileStatus::done : FileStatus::error;
+        },
+        {FileListModel::BeforeCountRole, FileListModel::AfterCountRole, FileListModel::ErrorMessageRole,
+         FileListModel::StatusRole, FileListModel::FileNameRole, FileListModel::PathRole, FileListModel::UrlRole});
     updateCounters();
 }
 
-CleanResult TessalyViewModel::processFileInBackground(const QUuid &id, const QUrl &url, const ServiceOptions &options)
+CleanResult TessalyViewModel::processFileInBackground(const FileCleaner &cleaner, const CleanRequest &request)
 {
-    auto service = ExifToolService::create(options);
-    if (!service)
-        return CleanResult::failed(id, describe(service.error()));
-
-    auto before = service.value().readMetadata(url);
-    if (!before)
-        return CleanResult::failed(id, describe(before.error()));
-
-    if (auto stripped = service.value().stripMetadata(url); !stripped)
-        return CleanResult::failed(id, describe(stripped.error()));
-
-    auto after = service.value().readMetadata(url);
-    if (!after)
-        return CleanResult::failed(id, describe(after.error()));
-
-    return CleanResult::succeeded(id, std::move(before).value(), std::move(after).value());
+    return cleaner.clean(request);
 }

@@ -3,8 +3,9 @@
 #include "FileListModel.h"
 
 #include <CleanResult.h>
-#include <ExifToolService.h>
+#include <FileCleaner.h>
 
+#include <QFutureWatcher>
 #include <QObject>
 #include <QTimer>
 #include <QUrl>
@@ -15,26 +16,23 @@
 
 class QThreadPool;
 
-// What the model needs from its surroundings. The app uses the defaults;
-// tests inject a fake tool, a small pool or a short tail.
 struct ModelOptions
 {
-    ServiceOptions service;
-    QThreadPool *pool = nullptr; // null: the tool layer's shared pool
     // How long isProcessing stays true after a clean-all run's last result.
     std::chrono::milliseconds runTail{800};
 };
 
 // The one model object: the file list, its counters and the cleaning
 // pipeline. Lives on the UI thread and is only ever touched there; jobs on
-// worker threads get an id and a URL by value and hand back a CleanResult.
+// the pool get a request by value and hand back a CleanResult. Whoever makes
+// the model owns the cleaner and the pool and keeps them alive longer; the
+// model waits for its own jobs when it goes.
 class TessalyViewModel : public QObject
 {
     Q_OBJECT
     Q_PROPERTY(FileListModel *files READ fileList CONSTANT)
     Q_PROPERTY(bool hasFiles READ hasFiles NOTIFY filesChanged)
     Q_PROPERTY(bool isProcessing READ isProcessing NOTIFY isProcessingChanged)
-    Q_PROPERTY(bool showFilePicker READ showFilePicker WRITE setShowFilePicker NOTIFY showFilePickerChanged)
     Q_PROPERTY(qint64 totalCount READ totalCount NOTIFY totalCountChanged)
     Q_PROPERTY(qint64 doneCount READ doneCount NOTIFY doneCountChanged)
     Q_PROPERTY(qint64 errorCount READ errorCount NOTIFY errorCountChanged)
@@ -42,7 +40,8 @@ class TessalyViewModel : public QObject
     Q_PROPERTY(double progress READ progress NOTIFY progressChanged)
 
 public:
-    explicit TessalyViewModel(ModelOptions options, QObject *parent = nullptr);
+    TessalyViewModel(const FileCleaner &cleaner, QThreadPool &pool, ModelOptions options = {},
+                     QObject *parent = nullptr);
     ~TessalyViewModel() override;
 
     FileListModel *fileList() { return &m_files; }
@@ -50,8 +49,6 @@ public:
     bool hasFiles() const { return !m_files.items().isEmpty(); }
 
     bool isProcessing() const { return m_isProcessing; }
-    bool showFilePicker() const { return m_showFilePicker; }
-    void setShowFilePicker(bool show);
 
     qint64 totalCount() const { return m_totalCount; }
     qint64 doneCount() const { return m_doneCount; }
@@ -60,11 +57,19 @@ public:
     // Share of the list that is finished (done or error); 0 for an empty list.
     double progress() const;
 
-    // Appends the supported, not yet listed URLs as pending items and, if any
-    // was added, schedules cleanAll on the UI thread.
+    // Applies to the cleans that start from now on.
+    void setCleaningChoices(const CleaningChoices &choices) { m_choices = choices; }
+    const CleaningChoices &cleaningChoices() const { return m_choices; }
+
+    // Appends the supported files not yet listed as pending items and, if any
+    // was added, schedules cleanAll on the UI thread. A file is listed once
+    // whatever it is called: by a link, "a//b", a percent escape.
     Q_INVOKABLE void addFiles(const QList<QUrl> &urls);
     Q_INVOKABLE void removeFile(const QUuid &id);
     Q_INVOKABLE void clearList();
+    // The same, for views that know rows.
+    Q_INVOKABLE void removeRow(int row);
+    Q_INVOKABLE void cleanRow(int row);
 
     // Starts a run over every pending item; while a run is active (its tail
     // included) the pending items join it. Results arrive later, on the UI
@@ -76,13 +81,12 @@ public:
 
     // One file's job: read, strip, read again. Runs on a worker thread and
     // never fails: every failure becomes a failed result.
-    static CleanResult processFileInBackground(const QUuid &id, const QUrl &url, const ServiceOptions &options);
+    static CleanResult processFileInBackground(const FileCleaner &cleaner, const CleanRequest &request);
 
 signals:
     // Emitted by every change of the list, even one that changes nothing.
     void filesChanged();
     void isProcessingChanged();
-    void showFilePickerChanged();
     void totalCountChanged();
     void doneCountChanged();
     void errorCountChanged();
@@ -95,21 +99,20 @@ private:
     void setIsProcessing(bool processing);
     struct Job
     {
-        QUuid id;
-        QUrl url;
+        CleanRequest request;
         bool partOfRun;
     };
-    // Queues one job; its result is applied on the UI thread.
-    void startJob(const QUuid &id, const QUrl &url, bool partOfRun);
+    void startJob(int row, bool partOfRun);
     // Hands queued jobs to the pool while fewer than a few per thread are in flight.
     void feedPool();
     void finishRunJob();
 
+    const FileCleaner &m_cleaner;
+    QThreadPool &m_pool;
     ModelOptions m_options;
-    QThreadPool *m_pool;
+    CleaningChoices m_choices;
     FileListModel m_files;
     bool m_isProcessing = false;
-    bool m_showFilePicker = false;
     qint64 m_totalCount = 0;
     qint64 m_doneCount = 0;
     qint64 m_errorCount = 0;
@@ -117,5 +120,5 @@ private:
     qint64 m_runJobsOutstanding = 0;
     QTimer m_runTail;
     std::deque<Job> m_queuedJobs;
-    int m_jobsInFlight = 0;
+    QList<QFutureWatcher<CleanResult> *> m_inFlight;
 };

@@ -1,11 +1,19 @@
 #include "CleanResult.h"
 
-CleanResult CleanResult::succeeded(const QUuid &id, MetadataTable before, MetadataTable after)
+CleanResult CleanResult::succeeded(const QUuid &id, const MetadataTable &before, const MetadataTable &after,
+                                   const QUrl &cleanedCopyUrl)
 {
-    return CleanResult{id, std::move(before), std::move(after), std::nullopt, true};
+    return CleanResult{id, PackedMetadata::pack(before), PackedMetadata::pack(after), std::nullopt, cleanedCopyUrl};
 }
 
-CleanResult CleanResult::failed(const QUuid &id, const QString &errorMessage)
+CleanResult CleanResult::failed(const QUuid &id, Failure failure)
 {
-    return CleanResult{id, {}, {}, errorMessage, false};
+    return CleanResult{id, {}, {}, std::move(failure), {}};
+}
+
+std::optional<QString> CleanResult::errorMessage() const
+{
+    if (!failure)
+        return std::nullopt;
+    return describe(*failure);
 }

@@ -1,23 +1,28 @@
 #pragma once
 
+#include "Failure.h"
 #include "MetadataTable.h"
+#include "PackedMetadata.h"
 
-#include <QString>
+#include <QUrl>
 #include <QUuid>
 
 #include <optional>
 
 // What cleaning one file yields. Built in one of two shapes only: a success
-// with both tables as read, or a failure with both tables empty and a
-// user-facing message.
+// with both tables as read, or a failure with both tables empty.
 struct CleanResult
 {
-    static CleanResult succeeded(const QUuid &id, MetadataTable before, MetadataTable after);
-    static CleanResult failed(const QUuid &id, const QString &errorMessage);
+    static CleanResult succeeded(const QUuid &id, const MetadataTable &before, const MetadataTable &after,
+                                 const QUrl &cleanedCopyUrl = {});
+    static CleanResult failed(const QUuid &id, Failure failure);
+
+    bool success() const { return !failure.has_value(); }
+    std::optional<QString> errorMessage() const;
 
     QUuid id;
-    MetadataTable metadataBefore;
-    MetadataTable metadataAfter;
-    std::optional<QString> errorMessage;
-    bool success = false;
+    PackedMetadata metadataBefore;
+    PackedMetadata metadataAfter;
+    std::optional<Failure> failure;
+    QUrl cleanedCopyUrl;
 };

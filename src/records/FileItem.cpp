@@ -28,5 +28,13 @@ FileItem FileItem::fromUrl(const QUrl &url)
     item.url = url;
     item.fileName = lastPathComponent(url);
     item.fileExtension = lowerCasePathExtension(url);
+    item.format = parseSupportedFormat(item.fileExtension);
     return item;
+}
+
+std::optional<QString> FileItem::errorMessage() const
+{
+    if (!failure)
+        return std::nullopt;
+    return describe(*failure);
 }

@@ -1,7 +1,10 @@
 #pragma once
 
+#include "Failure.h"
+#include "FileIdentity.h"
 #include "FileStatus.h"
-#include "MetadataTable.h"
+#include "PackedMetadata.h"
+#include "SupportedFormat.h"
 
 #include <QString>
 #include <QUrl>
@@ -20,10 +23,22 @@ struct FileItem
     QUrl url;
     QString fileName;
     QString fileExtension; // lower case
+    // Derived once, here, from the extension; nothing later parses it again.
+    std::optional<SupportedFormat> format;
+    // What the URL led to when the file was added, when it led anywhere.
+    std::optional<FileIdentity> identity;
     FileStatus status = FileStatus::pending;
-    MetadataTable metadataBefore;
-    MetadataTable metadataAfter;
-    std::optional<QString> errorMessage;
+    PackedMetadata packedBefore;
+    PackedMetadata packedAfter;
+    std::optional<Failure> failure;
+    // Where the cleaned version went when it was saved as a copy beside the
+    // original; empty when the file itself was cleaned.
+    QUrl cleanedCopyUrl;
+
+    MetadataTable metadataBefore() const { return packedBefore.unpack(); }
+    MetadataTable metadataAfter() const { return packedAfter.unpack(); }
+    // The failure's text in the current language; absent when there is none.
+    std::optional<QString> errorMessage() const;
 
     friend bool operator==(const FileItem &a, const FileItem &b) { return a.id == b.id; }
 };

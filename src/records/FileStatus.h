@@ -1,7 +1,5 @@
 #pragma once
 
-#include <QMetaType>
-
 // Moves only forward: pending -> processing -> done | error.
 enum class FileStatus {
     pending,

@@ -2,12 +2,9 @@
 
 #include "MetadataJson.h"
 
-#include <QProcess>
-#include <QStringDecoder>
+#include "ChildProcess.h"
 
-#include <csignal>
-#include <sys/prctl.h>
-#include <sys/resource.h>
+#include <QStringDecoder>
 
 QString toolErrorText(const QByteArray &standardError)
 {
@@ -44,35 +41,20 @@ Expected<QByteArray> endedRunResult(bool crashed, int exitCode, QByteArray stand
 Expected<QByteArray> OneShotRunner::run(const QString &program, const QStringList &arguments,
                                         std::chrono::milliseconds limit)
 {
-    QProcess process;
-    process.setProgram(program);
-    process.setArguments(arguments);
-    // Should Tessaly die mid-run, the tool is told to stop too instead of
-    // living on unowned. SIGINT, not SIGTERM: only on SIGINT does exiftool
-    // delete its own temporary file. The run blocks this thread until the
-    // child ends, so the thread outlives it.
-    process.setChildProcessModifier([] {
-        ::prctl(PR_SET_PDEATHSIG, SIGINT);
-        ::setpriority(PRIO_PROCESS, 0, 5); // below the window's threads
-    });
-
-    process.start(QIODevice::ReadWrite);
-    if (!process.waitForStarted(-1))
-        return LaunchError{process.errorString()};
-    // The tool gets no input: an immediate end of file, never a wait on a terminal.
-    process.closeWriteChannel();
-
-    const auto ms = limit.count() > std::numeric_limits<int>::max()
-                        ? std::numeric_limits<int>::max()
-                        : static_cast<int>(limit.count());
-    // waitForFinished keeps reading both pipes, so a large output never stalls
-    // the tool on a full pipe.
-    if (!process.waitForFinished(ms) && process.state() != QProcess::NotRunning) {
-        process.kill();
-        process.waitForFinished(-1);
+    if (stopping())
+        return CleanError(CleanError::Kind::quitting);
+    ChildProcess::Outcome outcome = ChildProcess::run(program, arguments, limit, 0, stopFlag());
+    switch (outcome.ending) {
+    case ChildProcess::Outcome::Ending::notStarted:
+        return LaunchError{outcome.launchError};
+    case ChildProcess::Outcome::Ending::timedOut:
         return ExifToolError::timeout();
+    case ChildProcess::Outcome::Ending::cancelled:
+        return CleanError(CleanError::Kind::quitting);
+    case ChildProcess::Outcome::Ending::crashed:
+    case ChildProcess::Outcome::Ending::exited:
+        break;
     }
-
-    return endedRunResult(process.exitStatus() == QProcess::CrashExit, process.exitCode(),
-                          process.readAllStandardOutput(), process.readAllStandardError());
+    return endedRunResult(outcome.ending == ChildProcess::Outcome::Ending::crashed, outcome.exitCode,
+                          std::move(outcome.standardOutput), outcome.standardError);
 }

@@ -1,11 +1,12 @@
 #include "StayOpenRunner.h"
 
+#include "ChildProcess.h"
 #include "OneShotRunner.h"
-#include "ToolJobPool.h"
 
 #include <QFile>
 #include <QPromise>
 #include <QRandomGenerator>
+#include <QThread>
 #include <QThreadPool>
 
 #include <atomic>
@@ -31,7 +32,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-extern char **environ;
 
 using Clock = std::chrono::steady_clock;
 
@@ -156,22 +156,6 @@ std::optional<FileIdentity> identityOf(const QByteArray &path)
                         qint64(info.st_ctim.tv_sec) * 1000000000 + info.st_ctim.tv_nsec};
 }
 
-// Only a Perl script that knows the option is started with
-// `-stay_open True -@ -`: any other program would take those for file names
-// and act on them (the test suite's shell stand-ins would).
-bool looksLikeStayOpenTool(const QByteArray &path)
-{
-    if (::access(path.constData(), X_OK) != 0)
-        return false;
-    QFile file(QFile::decodeName(path));
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    const QByteArray firstLine = file.readLine(256);
-    if (!firstLine.startsWith("#!") || !firstLine.contains("perl"))
-        return false;
-    return file.readAll().contains("stay_open");
-}
-
 QByteArray currentDirectory()
 {
     char buffer[4096];
@@ -198,7 +182,7 @@ qint64 residentBytes(pid_t pid)
 class Worker
 {
 public:
-    enum class Ending { answered, timedOut, died, notSent };
+    enum class Ending { answered, timedOut, died, notSent, cancelled };
     struct Exchange
     {
         Ending ending;
@@ -237,7 +221,8 @@ public:
 
     // Sends one command and reads its answer: standard output up to the
     // `{readyN}` line, standard error up to the end mark.
-    Exchange exchange(const QByteArray &arguments, Clock::time_point deadline)
+    Exchange exchange(const QByteArray &arguments, Clock::time_point deadline,
+                      const std::atomic<bool> *cancel = nullptr)
     {
         const int id = ++m_lastId;
         const QByteArray ready = "{ready" + QByteArray::number(id) + "}\n";
@@ -265,12 +250,17 @@ public:
                 result.ending = written == 0 ? Ending::notSent : Ending::died;
                 return result;
             }
+            if (cancel && cancel->load()) {
+                result.ending = Ending::cancelled;
+                return result;
+            }
             const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
             if (left <= 0) {
                 result.ending = Ending::timedOut;
                 return result;
             }
-            const int ready_ = ::poll(fds, count, int(std::min<qint64>(left, std::numeric_limits<int>::max())));
+            // Slices of a tenth of a second, so that a quit is heard at once.
+            const int ready_ = ::poll(fds, count, int(std::min<qint64>(left, 100)));
             if (ready_ < 0 && errno != EINTR) {
                 result.ending = Ending::died;
                 return result;
@@ -439,6 +429,13 @@ struct SpawnResult
 // output on pipes. Runs on the runner's own thread: see the class comment.
 SpawnResult spawnWorker(const QByteArray &program)
 {
+    // Built before the fork: the child may only make async-signal-safe calls.
+    const QList<QByteArray> environment = ChildProcess::environmentBlock();
+    std::vector<char *> envp;
+    for (const QByteArray &entry : environment)
+        envp.push_back(const_cast<char *>(entry.constData()));
+    envp.push_back(nullptr);
+
     int input[2], output[2], error[2];
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, input) != 0)
         return {};
@@ -455,9 +452,7 @@ SpawnResult spawnWorker(const QByteArray &program)
 
     const pid_t pid = ::fork();
     if (pid == 0) {
-        ::prctl(PR_SET_PDEATHSIG, SIGINT);
-        // Below the app's own threads, so a busy tool never keeps the window waiting for a core.
-        ::setpriority(PRIO_PROCESS, 0, 5);
+        ChildProcess::setUpChild();
         if (::getppid() != parent)
             ::_exit(127);
         sigset_t none;
@@ -466,7 +461,7 @@ SpawnResult spawnWorker(const QByteArray &program)
         ::signal(SIGPIPE, SIG_DFL);
         if (::dup2(input[1], 0) < 0 || ::dup2(output[1], 1) < 0 || ::dup2(error[1], 2) < 0)
             ::_exit(127);
-        ::execve(argv[0], const_cast<char **>(argv), environ);
+        ::execve(argv[0], const_cast<char **>(argv), envp.data());
         ::_exit(127);
     }
     ::close(input[1]);
@@ -539,7 +534,7 @@ struct ToolPool
     std::mutex mutex;
     std::condition_variable changed;
     std::optional<FileIdentity> identity;
-    bool speaksProtocol = false;
+    bool speaksProtocol = true;
     quint64 generation = 0;
     int live = 0; // idle, busy and starting
     std::vector<std::unique_ptr<Worker>> idle;
@@ -553,7 +548,8 @@ public:
     explicit Private(Options options) : options(options)
     {
         if (this->options.workersPerTool < 1)
-            this->options.workersPerTool = std::max(1, toolJobPool()->maxThreadCount());
+            this->options.workersPerTool = std::clamp(QThread::idealThreadCount(), 2, 8);
+        starters.setMaxThreadCount(this->options.workersPerTool);
     }
 
     Expected<QByteArray> run(const QString &program, const QStringList &arguments, std::chrono::milliseconds limit);
@@ -593,6 +589,8 @@ public:
     std::mutex preparingMutex;
     std::condition_variable preparingDone;
     int preparing = 0; // prepare() tasks still to end
+    QThreadPool starters; // where prepare() starts workers
+    const std::atomic<bool> *stopping = nullptr;
 
 private:
     std::shared_ptr<ToolPool> poolFor(const QByteArray &program)
@@ -621,7 +619,7 @@ private:
         if (pool.identity == identity)
             return;
         pool.identity = identity;
-        pool.speaksProtocol = looksLikeStayOpenTool(path);
+        pool.speaksProtocol = true;
         ++pool.generation;
         pool.live -= int(pool.idle.size());
         outdated = std::move(pool.idle);
@@ -690,6 +688,8 @@ Expected<QByteArray> StayOpenRunner::Private::run(const QString &program, const 
 {
     // No arguments at all has exiftool print its manual; a relative program
     // name is looked up in PATH by a one-shot run, not by execve.
+    if (stopping->load())
+        return CleanError(CleanError::Kind::quitting);
     const auto lines = arguments.isEmpty() ? std::nullopt : argumentLines(arguments);
     if (!lines || !program.startsWith(u'/'))
         return runOnce(program, arguments, limit);
@@ -747,7 +747,7 @@ Expected<QByteArray> StayOpenRunner::Private::run(const QString &program, const 
             }
         }
 
-        Worker::Exchange answer = worker->exchange(*lines, deadline);
+        Worker::Exchange answer = worker->exchange(*lines, deadline, stopping);
         if (answer.ending != Worker::Ending::notSent)
             ++persistentRuns;
         switch (answer.ending) {
@@ -758,6 +758,10 @@ Expected<QByteArray> StayOpenRunner::Private::run(const QString &program, const 
                 return std::move(answer.output);
             return endedRunResult(false, answer.status, std::move(answer.output), answer.error);
         }
+        case Worker::Ending::cancelled:
+            worker->kill();
+            giveBack(*pool, nullptr);
+            return CleanError(CleanError::Kind::quitting);
         case Worker::Ending::timedOut:
             // Killed and waited for before the caller looks for what it left.
             worker->kill();
@@ -814,7 +818,7 @@ void StayOpenRunner::Private::prepareOne(const QByteArray &path)
 
 QFuture<void> StayOpenRunner::Private::prepare(const QString &program)
 {
-    if (!program.startsWith(u'/'))
+    if (!program.startsWith(u'/') || stopping->load())
         return QtFuture::makeReadyFuture();
     const QByteArray path = QFile::encodeName(program);
     const int count = options.workersPerTool;
@@ -826,7 +830,7 @@ QFuture<void> StayOpenRunner::Private::prepare(const QString &program)
         preparing += count;
     }
     for (int i = 0; i < count; ++i) {
-        toolJobPool()->start([this, path, promise, left] {
+        starters.start([this, path, promise, left] {
             prepareOne(path);
             if (--*left == 0)
                 promise->finish();
@@ -840,7 +844,10 @@ QFuture<void> StayOpenRunner::Private::prepare(const QString &program)
 
 StayOpenRunner::StayOpenRunner() : StayOpenRunner(Options{}) { }
 
-StayOpenRunner::StayOpenRunner(Options options) : d(std::make_unique<Private>(options)) { }
+StayOpenRunner::StayOpenRunner(Options options) : d(std::make_unique<Private>(options))
+{
+    d->stopping = stopFlag();
+}
 
 StayOpenRunner::~StayOpenRunner() = default;
 

@@ -22,7 +22,7 @@ class StayOpenRunner final : public ToolRunner
 public:
     struct Options
     {
-        int workersPerTool = 0; // 0: as many as toolJobPool() has threads
+        int workersPerTool = 0; // 0: about one per core
         int commandsPerWorker = 1000;
         qint64 residentBytesPerWorker = qint64(512) << 20;
     };

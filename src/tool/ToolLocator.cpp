@@ -4,21 +4,38 @@
 #include <QDir>
 #include <QFileInfo>
 
-namespace ToolLocator {
+namespace {
 
-QString defaultResourceDirectory()
+std::optional<QString> fileIn(const QString &directory, const QString &name)
 {
-    return QDir::cleanPath(QCoreApplication::applicationDirPath() + QStringLiteral("/../share/tessaly"));
-}
-
-std::optional<QString> locateExifTool(const QString &resourceDirectory)
-{
-    if (resourceDirectory.isEmpty())
+    if (directory.isEmpty())
         return std::nullopt;
-    const QFileInfo tool(QDir(resourceDirectory).absoluteFilePath(QStringLiteral("exiftool")));
+    const QFileInfo tool(QDir(directory).absoluteFilePath(name));
     if (!tool.isFile())
         return std::nullopt;
     return tool.absoluteFilePath();
 }
 
-} // namespace ToolLocator
+} // namespace
+
+ToolPaths ToolPaths::installed()
+{
+    const QString base = QCoreApplication::applicationDirPath();
+    return {QDir::cleanPath(base + QStringLiteral("/../share/tessaly")),
+            QDir::cleanPath(base + QStringLiteral("/../libexec/tessaly"))};
+}
+
+std::optional<QString> ToolPaths::exiftool() const
+{
+    return fileIn(resourceDirectory, QStringLiteral("exiftool"));
+}
+
+std::optional<QString> ToolPaths::mkvpropedit() const
+{
+    return fileIn(helperDirectory, QStringLiteral("mkvpropedit"));
+}
+
+std::optional<QString> ToolPaths::pdfCleaner() const
+{
+    return fileIn(helperDirectory, QStringLiteral("tessaly-pdf-clean"));
+}

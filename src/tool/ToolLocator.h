@@ -4,15 +4,24 @@
 
 #include <optional>
 
-// Tessaly runs only the exiftool it ships: <exe dir>/../share/tessaly/exiftool.
-// Nothing else is searched, PATH included.
-namespace ToolLocator {
+// Tessaly runs only the tools it ships, at fixed places relative to its own
+// executable; nothing else is searched, PATH included:
+//   <exe dir>/../share/tessaly/exiftool            (architecture-independent Perl)
+//   <exe dir>/../libexec/tessaly/mkvpropedit       (a link to mkvtoolnix's)
+//   <exe dir>/../libexec/tessaly/tessaly-pdf-clean (our own PDF cleaner)
+struct ToolPaths
+{
+    QString resourceDirectory; // where exiftool is looked for
+    QString helperDirectory;   // where the other two are looked for
 
-// <folder of the running executable>/../share/tessaly, cleaned.
-QString defaultResourceDirectory();
+    // The app's own layout, from the running executable.
+    static ToolPaths installed();
+    // Both looked for in one folder (tests with stand-in tools).
+    static ToolPaths inFolder(const QString &folder) { return {folder, folder}; }
 
-// The path of the "exiftool" resource in that folder when it is there (a
-// file; whether it can be executed is not checked here).
-std::optional<QString> locateExifTool(const QString &resourceDirectory);
-
-} // namespace ToolLocator
+    // A tool's path when it is there (a file, or a link to one; whether it
+    // can be executed is not checked here).
+    std::optional<QString> exiftool() const;
+    std::optional<QString> mkvpropedit() const;
+    std::optional<QString> pdfCleaner() const;
+};

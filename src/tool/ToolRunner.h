@@ -1,14 +1,14 @@
 #pragma once
 
-#include "Expected.h"
+#include <Expected.h>
 
 #include <QByteArray>
 #include <QFuture>
 #include <QString>
 #include <QStringList>
 
+#include <atomic>
 #include <chrono>
-#include <memory>
 
 // Runs the tool once with an argument list and waits for it, on the calling
 // (worker) thread. On exit status 0 the result is the complete standard
@@ -29,6 +29,13 @@ public:
     // when the runner is ready or has given up, and runs work either way.
     virtual QFuture<void> prepare(const QString &program);
 
-    // The runner the tool layer shares between all services of the process.
-    static std::shared_ptr<ToolRunner> shared();
+    // Stops every run under way and refuses new ones: the app is quitting.
+    // Runs stopped this way fail; nothing they were writing is committed.
+    virtual void stopAll() { m_stopping = true; }
+    bool stopping() const { return m_stopping; }
+    // For runs of other tools that should end with this runner's.
+    const std::atomic<bool> *stopFlag() const { return &m_stopping; }
+
+private:
+    std::atomic<bool> m_stopping = false;
 };

@@ -28,6 +28,11 @@ Item {
         intake.handleDrop(urls)
     }
 
+    // The open-file dialog; one that is already open stays open.
+    function openFilePicker() {
+        filePicker.open()
+    }
+
     implicitWidth: 700
     implicitHeight: 500
 
@@ -83,7 +88,7 @@ Item {
                 text: qsTrId("file_picker_button")
                 toolTipText: qsTrId("file_picker_button")
                 symbol: "folder"
-                onClicked: root.viewModel.showFilePicker = true
+                onClicked: root.openFilePicker()
             }
         }
 
@@ -136,7 +141,7 @@ Item {
                     large: true
                     text: qsTrId("file_picker_button")
                     symbol: "folder"
-                    onClicked: root.viewModel.showFilePicker = true
+                    onClicked: root.openFilePicker()
                     Layout.alignment: Qt.AlignHCenter
                     Layout.topMargin: 8
                 }
@@ -193,9 +198,10 @@ Item {
                     x: 16
                     width: ListView.view.width - 32
                     expansion: expansionState
-                    cleanOffered: status === "pending"
-                    onRemoveRequested: root.viewModel.removeFile(Presentation.fileUuid(fileId))
-                    onCleanRequested: root.viewModel.cleanSingleFile(Presentation.fileUuid(fileId))
+                    files: root.viewModel.files
+                    cleanOffered: status === FileListModel.Pending
+                    onRemoveRequested: root.viewModel.removeRow(index)
+                    onCleanRequested: root.viewModel.cleanRow(index)
 
                     transform: Translate { id: slide }
 
@@ -411,20 +417,6 @@ Item {
 
         fileMode: FileDialog.OpenFiles
         nameFilters: Presentation.nameFilters
-        onAccepted: {
-            root.viewModel.showFilePicker = false
-            root.viewModel.addFiles(selectedFiles)
-        }
-        onRejected: root.viewModel.showFilePicker = false
+        onAccepted: root.viewModel.addFiles(selectedFiles)
     }
-
-    Connections {
-        target: root.viewModel
-        function onShowFilePickerChanged() {
-            if (root.viewModel.showFilePicker)
-                filePicker.open()
-        }
-    }
-
-    Component.onCompleted: if (viewModel.showFilePicker) filePicker.open()
 }

@@ -2,10 +2,10 @@
 
 #include <QObject>
 #include <QSet>
-#include <QString>
+#include <QUuid>
 #include <QtQml/qqmlregistration.h>
 
-// Which rows of the file list are open, by file id. The list builds row
+// Which rows of the file list are open, by file id (the list's fileId role). The list builds row
 // views lazily and drops those scrolled out of sight, so a row's open state
 // has to outlive its view.
 class ExpansionState : public QObject
@@ -16,8 +16,8 @@ class ExpansionState : public QObject
 public:
     using QObject::QObject;
 
-    Q_INVOKABLE bool isExpanded(const QString &fileId) const { return m_expanded.contains(fileId); }
-    Q_INVOKABLE void setExpanded(const QString &fileId, bool expanded)
+    Q_INVOKABLE bool isExpanded(const QUuid &fileId) const { return m_expanded.contains(fileId); }
+    Q_INVOKABLE void setExpanded(const QUuid &fileId, bool expanded)
     {
         if (expanded)
             m_expanded.insert(fileId);
@@ -26,5 +26,5 @@ public:
     }
 
 private:
-    QSet<QString> m_expanded;
+    QSet<QUuid> m_expanded;
 };

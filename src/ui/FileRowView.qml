@@ -9,16 +9,21 @@ import Tessaly.Ui
 Item {
     id: row
 
-    // One per role of the file list.
-    required property string fileId
+    // One per role of the file list, and the row's place in it.
+    required property var fileId
     required property url url
+    required property string path
     required property string fileName
     required property string fileExtension
-    required property string status
+    required property int formatGroup
+    required property int status
     required property string errorMessage
-    required property real beforeCount
-    required property real afterCount
-    required property var fileItem
+    required property int beforeCount
+    required property int afterCount
+    required property int index
+
+    // The list the row belongs to: the metadata log asks it for this row's tables.
+    property FileListModel files: null
 
     // Given by the owner: whether the context menu offers "clean_file", and
     // where the open state lives while the row is scrolled out of sight.
@@ -140,7 +145,7 @@ Item {
             // statusBadge
             Rectangle {
                 objectName: "pendingBadge"
-                visible: row.status === "pending"
+                visible: row.status === FileListModel.Pending
                 radius: height / 2
                 color: Theme.withAlpha(Theme.secondaryLabel, 0.15)
                 implicitWidth: pendingText.implicitWidth + 16
@@ -156,7 +161,7 @@ Item {
             }
             RowLayout {
                 objectName: "processingBadge"
-                visible: row.status === "processing"
+                visible: row.status === FileListModel.Processing
                 spacing: 4
 
                 BusyIndicator {
@@ -173,7 +178,7 @@ Item {
             }
             RowLayout {
                 objectName: "doneBadge"
-                visible: row.status === "done"
+                visible: row.status === FileListModel.Done
                 spacing: 4
 
                 TintedIcon {
@@ -190,7 +195,7 @@ Item {
             }
             RowLayout {
                 objectName: "errorBadge"
-                visible: row.status === "error"
+                visible: row.status === FileListModel.Error
                 spacing: 4
 
                 TintedIcon {
@@ -208,7 +213,7 @@ Item {
 
             Text {
                 objectName: "keyCounts"
-                visible: row.status === "done"
+                visible: row.status === FileListModel.Done
                 text: Presentation.keyCountsText(row.beforeCount, row.afterCount)
                 font.family: Theme.monospaceFamily
                 font.pixelSize: Theme.captionSize
@@ -282,7 +287,8 @@ Item {
             }
 
             sourceComponent: MetadataLogView {
-                file: row.fileItem
+                files: row.files
+                row: row.index
             }
         }
     }
@@ -299,7 +305,7 @@ Item {
             objectName: "cleanMenuItem"
             text: qsTrId("clean_file")
             symbol: "wand.and.stars"
-            visible: row.status === "pending" && row.cleanOffered
+            visible: row.status === FileListModel.Pending && row.cleanOffered
             onTriggered: row.cleanRequested()
         }
         MenuSeparator {}

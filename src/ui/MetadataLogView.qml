@@ -7,9 +7,10 @@ import Tessaly.Ui
 Rectangle {
     id: panel
 
-    // A whole FileItem, as the file list's fileItem role gives it.
-    required property var file
-    readonly property var log: Presentation.metadataLog(file)
+    // The row of the list whose log this is.
+    required property FileListModel files
+    required property int row
+    readonly property var log: Presentation.metadataLog(files, row)
 
     radius: 6
     color: Theme.withAlpha(Theme.palette.window, 0.4)

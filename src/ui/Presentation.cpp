@@ -70,26 +70,25 @@ QString Presentation::fileTint(const QString &extension) const
     return FileKind::forExtension(extension).tint;
 }
 
-bool Presentation::canExpand(const QString &status) const
+bool Presentation::canExpand(int status) const
 {
-    return status == FileListModel::statusName(FileStatus::done)
-        || status == FileListModel::statusName(FileStatus::error);
+    return status == FileListModel::Done || status == FileListModel::Error;
 }
 
-QVariantMap Presentation::metadataLog(const QVariant &fileItem) const
+QVariantMap Presentation::metadataLog(FileListModel *files, int row) const
 {
-    const FileItem file = fileItem.value<FileItem>();
-    const QSet<QString> removed = MetadataLog::removedKeys(file.metadataBefore, file.metadataAfter);
+    if (!files || row < 0 || row >= files->items().size())
+        return {{QStringLiteral("errorMessage"), QString()}, {QStringLiteral("hasComparison"), false},
+                {QStringLiteral("before"), QVariantList()}, {QStringLiteral("after"), QVariantList()}};
+    const FileItem &file = files->items().at(row);
+    const MetadataTable before = file.metadataBefore();
+    const MetadataTable after = file.metadataAfter();
+    const QSet<QString> removed = MetadataLog::removedKeys(before, after);
     return {
         {QStringLiteral("errorMessage"),
-         MetadataLog::displayText(file.errorMessage.value_or(QString()), MetadataLog::maxValueLength)},
-        {QStringLiteral("hasComparison"), !file.metadataBefore.isEmpty() || !file.metadataAfter.isEmpty()},
-        {QStringLiteral("before"), toVariantList(MetadataLog::sortedEntries(file.metadataBefore, removed))},
-        {QStringLiteral("after"), toVariantList(MetadataLog::sortedEntries(file.metadataAfter))},
+         MetadataLog::displayText(file.errorMessage().value_or(QString()), MetadataLog::maxValueLength)},
+        {QStringLiteral("hasComparison"), !before.isEmpty() || !after.isEmpty()},
+        {QStringLiteral("before"), toVariantList(MetadataLog::sortedEntries(before, removed))},
+        {QStringLiteral("after"), toVariantList(MetadataLog::sortedEntries(after))},
     };
-}
-
-QUuid Presentation::fileUuid(const QString &fileId) const
-{
-    return QUuid::fromString(fileId);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <FileListModel.h>
+
 #include <QObject>
 #include <QStringList>
 #include <QUuid>
@@ -30,14 +32,11 @@ public:
 
     Q_INVOKABLE QString fileSymbol(const QString &extension) const;
     Q_INVOKABLE QString fileTint(const QString &extension) const;
-    // Only processed rows open: done or error.
-    Q_INVOKABLE bool canExpand(const QString &status) const;
+    // Only processed rows open: done or error (a FileListModel::Status).
+    Q_INVOKABLE bool canExpand(int status) const;
 
-    // For MetadataLogView, from the list's fileItem role: errorMessage
+    // For MetadataLogView, the log of one row of the list: errorMessage
     // (string, empty when none), hasComparison (bool), before and after
     // (lists of {key, value, removed}).
-    Q_INVOKABLE QVariantMap metadataLog(const QVariant &fileItem) const;
-
-    // Model commands take a QUuid; QML holds the id as a string.
-    Q_INVOKABLE QUuid fileUuid(const QString &fileId) const;
+    Q_INVOKABLE QVariantMap metadataLog(FileListModel *files, int row) const;
 };

@@ -1,17 +1,18 @@
 #pragma once
 
-#include "Expected.h"
+#include <Expected.h>
 
 #include <QByteArray>
 #include <QList>
 #include <QString>
 #include <QStringList>
 
+#include <atomic>
 #include <chrono>
 #include <optional>
 
 // exiftool cannot write Matroska, so MKV files are cleaned by mkvtoolnix's
-// mkvpropedit, shipped beside exiftool. exiftool still reads them, before
+// mkvpropedit. exiftool still reads them, before
 // and after, and tells this class what the file holds.
 namespace MatroskaCleaner {
 
@@ -27,16 +28,16 @@ struct Contents
 QStringList contentsQuery(const QString &path);
 Expected<Contents> parseContents(const QByteArray &json);
 
-// `<resourceDirectory>/mkvpropedit`, when it is there.
-std::optional<QString> locate(const QString &resourceDirectory);
-
 // The mkvpropedit arguments that remove all tags, the title, the date, the
 // segment file names, track names and every attachment but fonts (styled
-// subtitles are drawn with them).
+// subtitles are drawn with them), give the segment a fresh random UID (it is
+// random per file, so the old one would tie the copy to the original), drop
+// the links to neighbouring segments, and name no muxing or writing
+// application and version.
 QStringList propeditArguments(const QString &path, const Contents &contents);
 
 // Runs mkvpropedit on `path`, which it edits in place: give it a copy.
 Expected<Success> clean(const QString &mkvpropedit, const QString &path, const Contents &contents,
-                        std::chrono::milliseconds limit);
+                        std::chrono::milliseconds limit, const std::atomic<bool> *cancel = nullptr);
 
 } // namespace MatroskaCleaner

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ExifToolError.h"
+#include "Failure.h"
 
 #include <type_traits>
 #include <utility>
@@ -13,9 +13,9 @@ class [[nodiscard]] Expected
 {
 public:
     Expected(T value) : m_state(std::in_place_index<0>, std::move(value)) { }
-    Expected(ServiceError error) : m_state(std::in_place_index<1>, std::move(error)) { }
+    Expected(Failure error) : m_state(std::in_place_index<1>, std::move(error)) { }
     template <typename E>
-        requires(!std::is_same_v<std::decay_t<E>, ServiceError> && std::is_constructible_v<ServiceError, E>
+        requires(!std::is_same_v<std::decay_t<E>, Failure> && std::is_constructible_v<Failure, E>
                  && !std::is_constructible_v<T, E>)
     Expected(E &&error) : m_state(std::in_place_index<1>, std::forward<E>(error)) { }
 
@@ -26,10 +26,10 @@ public:
     const T &value() const & { return std::get<0>(m_state); }
     T &&value() && { return std::get<0>(std::move(m_state)); }
 
-    const ServiceError &error() const { return std::get<1>(m_state); }
+    const Failure &error() const { return std::get<1>(m_state); }
 
 private:
-    std::variant<T, ServiceError> m_state;
+    std::variant<T, Failure> m_state;
 };
 
 // The value of an operation that yields nothing but success.

@@ -1,7 +1,5 @@
 #include "StripPlan.h"
 
-#include <QFileInfo>
-
 namespace {
 
 // Photos: the Orientation tag turns the picture upright and the ICC profile
@@ -16,10 +14,18 @@ const QStringList keepHowItLooks {
 // needs Make, Model and the image tags), so `-all=` leaves most of it, and a
 // CR2 not a byte less. What identifies a person, place or time is deleted by
 // name; nothing a decoder reads to draw the picture is touched. Software
-// stays for that reason: raw decoders change course on what it names. The
-// Canon serial is zeroed, not removed, as measured safe on a real CR2; in a
-// CR3 `-CreateDate=` also zeroes the movie header's dates. Maker-note serials
-// of Nikon and Sony stay: Nikon's is the key to its encrypted colour balance.
+// stays for that reason: raw decoders change course on what it names.
+// Per format, for the serials and shot counters that tie a picture to one body:
+// - CR2, CR3: the serial is zeroed, not removed, as measured safe on a real
+//   CR2; the file number (a running shot count, "100-5952") is removed: no
+//   decoder reads it. In a CR3 `-CreateDate=` also
+//   zeroes the movie header's dates.
+// - NEF: the serial number and the shutter count stay. Nikon encrypts its
+//   colour balance with both as the key; without them the picture decodes
+//   with wrong colours.
+// - ARW: Sony's shutter count sits in enciphered maker-note blocks that
+//   exiftool cannot rewrite; it stays. The body serial in the EXIF block goes.
+// - DNG: no maker-note counters of its own; the EXIF serials go.
 const QStringList rawIdentifyingTags {
     QStringLiteral("-XMP:all="), QStringLiteral("-GPS:all="), QStringLiteral("-IPTC:all="),
     QStringLiteral("-Photoshop:all="),
@@ -33,7 +39,7 @@ const QStringList rawIdentifyingTags {
     QStringLiteral("-ExifIFD:LensSerialNumber="), QStringLiteral("-ImageUniqueID="),
     QStringLiteral("-CameraSerialNumber="), QStringLiteral("-OriginalRawFileName="),
     QStringLiteral("-Canon:OwnerName="), QStringLiteral("-Canon:InternalSerialNumber="),
-    QStringLiteral("-Canon:SerialNumber=0"),
+    QStringLiteral("-Canon:SerialNumber=0"), QStringLiteral("-Canon:FileNumber="),
 };
 
 // `-all=` keeps the fixed-size date fields of the movie, track and media
@@ -84,18 +90,13 @@ StripPlan stripPlanFor(SupportedFormat format)
         plan.extraArguments = movieHeaderDates;
         break;
     case SupportedFormat::mkv:
-        plan.cleaner = StripPlan::Cleaner::matroska;
+        plan.method = CleaningMethod::matroska;
         break;
     case SupportedFormat::pdf:
-        plan.rewritesPdf = true;
+        plan.method = CleaningMethod::pdf;
         break;
     }
     return plan;
-}
-
-std::optional<SupportedFormat> formatOfPath(const QString &path)
-{
-    return parseSupportedFormat(QFileInfo(path).suffix().toLower());
 }
 
 bool contentFitsFormat(SupportedFormat format, const QByteArray &head)

@@ -1,15 +1,11 @@
 #include "MatroskaCleaner.h"
 
-#include <QDir>
-#include <QFileInfo>
+#include <ChildProcess.h>
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
-
-#include <csignal>
-#include <limits>
-#include <sys/prctl.h>
+#include <QRandomGenerator>
 
 namespace MatroskaCleaner {
 
@@ -33,11 +29,6 @@ QString outputText(const QByteArray &output, int exitCode)
     if (lines.isEmpty())
         return QStringLiteral("mkvpropedit failed with exit status %1").arg(exitCode);
     return lines.join(QLatin1Char('\n'));
-}
-
-CleanError failed(const QString &detail)
-{
-    return CleanError{QStringLiteral("mkvpropedit: %1").arg(detail)};
 }
 
 } // namespace
@@ -73,22 +64,18 @@ Expected<Contents> parseContents(const QByteArray &json)
     return contents;
 }
 
-std::optional<QString> locate(const QString &resourceDirectory)
-{
-    if (resourceDirectory.isEmpty())
-        return std::nullopt;
-    const QFileInfo tool(QDir(resourceDirectory).absoluteFilePath(QStringLiteral("mkvpropedit")));
-    if (!tool.isFile())
-        return std::nullopt;
-    return tool.absoluteFilePath();
-}
-
 QStringList propeditArguments(const QString &path, const Contents &contents)
 {
     QStringList arguments {path, QStringLiteral("--tags"), QStringLiteral("all:"),
                            QStringLiteral("--edit"), QStringLiteral("info")};
-    for (const char *property : {"title", "date", "segment-filename", "prev-filename", "next-filename"})
+    for (const char *property : {"title", "date", "segment-filename", "prev-filename", "next-filename", "prev-uid",
+                                 "next-uid"})
         arguments << QStringLiteral("--delete") << QString::fromLatin1(property);
+    const QByteArray uid = QByteArray::number(QRandomGenerator::system()->generate64(), 16).rightJustified(16, '0')
+                           + QByteArray::number(QRandomGenerator::system()->generate64(), 16).rightJustified(16, '0');
+    arguments << QStringLiteral("--set") << QStringLiteral("segment-uid=0x") + QString::fromLatin1(uid)
+              << QStringLiteral("--set") << QStringLiteral("muxing-application=Tessaly")
+              << QStringLiteral("--set") << QStringLiteral("writing-application=Tessaly");
     for (int track : contents.trackNumbers) {
         arguments << QStringLiteral("--edit") << QStringLiteral("track:@%1").arg(track)
                   << QStringLiteral("--delete") << QStringLiteral("name");
@@ -104,33 +91,26 @@ QStringList propeditArguments(const QString &path, const Contents &contents)
 }
 
 Expected<Success> clean(const QString &mkvpropedit, const QString &path, const Contents &contents,
-                        std::chrono::milliseconds limit)
+                        std::chrono::milliseconds limit, const std::atomic<bool> *cancel)
 {
-    QProcess process;
-    process.setProgram(mkvpropedit);
-    process.setArguments(propeditArguments(path, contents));
-    process.setProcessChannelMode(QProcess::MergedChannels);
-    // As for exiftool: the tool stops when Tessaly dies instead of living on unowned.
-    process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
-    process.start(QIODevice::ReadWrite);
-    if (!process.waitForStarted(-1))
-        return LaunchError{QStringLiteral("mkvpropedit could not be started: %1").arg(process.errorString())};
-    process.closeWriteChannel();
-
-    const auto ms = limit.count() > std::numeric_limits<int>::max() ? std::numeric_limits<int>::max()
-                                                                    : static_cast<int>(limit.count());
-    if (!process.waitForFinished(ms) && process.state() != QProcess::NotRunning) {
-        process.kill();
-        process.waitForFinished(-1);
-        return failed(QStringLiteral("the run timed out"));
+    const auto outcome = ChildProcess::run(mkvpropedit, propeditArguments(path, contents), limit, 0, cancel);
+    const QString tool = QStringLiteral("mkvpropedit");
+    switch (outcome.ending) {
+    case ChildProcess::Outcome::Ending::notStarted:
+        return LaunchError{QStringLiteral("mkvpropedit could not be started: %1").arg(outcome.launchError)};
+    case ChildProcess::Outcome::Ending::timedOut:
+        return CleanError(CleanError::Kind::helperTimedOut, {tool});
+    case ChildProcess::Outcome::Ending::cancelled:
+        return CleanError(CleanError::Kind::quitting);
+    case ChildProcess::Outcome::Ending::crashed:
+        return CleanError(CleanError::Kind::helperCrashed, {tool});
+    case ChildProcess::Outcome::Ending::exited:
+        break;
     }
-    const QByteArray output = process.readAll();
-    if (process.exitStatus() == QProcess::CrashExit)
-        return failed(QStringLiteral("stopped unexpectedly (it crashed or was killed)"));
     // Exit status 1 means warnings; with selectors taken from the file itself
     // none are expected, so one is a reason to keep the original.
-    if (process.exitCode() != 0)
-        return failed(outputText(output, process.exitCode()));
+    if (outcome.exitCode != 0)
+        return CleanError(CleanError::Kind::helperFailed, {tool, outputText(outcome.standardOutput, outcome.exitCode)});
     return Success{};
 }
 

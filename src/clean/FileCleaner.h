@@ -1,0 +1,58 @@
+#pragma once
+
+#include "StagingJournal.h"
+
+#include <CleanResult.h>
+#include <ExifToolService.h>
+#include <FileIdentity.h>
+#include <SupportedFormat.h>
+
+#include <QUrl>
+#include <QUuid>
+
+#include <optional>
+
+// What the user chose about the result of a clean.
+struct CleaningChoices
+{
+    // Keep the original untouched and save "<name> (cleaned).<ext>" beside it.
+    bool keepOriginal = false;
+    // Give the cleaned file the original's modification time.
+    bool keepModificationDate = false;
+
+    friend bool operator==(const CleaningChoices &, const CleaningChoices &) = default;
+};
+
+// One file to clean, as the list knows it.
+struct CleanRequest
+{
+    QUuid id;
+    QUrl url;
+    std::optional<SupportedFormat> format;
+    std::optional<FileIdentity> identity; // what the URL led to when it was added
+    CleaningChoices choices;
+};
+
+// Reads, cleans and reads again one file: the whole job of a row. Refuses
+// what must not be rewritten (folders, devices, files with other names,
+// files that are not what their name says, files others are writing or
+// cleaning), cleans the rest into a staged copy with the tool its format
+// needs, checks that copy, and only then moves it into place (StagedCopy).
+// Safe to use from several worker threads at once.
+class FileCleaner
+{
+public:
+    FileCleaner(ToolPaths paths, ToolRunner &runner, RunLimits limits = {}, const StagingJournal *journal = nullptr);
+
+    CleanResult clean(const CleanRequest &request) const;
+
+    const ExifToolService &exiftool() const { return m_exiftool; }
+    const ToolPaths &paths() const { return m_exiftool.paths(); }
+
+private:
+    Expected<CleanResult> cleanFile(const CleanRequest &request) const;
+
+    ExifToolService m_exiftool;
+    ToolRunner &m_runner;
+    const StagingJournal *m_journal;
+};

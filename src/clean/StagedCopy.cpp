@@ -1,0 +1,214 @@
+#include "StagedCopy.h"
+
+#include "FileAttributes.h"
+#include "OriginalFile.h"
+#include "SystemError.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+namespace {
+
+QByteArray encoded(const QString &path)
+{
+    return QFile::encodeName(path);
+}
+
+bool syncFolder(const QString &folder)
+{
+    const int fd = ::open(encoded(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool synced = ::fsync(fd) == 0;
+    ::close(fd);
+    return synced;
+}
+
+// rename() that fails with EEXIST instead of replacing. Not every file system
+// has it; those get a hard link and an unlink, and those without hard links
+// (FAT) a look before the rename.
+int renameNoReplace(const QByteArray &from, const QByteArray &to)
+{
+    if (::syscall(SYS_renameat2, AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) == 0)
+        return 0;
+    if (errno != EINVAL && errno != ENOSYS)
+        return errno;
+    if (::link(from.constData(), to.constData()) == 0) {
+        ::unlink(from.constData());
+        return 0;
+    }
+    if (errno != EPERM && errno != EOPNOTSUPP)
+        return errno;
+    struct stat existing;
+    if (::lstat(to.constData(), &existing) == 0)
+        return EEXIST;
+    return ::rename(from.constData(), to.constData()) == 0 ? 0 : errno;
+}
+
+} // namespace
+
+QString cleanedCopyName(const QString &fileName, int n)
+{
+    const qsizetype dot = fileName.lastIndexOf(u'.');
+    const QString base = dot > 0 ? fileName.left(dot) : fileName;
+    const QString extension = dot > 0 ? fileName.mid(dot) : QString();
+    const QString mark = n > 1 ? QStringLiteral(" (cleaned %1)").arg(n) : QStringLiteral(" (cleaned)");
+    return base + mark + extension;
+}
+
+bool isCleanedCopyName(const QString &fileName)
+{
+    static const QRegularExpression pattern(QStringLiteral(R"( \(cleaned(?: [0-9]+)?\)(?:\.[^.]*)?$)"));
+    return pattern.match(fileName).hasMatch();
+}
+
+StagedCopy::StagedCopy(QString folder, QString path, QString displayName, StagingJournal::Note note)
+    : m_folder(std::move(folder))
+    , m_path(std::move(path))
+    , m_displayName(std::move(displayName))
+    , m_note(std::move(note))
+{
+}
+
+StagedCopy::StagedCopy(StagedCopy &&other) noexcept
+    : m_folder(std::exchange(other.m_folder, QString()))
+    , m_path(std::move(other.m_path))
+    , m_displayName(std::move(other.m_displayName))
+    , m_note(std::move(other.m_note))
+{
+}
+
+StagedCopy::~StagedCopy()
+{
+    dropFolder();
+}
+
+void StagedCopy::dropFolder()
+{
+    if (m_folder.isEmpty())
+        return;
+    removeStagedFolder(m_folder);
+    m_folder.clear();
+    m_note.discard();
+}
+
+Expected<StagedCopy> StagedCopy::create(const OriginalFile &original, const StagingJournal *journal)
+{
+    const QFileInfo file(original.path());
+    QByteArray pattern = encoded(file.absolutePath() + u'/' + QLatin1String(stagedFolderPrefix) + QStringLiteral("XXXXXX"));
+    if (!::mkdtemp(pattern.data()))
+        return systemFailure(CleanError::Kind::folderNotWritable, original.displayName(), errno);
+    StagingJournal::Note note = journal ? journal->note(QFile::decodeName(pattern)) : StagingJournal::Note();
+    const QString folder = QFile::decodeName(pattern);
+    return StagedCopy(folder, folder + u'/' + file.fileName(), original.displayName(), std::move(note));
+}
+
+Expected<Success> StagedCopy::copyOriginal(const OriginalFile &original)
+{
+    const int to = ::open(encoded(m_path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (to < 0)
+        return systemFailure(CleanError::Kind::writeFailed, m_displayName, errno);
+    off_t offset = 0;
+    const off_t size = original.snapshot().st_size;
+    int error = 0;
+    while (offset < size) {
+        const ssize_t copied = ::copy_file_range(original.descriptor(), &offset, to, nullptr, size_t(size - offset), 0);
+        if (copied > 0)
+            continue;
+        if (copied == 0)
+            break; // shorter than it was: the change check will say so
+        if (errno != EXDEV && errno != ENOSYS && errno != EOPNOTSUPP && errno != EINVAL) {
+            error = errno;
+            break;
+        }
+        // No in-kernel copy here: the plain way.
+        char buffer[1 << 16];
+        const ssize_t got = ::pread(original.descriptor(), buffer, sizeof buffer, offset);
+        if (got <= 0) {
+            error = got < 0 ? errno : 0;
+            break;
+        }
+        for (ssize_t done = 0; done < got;) {
+            const ssize_t put = ::write(to, buffer + done, size_t(got - done));
+            if (put < 0) {
+                error = errno;
+                break;
+            }
+            done += put;
+        }
+        if (error)
+            break;
+        offset += got;
+    }
+    if (::close(to) != 0 && !error)
+        error = errno;
+    if (error)
+        return systemFailure(CleanError::Kind::writeFailed, m_displayName, error);
+    return Success{};
+}
+
+Expected<Success> StagedCopy::finish(const OriginalFile &original, bool keepModificationTime)
+{
+    const int fd = ::open(encoded(m_path).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        return systemFailure(CleanError::Kind::writeFailed, m_displayName, errno);
+    struct stat written;
+    if (::fstat(fd, &written) != 0 || !S_ISREG(written.st_mode) || written.st_size == 0) {
+        ::close(fd);
+        return CleanError(CleanError::Kind::verifyFailed, {m_displayName, QStringLiteral("empty")});
+    }
+    FileAttributes::copy(original.descriptor(), fd);
+    if (keepModificationTime) {
+        const timespec times[2] = {{0, UTIME_NOW}, original.snapshot().st_mtim};
+        ::futimens(fd, times);
+    }
+    const bool synced = ::fsync(fd) == 0;
+    const int error = errno;
+    ::close(fd);
+    if (!synced)
+        return systemFailure(CleanError::Kind::writeFailed, m_displayName, error);
+    return Success{};
+}
+
+Expected<Success> StagedCopy::replace(const OriginalFile &original)
+{
+    auto guard = original.guardAgainstWriters();
+    if (!guard)
+        return guard.error();
+    if (auto unchanged = original.checkUnchanged(); !unchanged)
+        return unchanged.error();
+    if (::rename(encoded(m_path).constData(), encoded(original.path()).constData()) != 0)
+        return systemFailure(CleanError::Kind::writeFailed, m_displayName, errno);
+    syncFolder(QFileInfo(original.path()).absolutePath());
+    dropFolder();
+    return Success{};
+}
+
+Expected<QString> StagedCopy::saveAsCopy(const OriginalFile &original)
+{
+    // A copy made while the original changed could be half of each version.
+    if (auto unchanged = original.checkUnchanged(); !unchanged)
+        return unchanged.error();
+    const QFileInfo file(original.path());
+    for (int n = 1; n < 1000; ++n) {
+        const QString target = file.absolutePath() + u'/' + cleanedCopyName(file.fileName(), n);
+        const int error = renameNoReplace(encoded(m_path), encoded(target));
+        if (error == EEXIST)
+            continue;
+        if (error != 0)
+            return systemFailure(CleanError::Kind::writeFailed, m_displayName, error);
+        syncFolder(file.absolutePath());
+        dropFolder();
+        return target;
+    }
+    return CleanError(CleanError::Kind::copyExists, {cleanedCopyName(file.fileName(), 999)});
+}

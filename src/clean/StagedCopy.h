@@ -1,0 +1,65 @@
+#pragma once
+
+#include "StagingJournal.h"
+
+#include <Expected.h>
+
+#include <QString>
+
+class OriginalFile;
+
+// The one way a cleaned file reaches the user's folder. The cleaned version
+// is written into a private folder (0700; its files 0600) made beside the
+// original, flushed to disk and given the original's attributes, then moved
+// into place with one rename: over the original, or as a new file that never
+// replaces anything. Whoever opens the file sees the old version or the whole
+// new one. Dropped without a commit (a failure, a quit), the folder and all
+// in it are removed; a crash leaves a journal note so the next start does.
+class StagedCopy
+{
+public:
+    // Makes the private folder beside `original` and the name the cleaned
+    // version is to be written to (the original's own name, inside it).
+    static Expected<StagedCopy> create(const OriginalFile &original, const StagingJournal *journal);
+
+    StagedCopy(StagedCopy &&other) noexcept;
+    StagedCopy &operator=(StagedCopy &&) = delete;
+    StagedCopy(const StagedCopy &) = delete;
+    ~StagedCopy();
+
+    // Where tools write the cleaned version. Nothing is there yet.
+    const QString &path() const { return m_path; }
+
+    // Starts the cleaned version as a byte-for-byte copy of the original, for
+    // tools that edit a file in place.
+    Expected<Success> copyOriginal(const OriginalFile &original);
+
+    // After the tools: checks the version is there, flushes it to disk and
+    // gives it the original's owner, mode, ACL and attributes (those that say
+    // where a download came from excepted) and, when asked, its modification
+    // time.
+    Expected<Success> finish(const OriginalFile &original, bool keepModificationTime);
+
+    // Renames the finished version over the original, but only while the
+    // original is still the file that was read and nobody is writing it.
+    Expected<Success> replace(const OriginalFile &original);
+
+    // Renames the finished version to a new name in the original's folder,
+    // never over an existing file: "<name> (cleaned).<ext>", then
+    // "(cleaned 2)" and so on. Returns the path it took.
+    Expected<QString> saveAsCopy(const OriginalFile &original);
+
+private:
+    StagedCopy(QString folder, QString path, QString displayName, StagingJournal::Note note);
+    void dropFolder();
+
+    QString m_folder;
+    QString m_path;
+    QString m_displayName;
+    StagingJournal::Note m_note;
+};
+
+// "<base> (cleaned).<ext>" or, for n > 1, "<base> (cleaned n).<ext>".
+QString cleanedCopyName(const QString &fileName, int n);
+// Whether a name is already such a copy's: those are cleaned in place.
+bool isCleanedCopyName(const QString &fileName);

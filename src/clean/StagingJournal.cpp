@@ -1,0 +1,121 @@
+#include "StagingJournal.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+#include <cerrno>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+StagingJournal::StagingJournal(QString folder)
+    : m_folder(std::move(folder))
+{
+}
+
+QString StagingJournal::defaultFolder()
+{
+    QString base = qEnvironmentVariable("XDG_STATE_HOME");
+    if (base.isEmpty() || !QDir::isAbsolutePath(base))
+        base = QDir::homePath() + QStringLiteral("/.local/state");
+    return base + QStringLiteral("/tessaly/staging");
+}
+
+StagingJournal::Note::Note(Note &&other) noexcept
+    : m_path(std::exchange(other.m_path, QString()))
+    , m_fd(std::exchange(other.m_fd, -1))
+{
+}
+
+StagingJournal::Note &StagingJournal::Note::operator=(Note &&other) noexcept
+{
+    if (this != &other) {
+        discard();
+        m_path = std::exchange(other.m_path, QString());
+        m_fd = std::exchange(other.m_fd, -1);
+    }
+    return *this;
+}
+
+StagingJournal::Note::~Note()
+{
+    discard();
+}
+
+void StagingJournal::Note::discard()
+{
+    if (!m_path.isEmpty())
+        ::unlink(QFile::encodeName(m_path).constData());
+    if (m_fd >= 0)
+        ::close(m_fd);
+    m_path.clear();
+    m_fd = -1;
+}
+
+StagingJournal::Note StagingJournal::note(const QString &stagedFolder) const
+{
+    Note note;
+    if (m_folder.isEmpty() || !QDir().mkpath(m_folder))
+        return note;
+    QByteArray pattern = QFile::encodeName(m_folder + QStringLiteral("/XXXXXX.note"));
+    const int fd = ::mkostemps(pattern.data(), 5, O_CLOEXEC);
+    if (fd < 0)
+        return note;
+    note.m_fd = fd;
+    note.m_path = QFile::decodeName(pattern);
+    const QByteArray content = QFile::encodeName(stagedFolder);
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0 || ::write(fd, content.constData(), content.size()) != content.size())
+        note.discard();
+    return note;
+}
+
+int StagingJournal::sweep() const
+{
+    int removed = 0;
+    const QStringList notes = QDir(m_folder).entryList({QStringLiteral("*.note")}, QDir::Files | QDir::Hidden);
+    for (const QString &name : notes) {
+        const QByteArray path = QFile::encodeName(m_folder + u'/' + name);
+        const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0)
+            continue;
+        if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+            ::close(fd); // its app is still running
+            continue;
+        }
+        QByteArray content(4096, '\0');
+        const ssize_t got = ::read(fd, content.data(), content.size());
+        content.truncate(std::max<ssize_t>(got, 0));
+        const QString staged = QFile::decodeName(content);
+        // Only ever a folder we would have made: anything else is left alone.
+        if (QFileInfo(staged).fileName().startsWith(QLatin1String(stagedFolderPrefix)) && QFileInfo(staged).isDir()
+            && !QFileInfo(staged).isSymLink()) {
+            removeStagedFolder(staged);
+            ++removed;
+        }
+        ::unlink(path.constData());
+        ::close(fd);
+    }
+    return removed;
+}
+
+void removeStagedFolder(const QString &path)
+{
+    const QByteArray folder = QFile::encodeName(path);
+    const int dirFd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (dirFd >= 0) {
+        if (DIR *dir = ::fdopendir(dirFd)) {
+            while (const dirent *entry = ::readdir(dir)) {
+                const QByteArray name(entry->d_name);
+                if (name != "." && name != "..")
+                    ::unlinkat(dirfd(dir), entry->d_name, 0);
+            }
+            ::closedir(dir);
+        } else {
+            ::close(dirFd);
+        }
+    }
+    ::rmdir(folder.constData());
+}

@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QString>
+
+#include <memory>
+
+// A note, in the app's state folder, of every staged folder while it exists,
+// so that copies left by an app that was killed or crashed are found and
+// removed at the next start. Each note is locked by the app that wrote it for
+// as long as it lives: a note that can be locked belongs to an app that is
+// gone, whereas another window's notes stay locked and are left alone.
+class StagingJournal
+{
+public:
+    // Notes live in `<folder>`; the app uses <state home>/tessaly/staging.
+    explicit StagingJournal(QString folder);
+
+    // $XDG_STATE_HOME/tessaly/staging, or ~/.local/state/tessaly/staging.
+    static QString defaultFolder();
+
+    class Note
+    {
+    public:
+        Note() = default;
+        Note(Note &&other) noexcept;
+        Note &operator=(Note &&other) noexcept;
+        ~Note();
+        Note(const Note &) = delete;
+        Note &operator=(const Note &) = delete;
+
+        // The staged folder is gone: the note goes too.
+        void discard();
+
+    private:
+        friend class StagingJournal;
+        QString m_path;
+        int m_fd = -1;
+    };
+
+    // Writes a note naming `stagedFolder` before that folder is made. An
+    // empty note when the journal cannot be written: cleaning goes on.
+    Note note(const QString &stagedFolder) const;
+
+    // Removes the staged folders of notes nobody holds, and those notes.
+    // Returns how many staged folders it removed.
+    int sweep() const;
+
+    const QString &folder() const { return m_folder; }
+
+private:
+    QString m_folder;
+};
+
+// Staged folders are named so that nobody takes them for their own files
+// and a sweep never removes anything else.
+inline constexpr char stagedFolderPrefix[] = ".tessaly-staging-";
+
+// Removes a staged folder and the files in it (it holds no folders).
+void removeStagedFolder(const QString &path);

@@ -1,0 +1,29 @@
+#include "PdfCleaning.h"
+
+#include <cstdio>
+#include <exception>
+#include <new>
+
+int main(int argc, char **argv)
+{
+    using PdfCleaning::Exit;
+    if (argc != 3) {
+        std::fputs("usage: tessaly-pdf-clean INPUT OUTPUT\n", stderr);
+        return static_cast<int>(Exit::Other);
+    }
+    try {
+        const PdfCleaning::Report report = PdfCleaning::clean(argv[1], argv[2]);
+        const std::string json = PdfCleaning::toJson(report) + '\n';
+        if (std::fputs(json.c_str(), stdout) < 0 || std::fflush(stdout) != 0)
+            return static_cast<int>(Exit::Other);
+        return static_cast<int>(Exit::Cleaned);
+    } catch (const PdfCleaning::Failure &failure) {
+        std::fprintf(stderr, "%s\n", failure.message.c_str());
+        return static_cast<int>(failure.exit);
+    } catch (const std::bad_alloc &) {
+        std::fputs("Out of memory while cleaning the PDF.\n", stderr);
+    } catch (const std::exception &error) {
+        std::fprintf(stderr, "The PDF could not be cleaned: %s\n", error.what());
+    }
+    return static_cast<int>(Exit::Other);
+}

@@ -1,0 +1,161 @@
+#include "Failure.h"
+
+#include <QCoreApplication>
+
+namespace {
+
+// The table's text, or the English text when no table is installed (tests,
+// a missing translation).
+QString translated(const char *id, const char *english)
+{
+    const QString text = qtTrId(id);
+    return text == QLatin1String(id) ? QString::fromUtf8(english) : text;
+}
+
+QString textOf(CleanError::Kind kind)
+{
+    using Kind = CleanError::Kind;
+    switch (kind) {
+    case Kind::notLocalFile:
+        return translated("error_not_local_file", "%1 is not a local file; it was left unchanged.");
+    case Kind::folder:
+        return translated("error_folder", "%1 is a folder, not a file; it was left unchanged.");
+    case Kind::notRegularFile:
+        return translated("error_not_regular_file",
+                          "%1 is not a regular file (it is a pipe, socket or device); it was left unchanged.");
+    case Kind::hardLinks:
+        return translated("error_hard_links",
+                          "%1 has %2 other names (hard links) that would keep the metadata; it was left unchanged.");
+    case Kind::unsupportedType:
+        return translated("error_unsupported_type", "Tessaly does not clean .%1 files; the file was left unchanged.");
+    case Kind::contentMismatch:
+        return translated("error_content_mismatch", "This file is not the .%1 file its name says; it was left unchanged.");
+    case Kind::linkTargetMissing:
+        return translated("error_link_target_missing", "%1 is a link to a file that does not exist.");
+    case Kind::notFound:
+        return translated("error_not_found", "%1 was not found; it may have been moved or deleted.");
+    case Kind::cannotOpen:
+        return translated("error_cannot_open", "%1 cannot be opened (%2); it was left unchanged.");
+    case Kind::replacedSinceAdded:
+        return translated("error_replaced_since_added",
+                          "%1 is no longer the file that was added (it was replaced, or its link now points "
+                          "elsewhere); it was left unchanged.");
+    case Kind::changedWhileCleaning:
+        return translated("error_changed_while_cleaning",
+                          "%1 changed while it was being cleaned; it was left as it is now.");
+    case Kind::openForWriting:
+        return translated("error_open_for_writing",
+                          "%1 is still being written by another program; it was left unchanged. Try again when it "
+                          "is finished.");
+    case Kind::cleanedElsewhere:
+        return translated("error_cleaned_elsewhere",
+                          "%1 is being cleaned by another Tessaly window; it was left to that window.");
+    case Kind::diskFull:
+        return translated("error_disk_full", "There is not enough space on the disk to clean %1; it was left unchanged.");
+    case Kind::folderNotWritable:
+        return translated("error_folder_not_writable",
+                          "Tessaly cannot write in the folder of %1 (%2); it was left unchanged.");
+    case Kind::readOnlyDisk:
+        return translated("error_read_only_disk", "%1 is on a disk that cannot be written to; it was left unchanged.");
+    case Kind::writeFailed:
+        return translated("error_write_failed",
+                          "The cleaned version of %1 could not be written (%2); the file was left unchanged.");
+    case Kind::copyExists:
+        return translated("error_copy_exists", "%1 appeared while the cleaned copy was being written; nothing was overwritten.");
+    case Kind::verifyFailed:
+        return translated("error_verify_failed",
+                          "The cleaned version of %1 did not pass its check (%2); the file was left unchanged.");
+    case Kind::pdfUnreadable:
+        return translated("error_pdf_unreadable", "%1 could not be read as a PDF (%2); it was left unchanged.");
+    case Kind::pdfPasswordProtected:
+        return translated("error_pdf_password", "%1 is protected by a password; it was left unchanged.");
+    case Kind::pdfPagesLost:
+        return translated("error_pdf_pages_lost", "The cleaned version of %1 would have lost pages; the original was kept.");
+    case Kind::pdfTooDeep:
+        return translated("error_pdf_too_deep",
+                          "%1 has pages nested too deeply to be cleaned safely; it was left unchanged.");
+    case Kind::helperCrashed:
+        return translated("error_helper_crashed",
+                          "%1 stopped unexpectedly on this file (it crashed or ran out of memory); the file was left "
+                          "unchanged.");
+    case Kind::helperTimedOut:
+        return translated("error_helper_timed_out", "%1 took too long on this file and was stopped; the file was left unchanged.");
+    case Kind::helperMissing:
+        return translated("error_helper_missing", "%1 is missing from %2; files of this kind cannot be cleaned.");
+    case Kind::helperFailed:
+        return translated("error_helper_failed", "%1: %2");
+    case Kind::quitting:
+        return translated("error_quitting", "Cleaning was stopped because Tessaly is quitting; the file was left unchanged.");
+    }
+    Q_UNREACHABLE();
+}
+
+} // namespace
+
+ExifToolError ExifToolError::processError(QString message)
+{
+    return ExifToolError(Case::processError, std::move(message));
+}
+
+ExifToolError ExifToolError::binaryNotFound()
+{
+    return ExifToolError(Case::binaryNotFound, {});
+}
+
+ExifToolError ExifToolError::parseError()
+{
+    return ExifToolError(Case::parseError, {});
+}
+
+ExifToolError ExifToolError::timeout()
+{
+    return ExifToolError(Case::timeout, {});
+}
+
+QString ExifToolError::description() const
+{
+    switch (m_case) {
+    case Case::processError:
+        return QStringLiteral("ExifTool: ") + m_message;
+    case Case::binaryNotFound:
+        return qtTrId("exiftool_not_found");
+    case Case::parseError:
+        return QStringLiteral("Failed to parse ExifTool output");
+    case Case::timeout:
+        return QStringLiteral("ExifTool process timed out");
+    }
+    Q_UNREACHABLE();
+}
+
+QString CleanError::description() const
+{
+    QString text = textOf(m_kind);
+    for (const QString &argument : m_arguments)
+        text = text.arg(argument);
+    return text;
+}
+
+QString describe(const Failure &failure)
+{
+    return std::visit(
+        [](const auto &f) -> QString {
+            using T = std::decay_t<decltype(f)>;
+            if constexpr (std::is_same_v<T, ExifToolError> || std::is_same_v<T, CleanError>)
+                return f.description();
+            else
+                return f.description;
+        },
+        failure);
+}
+
+bool isToolError(const Failure &failure, ExifToolError::Case kind)
+{
+    const auto *toolError = std::get_if<ExifToolError>(&failure);
+    return toolError && toolError->kind() == kind;
+}
+
+bool isCleanError(const Failure &failure, CleanError::Kind kind)
+{
+    const auto *error = std::get_if<CleanError>(&failure);
+    return error && error->kind() == kind;
+}

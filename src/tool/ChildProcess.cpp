@@ -1,0 +1,97 @@
+#include "ChildProcess.h"
+
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QProcess>
+
+#include <algorithm>
+#include <climits>
+#include <csignal>
+#include <sys/prctl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+namespace ChildProcess {
+
+QProcessEnvironment environment()
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const QString &name : env.keys()) {
+        if (name == QLatin1String("LANG") || name == QLatin1String("LANGUAGE") || name.startsWith(QLatin1String("LC_")))
+            env.remove(name);
+    }
+    env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+    return env;
+}
+
+QList<QByteArray> environmentBlock()
+{
+    QList<QByteArray> block;
+    const QProcessEnvironment env = environment();
+    for (const QString &name : env.keys())
+        block.append(QFile::encodeName(name) + '=' + QFile::encodeName(env.value(name)));
+    return block;
+}
+
+void setUpChild(qint64 memoryLimitBytes) noexcept
+{
+    ::prctl(PR_SET_PDEATHSIG, SIGINT);
+    ::setpriority(PRIO_PROCESS, 0, 5);
+    ::umask(077);
+    if (memoryLimitBytes > 0) {
+        const rlimit limit{rlim_t(memoryLimitBytes), rlim_t(memoryLimitBytes)};
+        ::setrlimit(RLIMIT_AS, &limit);
+    }
+}
+
+std::chrono::milliseconds clampedLimit(std::chrono::milliseconds limit)
+{
+    return std::clamp(limit, std::chrono::milliseconds(0), std::chrono::milliseconds(INT_MAX));
+}
+
+Outcome run(const QString &program, const QStringList &arguments, std::chrono::milliseconds limit,
+            qint64 memoryLimitBytes, const std::atomic<bool> *cancel)
+{
+    Outcome outcome;
+    QProcess process;
+    process.setProgram(program);
+    process.setArguments(arguments);
+    process.setProcessEnvironment(environment());
+    process.setChildProcessModifier([memoryLimitBytes] { setUpChild(memoryLimitBytes); });
+    process.start(QIODevice::ReadWrite);
+    if (!process.waitForStarted(-1)) {
+        outcome.launchError = process.errorString();
+        return outcome;
+    }
+    // An immediate end of file, never a wait on a terminal.
+    process.closeWriteChannel();
+
+    // Short slices so that a quit is heard within a tenth of a second; the
+    // waits keep reading both pipes, so a large output never stalls the tool.
+    const QDeadlineTimer deadline(clampedLimit(limit));
+    bool finished = false;
+    while (!finished) {
+        if (cancel && cancel->load()) {
+            outcome.ending = Outcome::Ending::cancelled;
+            break;
+        }
+        if (deadline.hasExpired()) {
+            outcome.ending = Outcome::Ending::timedOut;
+            break;
+        }
+        const int slice = int(std::min<qint64>(100, std::max<qint64>(1, deadline.remainingTime())));
+        finished = process.waitForFinished(slice) || process.state() == QProcess::NotRunning;
+    }
+    if (!finished) {
+        process.kill();
+        process.waitForFinished(-1);
+        return outcome;
+    }
+    outcome.ending = process.exitStatus() == QProcess::CrashExit ? Outcome::Ending::crashed : Outcome::Ending::exited;
+    outcome.exitCode = process.exitCode();
+    outcome.standardOutput = process.readAllStandardOutput();
+    outcome.standardError = process.readAllStandardError();
+    return outcome;
+}
+
+} // namespace ChildProcess
