@@ -32,6 +32,8 @@
 #include <QImage>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QThread>
+#include <QThreadPool>
 #include <QTimer>
 
 #include <algorithm>
@@ -203,6 +205,21 @@ private:
     QProcess m_watch;
 };
 
+// What main() of the app makes: the pool, the runner and the cleaner over them.
+struct Pipeline
+{
+    Pipeline()
+        : runner({.workersPerTool = std::clamp(QThread::idealThreadCount(), 2, 8)})
+        , cleaner(ToolPaths::installed(), runner)
+    {
+        pool.setMaxThreadCount(std::clamp(QThread::idealThreadCount(), 2, 8));
+    }
+    QThreadPool pool;
+    StayOpenRunner runner;
+    FileCleaner cleaner;
+};
+Pipeline *pipeline = nullptr;
+
 struct ModelRun
 {
     double seconds = 0;
@@ -223,7 +240,7 @@ ModelRun runModel(const QList<QUrl> &first, const QList<QList<QUrl>> &later = {}
     ModelOptions options;
     // The tail only keeps the finished run on screen a moment; it is no work.
     options.runTail = std::chrono::milliseconds(0);
-    TessalyViewModel model(options);
+    TessalyViewModel model(pipeline->cleaner, pipeline->pool, options);
 
     ModelRun run;
     QEventLoop loop;
@@ -281,13 +298,13 @@ ModelRun runModel(const QList<QUrl> &first, const QList<QList<QUrl>> &later = {}
 
     run.done = model.doneCount();
     for (const FileItem &item : model.files()) {
-        if (item.errorMessage && run.firstError.isEmpty())
-            run.firstError = *item.errorMessage;
+        if (item.failure && run.firstError.isEmpty())
+            run.firstError = *item.errorMessage();
     }
     const FileItem &sample = model.files().constFirst();
-    run.metadataRemoved = sample.metadataBefore.value(QStringLiteral("Artist")) == QStringLiteral("Jane Marker")
-                          && !sample.metadataAfter.contains(QStringLiteral("Artist"))
-                          && !sample.metadataAfter.contains(QStringLiteral("GPSLatitude"));
+    const MetadataTable before = sample.metadataBefore(), after = sample.metadataAfter();
+    run.metadataRemoved = before.value(QStringLiteral("Artist")) == QStringLiteral("Jane Marker")
+                          && !after.contains(QStringLiteral("Artist")) && !after.contains(QStringLiteral("GPSLatitude"));
     return run;
 }
 
@@ -368,7 +385,7 @@ int throughput(int count, int rounds)
         copies(source, sameStripDirectory, count);
 
         if (!cold)
-            ExifToolService::prepare().waitForFinished();
+            pipeline->cleaner.exiftool().prepare().waitForFinished();
         // Each side starts with no dirty pages left over from the copies or
         // the side before, and every other round turns the order round, so
         // that a machine slowing down or speeding up favours neither side.
@@ -412,8 +429,8 @@ int throughput(int count, int rounds)
     printMemory();
     std::printf("cpu_seconds_per_round: model_exiftool=%.2f batch_exiftool=%.2f\n", modelToolCpu / rounds,
                 batchCpu / rounds);
-    if (const auto *runner = dynamic_cast<const StayOpenRunner *>(ToolRunner::shared().get()))
-        std::printf("runs_persistent=%lld runs_one_shot=%lld\n", runner->counts().persistent, runner->counts().oneShot);
+    std::printf("runs_persistent=%lld runs_one_shot=%lld\n", pipeline->runner.counts().persistent,
+                pipeline->runner.counts().oneShot);
     std::printf("ratio_vs_same_strip_batch=%.2f\n", median(sameStripRatios));
     std::printf("ratio_vs_exiftool_batch=%.2f\n", median(ratios));
     return 0;
@@ -430,7 +447,7 @@ int load(int count)
     QList<QList<QUrl>> later;
     for (int i = 0; i < drops; ++i)
         later.append(copies(sample, work.filePath(QStringLiteral("drop-%1").arg(i)), perDrop));
-    ExifToolService::prepare().waitForFinished();
+    pipeline->cleaner.exiftool().prepare().waitForFinished();
 
     const ModelRun run = runModel(first, later, /*watchMachine=*/true);
     checkComplete(run, count + drops * perDrop);
@@ -461,5 +478,7 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "usage: tessaly_bench [N] [--rounds R]\n       tessaly_bench --load [N]\n");
         return 2;
     }
+    Pipeline shared;
+    pipeline = &shared;
     return loadMode ? load(count) : throughput(count, rounds);
 }

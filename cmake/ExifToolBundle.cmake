@@ -1,6 +1,7 @@
 # Copies Debian's exiftool and the Perl modules it loads into the app's own
 # resource folder, so that <exe dir>/../share/tessaly is self-contained. The
-# script finds its modules through the lib/ folder beside it.
+# script finds its modules through the lib/ folder beside it. The install
+# rules take the bundle from the build tree, so both share this one list.
 
 set(EXIFTOOL_SCRIPT /usr/bin/exiftool CACHE FILEPATH "exiftool script to bundle")
 set(EXIFTOOL_PERL_DIR /usr/share/perl5 CACHE PATH "Folder holding Image/ExifTool.pm")
@@ -14,6 +15,7 @@ endforeach()
 set(_bundle_stamp ${CMAKE_BINARY_DIR}/exiftool-bundle.stamp)
 add_custom_command(
     OUTPUT ${_bundle_stamp}
+    COMMAND ${CMAKE_COMMAND} -E rm -rf ${TESSALY_RESOURCE_DIR}/lib
     COMMAND ${CMAKE_COMMAND} -E make_directory ${TESSALY_RESOURCE_DIR}/lib/Image ${TESSALY_RESOURCE_DIR}/lib/File
     COMMAND ${CMAKE_COMMAND} -E copy ${EXIFTOOL_SCRIPT} ${TESSALY_RESOURCE_DIR}/exiftool
     COMMAND ${CMAKE_COMMAND} -E copy ${EXIFTOOL_PERL_DIR}/Image/ExifTool.pm ${TESSALY_RESOURCE_DIR}/lib/Image/
@@ -25,7 +27,5 @@ add_custom_command(
     VERBATIM)
 add_custom_target(exiftool_bundle ALL DEPENDS ${_bundle_stamp})
 
-install(PROGRAMS ${EXIFTOOL_SCRIPT} DESTINATION ${CMAKE_INSTALL_DATADIR}/tessaly)
-install(FILES ${EXIFTOOL_PERL_DIR}/Image/ExifTool.pm DESTINATION ${CMAKE_INSTALL_DATADIR}/tessaly/lib/Image)
-install(DIRECTORY ${EXIFTOOL_PERL_DIR}/Image/ExifTool DESTINATION ${CMAKE_INSTALL_DATADIR}/tessaly/lib/Image)
-install(FILES ${EXIFTOOL_PERL_DIR}/File/RandomAccess.pm DESTINATION ${CMAKE_INSTALL_DATADIR}/tessaly/lib/File)
+install(PROGRAMS ${TESSALY_RESOURCE_DIR}/exiftool DESTINATION ${CMAKE_INSTALL_DATADIR}/tessaly)
+install(DIRECTORY ${TESSALY_RESOURCE_DIR}/lib DESTINATION ${CMAKE_INSTALL_DATADIR}/tessaly)

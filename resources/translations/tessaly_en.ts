@@ -20,23 +20,56 @@
         <translation>Clear List</translation>
     </message>
     <message id="files_counter" numerus="yes">
-        <source>%lld files · %lld cleaned · %lld failed</source>
+        <source>%n files · %1 cleaned · %2 failed</source>
         <translation>
-            <numerusform>%lld file · %lld cleaned · %lld failed</numerusform>
-            <numerusform>%lld files · %lld cleaned · %lld failed</numerusform>
+            <numerusform>%n file · %1 cleaned · %2 failed</numerusform>
+            <numerusform>%n files · %1 cleaned · %2 failed</numerusform>
         </translation>
     </message>
-    <message id="%lld%">
-        <source>%lld%</source>
-        <translation>%lld%</translation>
+    <message id="percentage">
+        <source>%1%</source>
+        <translation>%1%</translation>
     </message>
     <message id="unsupported_single">
         <source>This file type is not supported</source>
         <translation>This file type is not supported</translation>
     </message>
-    <message id="unsupported_multiple">
-        <source>%lld files are of an unsupported type</source>
-        <translation>%lld files are of an unsupported type</translation>
+    <message id="unsupported_multiple" numerus="yes">
+        <source>%n files are of an unsupported type</source>
+        <translation>
+            <numerusform>%n file is of an unsupported type</numerusform>
+            <numerusform>%n files are of an unsupported type</numerusform>
+        </translation>
+    </message>
+    <message id="confirm_many_files" numerus="yes">
+        <source>Add %Ln files from “%1”?</source>
+        <translation>
+            <numerusform>Add %Ln file from “%1”?</numerusform>
+            <numerusform>Add %Ln files from “%1”?</numerusform>
+        </translation>
+    </message>
+    <message id="confirm_many_files_folders" numerus="yes">
+        <source>Add %Ln files from these folders?</source>
+        <translation>
+            <numerusform>Add %Ln file from these folders?</numerusform>
+            <numerusform>Add %Ln files from these folders?</numerusform>
+        </translation>
+    </message>
+    <message id="file_picker_title">
+        <source>Add Files</source>
+        <translation>Add Files</translation>
+    </message>
+    <message id="folder_picker_title">
+        <source>Add a Folder</source>
+        <translation>Add a Folder</translation>
+    </message>
+    <message id="file_picker_filter">
+        <source>Photos, raws, videos and PDFs</source>
+        <translation>Photos, raws, videos and PDFs</translation>
+    </message>
+    <message id="reveal_failed">
+        <source>No file manager could show “%1”.</source>
+        <translation>No file manager could show “%1”.</translation>
     </message>
     <message id="status_pending">
         <source>Pending</source>
@@ -54,9 +87,9 @@
         <source>Failed</source>
         <translation>Failed</translation>
     </message>
-    <message id="%lld → %lld">
-        <source>%lld → %lld</source>
-        <translation>%lld → %lld</translation>
+    <message id="key_counts">
+        <source>%1 → %2</source>
+        <translation>%1 → %2</translation>
     </message>
     <message id="reveal_in_finder">
         <source>Show in File Manager</source>
@@ -78,9 +111,9 @@
         <source>After</source>
         <translation>After</translation>
     </message>
-    <message id="(%lld)">
-        <source>(%lld)</source>
-        <translation>(%lld)</translation>
+    <message id="row_count">
+        <source>(%1)</source>
+        <translation>(%1)</translation>
     </message>
     <message id="no_metadata">
         <source>No metadata</source>
@@ -114,6 +147,14 @@
         <source>ExifTool was not found among Tessaly's resources. Reinstall Tessaly.</source>
         <translation>ExifTool was not found among Tessaly's resources. Reinstall Tessaly.</translation>
     </message>
+    <message id="exiftool_parse_error">
+        <source>Failed to parse ExifTool output</source>
+        <translation>Failed to parse ExifTool output</translation>
+    </message>
+    <message id="exiftool_timeout">
+        <source>ExifTool process timed out</source>
+        <translation>ExifTool process timed out</translation>
+    </message>
     <message id="menu_file">
         <source>File</source>
         <translation>File</translation>
@@ -125,6 +166,180 @@
     <message id="quit">
         <source>Quit</source>
         <translation>Quit</translation>
+    </message>
+    <message id="error_not_local_file">
+        <source>%1 is not a local file; it was left unchanged.</source>
+        <translation>%1 is not a local file; it was left unchanged.</translation>
+    </message>
+    <message id="error_folder">
+        <source>%1 is a folder, not a file; it was left unchanged.</source>
+        <translation>%1 is a folder, not a file; it was left unchanged.</translation>
+    </message>
+    <message id="error_not_regular_file">
+        <source>%1 is not a regular file (it is a pipe, socket or device); it was left unchanged.</source>
+        <translation>%1 is not a regular file (it is a pipe, socket or device); it was left unchanged.</translation>
+    </message>
+    <message id="error_hard_links">
+        <source>%1 has %2 other names (hard links) that would keep the metadata; it was left unchanged.</source>
+        <translation>%1 has %2 other names (hard links) that would keep the metadata; it was left unchanged.</translation>
+    </message>
+    <message id="error_unsupported_type">
+        <source>Tessaly does not clean .%1 files; the file was left unchanged.</source>
+        <translation>Tessaly does not clean .%1 files; the file was left unchanged.</translation>
+    </message>
+    <message id="error_content_mismatch">
+        <source>This file is not the .%1 file its name says; it was left unchanged.</source>
+        <translation>This file is not the .%1 file its name says; it was left unchanged.</translation>
+    </message>
+    <message id="error_link_target_missing">
+        <source>%1 is a link to a file that does not exist.</source>
+        <translation>%1 is a link to a file that does not exist.</translation>
+    </message>
+    <message id="error_not_found">
+        <source>%1 was not found; it may have been moved or deleted.</source>
+        <translation>%1 was not found; it may have been moved or deleted.</translation>
+    </message>
+    <message id="error_cannot_open">
+        <source>%1 cannot be opened (%2); it was left unchanged.</source>
+        <translation>%1 cannot be opened (%2); it was left unchanged.</translation>
+    </message>
+    <message id="error_replaced_since_added">
+        <source>%1 is no longer the file that was added (it was replaced, or its link now points elsewhere); it was left unchanged.</source>
+        <translation>%1 is no longer the file that was added (it was replaced, or its link now points elsewhere); it was left unchanged.</translation>
+    </message>
+    <message id="error_changed_while_cleaning">
+        <source>%1 changed while it was being cleaned; it was left as it is now.</source>
+        <translation>%1 changed while it was being cleaned; it was left as it is now.</translation>
+    </message>
+    <message id="error_open_for_writing">
+        <source>%1 is still being written by another program; it was left unchanged. Try again when it is finished.</source>
+        <translation>%1 is still being written by another program; it was left unchanged. Try again when it is finished.</translation>
+    </message>
+    <message id="error_cleaned_elsewhere">
+        <source>%1 is being cleaned by another Tessaly window; it was left to that window.</source>
+        <translation>%1 is being cleaned by another Tessaly window; it was left to that window.</translation>
+    </message>
+    <message id="error_disk_full">
+        <source>There is not enough space on the disk to clean %1; it was left unchanged.</source>
+        <translation>There is not enough space on the disk to clean %1; it was left unchanged.</translation>
+    </message>
+    <message id="error_folder_not_writable">
+        <source>Tessaly cannot write in the folder of %1 (%2); it was left unchanged.</source>
+        <translation>Tessaly cannot write in the folder of %1 (%2); it was left unchanged.</translation>
+    </message>
+    <message id="error_read_only_disk">
+        <source>%1 is on a disk that cannot be written to; it was left unchanged.</source>
+        <translation>%1 is on a disk that cannot be written to; it was left unchanged.</translation>
+    </message>
+    <message id="error_write_failed">
+        <source>The cleaned version of %1 could not be written (%2); the file was left unchanged.</source>
+        <translation>The cleaned version of %1 could not be written (%2); the file was left unchanged.</translation>
+    </message>
+    <message id="error_copy_exists">
+        <source>%1 appeared while the cleaned copy was being written; nothing was overwritten.</source>
+        <translation>%1 appeared while the cleaned copy was being written; nothing was overwritten.</translation>
+    </message>
+    <message id="error_verify_failed">
+        <source>The cleaned version of %1 did not pass its check (%2); the file was left unchanged.</source>
+        <translation>The cleaned version of %1 did not pass its check (%2); the file was left unchanged.</translation>
+    </message>
+    <message id="error_pdf_unreadable">
+        <source>%1 could not be read as a PDF (%2); it was left unchanged.</source>
+        <translation>%1 could not be read as a PDF (%2); it was left unchanged.</translation>
+    </message>
+    <message id="error_pdf_password">
+        <source>%1 is protected by a password; it was left unchanged.</source>
+        <translation>%1 is protected by a password; it was left unchanged.</translation>
+    </message>
+    <message id="error_pdf_pages_lost">
+        <source>The cleaned version of %1 would have lost pages; the original was kept.</source>
+        <translation>The cleaned version of %1 would have lost pages; the original was kept.</translation>
+    </message>
+    <message id="error_pdf_too_deep">
+        <source>%1 has pages nested too deeply to be cleaned safely; it was left unchanged.</source>
+        <translation>%1 has pages nested too deeply to be cleaned safely; it was left unchanged.</translation>
+    </message>
+    <message id="error_helper_crashed">
+        <source>%1 stopped unexpectedly on this file (it crashed or ran out of memory); the file was left unchanged.</source>
+        <translation>%1 stopped unexpectedly on this file (it crashed or ran out of memory); the file was left unchanged.</translation>
+    </message>
+    <message id="error_helper_timed_out">
+        <source>%1 took too long on this file and was stopped; the file was left unchanged.</source>
+        <translation>%1 took too long on this file and was stopped; the file was left unchanged.</translation>
+    </message>
+    <message id="error_helper_missing">
+        <source>%1 is missing from %2; files of this kind cannot be cleaned.</source>
+        <translation>%1 is missing from %2; files of this kind cannot be cleaned.</translation>
+    </message>
+    <message id="error_helper_failed">
+        <source>%1: %2</source>
+        <translation>%1: %2</translation>
+    </message>
+    <message id="error_quitting">
+        <source>Cleaning was stopped because Tessaly is quitting; the file was left unchanged.</source>
+        <translation>Cleaning was stopped because Tessaly is quitting; the file was left unchanged.</translation>
+    </message>
+    <message id="command_line_help">
+        <source>Usage: tessaly [OPTIONS] [FILE...]
+
+Removes hidden metadata (GPS position, camera serials, author names, dates) from photos, camera raws, videos and PDFs.
+Files and folders named here are cleaned as soon as the window is up.
+
+Options:
+  --copy      keep the originals and save a cleaned copy beside each one
+  --in-place  replace each file by its cleaned version
+  -h, --help  show this help
+
+Without --copy or --in-place, the choice in Settings applies (by default: replace).
+</source>
+        <translation>Usage: tessaly [OPTIONS] [FILE...]
+
+Removes hidden metadata (GPS position, camera serials, author names, dates) from photos, camera raws, videos and PDFs.
+Files and folders named here are cleaned as soon as the window is up.
+
+Options:
+  --copy      keep the originals and save a cleaned copy beside each one
+  --in-place  replace each file by its cleaned version
+  -h, --help  show this help
+
+Without --copy or --in-place, the choice in Settings applies (by default: replace).
+</translation>
+    </message>
+    <message id="a11y_remove_named">
+        <source>Remove %1 from the list</source>
+        <translation>Remove %1 from the list</translation>
+    </message>
+    <message id="a11y_removed_tag">
+        <source>%1: %2, removed</source>
+        <translation>%1: %2, removed</translation>
+    </message>
+    <message id="a11y_tag_counts">
+        <source>%1 tags before, %2 after</source>
+        <translation>%1 tags before, %2 after</translation>
+    </message>
+    <message id="confirm_add_title">
+        <source>Add Files</source>
+        <translation>Add Files</translation>
+    </message>
+    <message id="settings_window_title">
+        <source>Settings</source>
+        <translation>Settings</translation>
+    </message>
+    <message id="when_cleaning">
+        <source>When cleaning</source>
+        <translation>When cleaning</translation>
+    </message>
+    <message id="replace_original">
+        <source>Replace the original</source>
+        <translation>Replace the original</translation>
+    </message>
+    <message id="keep_original_copy">
+        <source>Keep the original and save a cleaned copy beside it</source>
+        <translation>Keep the original and save a cleaned copy beside it</translation>
+    </message>
+    <message id="keep_modification_date">
+        <source>Keep the file's modification date</source>
+        <translation>Keep the file's modification date</translation>
     </message>
 </context>
 </TS>

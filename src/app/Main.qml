@@ -1,5 +1,6 @@
 import QtQuick
 import QtQuick.Controls
+import QtQuick.Window
 import Tessaly.Ui
 import Tessaly.App
 
@@ -11,20 +12,38 @@ ApplicationWindow {
     required property TessalyViewModel viewModel
     required property AppCommands commands
     required property SettingsInfo settingsInfo
+    required property Preferences preferences
 
-    width: 700
-    height: 500 + (menuBar ? menuBar.implicitHeight : 0)
-    minimumWidth: 700
-    minimumHeight: 500 + (menuBar ? menuBar.implicitHeight : 0)
+    readonly property alias settingsWindow: settingsLoader.item
+
+    // Small enough that a window at scale 2 fits a 1366×768 screen with
+    // room for panels; first shown no larger than the screen offers.
+    minimumWidth: 560
+    minimumHeight: 420
+    width: Math.min(700, Screen.desktopAvailableWidth - 40)
+    height: Math.min(500 + (menuBar ? menuBar.implicitHeight : 0), Screen.desktopAvailableHeight - 60)
     visible: true
     title: "Tessaly"
 
+    // The app makes the window see-through only where a compositor blends
+    // it; the views' fills follow.
+    Binding {
+        target: Theme
+        property: "translucent"
+        value: window.color.a < 1
+    }
+
     // The controls take the application palette, the one the views' own
     // colours follow; the style's built-in palette would stay light on a
-    // dark desktop.
+    // dark desktop. Disabled colours come from their own group, so that
+    // disabled menu items look disabled.
     SystemPalette {
         id: systemPalette
         colorGroup: SystemPalette.Active
+    }
+    SystemPalette {
+        id: disabledPalette
+        colorGroup: SystemPalette.Disabled
     }
     palette.window: systemPalette.window
     palette.windowText: systemPalette.windowText
@@ -41,11 +60,28 @@ ApplicationWindow {
     palette.dark: systemPalette.dark
     palette.shadow: systemPalette.shadow
     palette.placeholderText: systemPalette.placeholderText
+    palette.disabled.windowText: disabledPalette.windowText
+    palette.disabled.text: disabledPalette.text
+    palette.disabled.buttonText: disabledPalette.buttonText
+
+    function openSettings() {
+        settingsLoader.active = true
+        settingsLoader.item.raise()
+        settingsLoader.item.requestActivate()
+    }
 
     menuBar: MenuBar {
+        id: mainMenuBar
+
+        Accessible.role: Accessible.MenuBar
+
         Menu {
-            title: qsTrId("menu_file")
-            MenuItem {
+            id: fileMenu
+            objectName: "fileMenu"
+            // Alt+F (Alt and the title's first letter in any language).
+            title: "&" + qsTrId("menu_file")
+
+            SymbolMenuItem {
                 objectName: "openFilesItem"
                 action: Action {
                     text: qsTrId("open_files")
@@ -53,7 +89,7 @@ ApplicationWindow {
                     onTriggered: window.commands.openFiles()
                 }
             }
-            MenuItem {
+            SymbolMenuItem {
                 objectName: "clearListItem"
                 action: Action {
                     text: qsTrId("clear_list")
@@ -63,14 +99,16 @@ ApplicationWindow {
                 }
             }
             MenuSeparator { }
-            MenuItem {
+            SymbolMenuItem {
+                objectName: "settingsItem"
                 action: Action {
                     text: qsTrId("settings")
                     shortcut: "Ctrl+,"
-                    onTriggered: settingsWindow.active = true
+                    onTriggered: window.openSettings()
                 }
             }
-            MenuItem {
+            SymbolMenuItem {
+                objectName: "quitItem"
                 action: Action {
                     text: qsTrId("quit")
                     shortcut: StandardKey.Quit
@@ -80,25 +118,49 @@ ApplicationWindow {
         }
     }
 
+    // F10 opens the menu bar's first menu, as in other desktop apps.
+    Shortcut {
+        sequence: "F10"
+        onActivated: {
+            const item = mainMenuBar.itemAt(0)
+            if (item && !fileMenu.visible) {
+                item.triggered()
+                fileMenu.currentIndex = 0
+            }
+        }
+    }
+
     // Made when first asked for, so the main window stays the first window.
     Loader {
-        id: settingsWindow
+        id: settingsLoader
         active: false
         sourceComponent: Window {
-            title: qsTrId("settings")
-            width: 400
-            height: 150
-            minimumWidth: 400
-            minimumHeight: 150
-            maximumWidth: 400
-            maximumHeight: 150
+            id: settings
+            objectName: "settingsWindow"
+
+            //% "Settings"
+            title: qsTrId("settings_window_title")
+            width: settingsView.implicitWidth
+            height: settingsView.implicitHeight
+            minimumWidth: settingsView.implicitWidth
+            minimumHeight: settingsView.implicitHeight
             color: palette.window
             transientParent: window
             visible: true
-            onVisibleChanged: if (!visible) settingsWindow.active = false
+            onVisibleChanged: if (!visible) settingsLoader.active = false
+
+            Shortcut {
+                sequences: ["Escape", "Ctrl+W"]
+                context: Qt.WindowShortcut
+                onActivated: settings.close()
+            }
+
             SettingsView {
+                id: settingsView
                 anchors.fill: parent
                 info: window.settingsInfo
+                preferences: window.preferences
+                focus: true
             }
         }
     }

@@ -1,23 +1,32 @@
 #include <AppCommands.h>
 #include <CommandLineFiles.h>
+#include <DropIntake.h>
+#include <FilePicker.h>
+#include <LaunchOptions.h>
+#include <Preferences.h>
+#include <TerminationSignals.h>
 #include <FileCleaner.h>
 #include <StagingJournal.h>
 #include <StayOpenRunner.h>
 #include <RenderingBackend.h>
 #include <SettingsInfo.h>
+#include <SingleInstance.h>
 #include <TessalyViewModel.h>
 #include <Translations.h>
 #include <WindowTranslucency.h>
 
 #include <QDir>
 #include <QThread>
-#include <QGuiApplication>
+#include <QApplication>
 #include <QIcon>
 #include <QQmlApplicationEngine>
 #include <QQuickStyle>
 #include <QQuickWindow>
+#include <QSettings>
 #include <QThreadPool>
 #include <QtQml/qqmlextensionplugin.h>
+
+#include <cstdio>
 
 Q_IMPORT_QML_PLUGIN(Tessaly_AppPlugin)
 
@@ -36,9 +45,24 @@ QVariant recordedVersion()
 
 int main(int argc, char *argv[])
 {
+    // Help needs no display: answered before any window system is touched.
+    QStringList rawArguments;
+    for (int i = 1; i < argc; ++i)
+        rawArguments << QString::fromLocal8Bit(argv[i]);
+    if (LaunchOptions::parse(rawArguments).showHelp) {
+        QCoreApplication helpOnly(argc, argv);
+        installTranslations();
+        std::fputs(qPrintable(LaunchOptions::helpText()), stdout);
+        return 0;
+    }
+
     // The main window is translucent; it needs an alpha channel from the start.
     QQuickWindow::setDefaultAlphaBuffer(true);
-    QGuiApplication app(argc, argv);
+    const QByteArray theme = FilePicker::preferredPlatformTheme(qgetenv("QT_QPA_PLATFORMTHEME"), qgetenv("XDG_CURRENT_DESKTOP"));
+    if (!theme.isEmpty())
+        qputenv("QT_QPA_PLATFORMTHEME", theme);
+    // A QApplication: the file picker is Qt Widgets' dialog.
+    QApplication app(argc, argv);
     chooseSceneGraphBackend();
     QGuiApplication::setApplicationName(QStringLiteral("tessaly"));
     QGuiApplication::setApplicationDisplayName(QStringLiteral("Tessaly"));
@@ -48,6 +72,17 @@ int main(int argc, char *argv[])
     installTranslations();
     // Fusion follows the application palette, light or dark.
     QQuickStyle::setStyle(QStringLiteral("Fusion"));
+
+    // A later launch gives its files to the window already open and ends,
+    // before it touches the journal the first one writes.
+    SingleInstance instance;
+    {
+        const LaunchOptions early = LaunchOptions::parse(app.arguments().mid(1));
+        const QList<QUrl> handed = urlsFromArguments(early.files, QDir::currentPath());
+        if (early.unknownOption.isEmpty()
+            && (SingleInstance::handOver(handed) || (!instance.registerInstance() && SingleInstance::handOver(handed))))
+            return 0;
+    }
 
     // Whoever cleans needs these, and they outlive the model that uses them.
     // Every job blocks its thread while a tool runs, so the pool's bound is
@@ -63,9 +98,22 @@ int main(int argc, char *argv[])
     const FileCleaner cleaner(tools, runner, RunLimits{}, &journal);
     // On quit, tools under way stop at once and their staged copies go.
     QObject::connect(&app, &QCoreApplication::aboutToQuit, [&runner] { runner.stopAll(); });
+    quitOnTerminationSignals(app);
+
+    const LaunchOptions launch = LaunchOptions::parse(app.arguments().mid(1));
+    if (!launch.unknownOption.isEmpty()) {
+        std::fprintf(stderr, "tessaly: unknown option %s (see tessaly --help)\n", qPrintable(launch.unknownOption));
+        return 2;
+    }
+    QSettings settings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("tessaly"), QStringLiteral("tessaly"));
+    Preferences preferences(settings);
+    preferences.overrideKeepOriginal(launch.keepOriginal);
 
     // The one model of the process, shared by every window.
     TessalyViewModel viewModel(cleaner, toolPool);
+    viewModel.setCleaningChoices(preferences.choices());
+    QObject::connect(&preferences, &Preferences::changed, &viewModel,
+                     [&] { viewModel.setCleaningChoices(preferences.choices()); });
     AppCommands commands(&viewModel);
     SettingsInfo settingsInfo(recordedVersion());
 
@@ -75,6 +123,7 @@ int main(int argc, char *argv[])
         {QStringLiteral("viewModel"), QVariant::fromValue(&viewModel)},
         {QStringLiteral("commands"), QVariant::fromValue(&commands)},
         {QStringLiteral("settingsInfo"), QVariant::fromValue(&settingsInfo)},
+        {QStringLiteral("preferences"), QVariant::fromValue(&preferences)},
     });
     QObject::connect(&engine, &QQmlApplicationEngine::objectCreationFailed, &app,
                      [] { QCoreApplication::exit(1); }, Qt::QueuedConnection);
@@ -83,11 +132,25 @@ int main(int argc, char *argv[])
     // The tool starts while the window is idle, not when the first files arrive.
     cleaner.exiftool().prepare();
 
-    // Files named on the command line ("Open With" from a file manager) are
-    // added once the window is up, exactly as a picker selection would be.
-    const QList<QUrl> urls = urlsFromArguments(app.arguments().mid(1), QDir::currentPath());
+    // Files named on the command line ("Open With" from a file manager), here
+    // or by a later launch, are added once the window is up, exactly as a
+    // picker selection would be. Named explicitly, a large folder is not
+    // questioned.
+    DropIntake launchIntake;
+    launchIntake.setViewModel(&viewModel);
+    launchIntake.setConfirmationLimit(-1);
+    const QList<QUrl> urls = urlsFromArguments(launch.files, QDir::currentPath());
     if (!urls.isEmpty())
-        QMetaObject::invokeMethod(&viewModel, [&viewModel, urls] { viewModel.addFiles(urls); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(&launchIntake, [&launchIntake, urls] { launchIntake.addPicked(urls); }, Qt::QueuedConnection);
+    QObject::connect(&instance, &SingleInstance::openRequested, &launchIntake, [&launchIntake](const QList<QUrl> &urls) {
+        launchIntake.addPicked(urls);
+        const QList<QWindow *> windows = QGuiApplication::topLevelWindows();
+        if (windows.isEmpty())
+            return;
+        windows.first()->show();
+        windows.first()->raise();
+        windows.first()->requestActivate();
+    });
 
     return app.exec();
 }

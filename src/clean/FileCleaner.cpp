@@ -84,8 +84,10 @@ Expected<CleanResult> FileCleaner::cleanFile(const CleanRequest &request) const
     const auto limit = m_exiftool.limits().forFileSize(original.size());
     switch (plan.method) {
     case CleaningMethod::exiftool:
-        if (auto written = m_exiftool.writeCleanCopy(original.path(), copy.path(), plan.extraArguments); !written)
-            return namingTheFile(written.error(), copy.path(), original.path());
+        if (auto written = m_exiftool.writeCleanCopy(original.path(), copy.scratchPath(), plan.extraArguments); !written)
+            return namingTheFile(written.error(), copy.scratchPath(), original.path());
+        if (auto named = copy.moveToPath(); !named)
+            return named.error();
         break;
     case CleaningMethod::matroska: {
         const auto mkvpropedit = paths().mkvpropedit();
@@ -124,11 +126,19 @@ Expected<CleanResult> FileCleaner::cleanFile(const CleanRequest &request) const
     if (auto finished = copy.finish(original, choices.keepModificationDate); !finished)
         return finished.error();
 
-    // The check before anything moves: the tool that wrote the copy must read it.
+    // The check before anything moves: the tool that wrote the copy must read
+    // it, without an error, as a file of the same type.
     auto after = m_exiftool.readMetadata(copy.path());
     if (!after) {
         return CleanError(CleanError::Kind::verifyFailed,
                           {original.displayName(), describe(namingTheFile(after.error(), copy.path(), original.path()))});
+    }
+    const QString fileType = QStringLiteral("FileType");
+    if (const QString error = after.value().value(QStringLiteral("Error")); !error.isEmpty())
+        return CleanError(CleanError::Kind::verifyFailed, {original.displayName(), error});
+    if (after.value().value(fileType) != before.value().value(fileType)) {
+        return CleanError(CleanError::Kind::verifyFailed,
+                          {original.displayName(), after.value().value(fileType, QStringLiteral("?"))});
     }
 
     QString finalPath = original.path();
@@ -141,5 +151,5 @@ Expected<CleanResult> FileCleaner::cleanFile(const CleanRequest &request) const
         return replaced.error();
     }
     return CleanResult::succeeded(request.id, before.value(), asReadAt(std::move(after).value(), finalPath),
-                                  asCopy ? QUrl::fromLocalFile(finalPath) : QUrl());
+                                  asCopy ? QUrl::fromLocalFile(finalPath) : QUrl(), FileIdentity::of(path));
 }

@@ -156,6 +156,13 @@ Expected<Success> StagedCopy::copyOriginal(const OriginalFile &original)
     return Success{};
 }
 
+Expected<Success> StagedCopy::moveToPath()
+{
+    if (::rename(encoded(scratchPath()).constData(), encoded(m_path).constData()) != 0)
+        return systemFailure(CleanError::Kind::writeFailed, m_displayName, errno);
+    return Success{};
+}
+
 Expected<Success> StagedCopy::finish(const OriginalFile &original, bool keepModificationTime)
 {
     const int fd = ::open(encoded(m_path).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);

@@ -29,6 +29,11 @@ public:
 
     // Where tools write the cleaned version. Nothing is there yet.
     const QString &path() const { return m_path; }
+    // A name without an extension in the same folder, for a tool that would
+    // take the extension of its output for a format it cannot write
+    // (exiftool and WebP); moveToPath() then gives the version its name.
+    QString scratchPath() const { return m_folder + QStringLiteral("/cleaned"); }
+    Expected<Success> moveToPath();
 
     // Starts the cleaned version as a byte-for-byte copy of the original, for
     // tools that edit a file in place.

@@ -17,8 +17,8 @@ const QStringList keepHowItLooks {
 // stays for that reason: raw decoders change course on what it names.
 // Per format, for the serials and shot counters that tie a picture to one body:
 // - CR2, CR3: the serial is zeroed, not removed, as measured safe on a real
-//   CR2; the file number (a running shot count, "100-5952") is removed: no
-//   decoder reads it. In a CR3 `-CreateDate=` also
+//   CR2; the file number (a running shot count, "100-5952") is zeroed: no
+//   decoder reads it, and exiftool keeps the field itself (it cannot delete it). In a CR3 `-CreateDate=` also
 //   zeroes the movie header's dates.
 // - NEF: the serial number and the shutter count stay. Nikon encrypts its
 //   colour balance with both as the key; without them the picture decodes
@@ -39,7 +39,7 @@ const QStringList rawIdentifyingTags {
     QStringLiteral("-ExifIFD:LensSerialNumber="), QStringLiteral("-ImageUniqueID="),
     QStringLiteral("-CameraSerialNumber="), QStringLiteral("-OriginalRawFileName="),
     QStringLiteral("-Canon:OwnerName="), QStringLiteral("-Canon:InternalSerialNumber="),
-    QStringLiteral("-Canon:SerialNumber=0"), QStringLiteral("-Canon:FileNumber="),
+    QStringLiteral("-Canon:SerialNumber=0"), QStringLiteral("-Canon:FileNumber=0"),
 };
 
 // `-all=` keeps the fixed-size date fields of the movie, track and media

@@ -223,6 +223,8 @@ void TessalyViewModel::applyResult(const CleanResult &result)
             item.packedBefore = result.metadataBefore;
             item.packedAfter = result.metadataAfter;
             item.cleanedCopyUrl = result.cleanedCopyUrl;
+            if (result.identity)
+                item.identity = result.identity;
             item.failure = result.failure;
             item.status = result.success() ? FileStatus::done : FileStatus::error;
         },

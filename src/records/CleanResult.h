@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Failure.h"
+#include "FileIdentity.h"
 #include "MetadataTable.h"
 #include "PackedMetadata.h"
 
@@ -14,7 +15,7 @@
 struct CleanResult
 {
     static CleanResult succeeded(const QUuid &id, const MetadataTable &before, const MetadataTable &after,
-                                 const QUrl &cleanedCopyUrl = {});
+                                 const QUrl &cleanedCopyUrl = {}, std::optional<FileIdentity> identity = {});
     static CleanResult failed(const QUuid &id, Failure failure);
 
     bool success() const { return !failure.has_value(); }
@@ -25,4 +26,6 @@ struct CleanResult
     PackedMetadata metadataAfter;
     std::optional<Failure> failure;
     QUrl cleanedCopyUrl;
+    // What the file's URL leads to now: a file cleaned in place is a new file.
+    std::optional<FileIdentity> identity;
 };

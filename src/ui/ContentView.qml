@@ -1,14 +1,13 @@
 import QtQuick
 import QtQuick.Controls
-import QtQuick.Dialogs
 import QtQuick.Layouts
-import QtQuick.Shapes
 import Tessaly.Ui
 
 // The main window's content: the drop zone or the file list with its
-// controls bar, the progress panel of a clean-all run, the drop highlight
-// and the unsupported-files message. The whole view is the drop target and
-// hosts the open-file dialog. It only reads the model and calls it.
+// controls bar, the progress panel of a clean-all run, the drop highlight,
+// the passing message and the question before many files from folders are
+// listed. The whole view is the drop target and owns the file picker. It
+// only reads the model and calls it.
 Item {
     id: root
 
@@ -17,20 +16,26 @@ Item {
     readonly property bool isTargeted: dropArea.containsDrag
     readonly property string unsupportedMessage: intake.unsupportedMessage
     readonly property bool hasFiles: viewModel.hasFiles
-    // How long the unsupported-files message stays, in milliseconds.
+    // How long a passing message stays, in milliseconds.
     property alias messageDuration: intake.clearDelay
+    // Files from folders beyond this many wait for the user's answer.
+    property alias confirmationLimit: intake.confirmationLimit
 
     readonly property string counterText: Presentation.counterText(viewModel.totalCount, viewModel.doneCount,
                                                                    viewModel.errorCount)
+    // The passing message: a drop's unsupported files, or a reveal that
+    // found no file manager.
+    readonly property string message: intake.unsupportedMessage !== "" ? intake.unsupportedMessage : revealMessage
+    property string revealMessage
 
     // The drop path, for the DropArea and for tests that cannot drag.
     function handleDrop(urls) {
         intake.handleDrop(urls)
     }
 
-    // The open-file dialog; one that is already open stays open.
+    // One picker that is already open stays open.
     function openFilePicker() {
-        filePicker.open()
+        picker.open()
     }
 
     implicitWidth: 700
@@ -41,8 +46,26 @@ Item {
         viewModel: root.viewModel
     }
 
+    FilePicker {
+        id: picker
+        onChosen: (urls) => intake.addPicked(urls)
+    }
+
     ExpansionState {
         id: expansionState
+    }
+
+    Connections {
+        target: FileRevealer
+        function onRevealFailed(message) {
+            root.revealMessage = message
+            revealMessageTimer.restart()
+        }
+    }
+    Timer {
+        id: revealMessageTimer
+        interval: root.messageDuration
+        onTriggered: root.revealMessage = ""
     }
 
     Rectangle {
@@ -54,42 +77,19 @@ Item {
         anchors.fill: parent
         spacing: 0
 
-        RowLayout {
-            id: inlineControlsBar
+        ControlsBar {
+            id: controlsBar
             objectName: "inlineControlsBar"
 
             visible: root.hasFiles
-            spacing: 8
+            viewModel: root.viewModel
+            counterText: root.counterText
+            onAddRequested: root.openFilePicker()
             Layout.fillWidth: true
             Layout.leftMargin: 16
             Layout.rightMargin: 16
             Layout.topMargin: 10
             Layout.bottomMargin: 10
-
-            SymbolButton {
-                objectName: "clearButton"
-                text: qsTrId("clear_list")
-                toolTipText: qsTrId("clear_list")
-                symbol: "xmark.bin"
-                tint: Theme.withAlpha(palette.buttonText, 0.65)
-                enabled: !root.viewModel.isProcessing
-                onClicked: root.viewModel.clearList()
-            }
-            Item { Layout.fillWidth: true }
-            Text {
-                objectName: "counter"
-                text: root.counterText
-                font.pixelSize: Theme.calloutSize
-                color: Theme.secondaryLabel
-            }
-            Item { Layout.fillWidth: true }
-            SymbolButton {
-                objectName: "addButton"
-                text: qsTrId("file_picker_button")
-                toolTipText: qsTrId("file_picker_button")
-                symbol: "folder"
-                onClicked: root.openFilePicker()
-            }
         }
 
         Rectangle {
@@ -104,84 +104,24 @@ Item {
             Layout.fillWidth: true
             Layout.fillHeight: true
 
-            ColumnLayout {
+            EmptyStateView {
                 id: emptyStateView
                 objectName: "emptyStateView"
 
                 visible: !root.hasFiles
+                message: root.hasFiles ? "" : root.message
                 anchors.centerIn: parent
                 width: Math.min(parent.width - 32, 460)
-                spacing: 16
-
-                TintedIcon {
-                    symbol: "square.and.arrow.down.on.square"
-                    color: Theme.secondaryLabel
-                    Layout.alignment: Qt.AlignHCenter
-                    Layout.preferredWidth: 60
-                    Layout.preferredHeight: 60
-                }
-                Text {
-                    text: qsTrId("drop_zone_title")
-                    font.pixelSize: Theme.title2Size
-                    color: Theme.secondaryLabel
-                    Layout.alignment: Qt.AlignHCenter
-                }
-                Text {
-                    text: qsTrId("drop_zone_description")
-                    font.pixelSize: Theme.calloutSize
-                    color: Theme.tertiaryLabel
-                    horizontalAlignment: Text.AlignHCenter
-                    wrapMode: Text.Wrap
-                    Layout.alignment: Qt.AlignHCenter
-                    Layout.maximumWidth: 400
-                    Layout.preferredWidth: Math.min(implicitWidth, 400)
-                }
-                SymbolButton {
-                    objectName: "emptyAddButton"
-                    large: true
-                    text: qsTrId("file_picker_button")
-                    symbol: "folder"
-                    onClicked: root.openFilePicker()
-                    Layout.alignment: Qt.AlignHCenter
-                    Layout.topMargin: 8
-                }
-                RowLayout {
-                    id: emptyStateMessage
-                    objectName: "emptyStateMessage"
-
-                    property string shownText
-                    readonly property bool shown: root.unsupportedMessage !== ""
-                    onShownChanged: if (shown) shownText = root.unsupportedMessage
-
-                    opacity: shown ? 1 : 0
-                    visible: opacity > 0
-                    spacing: 6
-                    Layout.alignment: Qt.AlignHCenter
-                    Layout.topMargin: 12
-
-                    Behavior on opacity {
-                        NumberAnimation { duration: 300; easing.type: Easing.OutCubic }
-                    }
-
-                    TintedIcon {
-                        symbol: "exclamationmark.triangle.fill"
-                        color: Theme.yellow
-                        Layout.preferredWidth: 14
-                        Layout.preferredHeight: 14
-                    }
-                    Text {
-                        objectName: "emptyStateMessageText"
-                        text: emptyStateMessage.shown ? root.unsupportedMessage : emptyStateMessage.shownText
-                        textFormat: Text.PlainText
-                        font.pixelSize: Theme.calloutSize
-                        color: Theme.secondaryLabel
-                    }
-                }
+                onAddRequested: root.openFilePicker()
             }
 
             ListView {
                 id: fileListView
                 objectName: "fileListView"
+
+                // Whether new rows are to be scrolled into view: the list
+                // showed its end (and was not empty) when they came.
+                property bool followEnd: false
 
                 visible: root.hasFiles
                 anchors.fill: parent
@@ -191,6 +131,33 @@ Item {
                 bottomMargin: 12
                 spacing: 8
                 model: root.viewModel.files
+                activeFocusOnTab: true
+                keyNavigationEnabled: true
+                highlightFollowsCurrentItem: false
+                currentIndex: -1
+
+                Accessible.role: Accessible.List
+                Accessible.name: root.counterText
+
+                // Tab into the list lands on a row.
+                onActiveFocusChanged: if (activeFocus && currentIndex < 0 && count > 0) currentIndex = 0
+                onCurrentIndexChanged: if (currentIndex >= 0) positionViewAtIndex(currentIndex, ListView.Contain)
+
+                ScrollBar.vertical: ScrollBar {
+                    objectName: "listScrollBar"
+                    policy: ScrollBar.AsNeeded
+                }
+
+                Connections {
+                    target: root.viewModel.files
+                    function onRowsAboutToBeInserted() {
+                        fileListView.followEnd = fileListView.count > 0 && fileListView.atYEnd
+                    }
+                    function onRowsInserted() {
+                        if (fileListView.followEnd)
+                            Qt.callLater(fileListView.positionViewAtEnd)
+                    }
+                }
 
                 delegate: FileRowView {
                     id: fileRow
@@ -232,171 +199,40 @@ Item {
         }
     }
 
-    Rectangle {
+    ProgressPanel {
         id: progressPanel
         objectName: "progressPanel"
 
-        readonly property bool shown: root.viewModel.isProcessing
-        readonly property real progress: root.viewModel.progress
-        // Counts up to the new value instead of jumping.
-        property real shownPercentage: Presentation.percentage(progress)
-
+        shown: root.viewModel.isProcessing
+        progress: root.viewModel.progress
         anchors.horizontalCenter: parent.horizontalCenter
         anchors.bottom: parent.bottom
         anchors.bottomMargin: shown ? 16 : -height
-        opacity: shown ? 1 : 0
-        visible: opacity > 0
-        width: panelColumn.implicitWidth + 40
-        height: panelColumn.implicitHeight + 20
-        radius: 12
-        color: Theme.thickMaterial
-        border.color: Theme.divider
 
         Behavior on anchors.bottomMargin {
             NumberAnimation { duration: 300; easing.type: Easing.OutCubic }
         }
-        Behavior on opacity {
-            NumberAnimation { duration: 300; easing.type: Easing.OutCubic }
-        }
-        Behavior on shownPercentage {
-            NumberAnimation { duration: 300; easing.type: Easing.InOutQuad }
-        }
-
-        Column {
-            id: panelColumn
-
-            anchors.centerIn: parent
-            spacing: 6
-
-            Item {
-                width: 200
-                height: 6
-
-                Rectangle {
-                    anchors.fill: parent
-                    radius: 3
-                    color: Theme.tertiaryLabel
-                }
-                Rectangle {
-                    objectName: "progressFill"
-                    height: 6
-                    radius: 3
-                    width: 200 * Math.max(0, Math.min(1, progressPanel.progress))
-                    color: Presentation.isProgressComplete(progressPanel.progress) ? Theme.green : Theme.accent
-
-                    Behavior on width {
-                        NumberAnimation { duration: 400; easing.type: Easing.InOutQuad }
-                    }
-                }
-            }
-            Text {
-                objectName: "percentageText"
-                anchors.horizontalCenter: parent.horizontalCenter
-                text: Presentation.percentageText(Math.floor(progressPanel.shownPercentage))
-                font.pixelSize: Theme.caption2Size
-                font.family: Theme.monospaceFamily
-                color: Theme.secondaryLabel
-            }
-        }
     }
 
-    Shape {
-        id: dropHighlight
+    DropHighlight {
         objectName: "dropHighlight"
-
-        readonly property real inset: 8
-        readonly property real lineWidth: 3
-
         anchors.fill: parent
-        opacity: root.isTargeted ? 1 : 0
-        visible: opacity > 0
-        // Shapes are not antialiased without multisampling.
-        layer.enabled: visible
-        layer.samples: 4
-
-        Behavior on opacity {
-            NumberAnimation { duration: 300; easing.type: Easing.InOutQuad }
-        }
-
-        ShapePath {
-            id: outline
-
-            // Drawn inside the inset rectangle: the stroke is centred on the path.
-            readonly property real l: dropHighlight.inset + dropHighlight.lineWidth / 2
-            readonly property real t: l
-            readonly property real r: dropHighlight.width - l
-            readonly property real b: dropHighlight.height - l
-            readonly property real radius: 12 - dropHighlight.lineWidth / 2
-
-            strokeColor: Theme.blue
-            strokeWidth: dropHighlight.lineWidth
-            fillColor: "transparent"
-            strokeStyle: ShapePath.DashLine
-            // In units of the stroke width: 10 drawn, 5 apart.
-            dashPattern: [10 / dropHighlight.lineWidth, 5 / dropHighlight.lineWidth]
-            dashOffset: 0
-            capStyle: ShapePath.FlatCap
-            joinStyle: ShapePath.MiterJoin
-            miterLimit: 10
-
-            startX: outline.l + outline.radius
-            startY: outline.t
-            PathLine { x: outline.r - outline.radius; y: outline.t }
-            PathArc { x: outline.r; y: outline.t + outline.radius; radiusX: outline.radius; radiusY: outline.radius }
-            PathLine { x: outline.r; y: outline.b - outline.radius }
-            PathArc { x: outline.r - outline.radius; y: outline.b; radiusX: outline.radius; radiusY: outline.radius }
-            PathLine { x: outline.l + outline.radius; y: outline.b }
-            PathArc { x: outline.l; y: outline.b - outline.radius; radiusX: outline.radius; radiusY: outline.radius }
-            PathLine { x: outline.l; y: outline.t + outline.radius }
-            PathArc { x: outline.l + outline.radius; y: outline.t; radiusX: outline.radius; radiusY: outline.radius }
-        }
+        shown: root.isTargeted
     }
 
-    Rectangle {
+    MessageBanner {
         id: banner
         objectName: "unsupportedBanner"
 
-        property string shownText
-        readonly property bool shown: root.unsupportedMessage !== "" && root.hasFiles
-        onShownChanged: if (shown) shownText = root.unsupportedMessage
-
+        message: root.message
+        active: root.hasFiles
         anchors.horizontalCenter: parent.horizontalCenter
         anchors.bottom: parent.bottom
-        anchors.bottomMargin: shown ? 16 : -height
-        opacity: shown ? 1 : 0
-        visible: opacity > 0
-        width: bannerRow.implicitWidth + 32
-        height: bannerRow.implicitHeight + 20
-        radius: height / 2
-        color: Theme.thickMaterial
-        border.color: Theme.divider
+        anchors.bottomMargin: shown ? 16 + (progressPanel.shown ? progressPanel.height + 8 : 0) : -height
+        width: Math.min(implicitWidth, parent.width - 32)
 
         Behavior on anchors.bottomMargin {
             NumberAnimation { duration: 300; easing.type: Easing.OutCubic }
-        }
-        Behavior on opacity {
-            NumberAnimation { duration: 300; easing.type: Easing.OutCubic }
-        }
-
-        RowLayout {
-            id: bannerRow
-
-            anchors.centerIn: parent
-            spacing: 8
-
-            TintedIcon {
-                symbol: "exclamationmark.triangle.fill"
-                color: Theme.yellow
-                Layout.preferredWidth: 14
-                Layout.preferredHeight: 14
-            }
-            Text {
-                objectName: "bannerText"
-                text: banner.shown ? root.unsupportedMessage : banner.shownText
-                textFormat: Text.PlainText
-                font.pixelSize: Theme.calloutSize
-                color: Theme.primaryLabel
-            }
         }
     }
 
@@ -411,12 +247,35 @@ Item {
         }
     }
 
-    FileDialog {
-        id: filePicker
-        objectName: "filePicker"
+    // Many files from folders wait for an answer before they are listed.
+    Dialog {
+        id: confirmation
+        objectName: "confirmationDialog"
 
-        fileMode: FileDialog.OpenFiles
-        nameFilters: Presentation.nameFilters
-        onAccepted: root.viewModel.addFiles(selectedFiles)
+        readonly property string question: intake.confirmationText
+
+        parent: Overlay.overlay
+        anchors.centerIn: parent
+        width: Math.min(implicitWidth, root.width - 48)
+        modal: true
+        focus: true
+        closePolicy: Popup.CloseOnEscape
+        onQuestionChanged: question !== "" ? open() : close()
+        //% "Add Files"
+        title: qsTrId("confirm_add_title")
+        standardButtons: Dialog.Ok | Dialog.Cancel
+
+        Label {
+            objectName: "confirmationText"
+            text: confirmation.question
+            textFormat: Text.PlainText
+            wrapMode: Text.Wrap
+            width: Math.min(implicitWidth, 420)
+        }
+
+        onAccepted: intake.confirmPending()
+        // Escape, Cancel and anything else that closes it without an answer.
+        onClosed: if (intake.confirmationText !== "") intake.cancelPending()
+        onOpened: standardButton(Dialog.Ok).forceActiveFocus()
     }
 }

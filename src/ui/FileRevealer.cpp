@@ -9,7 +9,7 @@
 
 FileRevealer::FileRevealer(QObject *parent)
     : QObject(parent)
-    , m_openFolder([](const QUrl &folder) { QDesktopServices::openUrl(folder); })
+    , m_openFolder([](const QUrl &folder) { return QDesktopServices::openUrl(folder); })
 {
 }
 
@@ -25,7 +25,7 @@ void FileRevealer::reveal(const QUrl &file)
     const QUrl folder = folderOf(file);
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected()) {
-        m_openFolder(folder);
+        openFolder(file, folder);
         return;
     }
     QDBusMessage call = QDBusMessage::createMethodCall(
@@ -34,9 +34,17 @@ void FileRevealer::reveal(const QUrl &file)
     call << QStringList{file.toString(QUrl::FullyEncoded)} << QString();
     // Asynchronous: a file manager that is slow to start must not block the window.
     auto *watcher = new QDBusPendingCallWatcher(bus.asyncCall(call), this);
-    connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, folder](QDBusPendingCallWatcher *finished) {
+    connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, file, folder](QDBusPendingCallWatcher *finished) {
         if (finished->isError())
-            m_openFolder(folder);
+            openFolder(file, folder);
         finished->deleteLater();
     });
+}
+
+void FileRevealer::openFolder(const QUrl &file, const QUrl &folder)
+{
+    if (m_openFolder(folder))
+        return;
+    //% "No file manager could show “%1”."
+    emit revealFailed(qtTrId("reveal_failed").arg(file.fileName()));
 }

@@ -3,10 +3,15 @@ import QtQuick.Controls
 import QtQuick.Layouts
 import Tessaly.Ui
 
-// One file of the list: kind, name, status, and for a processed file the
-// tag counts and a panel with the before/after log. The row never changes
-// the model; it asks its owner through removeRequested and cleanRequested.
-Item {
+// One file of the list: kind, name, folder, status, and for a processed file
+// the tag counts and a panel with the before/after log. The row never
+// changes the model; it asks its owner through removeRequested and
+// cleanRequested.
+//
+// The list moves the keyboard focus between rows with the arrow keys; the
+// focused row opens and closes on Return or Space, asks for its removal on
+// Delete and shows its menu on the Menu key or Shift+F10.
+FocusScope {
     id: row
 
     // One per role of the file list, and the row's place in it.
@@ -33,8 +38,20 @@ Item {
     property bool isExpanded: expansion ? expansion.isExpanded(fileId) : false
     readonly property bool canExpand: Presentation.canExpand(status)
     readonly property bool showsPanel: isExpanded && canExpand
+    readonly property string folder: path.substring(0, path.lastIndexOf("/")) || "/"
 
     readonly property alias contextMenu: contextMenu
+
+    // What a screen reader says for the row: name, status, counts or error.
+    readonly property string accessibleName: {
+        let parts = [fileName, statusBadge.text]
+        if (status === FileListModel.Done)
+            //% "%1 tags before, %2 after"
+            parts.push(qsTrId("a11y_tag_counts").arg(beforeCount).arg(afterCount))
+        else if (status === FileListModel.Error && errorMessage !== "")
+            parts.push(errorMessage)
+        return parts.join(", ")
+    }
 
     signal removeRequested()
     signal cleanRequested()
@@ -47,9 +64,37 @@ Item {
             expansion.setExpanded(fileId, isExpanded)
     }
 
+    function openContextMenu(atKeyboard) {
+        if (atKeyboard)
+            contextMenu.popup(row, header.width - contextMenu.implicitWidth - 12, header.height - 4)
+        else
+            contextMenu.popup()
+    }
+
     implicitHeight: header.height + panelHost.height
 
-    // A soft shadow under the card: black, 0.15 in all, two steps of blur.
+    Accessible.role: Accessible.ListItem
+    Accessible.name: accessibleName
+    Accessible.description: path
+    Accessible.focusable: true
+    Accessible.focused: activeFocus
+    Accessible.onPressAction: toggle()
+    Accessible.onToggleAction: toggle()
+
+    Keys.onPressed: (event) => {
+        if (event.key === Qt.Key_Return || event.key === Qt.Key_Enter || event.key === Qt.Key_Space) {
+            toggle()
+        } else if (event.key === Qt.Key_Delete) {
+            removeRequested()
+        } else if (event.key === Qt.Key_Menu || (event.key === Qt.Key_F10 && (event.modifiers & Qt.ShiftModifier))) {
+            openContextMenu(true)
+        } else {
+            return
+        }
+        event.accepted = true
+    }
+
+    // A soft shadow under the card.
     Rectangle {
         anchors.fill: card
         anchors.topMargin: 2
@@ -58,25 +103,22 @@ Item {
         color: Qt.rgba(0, 0, 0, 0.08)
     }
     Rectangle {
-        anchors.fill: card
-        anchors.margins: -1
-        anchors.topMargin: 1
-        anchors.bottomMargin: -3
-        radius: card.radius + 1
-        color: Qt.rgba(0, 0, 0, 0.07)
-    }
-    Rectangle {
         id: card
         anchors.fill: parent
         radius: 10
         color: Theme.thickMaterial
+    }
+    FocusRing {
+        control: row
+        anchors.margins: -2
+        radius: card.radius + 2
     }
 
     // Secondary click anywhere on the row, panel included.
     MouseArea {
         anchors.fill: parent
         acceptedButtons: Qt.RightButton
-        onClicked: (mouse) => contextMenu.popup()
+        onClicked: (mouse) => row.openContextMenu(false)
     }
 
     Item {
@@ -87,11 +129,21 @@ Item {
         height: headerRow.implicitHeight + 20
 
         MouseArea {
+            id: headerClickArea
             objectName: "headerClickArea"
             anchors.fill: parent
             acceptedButtons: Qt.LeftButton
+            hoverEnabled: true
             cursorShape: row.canExpand ? Qt.PointingHandCursor : Qt.ArrowCursor
             onClicked: row.toggle()
+        }
+
+        ToolTip {
+            objectName: "pathToolTip"
+            parent: header
+            visible: headerClickArea.containsMouse && !removeButton.hovered
+            delay: 800
+            text: row.path
         }
 
         RowLayout {
@@ -132,83 +184,23 @@ Item {
                     color: Theme.primaryLabel
                     Layout.fillWidth: true
                 }
+                // The folder tells apart two files of one name.
                 Text {
-                    text: row.fileExtension.toUpperCase()
+                    objectName: "subtitle"
+                    text: row.fileExtension.toUpperCase() + "  ·  " + row.folder
                     textFormat: Text.PlainText
-                    elide: Text.ElideRight
+                    elide: Text.ElideMiddle
+                    maximumLineCount: 1
                     font.pixelSize: Theme.caption2Size
                     color: Theme.tertiaryLabel
                     Layout.fillWidth: true
                 }
             }
 
-            // statusBadge
-            Rectangle {
-                objectName: "pendingBadge"
-                visible: row.status === FileListModel.Pending
-                radius: height / 2
-                color: Theme.withAlpha(Theme.secondaryLabel, 0.15)
-                implicitWidth: pendingText.implicitWidth + 16
-                implicitHeight: pendingText.implicitHeight + 6
-
-                Text {
-                    id: pendingText
-                    anchors.centerIn: parent
-                    text: qsTrId("status_pending")
-                    font.pixelSize: Theme.captionSize
-                    color: Theme.secondaryLabel
-                }
-            }
-            RowLayout {
-                objectName: "processingBadge"
-                visible: row.status === FileListModel.Processing
-                spacing: 4
-
-                BusyIndicator {
-                    running: parent.visible
-                    padding: 0
-                    Layout.preferredWidth: 14
-                    Layout.preferredHeight: 14
-                }
-                Text {
-                    text: qsTrId("status_processing")
-                    font.pixelSize: Theme.captionSize
-                    color: Theme.blue
-                }
-            }
-            RowLayout {
-                objectName: "doneBadge"
-                visible: row.status === FileListModel.Done
-                spacing: 4
-
-                TintedIcon {
-                    symbol: "checkmark.circle.fill"
-                    color: Theme.green
-                    Layout.preferredWidth: 13
-                    Layout.preferredHeight: 13
-                }
-                Text {
-                    text: qsTrId("status_done")
-                    font.pixelSize: Theme.captionSize
-                    color: Theme.green
-                }
-            }
-            RowLayout {
-                objectName: "errorBadge"
-                visible: row.status === FileListModel.Error
-                spacing: 4
-
-                TintedIcon {
-                    symbol: "xmark.circle.fill"
-                    color: Theme.red
-                    Layout.preferredWidth: 13
-                    Layout.preferredHeight: 13
-                }
-                Text {
-                    text: qsTrId("status_error")
-                    font.pixelSize: Theme.captionSize
-                    color: Theme.red
-                }
+            StatusBadge {
+                id: statusBadge
+                objectName: "statusBadge"
+                status: row.status
             }
 
             Text {
@@ -234,12 +226,17 @@ Item {
                 }
             }
 
+            // Mouse only: the keyboard removes the focused row with Delete.
             AbstractButton {
                 id: removeButton
                 objectName: "removeButton"
 
                 text: qsTrId("remove_from_list")
-                Accessible.name: text
+                focusPolicy: Qt.NoFocus
+                //% "Remove %1 from the list"
+                Accessible.name: qsTrId("a11y_remove_named").arg(row.fileName)
+                Accessible.description: row.path
+                Accessible.role: Accessible.Button
                 implicitWidth: 18
                 implicitHeight: 18
                 onClicked: row.removeRequested()
@@ -250,7 +247,7 @@ Item {
 
                 contentItem: TintedIcon {
                     symbol: "xmark.circle.fill"
-                    color: removeButton.pressed ? Theme.tertiaryLabel : Theme.quaternaryLabel
+                    color: removeButton.pressed || removeButton.hovered ? Theme.secondaryLabel : Theme.quaternaryLabel
                 }
             }
         }
@@ -258,6 +255,10 @@ Item {
 
     Item {
         id: panelHost
+
+        // Inside the log view `row` names its own property.
+        readonly property FileListModel logFiles: row.files
+        readonly property int logRow: row.index
 
         anchors.top: header.bottom
         width: parent.width
@@ -287,8 +288,8 @@ Item {
             }
 
             sourceComponent: MetadataLogView {
-                files: row.files
-                row: row.index
+                files: panelHost.logFiles
+                row: panelHost.logRow
             }
         }
     }
@@ -310,6 +311,7 @@ Item {
         }
         MenuSeparator {}
         SymbolMenuItem {
+            objectName: "removeMenuItem"
             text: qsTrId("remove_from_list")
             symbol: "trash"
             tint: Theme.red

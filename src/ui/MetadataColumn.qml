@@ -1,4 +1,5 @@
 import QtQuick
+import QtQuick.Controls
 import QtQuick.Layouts
 import Tessaly.Ui
 
@@ -15,13 +16,21 @@ ColumnLayout {
     spacing: 6
 
     // One width for every key of the column, so that keys line up on their
-    // right ends: the widest key, at least 100, at most 45% of the column
-    // (longer keys wrap).
+    // right ends: the widest key, at most 45% of the column (longer keys are
+    // cut at their end; the whole key is in the tooltip and the accessible
+    // name).
     readonly property real keyWidth: {
         let widest = 0
         for (let i = 0; i < entries.length; ++i)
             widest = Math.max(widest, keyMetrics.advanceWidth(entries[i].key))
-        return Math.max(100, Math.min(Math.ceil(widest) + 2, width * 0.45))
+        return Math.max(40, Math.min(Math.ceil(widest) + 2, width * 0.45))
+    }
+
+    FontMetrics {
+        id: removedMarkMetrics
+        font.family: Theme.monospaceFamily
+        font.pixelSize: Theme.captionSize
+        font.bold: true
     }
 
     FontMetrics {
@@ -60,15 +69,24 @@ ColumnLayout {
     Repeater {
         model: column.entries
 
-        RowLayout {
+        // Plain bindings rather than a layout: a layout keeps the key width
+        // it saw first, before the column had its width.
+        Item {
             id: entryRow
 
             required property var modelData
             readonly property bool removed: modelData.removed
 
             objectName: "entry"
-            spacing: 4
+            implicitHeight: Math.max(keyText.implicitHeight, valueText.implicitHeight)
             Layout.fillWidth: true
+
+            // Removed tags are struck through and marked, not only red.
+            Accessible.role: Accessible.StaticText
+            Accessible.name: removed
+                             //% "%1: %2, removed"
+                             ? qsTrId("a11y_removed_tag").arg(modelData.key).arg(modelData.value)
+                             : modelData.key + ": " + modelData.value
 
             Text {
                 id: keyText
@@ -77,27 +95,46 @@ ColumnLayout {
                 textFormat: Text.PlainText
                 font.family: Theme.monospaceFamily
                 font.pixelSize: Theme.captionSize
+                font.strikeout: entryRow.removed
                 color: entryRow.removed ? Theme.red : Theme.secondaryLabel
                 horizontalAlignment: Text.AlignRight
-                wrapMode: Text.WrapAtWordBoundaryOrAnywhere
-                Layout.alignment: Qt.AlignTop
-                Layout.preferredWidth: column.keyWidth
-                Layout.minimumWidth: column.keyWidth
-                Layout.maximumWidth: column.keyWidth
+                elide: Text.ElideRight
+                maximumLineCount: 1
+                Accessible.ignored: true
+                width: column.keyWidth
+
+                HoverHandler { id: keyHover; enabled: keyText.truncated }
+                ToolTip.visible: keyHover.hovered
+                ToolTip.text: keyText.text
+                ToolTip.delay: 600
             }
             Text {
+                id: removedMark
+                objectName: "removedMark"
+                text: entryRow.removed ? "\u2212" : ""
+                font.family: Theme.monospaceFamily
+                font.pixelSize: Theme.captionSize
+                font.bold: true
+                color: Theme.red
+                Accessible.ignored: true
+                x: keyText.width + 4
+                width: removedMarkMetrics.advanceWidth("\u2212")
+            }
+            Text {
+                id: valueText
                 objectName: "value"
                 text: entryRow.modelData.value
                 textFormat: Text.PlainText
                 font.family: Theme.monospaceFamily
                 font.pixelSize: Theme.captionSize
+                font.strikeout: entryRow.removed
                 color: entryRow.removed ? Theme.red : Theme.primaryLabel
                 wrapMode: Text.WrapAtWordBoundaryOrAnywhere
                 maximumLineCount: 2
                 elide: Text.ElideRight
-                Layout.alignment: Qt.AlignTop
-                Layout.fillWidth: true
-                Layout.preferredWidth: 0
+                Accessible.ignored: true
+                x: removedMark.x + removedMark.width + 4
+                width: entryRow.width - x
             }
         }
     }

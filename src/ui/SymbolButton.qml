@@ -4,6 +4,7 @@ import QtQuick.Layouts
 import Tessaly.Ui
 
 // A bordered button with a symbol before its label, drawn in `tint`.
+// Return and Enter press it as Space does.
 Button {
     id: control
 
@@ -17,14 +18,22 @@ Button {
     rightPadding: large ? 16 : 10
     topPadding: large ? 8 : 4
     bottomPadding: large ? 8 : 4
+    focusPolicy: Qt.StrongFocus
 
-    ToolTip.visible: toolTipText !== "" && hovered
+    Accessible.role: Accessible.Button
+    Accessible.name: text
+    Accessible.onPressAction: clicked()
+
+    Keys.onReturnPressed: clicked()
+    Keys.onEnterPressed: clicked()
+
+    ToolTip.visible: toolTipText !== "" && (hovered || visualFocus)
     ToolTip.text: toolTipText
     ToolTip.delay: 600
 
     contentItem: RowLayout {
         spacing: 6
-        opacity: control.enabled ? 1 : 0.4
+        opacity: control.enabled ? 1 : 0.45
 
         TintedIcon {
             symbol: control.symbol
@@ -37,5 +46,10 @@ Button {
             font: control.font
             color: control.tint
         }
+    }
+
+    FocusRing {
+        control: control
+        z: 1
     }
 }

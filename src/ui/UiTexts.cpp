@@ -1,6 +1,6 @@
 #include "UiTexts.h"
 
-#include "LocalizedFormat.h"
+#include <QCoreApplication>
 
 #include <algorithm>
 #include <cmath>
@@ -8,12 +8,20 @@
 
 namespace UiTexts {
 
+namespace {
+
+// Plural forms are chosen by an int; no list comes near its end.
+int pluralCount(qint64 count)
+{
+    return int(std::clamp<qint64>(count, 0, std::numeric_limits<int>::max()));
+}
+
+} // namespace
+
 QString counterText(qint64 total, qint64 done, qint64 error)
 {
-    // The table's entry has plural forms, chosen by the total ("1 file").
-    const int pluralCount = int(std::clamp<qint64>(total, 0, std::numeric_limits<int>::max()));
-    return LocalizedFormat::translated("files_counter", u"%lld files · %lld cleaned · %lld failed",
-                                       {total, done, error}, pluralCount);
+    //% "%n files · %1 cleaned · %2 failed"
+    return qtTrId("files_counter", pluralCount(total)).arg(done).arg(error);
 }
 
 qint64 truncatedPercentage(double progress)
@@ -34,7 +42,8 @@ qint64 truncatedPercentage(double progress)
 
 QString percentageText(qint64 percentage)
 {
-    return LocalizedFormat::translated("%lld%", u"%lld%", {percentage});
+    //% "%1%"
+    return qtTrId("percentage").arg(percentage);
 }
 
 bool isProgressComplete(double progress)
@@ -44,22 +53,36 @@ bool isProgressComplete(double progress)
 
 QString keyCountsText(qint64 before, qint64 after)
 {
-    return LocalizedFormat::translated("%lld → %lld", u"%lld → %lld", {before, after});
+    //% "%1 → %2"
+    return qtTrId("key_counts").arg(before).arg(after);
 }
 
 QString rowCountText(qint64 rows)
 {
-    return LocalizedFormat::translated("(%lld)", u"(%lld)", {rows});
+    //% "(%1)"
+    return qtTrId("row_count").arg(rows);
 }
 
 QString unsupportedMessage(qint64 unsupportedCount)
 {
     if (unsupportedCount <= 0)
         return {};
-    if (unsupportedCount == 1)
+    if (unsupportedCount == 1) {
+        //% "This file type is not supported"
         return qtTrId("unsupported_single");
-    return LocalizedFormat::translated("unsupported_multiple", u"%lld files are of an unsupported type",
-                                       {unsupportedCount});
+    }
+    //% "%n files are of an unsupported type"
+    return qtTrId("unsupported_multiple", pluralCount(unsupportedCount));
+}
+
+QString confirmationText(qint64 fileCount, const QString &folderName)
+{
+    if (folderName.isEmpty()) {
+        //% "Add %Ln files from these folders?"
+        return qtTrId("confirm_many_files_folders", pluralCount(fileCount));
+    }
+    //% "Add %Ln files from “%1”?"
+    return qtTrId("confirm_many_files", pluralCount(fileCount)).arg(folderName);
 }
 
 } // namespace UiTexts

@@ -2,11 +2,11 @@
 
 #include <QString>
 
-// The interface's texts that are filled with numbers. Each looks its format
-// up in the string table and falls back to the English source format.
+// The interface's texts that are filled with numbers, from the string table.
 namespace UiTexts {
 
-// "files_counter": total, then done, then error.
+// "files_counter": total, then done, then error; the plural form follows the
+// total ("1 file").
 QString counterText(qint64 total, qint64 done, qint64 error);
 
 // The number shown under the progress bar: the integer part of
@@ -16,14 +16,18 @@ QString percentageText(qint64 percentage);
 // The bar turns green once the run has finished every file.
 bool isProgressComplete(double progress);
 
-// "%lld → %lld": tag counts before and after cleaning.
+// "42 → 3": tag counts before and after cleaning.
 QString keyCountsText(qint64 before, qint64 after);
 
-// "(%lld)": the row count of a metadata column.
+// "(12)": the row count of a metadata column.
 QString rowCountText(qint64 rows);
 
 // Empty for 0; "unsupported_single" for 1; "unsupported_multiple" with the
 // count for 2 or more.
 QString unsupportedMessage(qint64 unsupportedCount);
+
+// The question before a folder's many files are listed. `folderName` is the
+// one folder they come from, or empty when they come from several.
+QString confirmationText(qint64 fileCount, const QString &folderName);
 
 } // namespace UiTexts

@@ -4,14 +4,21 @@
 #include <TessalyViewModel.h>
 #include <WindowTranslucency.h>
 
+#include "../model/ControlledRunner.h"
 #include <FakeTool.h>
+#include <FileCleaner.h>
+#include <TestFiles.h>
 
 #include <QDir>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QFile>
 #include <QQuickWindow>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThreadPool>
 
 using namespace std::chrono_literals;
 
@@ -69,15 +76,13 @@ private slots:
     void clearListIsEnabledOnlyWithFilesAndNoRun()
     {
         QTemporaryDir dir;
-        // Reads answer at once; the strip waits until the test lets it go.
-        const QString gate = dir.filePath("gate");
-        writeFakeTool(dir.filePath("tool"),
-                      "case \"$1\" in -all) echo '[{}]' ;; *) while [ ! -e '" + QFile::encodeName(gate)
-                          + "' ]; do sleep 0.02; done ;; esac");
-        ModelOptions options;
-        options.service.resourceDirectory = dir.filePath("tool");
-        options.runTail = 10ms;
-        TessalyViewModel model(options);
+        writeFakeTool(dir.filePath("tool"), "exit 99"); // never run, but it must be found
+        QFile(dir.filePath("a.jpg")).open(QIODevice::WriteOnly);
+        ControlledRunner runner;
+        runner.hold("a.jpg"); // the run waits until the test lets it go
+        const FileCleaner cleaner(ToolPaths::inFolder(dir.filePath("tool")), runner);
+        QThreadPool pool;
+        TessalyViewModel model(cleaner, pool, ModelOptions{10ms});
         AppCommands commands(&model);
         QSignalSpy changed(&commands, &AppCommands::clearListEnabledChanged);
 
@@ -92,7 +97,7 @@ private slots:
         commands.clearList();
         QCOMPARE(model.totalCount(), 1);
 
-        QFile(gate).open(QIODevice::WriteOnly);
+        runner.release("a.jpg");
         QTRY_VERIFY_WITH_TIMEOUT(!model.isProcessing(), 20000);
         QVERIFY(commands.clearListEnabled());
         commands.clearList();
@@ -101,15 +106,53 @@ private slots:
         QCOMPARE(changed.size(), 4);
     }
 
-    void openFilesWhilePickerIsOpenLeavesItOpen()
+    // A second `tessaly FILE` gives its file to the first and ends at once;
+    // the first cleans it. Under a private session bus, so no Tessaly of the
+    // user's session answers.
+    void secondLaunchHandsItsFilesOver()
     {
-        TessalyViewModel model{ModelOptions{}};
-        AppCommands commands(&model);
-        QSignalSpy picker(&model, &TessalyViewModel::showFilePickerChanged);
-        commands.openFiles();
-        commands.openFiles();
-        QVERIFY(model.showFilePicker());
-        QCOMPARE(picker.size(), 1);
+        const QString daemon = QStandardPaths::findExecutable(u"dbus-daemon"_qs);
+        if (daemon.isEmpty())
+            QSKIP("needs dbus-daemon (package dbus)");
+        QProcess bus;
+        bus.start(daemon, {u"--session"_qs, u"--nofork"_qs, u"--print-address=1"_qs});
+        QVERIFY(bus.waitForReadyRead(10000));
+        const QString address = QString::fromUtf8(bus.readLine()).trimmed();
+        const auto stopBus = qScopeGuard([&bus] { bus.kill(); bus.waitForFinished(); });
+
+        QTemporaryDir dir;
+        const QString first = TestFiles::makeJpegWithMetadata(dir.path(), u"first.jpg"_qs);
+        const QString second = TestFiles::makeJpegWithMetadata(dir.path(), u"second.jpg"_qs);
+        const auto clean = [](const QString &path) { return !TestFiles::readAll(path).contains("Jane Marker"); };
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(u"DBUS_SESSION_BUS_ADDRESS"_qs, address);
+        env.insert(u"QT_QPA_PLATFORM"_qs, u"offscreen"_qs);
+        const QString tessaly = QCoreApplication::applicationDirPath() + u"/tessaly"_qs;
+
+        QProcess running;
+        running.setProcessEnvironment(env);
+        running.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        running.start(tessaly, {first});
+        const auto stopRunning = qScopeGuard([&running] {
+            running.terminate();
+            if (!running.waitForFinished(10000))
+                running.kill();
+        });
+        QTRY_VERIFY_WITH_TIMEOUT(clean(first), 60000); // up, and registered before its window loaded
+
+        QProcess later;
+        later.setProcessEnvironment(env);
+        later.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        later.setWorkingDirectory(dir.path());
+        QElapsedTimer clock;
+        clock.start();
+        later.start(tessaly, {u"second.jpg"_qs}); // relative: resolved by the launch that names it
+        QVERIFY(later.waitForFinished(15000));
+        QCOMPARE(later.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(later.exitCode(), 0);
+        qInfo("the second launch ended after %lld ms", clock.elapsed());
+        QTRY_VERIFY_WITH_TIMEOUT(clean(second), 60000);
+        QCOMPARE(running.state(), QProcess::Running);
     }
 
     void translucencyGoesToTheFirstWindowOnly()

@@ -3,6 +3,7 @@
 #include <ToolRunner.h>
 
 #include <QDeadlineTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <QMutex>
@@ -31,6 +32,11 @@ public:
             --m_gates[name].waiting;
         }
         Expected<QByteArray> result = QByteArray();
+        if (const qsizetype output = arguments.indexOf(QStringLiteral("-o")); output >= 0 && !m_stripFailures.contains(name)) {
+            QFile copy(arguments.at(output + 1)); // the cleaned copy the app stages
+            copy.open(QIODevice::WriteOnly);
+            copy.write("cleaned");
+        }
         if (arguments.contains(QStringLiteral("-j")))
             result = QByteArray(m_stripped.contains(name) ? R"([{"SourceFile":"x","FileName":"kept"}])"
                                                           : R"([{"SourceFile":"x","FileName":"kept","Artist":"Jane","GPSLatitude":48.85}])");

@@ -34,9 +34,10 @@ struct Notifications
 
 QStringList statuses(const TessalyViewModel &model)
 {
+    static const QStringList names{"pending", "processing", "done", "error"};
     QStringList result;
     for (const FileItem &item : model.files())
-        result << FileListModel::statusName(item.status);
+        result << names[int(item.status)];
     return result;
 }
 
@@ -48,7 +49,8 @@ class tst_TessalyViewModel : public QObject
 
     QTemporaryDir m_dir;
     QThreadPool m_pool;
-    std::shared_ptr<ControlledRunner> m_runner;
+    std::unique_ptr<ControlledRunner> m_runner;
+    std::unique_ptr<FileCleaner> m_cleaner;
 
     QUrl file(const QString &name) // an empty file on disk
     {
@@ -56,15 +58,7 @@ class tst_TessalyViewModel : public QObject
         return QUrl::fromLocalFile(m_dir.filePath(name));
     }
 
-    ModelOptions options(std::chrono::milliseconds tail = 50ms)
-    {
-        ModelOptions o;
-        o.service.resourceDirectory = m_dir.filePath("tool");
-        o.service.runner = m_runner;
-        o.pool = &m_pool;
-        o.runTail = tail;
-        return o;
-    }
+    ModelOptions options(std::chrono::milliseconds tail = 50ms) { return ModelOptions{tail}; }
 
 private slots:
     void initTestCase()
@@ -74,12 +68,16 @@ private slots:
         m_pool.setMaxThreadCount(4);
     }
 
-    void init() { m_runner = std::make_shared<ControlledRunner>(); }
+    void init()
+    {
+        m_runner = std::make_unique<ControlledRunner>();
+        m_cleaner = std::make_unique<FileCleaner>(ToolPaths::inFolder(m_dir.filePath("tool")), *m_runner);
+    }
     void cleanup() { m_pool.waitForDone(); }
 
     void addFilesFiltersAndDeduplicates()
     {
-        TessalyViewModel model(options());
+        TessalyViewModel model(*m_cleaner, m_pool, options());
         QAbstractItemModelTester tester(model.fileList(), QAbstractItemModelTester::FailureReportingMode::QtTest);
         m_runner->hold("a.JPG"); // keep the run going so statuses can be seen
 
@@ -104,7 +102,7 @@ private slots:
 
     void notificationRules()
     {
-        TessalyViewModel model(options());
+        TessalyViewModel model(*m_cleaner, m_pool, options());
         QAbstractItemModelTester tester(model.fileList(), QAbstractItemModelTester::FailureReportingMode::QtTest);
         Notifications spies(model);
 
@@ -116,13 +114,6 @@ private slots:
         model.clearList();
         QCOMPARE(spies.files.size(), 4);
         QCOMPARE(spies.counterSignals() + spies.processing.size(), 0);
-
-        // The picker flag notifies only on change.
-        QSignalSpy picker(&model, &TessalyViewModel::showFilePickerChanged);
-        model.setShowFilePicker(true);
-        model.setShowFilePicker(true);
-        model.setShowFilePicker(false);
-        QCOMPARE(picker.size(), 2);
 
         model.addFiles({file("one.jpg")});
         QCOMPARE(spies.total.size(), 1);
@@ -140,7 +131,7 @@ private slots:
 
     void countersAndProgressDuringARun()
     {
-        TessalyViewModel model(options());
+        TessalyViewModel model(*m_cleaner, m_pool, options());
         for (const char *name : {"1.jpg", "2.jpg", "3.jpg", "4.jpg"})
             m_runner->hold(name);
         model.addFiles({file("1.jpg"), file("2.jpg"), file("3.jpg"), file("4.jpg")});
@@ -156,8 +147,8 @@ private slots:
         QTRY_COMPARE(model.doneCount(), 1);
         QCOMPARE(statuses(model), QStringList({"processing", "done", "processing", "processing"}));
         QCOMPARE(model.progress(), 0.25);
-        QCOMPARE(model.files()[1].metadataBefore, (MetadataTable{{"FileName", "kept"}, {"Artist", "Jane"}, {"GPSLatitude", "48.85"}}));
-        QCOMPARE(model.files()[1].metadataAfter, (MetadataTable{{"FileName", "kept"}}));
+        QCOMPARE(model.files()[1].metadataBefore(), (MetadataTable{{"FileName", "kept"}, {"Artist", "Jane"}, {"GPSLatitude", "48.85"}}));
+        QCOMPARE(model.files()[1].metadataAfter(), (MetadataTable{{"FileName", "2.jpg"}}));
 
         m_runner->failStrip("3.jpg", "Error: disk on fire\n");
         for (const char *name : {"1.jpg", "3.jpg", "4.jpg"})
@@ -170,8 +161,8 @@ private slots:
         // A strip that fails after a good read leaves no tables behind.
         const FileItem &failed = model.files()[2];
         QCOMPARE(failed.status, FileStatus::error);
-        QCOMPARE(failed.errorMessage, std::optional<QString>("ExifTool: Error: disk on fire\n"));
-        QVERIFY(failed.metadataBefore.isEmpty() && failed.metadataAfter.isEmpty());
+        QCOMPARE(failed.errorMessage(), std::optional<QString>("ExifTool: Error: disk on fire\n"));
+        QVERIFY(failed.packedBefore.isEmpty() && failed.packedAfter.isEmpty());
 
         // Two more files move progress from 1.0 to 0.5 until they are done.
         model.addFiles({file("5.jpg"), file("6.jpg")});
@@ -183,7 +174,7 @@ private slots:
     // The default tail: the flag outlives the last result by 0.8 s.
     void runFlagHasItsTail()
     {
-        TessalyViewModel model(options(ModelOptions{}.runTail));
+        TessalyViewModel model(*m_cleaner, m_pool, options(ModelOptions{}.runTail));
         m_runner->hold("slow.jpg");
         model.addFiles({file("slow.jpg")});
         QTRY_VERIFY(model.isProcessing());
@@ -201,7 +192,7 @@ private slots:
     // with it: left pending, nothing would ever clean them.
     void filesAddedDuringARunJoinIt()
     {
-        TessalyViewModel model(options(300ms));
+        TessalyViewModel model(*m_cleaner, m_pool, options(300ms));
         QSignalSpy processing(&model, &TessalyViewModel::isProcessingChanged);
         m_runner->hold("first.jpg");
         model.addFiles({file("first.jpg")});
@@ -225,7 +216,7 @@ private slots:
     // Only a pending row is cleaned on its own, and no run shows for it.
     void cleanSingleFile()
     {
-        TessalyViewModel model(options());
+        TessalyViewModel model(*m_cleaner, m_pool, options());
         model.addFiles({file("a.jpg")});
         QTRY_COMPARE(model.files()[0].status, FileStatus::done);
         QTRY_VERIFY(!model.isProcessing());
@@ -247,7 +238,7 @@ private slots:
 
     void resultsOfRemovedItemsAreDropped()
     {
-        TessalyViewModel model(options());
+        TessalyViewModel model(*m_cleaner, m_pool, options());
         QAbstractItemModelTester tester(model.fileList(), QAbstractItemModelTester::FailureReportingMode::QtTest);
         m_runner->hold("gone.jpg");
         m_runner->hold("stays.jpg");
@@ -274,7 +265,7 @@ private slots:
 
     void clearingMidRunKeepsTheRunUntilItsJobsEnd()
     {
-        TessalyViewModel model(options());
+        TessalyViewModel model(*m_cleaner, m_pool, options());
         QAbstractItemModelTester tester(model.fileList(), QAbstractItemModelTester::FailureReportingMode::QtTest);
         m_runner->hold("a.jpg");
         model.addFiles({file("a.jpg"), file("b.jpg")});
@@ -296,15 +287,14 @@ private slots:
 
     void missingToolFailsEveryItemAlike()
     {
-        ModelOptions o = options();
-        o.service.resourceDirectory = m_dir.filePath("nothing-here");
-        TessalyViewModel model(o);
+        const FileCleaner toolless(ToolPaths::inFolder(m_dir.filePath("nothing-here")), *m_runner);
+        TessalyViewModel model(toolless, m_pool, options());
         model.addFiles({file("a.jpg"), file("b.png")});
         QTRY_COMPARE(model.errorCount(), 2);
         QCOMPARE(model.progress(), 1.0);
         for (const FileItem &item : model.files()) {
-            QCOMPARE(item.errorMessage, std::optional<QString>(qtTrId("exiftool_not_found")));
-            QVERIFY(item.metadataBefore.isEmpty() && item.metadataAfter.isEmpty());
+            QCOMPARE(item.errorMessage(), std::optional<QString>(qtTrId("exiftool_not_found")));
+            QVERIFY(item.packedBefore.isEmpty() && item.packedAfter.isEmpty());
         }
         QCOMPARE(m_runner->runCount(), 0);
         QTRY_VERIFY(!model.isProcessing());
@@ -312,45 +302,12 @@ private slots:
 
     void emptyRunStillHasItsTail()
     {
-        TessalyViewModel model(options(100ms));
+        TessalyViewModel model(*m_cleaner, m_pool, options(100ms));
         model.addFiles({file("a.jpg")});
         model.removeFile(model.files()[0].id); // gone before the scheduled run starts
         QTRY_VERIFY(model.isProcessing());
         QTRY_VERIFY(!model.isProcessing());
         QCOMPARE(m_runner->runCount(), 0);
-    }
-
-    // Thousands of files: every one ends done, the pool bounds the tool runs
-    // alive at once, and the UI thread keeps turning.
-    void loadOfFiveThousandFiles()
-    {
-        QThreadPool pool;
-        pool.setMaxThreadCount(3);
-        ModelOptions o = options();
-        o.pool = &pool;
-        TessalyViewModel model(o);
-        QList<QUrl> urls;
-        for (int i = 0; i < 5000; ++i)
-            urls << file(QStringLiteral("load-%1.jpg").arg(i));
-
-        QElapsedTimer sinceTick;
-        qint64 longestStall = 0;
-        int ticks = 0;
-        QTimer heartbeat;
-        heartbeat.setInterval(1);
-        connect(&heartbeat, &QTimer::timeout, this, [&] { longestStall = std::max(longestStall, sinceTick.restart()); ++ticks; });
-        sinceTick.start();
-        heartbeat.start();
-        model.addFiles(urls);
-        QTRY_VERIFY_WITH_TIMEOUT(model.isProcessing(), 10000);
-        QTRY_VERIFY_WITH_TIMEOUT(!model.isProcessing(), 120000);
-        heartbeat.stop();
-
-        QCOMPARE(model.doneCount(), 5000);
-        QCOMPARE(m_runner->runCount(), 15000);
-        QVERIFY(m_runner->maxConcurrentRuns() >= 1 && m_runner->maxConcurrentRuns() <= 3);
-        QVERIFY(ticks > 10);
-        qInfo("5000 files: longest UI-thread stall %lld ms over %d heartbeats", longestStall, ticks);
     }
 };
 

@@ -36,37 +36,20 @@ private slots:
         QCOMPARE(item.fileName, fileName);
         QCOMPARE(item.fileExtension, extension);
         QCOMPARE(item.status, FileStatus::pending);
-        QVERIFY(item.metadataBefore.isEmpty() && item.metadataAfter.isEmpty() && !item.errorMessage && !item.id.isNull());
+        QCOMPARE(item.format, parseSupportedFormat(extension));
+        QVERIFY(item.packedBefore.isEmpty() && item.packedAfter.isEmpty() && !item.failure && !item.id.isNull());
     }
 
-    void itemsAreComparedByIdOnly()
+    // What a row keeps of its tables comes back whole: keys differing only in
+    // case, empty and long values, text outside the BMP.
+    void packedTablesComeBackWhole()
     {
-        const QUrl url = QUrl::fromLocalFile("/p/a.jpg");
-        const FileItem first = FileItem::fromUrl(url);
-        const FileItem second = FileItem::fromUrl(url);
-        QVERIFY(first.id != second.id);
-        QVERIFY(!(first == second));
-
-        FileItem changed = first;
-        changed.status = FileStatus::done;
-        changed.metadataAfter.insert("Artist", "x");
-        QVERIFY(changed == first);
-    }
-
-    // Groups per format are checked through the row icons (tst_filekind).
-    void parsingIsExactAndCaseSensitive()
-    {
-        QCOMPARE(parseSupportedFormat(u"jpg"), SupportedFormat::jpg);
-        QCOMPARE(parseSupportedFormat(u"jpeg"), SupportedFormat::jpeg);
-        for (const char16_t *wrong : {u"JPEG", u"Jpg", u" jpg", u"jp", u"", u"gz"})
-            QVERIFY2(!parseSupportedFormat(wrong), qPrintable(QString::fromUtf16(wrong)));
-        // Every raw value round-trips, in the declared order.
-        QCOMPARE(allSupportedFormats.size(), std::size_t(14));
-        for (SupportedFormat format : allSupportedFormats)
-            QCOMPARE(parseSupportedFormat(rawValue(format)), format);
-        QCOMPARE(rawValue(allSupportedFormats.front()), "jpg");
-        QCOMPARE(rawValue(allSupportedFormats.back()), "pdf");
-        QVERIFY(isCameraRaw(SupportedFormat::cr2) && isCameraRaw(SupportedFormat::dng) && !isCameraRaw(SupportedFormat::webp));
+        MetadataTable table{{"Artist", "Jane"}, {"artist", ""}, {"Note", QString(100000, u'x')},
+                            {QStringLiteral(u"Tïtle 🙂"), QStringLiteral(u"写真")}};
+        const PackedMetadata packed = PackedMetadata::pack(table);
+        QCOMPARE(packed.count(), 4);
+        QCOMPARE(packed.unpack(), table);
+        QVERIFY(PackedMetadata::pack({}).isEmpty() && PackedMetadata::pack({}).unpack().isEmpty());
     }
 };
 

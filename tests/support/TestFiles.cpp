@@ -13,12 +13,12 @@ namespace TestFiles {
 
 QString resourceDirectory()
 {
-    return ToolLocator::defaultResourceDirectory();
+    return ToolPaths::installed().resourceDirectory;
 }
 
 QString bundledExifTool()
 {
-    const auto path = ToolLocator::locateExifTool(resourceDirectory());
+    const auto path = ToolPaths::installed().exiftool();
     if (!path)
         qFatal("no bundled exiftool under %s", qPrintable(resourceDirectory()));
     return *path;

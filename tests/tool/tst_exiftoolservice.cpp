@@ -1,4 +1,5 @@
 #include <ExifToolService.h>
+#include <OneShotRunner.h>
 #include <Translations.h>
 
 #include <FakeTool.h>
@@ -15,12 +16,11 @@ using namespace std::chrono_literals;
 
 namespace {
 
-Expected<ExifToolService> serviceIn(const QString &directory, RunLimits limits = {})
+OneShotRunner oneShot;
+
+ExifToolService serviceIn(const QString &directory, RunLimits limits = {})
 {
-    ServiceOptions options;
-    options.resourceDirectory = directory;
-    options.limits = limits;
-    return ExifToolService::create(options);
+    return ExifToolService(ToolPaths::inFolder(directory), oneShot, limits);
 }
 
 QUrl fileIn(const QTemporaryDir &dir, const QString &name, const QByteArray &content = "original bytes")
@@ -45,15 +45,15 @@ private slots:
     // binaryNotFound, described in words rather than by its key.
     void whereTheToolIsLookedFor()
     {
-        QCOMPARE(ExifToolService::create().value().exiftoolPath(),
+        QCOMPARE(ExifToolService(ToolPaths::installed(), oneShot).exiftoolPath().value(),
                  QDir::cleanPath(QCoreApplication::applicationDirPath() + "/../share/tessaly/exiftool"));
         QTemporaryDir empty;
-        const auto service = serviceIn(empty.path());
-        QVERIFY(!service);
-        QVERIFY(isToolError(service.error(), ExifToolError::Case::binaryNotFound));
-        QVERIFY(describe(service.error()) != "exiftool_not_found" && describe(service.error()).contains("ExifTool"));
+        const auto read = serviceIn(empty.path()).readMetadata(fileIn(empty, "a.jpg"));
+        QVERIFY(!read);
+        QVERIFY(isToolError(read.error(), ExifToolError::Case::binaryNotFound));
+        QVERIFY(describe(read.error()) != "exiftool_not_found" && describe(read.error()).contains("ExifTool"));
         QDir(empty.path()).mkdir("exiftool");
-        QVERIFY(!serviceIn(empty.path()));
+        QVERIFY(!serviceIn(empty.path()).exiftoolPath());
     }
 
     // What the service makes of each way a tool can end: "N tags", or the error's variant index and
@@ -78,7 +78,7 @@ private slots:
         QFETCH(QString, expected);
         QTemporaryDir dir;
         writeFakeTool(dir.path(), script);
-        const auto table = serviceIn(dir.path()).value().readMetadata(fileIn(dir, "a.jpg"));
+        const auto table = serviceIn(dir.path()).readMetadata(fileIn(dir, "a.jpg"));
         QString got = table ? QString("%1 tags").arg(table.value().size())
                             : QString::number(table.error().index()) + ": " + describe(table.error());
         if (expected.endsWith(u'…')) // the JSON reader's own detail follows
@@ -86,15 +86,15 @@ private slots:
         QCOMPARE(got, expected);
     }
 
-    void silentStripSucceedsAndAToolThatCannotStartIsALaunchError()
+    void silentWriteSucceedsAndAToolThatCannotStartIsALaunchError()
     {
         QTemporaryDir dir;
         writeFakeTool(dir.path(), "exit 0");
-        QVERIFY(serviceIn(dir.path()).value().stripMetadata(fileIn(dir, "a.jpg")));
+        QVERIFY(serviceIn(dir.path()).writeCleanCopy(fileIn(dir, "a.jpg").toLocalFile(), dir.filePath("b.jpg"), {}));
         writeFakeTool(dir.path(), "echo '[{}]'", /*executable=*/false);
         const auto service = serviceIn(dir.path());
-        QVERIFY(service); // creation does not look at permissions
-        const auto table = service.value().readMetadata(fileIn(dir, "a.jpg"));
+        QVERIFY(service.exiftoolPath()); // finding it does not look at permissions
+        const auto table = service.readMetadata(fileIn(dir, "a.jpg"));
         QVERIFY(!table && std::holds_alternative<LaunchError>(table.error()));
         QVERIFY(!describe(table.error()).isEmpty());
     }
@@ -107,41 +107,25 @@ private slots:
                                       + "'; done; echo '[{}]'");
         const auto service = serviceIn(dir.path());
         const QUrl url = fileIn(dir, "-all=.jpg");
-        QVERIFY(service.value().readMetadata(url));
-        QVERIFY(service.value().stripMetadata(url));
+        QVERIFY(service.readMetadata(url));
         const QString path = QFileInfo(url.toLocalFile()).absoluteFilePath();
-        // An option-like name arrives as an absolute path, last; orientation and colour profile are kept.
+        QVERIFY(service.writeCleanCopy(path, dir.filePath("out/-o.jpg"), {"-tagsFromFile", "@"}));
+        // An option-like name arrives as an absolute path, last; the copy goes where -o says.
         QCOMPARE(QString::fromUtf8(TestFiles::readAll(log)),
-                 "-all\n-j\n" + path + "\n-all=\n-overwrite_original\n--ICC_Profile:all\n-tagsFromFile\n@\n"
-                 "-Orientation\n" + path + "\n");
+                 "-all\n-j\n" + path + "\n-all=\n-tagsFromFile\n@\n-o\n" + dir.filePath("out/-o.jpg") + "\n"
+                 + path + "\n");
     }
 
-    // A hung strip times out fast, leaves the file as it was and removes its own temporary copy, but
-    // not one left by an earlier run.
-    void hungStripIsStopped_data()
+    // A hung run times out fast: a run that outlives its limit is stopped.
+    void hungRunIsStopped()
     {
-        QTest::addColumn<QByteArray>("leftover");
-        QTest::newRow("copy written by the hung run") << QByteArray();
-        QTest::newRow("copy left by an earlier run") << QByteArray("from an earlier crash");
-    }
-
-    void hungStripIsStopped()
-    {
-        QFETCH(QByteArray, leftover);
         QTemporaryDir dir;
-        const QUrl url = fileIn(dir, "photo.jpg", "untouched");
-        const QString copy = url.toLocalFile() + "_exiftool_tmp";
-        if (!leftover.isEmpty())
-            fileIn(dir, "photo.jpg_exiftool_tmp", leftover);
-        writeFakeTool(dir.path(), leftover.isEmpty() ? "for p; do :; done; printf x > \"${p}_exiftool_tmp\"; exec sleep 30"
-                                                     : "exec sleep 30");
+        writeFakeTool(dir.path(), "exec sleep 30");
         QElapsedTimer clock;
         clock.start();
-        const auto stripped = serviceIn(dir.path(), RunLimits{300ms, 0ms}).value().stripMetadata(url);
+        const auto read = serviceIn(dir.path(), RunLimits{300ms, 0ms}).readMetadata(fileIn(dir, "photo.jpg"));
         QVERIFY(clock.elapsed() < 5000);
-        QVERIFY(!stripped && isToolError(stripped.error(), ExifToolError::Case::timeout));
-        QCOMPARE(TestFiles::readAll(url.toLocalFile()), "untouched");
-        QCOMPARE(QFile::exists(copy) ? TestFiles::readAll(copy) : QByteArray(), leftover);
+        QVERIFY(!read && isToolError(read.error(), ExifToolError::Case::timeout));
     }
 
     void hugeOutputDoesNotStall()
@@ -151,7 +135,7 @@ private slots:
         writeFakeTool(dir.path(),
                       "printf '[{\"Big\":\"'; head -c 50000000 /dev/zero | tr '\\0' 'a'; printf '\"}]'; "
                       "head -c 200000 /dev/zero >&2");
-        const auto table = serviceIn(dir.path(), RunLimits{60s, 0ms}).value().readMetadata(fileIn(dir, "a.jpg"));
+        const auto table = serviceIn(dir.path(), RunLimits{60s, 0ms}).readMetadata(fileIn(dir, "a.jpg"));
         QVERIFY2(table, qPrintable(table ? QString() : describe(table.error())));
         QCOMPARE(table.value().value("Big").size(), 50000000);
     }

@@ -1,68 +1,123 @@
 #pragma once
 
 #include <FakeTool.h>
+#include <FileCleaner.h>
 #include <FileListModel.h>
+#include <Preferences.h>
+#include <SettingsInfo.h>
 #include <TessalyViewModel.h>
+#include <ToolLocator.h>
+#include <ToolRunner.h>
 
 #include <QDir>
+#include <QFile>
+#include <QSettings>
 #include <QTemporaryDir>
+#include <QThread>
+#include <QThreadPool>
 
-// What the QML tests get from C++: real models whose tool is a fake, files
-// to add, and FileItems built on the spot.
+#include <atomic>
+#include <memory>
+#include <vector>
+
+// Stands in for exiftool in-process: reads answer with `before` until the
+// file was stripped, then with `after`; without answers every run fails.
+// While `gate` is closed every run waits.
+class AnsweringRunner final : public ToolRunner
+{
+public:
+    AnsweringRunner(QByteArray before, QByteArray after, const std::atomic<bool> *gate)
+        : m_before(std::move(before)), m_after(std::move(after)), m_gate(gate) { }
+
+    Expected<QByteArray> run(const QString &, const QStringList &arguments, std::chrono::milliseconds) override
+    {
+        while (m_gate && !*m_gate && !stopping())
+            QThread::msleep(20);
+        if (m_before.isEmpty())
+            return ExifToolError::processError(QStringLiteral("no tool"));
+        if (const qsizetype output = arguments.indexOf(QStringLiteral("-o")); output >= 0) {
+            QFile copy(arguments.at(output + 1)); // the cleaned copy the app stages
+            copy.open(QIODevice::WriteOnly);
+            copy.write("cleaned");
+        }
+        if (arguments.contains(QStringLiteral("-j")))
+            return m_stripped ? m_after : m_before;
+        m_stripped = true;
+        return QByteArray();
+    }
+
+private:
+    QByteArray m_before, m_after;
+    const std::atomic<bool> *m_gate;
+    std::atomic<bool> m_stripped = false;
+};
+
+// What the QML tests get from C++: real models on a stand-in tool, files to
+// add, and preferences in a settings file of their own.
 class QuickTestSupport : public QObject
 {
     Q_OBJECT
 
 public:
-    // A model whose tool answers every read with `answerJson` (an array of one
-    // object) and strips without complaint; with `gated`, every run of it
-    // waits for openGate(). Without `answerJson` there is no tool: every clean fails.
-    Q_INVOKABLE TessalyViewModel *createModel(const QString &answerJson = {}, bool gated = false)
+    QuickTestSupport() { writeFakeTool(m_dir.filePath(u"tool"_qs), "exit 99"); } // found, never run
+    ~QuickTestSupport() override
     {
-        ModelOptions options;
-        options.runTail = std::chrono::milliseconds(100);
-        options.service.resourceDirectory = freshFolder();
-        if (!answerJson.isEmpty()) {
-            QFile answer(options.service.resourceDirectory + u"/answer.json"_qs);
-            answer.open(QIODevice::WriteOnly);
-            answer.write(answerJson.toUtf8());
-            writeFakeTool(options.service.resourceDirectory,
-                          (gated ? "while [ ! -e '" + QFile::encodeName(gate()) + "' ]; do sleep 0.05; done\n" : QByteArray())
-                              + "[ \"$1\" != -all ] || cat '" + QFile::encodeName(answer.fileName()) + "'");
-        }
-        return new TessalyViewModel(options, this);
+        m_gateOpen = true;
+        for (auto &runner : m_runners)
+            runner->stopAll();
+        m_pool.waitForDone();
     }
-    Q_INVOKABLE void openGate() { QFile(gate()).open(QIODevice::WriteOnly); }
-    Q_INVOKABLE void closeGate() { QFile::remove(gate()); }
+
+    // A model whose tool answers every read with `answerJson` (an array of one
+    // object) and strips without complaint; with `afterJson`, reads after the
+    // strip answer that instead. With `gated`, every run waits for
+    // openGate(). Without `answerJson` every clean fails.
+    Q_INVOKABLE TessalyViewModel *createModel(const QString &answerJson = {}, bool gated = false,
+                                              const QString &afterJson = {})
+    {
+        m_runners.push_back(std::make_unique<AnsweringRunner>(
+            answerJson.toUtf8(), (afterJson.isEmpty() ? answerJson : afterJson).toUtf8(), gated ? &m_gateOpen : nullptr));
+        m_cleaners.push_back(std::make_unique<FileCleaner>(ToolPaths::inFolder(m_dir.filePath(u"tool"_qs)),
+                                                           *m_runners.back()));
+        return new TessalyViewModel(*m_cleaners.back(), m_pool, ModelOptions{std::chrono::milliseconds(100)}, this);
+    }
+    Q_INVOKABLE void openGate() { m_gateOpen = true; }
+    Q_INVOKABLE void closeGate() { m_gateOpen = false; }
 
     // Lists a file as pending without scheduling a run, as a row can be in
     // the moment between a drop and the run that takes it on.
     Q_INVOKABLE void appendPending(TessalyViewModel *model, const QUrl &url) { model->fileList()->append({FileItem::fromUrl(url)}); }
 
-    // An empty file of that name in a fresh folder.
-    Q_INVOKABLE QUrl makeFile(const QString &name)
+    // An empty file of that name in `folder` (a URL).
+    Q_INVOKABLE QUrl makeFileIn(const QUrl &folder, const QString &name)
     {
-        QFile file(QDir(freshFolder()).filePath(name));
+        QFile file(QDir(folder.toLocalFile()).filePath(name));
         file.open(QIODevice::WriteOnly);
         return QUrl::fromLocalFile(file.fileName());
     }
 
-    // A FileItem as the list's fileItem role holds it.
-    Q_INVOKABLE QVariant fileItem(const QString &name, const QVariantMap &before, const QVariantMap &after,
-                                  const QString &errorMessage = {})
+    // An empty file of that name in a fresh folder.
+    Q_INVOKABLE QUrl makeFile(const QString &name)
     {
-        FileItem item = FileItem::fromUrl(QUrl::fromLocalFile(m_dir.filePath(name)));
-        for (auto it = before.cbegin(); it != before.cend(); ++it)
-            item.metadataBefore.insert(it.key(), it.value().toString());
-        for (auto it = after.cbegin(); it != after.cend(); ++it)
-            item.metadataAfter.insert(it.key(), it.value().toString());
-        if (!errorMessage.isEmpty())
-            item.errorMessage = errorMessage;
-        return QVariant::fromValue(item);
+        return makeFileIn(QUrl::fromLocalFile(freshFolder()), name);
     }
 
+    // Preferences kept in a settings file of their own, which `reopen`
+    // reads again as the next launch would.
+    Q_INVOKABLE Preferences *createPreferences(bool reopen = false)
+    {
+        const QString file = reopen && !m_settings.empty()
+                                 ? m_settings.back()->fileName()
+                                 : m_dir.filePath(u"settings%1.ini"_qs.arg(++m_folders));
+        if (reopen && !m_settings.empty())
+            m_settings.back()->sync();
+        m_settings.push_back(std::make_unique<QSettings>(file, QSettings::IniFormat));
+        return new Preferences(*m_settings.back(), this);
+    }
+
+    Q_INVOKABLE SettingsInfo *createSettingsInfo() { return new SettingsInfo(u"1.0"_qs, m_dir.path(), this); }
+
 private:
-    QString gate() const { return m_dir.filePath(u"gate"_qs); }
     QString freshFolder()
     {
         const QString path = m_dir.filePath(QString::number(++m_folders));
@@ -72,4 +127,10 @@ private:
 
     QTemporaryDir m_dir;
     int m_folders = 0;
+    std::atomic<bool> m_gateOpen = false;
+    QThreadPool m_pool;
+    // Outlive the models and preferences made on them.
+    std::vector<std::unique_ptr<AnsweringRunner>> m_runners;
+    std::vector<std::unique_ptr<FileCleaner>> m_cleaners;
+    std::vector<std::unique_ptr<QSettings>> m_settings;
 };

@@ -1,8 +1,14 @@
 #include <DropIntake.h>
 #include <Translations.h>
 
+#include <FileCleaner.h>
+#include <StayOpenRunner.h>
 #include <TessalyViewModel.h>
 
+#include <QThreadPool>
+
+#include <QDir>
+#include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -11,7 +17,44 @@ class TestDropIntake : public QObject
 {
     Q_OBJECT
 
+    // Photos/ with supported files at several depths, and what must not be
+    // listed: an unsupported file, hidden entries, and links out of the folder.
+    static QString makeTree(const QTemporaryDir &dir)
+    {
+        const QDir root(dir.path());
+        for (const char *path : {"Photos/sub/deep", "Photos/.cache", "Outside"})
+            root.mkpath(QLatin1String(path));
+        for (const char *path : {"Photos/IMG_10.jpg", "Photos/IMG_2.JPG", "Photos/notes.txt", "Photos/sub/deep/clip.mkv",
+                                 "Photos/.cache/thumb.jpg", "Photos/.hidden.png", "Outside/secret.jpg"})
+            QFile(root.filePath(QLatin1String(path))).open(QIODevice::WriteOnly);
+        QFile::link(root.filePath(u"Outside"_qs), root.filePath(u"Photos/linked-folder"_qs));
+        QFile::link(root.filePath(u"Outside/secret.jpg"_qs), root.filePath(u"Photos/linked.jpg"_qs));
+        return root.filePath(u"Photos"_qs);
+    }
+
+    static QStringList expected(const QString &photos)
+    {
+        return {photos + u"/IMG_2.JPG"_qs, photos + u"/IMG_10.jpg"_qs, photos + u"/sub/deep/clip.mkv"_qs};
+    }
+
+    static QStringList listedPaths(const TessalyViewModel &model)
+    {
+        QStringList paths;
+        for (const FileItem &item : model.files())
+            paths.append(item.url.toLocalFile());
+        return paths;
+    }
+
     static QUrl file(const char *name) { return QUrl::fromLocalFile(u"/tmp/tessaly-drop-test/"_qs + QLatin1String(name)); }
+
+    // A model whose jobs fail at once: there is no tool.
+    struct QuietModel
+    {
+        StayOpenRunner runner;
+        FileCleaner cleaner{ToolPaths::inFolder(u"/nonexistent/tessaly-no-tool"_qs), runner};
+        QThreadPool pool;
+        TessalyViewModel model{cleaner, pool, ModelOptions{std::chrono::milliseconds(0)}};
+    };
 
 private slots:
     void initTestCase() { QVERIFY(installTranslations(QLocale(QLocale::English))); }
@@ -27,7 +70,8 @@ private slots:
         QTest::newRow("txt among photos") << QList<QUrl>{file("a.jpg"), file("b.txt"), file("c.nef")} << 2 << one;
         QTest::newRow("upper-case extension") << QList<QUrl>{file("IMG_0001.JPG"), file("clip.mkv")} << 2 << QString();
         QTest::newRow("no extension") << QList<QUrl>{file("README")} << 0 << one;
-        QTest::newRow("folder") << QList<QUrl>{QUrl::fromLocalFile(u"/tmp/Holiday/"_qs)} << 0 << one;
+        // A path that is no folder on disk is judged by its name.
+        QTest::newRow("missing folder") << QList<QUrl>{QUrl::fromLocalFile(u"/tmp/tessaly-no-such/Holiday/"_qs)} << 0 << one;
         QTest::newRow("two unsupported") << QList<QUrl>{file("a.doc"), file("b.zip")} << 0
                                          << u"2 files are of an unsupported type"_qs;
         // Items that carried no URL arrive as invalid URLs and are left out.
@@ -39,11 +83,8 @@ private slots:
         QFETCH(QList<QUrl>, urls);
         QFETCH(int, listed);
         QFETCH(QString, message);
-        QTemporaryDir noTool; // jobs fail fast
-        ModelOptions options;
-        options.service.resourceDirectory = noTool.path();
-        options.runTail = std::chrono::milliseconds(0);
-        TessalyViewModel model(options);
+        QuietModel quiet;
+        TessalyViewModel &model = quiet.model;
         DropIntake intake;
         intake.setViewModel(&model);
         intake.setClearDelay(50);
@@ -56,6 +97,71 @@ private slots:
         QCOMPARE(intake.unsupportedMessage(), message);
         QTRY_COMPARE(intake.unsupportedMessage(), QString());
         QCOMPARE(messageChanges.size(), message.isEmpty() ? 0 : 2);
+    }
+
+    void folderContents()
+    {
+        QTemporaryDir dir;
+        const QString photos = makeTree(dir);
+        QCOMPARE(DropIntake::supportedFilesIn(photos), expected(photos));
+        QCOMPARE(DropIntake::supportedFilesIn(dir.filePath(u"nothing here"_qs)), QStringList());
+    }
+
+    // A dropped folder is no unsupported file: its contents are listed, after
+    // the search, and only the unsupported file beside it is announced.
+    void droppedFolder()
+    {
+        QTemporaryDir dir;
+        const QString photos = makeTree(dir);
+        QuietModel quiet;
+        TessalyViewModel &model = quiet.model;
+        DropIntake intake;
+        intake.setViewModel(&model);
+        intake.handleDrop({QUrl::fromLocalFile(photos), file("x.doc")});
+        QCOMPARE(intake.unsupportedMessage(), u"This file type is not supported"_qs);
+        QTRY_VERIFY(!intake.isScanning());
+        QCOMPARE(listedPaths(model), expected(photos));
+
+        intake.addPicked({file("y.doc")}); // picked: no message of its own
+        QTRY_COMPARE(intake.unsupportedMessage(), QString());
+        QCOMPARE(model.files().size(), 3);
+    }
+
+    // Beyond the limit the files wait for an answer; a cancelled question
+    // lists nothing, a confirmed one lists them all.
+    void manyFilesAsk()
+    {
+        QTemporaryDir dir;
+        const QString photos = makeTree(dir);
+        QuietModel quiet;
+        TessalyViewModel &model = quiet.model;
+        DropIntake intake;
+        intake.setViewModel(&model);
+        QCOMPARE(intake.confirmationLimit(), 1000);
+        intake.setConfirmationLimit(2);
+
+        intake.handleDrop({QUrl::fromLocalFile(photos)});
+        QTRY_COMPARE(intake.confirmationText(), u"Add 3 files from “Photos”?"_qs);
+        QCOMPARE(model.files().size(), 0);
+        intake.cancelPending();
+        QCOMPARE(intake.confirmationText(), QString());
+        intake.confirmPending(); // nothing waits any more
+        QCOMPARE(model.files().size(), 0);
+
+        intake.addPicked({QUrl::fromLocalFile(photos), QUrl::fromLocalFile(photos + u"/sub"_qs), file("a.jpg")});
+        QTRY_COMPARE(intake.confirmationText(), u"Add 4 files from these folders?"_qs);
+        intake.confirmPending();
+        QCOMPARE(intake.confirmationText(), QString());
+        // Photos' three, a.jpg; clip.mkv came twice and is listed once.
+        QCOMPARE(model.files().size(), 4);
+
+        QuietModel otherQuiet;
+        TessalyViewModel &other = otherQuiet.model;
+        intake.setViewModel(&other);
+        intake.setConfirmationLimit(-1); // never asks
+        intake.addPicked({QUrl::fromLocalFile(photos)});
+        QTRY_COMPARE(other.files().size(), 3);
+        QCOMPARE(intake.confirmationText(), QString());
     }
 
     // The first drop's timer runs out long before the second drop's would; it

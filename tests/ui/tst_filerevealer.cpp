@@ -1,4 +1,5 @@
 #include <FileRevealer.h>
+#include <Translations.h>
 
 #include <QTest>
 
@@ -7,6 +8,8 @@ class TestFileRevealer : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase() { QVERIFY(installTranslations(QLocale(QLocale::English))); }
+
     void folderOf_data()
     {
         QTest::addColumn<QString>("file");
@@ -23,14 +26,31 @@ private slots:
         QCOMPARE(FileRevealer::folderOf(QUrl::fromLocalFile(file)), QUrl::fromLocalFile(folder));
     }
 
+    // Without a file manager on the bus the folder is opened instead; when
+    // nothing opens it either, the window hears why.
+    void opensTheFolderWhenNoFileManagerAnswers_data()
+    {
+        QTest::addColumn<bool>("folderOpens");
+        QTest::addColumn<QStringList>("failures");
+        QTest::newRow("folder opens") << true << QStringList();
+        QTest::newRow("nothing opens it") << false << QStringList{u"No file manager could show “a b.jpg”."_qs};
+    }
+
     void opensTheFolderWhenNoFileManagerAnswers()
     {
+        QFETCH(bool, folderOpens);
         qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/tessaly-test-bus"); // no session bus at all
         FileRevealer revealer;
         QList<QUrl> opened;
-        revealer.setFolderOpener([&opened](const QUrl &folder) { opened.append(folder); });
-        revealer.reveal(QUrl::fromLocalFile(u"/home/jane/Pictures/a.jpg"_qs));
+        revealer.setFolderOpener([&opened, folderOpens](const QUrl &folder) {
+            opened.append(folder);
+            return folderOpens;
+        });
+        QStringList failures;
+        connect(&revealer, &FileRevealer::revealFailed, this, [&failures](const QString &message) { failures.append(message); });
+        revealer.reveal(QUrl::fromLocalFile(u"/home/jane/Pictures/a b.jpg"_qs));
         QTRY_COMPARE(opened, QList<QUrl>{QUrl::fromLocalFile(u"/home/jane/Pictures"_qs)});
+        QTEST(failures, "failures");
     }
 };
 

@@ -98,14 +98,18 @@ private slots:
         QTEST(MetadataLog::displayText(text, maxLength), "shown");
     }
 
-    // What MetadataLogView reads: a whole FileItem in, lists of plain maps out.
+    // What MetadataLogView reads: a row of the list in, lists of plain maps out.
     void presentationBridge()
     {
         FileItem item = FileItem::fromUrl(QUrl::fromLocalFile(u"/tmp/a.jpg"_qs));
-        item.metadataBefore = {{u"Comment"_qs, QString(1'000'000, u'x')}, {u"ImageSize"_qs, u"64x48"_qs}};
-        item.metadataAfter = {{u"ImageSize"_qs, u"64x48"_qs}};
+        item.packedBefore = PackedMetadata::pack({{u"Comment"_qs, QString(1'000'000, u'x')}, {u"ImageSize"_qs, u"64x48"_qs}});
+        item.packedAfter = PackedMetadata::pack({{u"ImageSize"_qs, u"64x48"_qs}});
+        FileItem failed = FileItem::fromUrl(QUrl::fromLocalFile(u"/tmp/b.pdf"_qs));
+        failed.failure = ExifToolError::processError(u"<b>exiftool</b> failed"_qs);
+        FileListModel files;
+        files.append({item, failed});
         Presentation presentation;
-        const QVariantMap log = presentation.metadataLog(QVariant::fromValue(item));
+        const QVariantMap log = presentation.metadataLog(&files, 0);
         QCOMPARE(log.value(u"errorMessage"_qs).toString(), QString());
         QVERIFY(log.value(u"hasComparison"_qs).toBool());
         const QVariantList before = log.value(u"before"_qs).toList(), after = log.value(u"after"_qs).toList();
@@ -117,10 +121,8 @@ private slots:
         QCOMPARE(comment.value(u"value"_qs).toString().size(), MetadataLog::maxValueLength + 1);
         QVERIFY(!before[1].toMap().value(u"removed"_qs).toBool() && !after[0].toMap().value(u"removed"_qs).toBool());
 
-        FileItem failed = FileItem::fromUrl(QUrl::fromLocalFile(u"/tmp/b.pdf"_qs));
-        failed.errorMessage = u"<b>exiftool</b> failed"_qs;
-        const QVariantMap failedLog = presentation.metadataLog(QVariant::fromValue(failed));
-        QCOMPARE(failedLog.value(u"errorMessage"_qs).toString(), u"<b>exiftool</b> failed"_qs);
+        const QVariantMap failedLog = presentation.metadataLog(&files, 1);
+        QCOMPARE(failedLog.value(u"errorMessage"_qs).toString(), u"ExifTool: <b>exiftool</b> failed"_qs);
         QVERIFY(!failedLog.value(u"hasComparison"_qs).toBool());
     }
 };

@@ -9,6 +9,7 @@
 #include <QtQuickTest>
 
 Q_IMPORT_QML_PLUGIN(Tessaly_UiPlugin)
+Q_IMPORT_QML_PLUGIN(Tessaly_AppPlugin)
 
 class Setup : public QObject
 {

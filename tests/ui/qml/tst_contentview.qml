@@ -1,4 +1,5 @@
 import QtQuick
+import QtQuick.Controls
 import QtTest
 import Tessaly.Ui
 import Tessaly.Test
@@ -14,6 +15,7 @@ TestCase {
     height: 500
 
     readonly property string answer: '[{"SourceFile":"x","Artist":"Jane Marker","ImageSize":"64x48"}]'
+    readonly property string answerAfter: '[{"SourceFile":"x","ImageSize":"64x48"}]'
 
     Component {
         id: viewComponent
@@ -47,6 +49,15 @@ TestCase {
                 "unsupportedBanner", "emptyStateMessage"].filter(name => part(view, name).visible)
     }
 
+    function entries(item) { // the "entry" items under `item`, in order
+        let found = []
+        for (let i = 0; i < item.children.length; ++i) {
+            const child = item.children[i]
+            found = found.concat(child.objectName === "entry" ? [child] : entries(child))
+        }
+        return found
+    }
+
     function init() {
         TestSupport.closeGate()
     }
@@ -60,12 +71,11 @@ TestCase {
 
         model.addFiles([TestSupport.makeFile("a.jpg")])
         tryCompare(part(view, "counter"), "text", "1 file · 1 cleaned · 0 failed")
+        compare(part(view, "counter").Accessible.name, "1 file · 1 cleaned · 0 failed")
         tryCompare(part(view, "progressPanel"), "visible", false) // the run over
         compare(visibleParts(view), ["inlineControlsBar", "divider", "counter", "fileListView"])
         const done = row(view, 0)
-        tryCompare(done, "status", "done")
-        verify(findChild(done, "chevron").visible)
-        verify(findChild(done, "keyCounts").visible)
+        tryCompare(done, "status", FileListModel.Done)
         mouseClick(findChild(done, "header"))
         tryVerify(() => findChild(done, "beforeColumn") !== null && findChild(done, "beforeColumn").visible)
 
@@ -73,6 +83,31 @@ TestCase {
         compare(model.totalCount, 0)
         tryCompare(part(view, "emptyStateView"), "visible", true)
         verify(!part(view, "inlineControlsBar").visible)
+    }
+
+    // Removed tags are red, struck through, marked with a sign and said to be
+    // removed; the keys take their full width on a wide window.
+    function test_logMarksRemovedTagsBeyondColour() {
+        const model = TestSupport.createModel(answer, false, answerAfter)
+        const view = createView(model)
+        model.addFiles([TestSupport.makeFile("a.jpg")])
+        const done = row(view, 0)
+        tryCompare(done, "status", FileListModel.Done)
+        done.forceActiveFocus()
+        keyClick(Qt.Key_Return)
+        tryVerify(() => findChild(done, "beforeColumn") !== null)
+
+        const before = entries(findChild(done, "beforeColumn"))
+        const keys = before.map(e => findChild(e, "key"))
+        compare(keys.map(k => k.text), ["Artist", "ImageSize"])
+        compare(keys.map(k => k.font.strikeout), [true, false])
+        compare(before.map(e => findChild(e, "removedMark").text !== ""), [true, false])
+        compare(before.map(e => e.Accessible.name), ["Artist: Jane Marker, removed", "ImageSize: 64x48"])
+        verify(Qt.colorEqual(keys[0].color, Theme.red))
+        const column = findChild(done, "beforeColumn")
+        verify(keys.every(k => !k.truncated), "keyWidth " + column.keyWidth + " column " + column.width + " key " + keys.map(k => k.width + "/" + k.implicitWidth))
+        const after = entries(findChild(done, "afterColumn"))
+        compare(after.map(e => findChild(e, "key").font.strikeout), [false])
     }
 
     function test_runShowsProgressAndLocksOnlyClear() {
@@ -85,39 +120,48 @@ TestCase {
         tryCompare(model, "isProcessing", true)
         tryCompare(panel, "visible", true)
         compare(findChild(panel, "percentageText").text, "0%")
+        const bar = findChild(panel, "progressBar")
+        compare(bar.Accessible.role, Accessible.ProgressBar)
+        compare(bar.Accessible.name, "0%")
         verify(!clear.enabled)
         verify(part(view, "addButton").enabled)
 
         TestSupport.openGate()
         tryCompare(findChild(panel, "percentageText"), "text", "100%")
+        compare(bar.value, 1)
         verify(Qt.colorEqual(findChild(panel, "progressFill").color, Theme.green))
         tryCompare(model, "isProcessing", false)
         tryCompare(panel, "visible", false)
         verify(clear.enabled)
-        mouseClick(clear)
+        clear.forceActiveFocus()
+        keyClick(Qt.Key_Return)
         compare(model.totalCount, 0)
     }
 
     // While the list is empty the message sits in the drop zone, else in a
-    // banner over the list, until its time runs out.
+    // banner over the list, and keeps its text while it fades out.
     function test_unsupportedMessage() {
         const model = TestSupport.createModel(answer)
         const view = createView(model)
         view.messageDuration = 300
         view.handleDrop([TestSupport.makeFile("notes.txt")])
         compare(model.totalCount, 0)
-        tryCompare(part(view, "emptyStateMessage"), "visible", true)
-        compare(part(view, "emptyStateMessageText").text, "This file type is not supported")
+        const inline = part(view, "emptyStateMessage")
+        tryCompare(inline, "visible", true)
+        compare(findChild(inline, "messageText").text, "This file type is not supported")
         verify(!part(view, "unsupportedBanner").visible)
-        tryCompare(part(view, "emptyStateMessage"), "visible", false)
+        tryCompare(inline, "shown", false)
+        compare(findChild(inline, "messageText").text, "This file type is not supported")
+        tryCompare(inline, "visible", false)
 
         model.addFiles([TestSupport.makeFile("a.jpg")])
         view.handleDrop([TestSupport.makeFile("a.doc"), TestSupport.makeFile("b.zip"), TestSupport.makeFile("c.png")])
         compare(model.totalCount, 2)
         const banner = part(view, "unsupportedBanner")
         tryCompare(banner, "visible", true)
-        compare(part(view, "bannerText").text, "2 files are of an unsupported type")
-        verify(!part(view, "emptyStateMessage").visible)
+        compare(findChild(banner, "messageText").text, "2 files are of an unsupported type")
+        compare(banner.Accessible.name, "2 files are of an unsupported type")
+        verify(!inline.visible)
         tryCompare(banner, "visible", false)
     }
 
@@ -130,13 +174,13 @@ TestCase {
         TestSupport.appendPending(model, TestSupport.makeFile("waiting.mov"))
 
         const pending = row(view, 1)
-        compare(pending.status, "pending")
+        compare(pending.status, FileListModel.Pending)
         verify(pending.cleanOffered)
         findChild(pending, "cleanMenuItem").triggered()
-        tryCompare(pending, "status", "processing")
+        tryCompare(pending, "status", FileListModel.Processing)
         verify(!pending.cleanOffered)
         TestSupport.openGate()
-        tryCompare(pending, "status", "done")
+        tryCompare(pending, "status", FileListModel.Done)
     }
 
     function test_errorRowOpensOnItsMessage() {
@@ -144,24 +188,92 @@ TestCase {
         const view = createView(model)
         model.addFiles([TestSupport.makeFile("b.pdf")])
         const failed = row(view, 0)
-        tryCompare(failed, "status", "error")
-        verify(findChild(failed, "chevron").visible)
-        verify(!findChild(failed, "keyCounts").visible)
+        tryCompare(failed, "status", FileListModel.Error)
         mouseClick(findChild(failed, "header"))
         tryVerify(() => findChild(failed, "errorText") !== null)
         compare(findChild(failed, "errorText").text, failed.errorMessage)
         verify(failed.errorMessage.length > 0)
+        verify(failed.Accessible.name.endsWith(failed.errorMessage))
     }
 
-    function test_closingThePickerWritesShowFilePickerBack() {
+    // Tab: Clear, Add Files, the list; the arrows move between rows and
+    // Delete removes the focused one.
+    function test_keyboardWalksControlsAndRows() {
         const model = TestSupport.createModel(answer)
         const view = createView(model)
-        const picker = part(view, "filePicker")
-        mouseClick(part(view, "emptyAddButton"))
-        compare(model.showFilePicker, true)
-        tryCompare(picker, "visible", true)
-        picker.reject()
-        tryCompare(model, "showFilePicker", false)
+        model.addFiles(["r0.jpg", "r1.jpg", "r2.jpg"].map(n => TestSupport.makeFile(n)))
+        tryCompare(model, "doneCount", 3)
+        const list = part(view, "fileListView")
+
+        part(view, "clearButton").forceActiveFocus()
+        keyClick(Qt.Key_Tab)
+        verify(part(view, "addButton").activeFocus)
+        keyClick(Qt.Key_Tab)
+        verify(list.activeFocus)
+        compare(list.currentIndex, 0)
+        verify(row(view, 0).activeFocus)
+        keyClick(Qt.Key_Down)
+        keyClick(Qt.Key_Down)
+        verify(row(view, 2).activeFocus)
+        keyClick(Qt.Key_Up)
+        const second = row(view, 1)
+        verify(second.activeFocus)
+        compare(second.fileName, "r1.jpg")
+        keyClick(Qt.Key_Delete)
+        compare(model.totalCount, 2)
+        tryVerify(() => list.currentItem !== null && list.currentItem.activeFocus)
+    }
+
+    // New rows come into view when the list showed its end, and leave the
+    // reader alone when it did not.
+    function test_newRowsScrollIntoViewAtTheEnd_data() {
+        return [ { tag: "at the end", scrolledUp: false }, { tag: "scrolled up", scrolledUp: true } ]
+    }
+    function test_newRowsScrollIntoViewAtTheEnd(data) {
+        const model = TestSupport.createModel(answer, true)
+        const view = createView(model)
+        let files = []
+        for (let i = 0; i < 30; ++i)
+            files.push(TestSupport.makeFile("f" + i + ".jpg"))
+        model.addFiles(files)
+        const list = part(view, "fileListView")
+        tryCompare(list, "count", 30)
+        verify(!list.atYEnd || list.atYBeginning)
+        list.positionViewAtEnd()
+        if (data.scrolledUp)
+            list.positionViewAtBeginning()
+        model.addFiles([TestSupport.makeFile("last.jpg")])
+        tryCompare(list, "count", 31)
+        wait(50)
+        compare(list.atYEnd, !data.scrolledUp)
+        compare(findChild(view, "listScrollBar").visible, true)
+        TestSupport.openGate()
+    }
+
+    // A folder with more files than the limit asks first; Cancel adds none,
+    // OK adds them all.
+    function test_manyFilesFromAFolderAskFirst() {
+        const model = TestSupport.createModel(answer)
+        const view = createView(model)
+        view.confirmationLimit = 2
+        const first = TestSupport.makeFile("a.jpg")
+        const folder = first.toString().substring(0, first.toString().lastIndexOf("/"))
+        TestSupport.makeFileIn(folder, "b.jpg")
+        TestSupport.makeFileIn(folder, "c.png")
+        const dialog = part(view, "confirmationDialog")
+
+        view.handleDrop([folder])
+        tryCompare(dialog, "opened", true)
+        verify(findChild(dialog.contentItem, "confirmationText").text.indexOf("3") >= 0)
+        keyClick(Qt.Key_Escape)
+        tryCompare(dialog, "visible", false)
+        wait(100)
         compare(model.totalCount, 0)
+
+        view.handleDrop([folder])
+        tryCompare(dialog, "opened", true)
+        dialog.accept()
+        tryCompare(model, "totalCount", 3)
+        tryCompare(dialog, "visible", false)
     }
 }

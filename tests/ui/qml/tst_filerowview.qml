@@ -3,7 +3,7 @@ import QtTest
 import Tessaly.Ui
 import Tessaly.Test
 
-// One row built straight from a FileItem, as the list would build it.
+// One row on its own, as the list would build it.
 TestCase {
     id: testCase
 
@@ -19,22 +19,16 @@ TestCase {
         FileRowView {
             width: 600
             fileId: "6f1c2a4e-0000-4000-8000-000000000001"
-            url: "file:///tmp/a.jpg"
+            url: "file:///home/jane/Pictures/a.jpg"
+            path: "/home/jane/Pictures/a.jpg"
             fileName: "a.jpg"
             fileExtension: "jpg"
-            status: "done"
+            formatGroup: 0
+            status: FileListModel.Done
             errorMessage: ""
-            beforeCount: 0
-            afterCount: 0
-            fileItem: undefined
-        }
-    }
-
-    Component {
-        id: plainText
-
-        Text {
-            textFormat: Text.PlainText
+            beforeCount: 80
+            afterCount: 25
+            index: 0
         }
     }
 
@@ -46,109 +40,100 @@ TestCase {
     function createRow(properties) {
         const row = createTemporaryObject(rowComponent, testCase, properties)
         verify(row)
+        removeSpy.target = row
+        removeSpy.clear()
         return row
     }
 
-    function entries(item) { // the "entry" items under `item`, in order
-        let found = []
-        for (let i = 0; i < item.children.length; ++i) {
-            const child = item.children[i]
-            found = found.concat(child.objectName === "entry" ? [child] : entries(child))
-        }
-        return found
+    function test_readsAsNameStatusAndCounts_data() {
+        return [
+            { tag: "pending", status: FileListModel.Pending, error: "",
+              name: "a.jpg, Pending", counts: false, opens: false },
+            { tag: "processing", status: FileListModel.Processing, error: "",
+              name: "a.jpg, Cleaning…", counts: false, opens: false },
+            { tag: "done", status: FileListModel.Done, error: "",
+              name: "a.jpg, Cleaned, 80 tags before, 25 after", counts: true, opens: true },
+            { tag: "error", status: FileListModel.Error, error: "The file is locked",
+              name: "a.jpg, Failed, The file is locked", counts: false, opens: true },
+        ]
+    }
+    function test_readsAsNameStatusAndCounts(data) {
+        const row = createRow({ status: data.status, errorMessage: data.error })
+        compare(row.Accessible.name, data.name)
+        compare(row.Accessible.role, Accessible.ListItem)
+        compare(row.Accessible.description, "/home/jane/Pictures/a.jpg")
+        compare(findChild(row, "statusText").text, data.name.split(", ")[1])
+        compare(findChild(row, "keyCounts").visible, data.counts)
+        compare(findChild(row, "chevron").visible, data.opens)
+        // Nothing spins while a file is cleaned: a run of thousands of rows
+        // must not keep the window redrawing.
+        verify(findChild(row, "statusSymbol").visible === (data.status !== FileListModel.Pending))
     }
 
-    function menuOffersClean(row) {
-        row.contextMenu.popup()
-        tryCompare(row.contextMenu, "opened", true)
-        const offered = findChild(row, "cleanMenuItem").visible
-        row.contextMenu.close()
-        tryCompare(row.contextMenu, "visible", false)
-        return offered
+    function test_keyboard_data() {
+        return [
+            { tag: "Return opens", key: Qt.Key_Return, modifiers: Qt.NoModifier, expanded: true, removes: 0, menu: false },
+            { tag: "Space opens", key: Qt.Key_Space, modifiers: Qt.NoModifier, expanded: true, removes: 0, menu: false },
+            { tag: "Delete removes", key: Qt.Key_Delete, modifiers: Qt.NoModifier, expanded: false, removes: 1, menu: false },
+            { tag: "Menu key", key: Qt.Key_Menu, modifiers: Qt.NoModifier, expanded: false, removes: 0, menu: true },
+            { tag: "Shift+F10", key: Qt.Key_F10, modifiers: Qt.ShiftModifier, expanded: false, removes: 0, menu: true },
+            { tag: "plain F10 is not the menu", key: Qt.Key_F10, modifiers: Qt.NoModifier, expanded: false, removes: 0, menu: false },
+        ]
     }
-
-    function test_doneRowOpensAndMarksRemovedKeys() {
-        const item = TestSupport.fileItem("a.jpg",
-                                          { "Artist": "Jane Marker", "artist": "kept", "FileSize": "10 kB" },
-                                          { "artist": "kept", "FileSize": "8 kB" })
-        const row = createRow({ fileItem: item, beforeCount: 3, afterCount: 2 })
-
-        compare(findChild(row, "keyCounts").text, "3 → 2")
-        const chevron = findChild(row, "chevron")
-        verify(chevron.visible)
-        compare(chevron.rotation, 0)
-        mouseClick(findChild(row, "header"))
-        verify(row.isExpanded)
-        tryCompare(chevron, "rotation", 90)
-        tryVerify(() => findChild(row, "beforeColumn") !== null)
-
-        const before = entries(findChild(row, "beforeColumn"))
-        compare(before.map(e => findChild(e, "key").text), ["Artist", "FileSize", "artist"])
-        for (const part of ["key", "value"])
-            compare(before.map(e => Qt.colorEqual(findChild(e, part).color, Theme.red)), [true, false, false])
-        compare(findChild(findChild(row, "beforeColumn"), "rowCount").text, "(3)")
-
-        const after = entries(findChild(row, "afterColumn"))
-        compare(after.map(e => findChild(e, "key").text), ["FileSize", "artist"])
-        verify(after.every(e => !Qt.colorEqual(findChild(e, "key").color, Theme.red)))
-        mouseClick(findChild(row, "header"))
-        verify(!row.isExpanded)
-        tryCompare(chevron, "rotation", 0)
-    }
-
-    function test_tagValuesThatLookLikeHtmlShowLiterally() {
-        const values = ["<b>x</b>", "<img src=http://example.invalid/t.png>", "a &amp; b"]
-        const item = TestSupport.fileItem("<i>photo</i>.jpg", { "Comment": values[0], "Title": values[1], "XPSubject": values[2] }, {},
-                                          "<font color=red>boom</font>")
-        const row = createRow({ fileItem: item, status: "error", fileName: "<i>photo</i>.jpg",
-                                errorMessage: "<font color=red>boom</font>" })
-        mouseClick(findChild(row, "header"))
-        tryVerify(() => findChild(row, "beforeColumn") !== null)
-
-        const shown = entries(findChild(row, "beforeColumn")).map(e => findChild(e, "value"))
-        compare(shown.map(t => t.text), values)
-        const texts = shown.concat([findChild(row, "errorText"), findChild(row, "fileName")])
-        for (const text of texts) {
-            // Drawn as plain text, the markup takes its full width.
-            const reference = createTemporaryObject(plainText, testCase, { text: text.text, font: text.font })
-            fuzzyCompare(text.contentWidth, Math.min(reference.contentWidth, text.width), 1)
+    function test_keyboard(data) {
+        const row = createRow({})
+        row.forceActiveFocus()
+        keyClick(data.key, data.modifiers)
+        compare(row.isExpanded, data.expanded)
+        compare(removeSpy.count, data.removes)
+        if (data.menu) {
+            tryCompare(row.contextMenu, "opened", true)
+            row.contextMenu.close()
+            tryCompare(row.contextMenu, "visible", false)
+        } else {
+            verify(!row.contextMenu.visible)
         }
     }
 
-    function test_pendingRowNeitherOpensNorShowsCounts() {
-        const row = createRow({ status: "pending", cleanOffered: true,
-                                fileItem: TestSupport.fileItem("a.jpg", {}, {}) })
-        verify(!findChild(row, "chevron").visible)
-        verify(!findChild(row, "keyCounts").visible)
-        verify(findChild(row, "pendingBadge").visible)
-        verify(menuOffersClean(row))
+    function test_pendingRowNeitherOpensByKeyNorByClick() {
+        const row = createRow({ status: FileListModel.Pending })
+        row.forceActiveFocus()
+        keyClick(Qt.Key_Return)
         mouseClick(findChild(row, "header"))
         verify(!row.isExpanded)
         verify(findChild(row, "panelLoader").item === null)
-
-        const notOffered = createRow({ status: "pending", cleanOffered: false,
-                                       fileItem: TestSupport.fileItem("b.jpg", {}, {}) })
-        verify(!menuOffersClean(notOffered))
     }
 
-    function test_removeByButtonAndByMenuAskOnce() {
-        const row = createRow({ status: "processing", fileItem: TestSupport.fileItem("a.jpg", {}, {}) })
-        removeSpy.target = row
-        removeSpy.clear()
-        mouseClick(findChild(row, "removeButton"))
+    // The remove button is for the mouse; Tab must not stop on it, and a
+    // screen reader tells the buttons of two rows apart.
+    function test_removeButtonIsNamedAndOutOfTheTabChain() {
+        const row = createRow({})
+        const button = findChild(row, "removeButton")
+        compare(button.focusPolicy, Qt.NoFocus)
+        compare(button.Accessible.name, "Remove a.jpg from the list")
+        mouseClick(button)
         compare(removeSpy.count, 1)
-        verify(!row.isExpanded)
-
         row.contextMenu.popup()
-        row.contextMenu.itemAt(row.contextMenu.count - 1).triggered()
+        findChild(row, "removeMenuItem").triggered()
         compare(removeSpy.count, 2)
     }
 
-    function test_longNameIsCutInTheMiddle() {
-        const name = "holiday-" + "x".repeat(300) + "-final.jpg"
-        const row = createRow({ fileName: name, fileItem: TestSupport.fileItem("a.jpg", {}, {}) })
-        const text = findChild(row, "fileName")
-        verify(text.truncated)
-        compare(text.lineCount, 1)
+    function test_focusRingOnlyWithFocus() {
+        const row = createRow({})
+        const ring = findChild(row, "focusRing")
+        verify(!ring.visible)
+        row.forceActiveFocus()
+        verify(ring.visible)
+    }
+
+    // Two files of one name: the folder is on the row and the whole path in
+    // its tooltip.
+    function test_folderTellsNamesApart() {
+        const row = createRow({ fileName: "holiday-" + "x".repeat(300) + "-final.jpg" })
+        const name = findChild(row, "fileName")
+        verify(name.truncated)
+        compare(name.lineCount, 1)
+        compare(findChild(row, "subtitle").text, "JPG  ·  /home/jane/Pictures")
+        compare(findChild(row, "pathToolTip").text, "/home/jane/Pictures/a.jpg")
     }
 }

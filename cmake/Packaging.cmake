@@ -1,0 +1,78 @@
+# Desktop icons, package documents and the CPack configuration of the Debian
+# package: `cpack -G DEB` in a build folder gives tessaly_<version>_<arch>.deb.
+
+# Menus and docks ask the icon theme for fixed sizes; not every desktop
+# renders the scalable icon itself.
+find_program(RSVG_CONVERT rsvg-convert)
+if(NOT RSVG_CONVERT)
+    message(FATAL_ERROR "rsvg-convert is missing: install Debian's librsvg2-bin")
+endif()
+set(_icon_svg ${PROJECT_SOURCE_DIR}/resources/desktop/org.tessaly.Tessaly.svg)
+set(_icon_pngs)
+foreach(size 16 24 32 48 64 128 256)
+    set(_dir ${CMAKE_BINARY_DIR}/${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps)
+    add_custom_command(
+        OUTPUT ${_dir}/org.tessaly.Tessaly.png
+        COMMAND ${CMAKE_COMMAND} -E make_directory ${_dir}
+        COMMAND ${RSVG_CONVERT} -w ${size} -h ${size} -o ${_dir}/org.tessaly.Tessaly.png ${_icon_svg}
+        DEPENDS ${_icon_svg}
+        VERBATIM)
+    list(APPEND _icon_pngs ${_dir}/org.tessaly.Tessaly.png)
+    install(FILES ${_dir}/org.tessaly.Tessaly.png DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps)
+endforeach()
+add_custom_target(app_icons ALL DEPENDS ${_icon_pngs})
+
+set(_doc_dir ${CMAKE_BINARY_DIR}/package-doc)
+configure_file(${PROJECT_SOURCE_DIR}/resources/package/changelog.in ${_doc_dir}/changelog @ONLY)
+configure_file(${PROJECT_SOURCE_DIR}/resources/package/tessaly.1 ${_doc_dir}/tessaly.1 @ONLY)
+add_custom_command(
+    OUTPUT ${_doc_dir}/changelog.gz ${_doc_dir}/tessaly.1.gz
+    COMMAND gzip -9nkf ${_doc_dir}/changelog ${_doc_dir}/tessaly.1
+    DEPENDS ${_doc_dir}/changelog ${_doc_dir}/tessaly.1
+    VERBATIM)
+add_custom_target(package_doc ALL DEPENDS ${_doc_dir}/changelog.gz ${_doc_dir}/tessaly.1.gz)
+install(FILES ${PROJECT_SOURCE_DIR}/resources/package/copyright ${_doc_dir}/changelog.gz
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/tessaly)
+install(FILES ${_doc_dir}/tessaly.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES ${PROJECT_SOURCE_DIR}/resources/package/lintian-overrides
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides RENAME tessaly)
+
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME tessaly)
+set(CPACK_PACKAGE_VENDOR "Tessaly developers")
+set(CPACK_PACKAGE_CONTACT "Tessaly developers <dev@tessaly.org>")
+set(CPACK_PACKAGE_HOMEPAGE_URL https://tessaly.org)
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "remove hidden metadata from photos, videos and PDFs")
+set(CPACK_PACKAGE_DESCRIPTION "\
+Photos, camera raws, videos and PDFs carry hidden metadata: where a picture
+was taken, the serial number of the camera, the author's name, the dates and
+the history of edits. Tessaly removes it before the files are shared.
+.
+Each file is read, cleaned in place and read again; the window shows what
+the file said before and after. A file is either cleaned completely or left
+as it was. Supported are JPEG, PNG, WebP and HEIC pictures, Canon, Nikon,
+Sony and DNG raws, MP4, MOV and MKV videos, and PDF documents.")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
+    OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# What the app loads or runs without linking to it: the QML modules its
+# views import, the xcb platform and SVG image plugins, the icon theme its
+# buttons draw from, Perl for the bundled exiftool and mkvtoolnix for MKVs.
+set(_runtime_depends
+    qml6-module-qtqml qml6-module-qtqml-workerscript qml6-module-qtquick
+    qml6-module-qtquick-window qml6-module-qtquick-controls qml6-module-qtquick-templates
+    qml6-module-qtquick-layouts qml6-module-qtquick-dialogs qml6-module-qt-labs-folderlistmodel
+    qml6-module-qtquick-shapes qt6-qpa-plugins libqt6svg6 libgl1-mesa-dri
+    adwaita-icon-theme hicolor-icon-theme perl mkvtoolnix)
+list(JOIN _runtime_depends ", " CPACK_DEBIAN_PACKAGE_DEPENDS)
+# The file dialog is the desktop's own through the portal; without them Qt
+# falls back to its QML dialog.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-xdgdesktopportal-platformtheme, xdg-desktop-portal, fonts-dejavu-core, dbus")
+
+include(CPack)

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+// What `tessaly [OPTIONS] [FILE...]` asks for. Options come first; "--" ends
+// them, and so does the first argument that is not one, so that a file whose
+// name starts with a dash can still be named after "--".
+struct LaunchOptions
+{
+    // --copy: keep originals and save cleaned copies; --in-place: replace them.
+    // For this launch only; absent: the settings decide.
+    std::optional<bool> keepOriginal;
+    bool showHelp = false;
+    QString unknownOption; // the first option not understood, if any
+    QStringList files;     // everything after the options
+
+    static LaunchOptions parse(const QStringList &arguments);
+    // The --help text.
+    static QString helpText();
+};

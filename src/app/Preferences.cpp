@@ -1,0 +1,56 @@
+#include "Preferences.h"
+
+namespace {
+
+const QString keepOriginalKey = QStringLiteral("cleaning/keepOriginal");
+const QString keepDateKey = QStringLiteral("cleaning/keepModificationDate");
+
+} // namespace
+
+Preferences::Preferences(QSettings &settings, QObject *parent)
+    : QObject(parent)
+    , m_settings(settings)
+{
+}
+
+bool Preferences::keepOriginal() const
+{
+    return m_launchOverride.value_or(m_settings.value(keepOriginalKey, false).toBool());
+}
+
+void Preferences::setKeepOriginal(bool keep)
+{
+    if (keep == keepOriginal() && !m_launchOverride)
+        return;
+    m_launchOverride.reset();
+    m_settings.setValue(keepOriginalKey, keep);
+    m_settings.sync();
+    emit changed();
+}
+
+bool Preferences::keepModificationDate() const
+{
+    return m_settings.value(keepDateKey, false).toBool();
+}
+
+void Preferences::setKeepModificationDate(bool keep)
+{
+    if (keep == keepModificationDate())
+        return;
+    m_settings.setValue(keepDateKey, keep);
+    m_settings.sync();
+    emit changed();
+}
+
+void Preferences::overrideKeepOriginal(std::optional<bool> keep)
+{
+    if (keep == m_launchOverride)
+        return;
+    m_launchOverride = keep;
+    emit changed();
+}
+
+CleaningChoices Preferences::choices() const
+{
+    return {keepOriginal(), keepModificationDate()};
+}

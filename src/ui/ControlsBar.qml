@@ -1,0 +1,50 @@
+import QtQuick
+import QtQuick.Layouts
+import Tessaly.Ui
+
+// Above the list: Clear, the counter, Add Files.
+RowLayout {
+    id: bar
+
+    required property TessalyViewModel viewModel
+    required property string counterText
+    readonly property alias clearButton: clearButton
+    readonly property alias addButton: addButton
+
+    signal addRequested()
+
+    spacing: 8
+
+    SymbolButton {
+        id: clearButton
+        objectName: "clearButton"
+        text: qsTrId("clear_list")
+        toolTipText: qsTrId("clear_list")
+        symbol: "xmark.bin"
+        tint: Theme.secondaryLabel
+        enabled: !bar.viewModel.isProcessing
+        onClicked: bar.viewModel.clearList()
+    }
+    Item { Layout.fillWidth: true }
+    Text {
+        objectName: "counter"
+        text: bar.counterText
+        font.pixelSize: Theme.calloutSize
+        color: Theme.secondaryLabel
+        elide: Text.ElideRight
+        horizontalAlignment: Text.AlignHCenter
+        Layout.fillWidth: true
+        Layout.maximumWidth: implicitWidth
+        Accessible.role: Accessible.StaticText
+        Accessible.name: text
+    }
+    Item { Layout.fillWidth: true }
+    SymbolButton {
+        id: addButton
+        objectName: "addButton"
+        text: qsTrId("file_picker_button")
+        toolTipText: qsTrId("file_picker_button")
+        symbol: "folder"
+        onClicked: bar.addRequested()
+    }
+}

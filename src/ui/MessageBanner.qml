@@ -1,0 +1,57 @@
+import QtQuick
+import QtQuick.Layouts
+import Tessaly.Ui
+
+// A passing message with a warning sign: fades in while `message` is set and
+// keeps showing the last one while it fades out. Floating, it is a pill
+// over the list that slides in from the bottom edge; inline, plain text.
+Rectangle {
+    id: banner
+
+    property string message
+    property bool active: true
+    property bool floating: true
+
+    readonly property bool shown: message !== "" && active
+    // The latch: what stays on screen while the banner fades out.
+    property string shownText
+    onShownChanged: if (shown) shownText = message
+    onMessageChanged: if (shown) shownText = message
+    readonly property string text: shown ? message : shownText
+
+    opacity: shown ? 1 : 0
+    visible: opacity > 0
+    implicitWidth: bannerRow.implicitWidth + (floating ? 32 : 0)
+    implicitHeight: bannerRow.implicitHeight + (floating ? 20 : 0)
+    radius: height / 2
+    color: floating ? Theme.floatingMaterial : "transparent"
+    border.color: floating ? Theme.divider : "transparent"
+
+    Accessible.role: Accessible.AlertMessage
+    Accessible.name: text
+
+    Behavior on opacity {
+        NumberAnimation { duration: 300; easing.type: Easing.OutCubic }
+    }
+
+    RowLayout {
+        id: bannerRow
+
+        anchors.centerIn: parent
+        spacing: banner.floating ? 8 : 6
+
+        TintedIcon {
+            symbol: "exclamationmark.triangle.fill"
+            color: Theme.yellow
+            Layout.preferredWidth: 14
+            Layout.preferredHeight: 14
+        }
+        Text {
+            objectName: "messageText"
+            text: banner.text
+            textFormat: Text.PlainText
+            font.pixelSize: Theme.calloutSize
+            color: banner.floating ? Theme.primaryLabel : Theme.secondaryLabel
+        }
+    }
+}

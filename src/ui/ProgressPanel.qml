@@ -1,0 +1,80 @@
+import QtQuick
+import QtQuick.Controls
+import Tessaly.Ui
+
+// The panel of a clean-all run: a bar and the percentage done. Moves only
+// when the progress changes; nothing runs while it waits.
+Rectangle {
+    id: panel
+
+    property bool shown: false
+    property real progress: 0
+    // Counts up to the new value instead of jumping.
+    property real shownPercentage: Presentation.percentage(progress)
+    readonly property string percentageText: Presentation.percentageText(Math.floor(shownPercentage))
+
+    opacity: shown ? 1 : 0
+    visible: opacity > 0
+    implicitWidth: panelColumn.implicitWidth + 40
+    implicitHeight: panelColumn.implicitHeight + 20
+    radius: 12
+    color: Theme.floatingMaterial
+    border.color: Theme.divider
+
+    Behavior on opacity {
+        NumberAnimation { duration: 300; easing.type: Easing.OutCubic }
+    }
+    Behavior on shownPercentage {
+        NumberAnimation { duration: 300; easing.type: Easing.InOutQuad }
+    }
+
+    Column {
+        id: panelColumn
+
+        anchors.centerIn: parent
+        spacing: 6
+
+        ProgressBar {
+            id: bar
+            objectName: "progressBar"
+
+            from: 0
+            to: 1
+            value: Math.max(0, Math.min(1, panel.progress))
+            Accessible.role: Accessible.ProgressBar
+            Accessible.name: panel.percentageText
+
+            background: Rectangle {
+                implicitWidth: 200
+                implicitHeight: 6
+                radius: 3
+                color: Theme.fillLabel
+            }
+            contentItem: Item {
+                implicitWidth: 200
+                implicitHeight: 6
+
+                Rectangle {
+                    objectName: "progressFill"
+                    height: parent.height
+                    radius: 3
+                    width: parent.width * bar.visualPosition
+                    color: Presentation.isProgressComplete(panel.progress) ? Theme.green : Theme.accent
+
+                    Behavior on width {
+                        NumberAnimation { duration: 400; easing.type: Easing.InOutQuad }
+                    }
+                }
+            }
+        }
+        Text {
+            objectName: "percentageText"
+            anchors.horizontalCenter: parent.horizontalCenter
+            text: panel.percentageText
+            font.pixelSize: Theme.caption2Size
+            font.family: Theme.monospaceFamily
+            color: Theme.secondaryLabel
+            Accessible.ignored: true
+        }
+    }
+}

@@ -1,0 +1,65 @@
+import QtQuick
+import QtQuick.Controls
+import QtTest
+import Tessaly.Ui
+import Tessaly.App
+import Tessaly.Test
+
+// The settings panel writes the user's choices through and shows them again
+// on the next launch.
+TestCase {
+    id: testCase
+
+    name: "SettingsView"
+    when: windowShown
+    visible: true
+    width: 500
+    height: 400
+
+    Component {
+        id: viewComponent
+
+        SettingsView { }
+    }
+
+    readonly property SettingsInfo info: TestSupport.createSettingsInfo()
+
+    function createView(preferences) {
+        const view = createTemporaryObject(viewComponent, testCase, { info: info, preferences: preferences })
+        verify(view)
+        return view
+    }
+
+    function test_defaultsReplaceAndDoNotKeepTheDate() {
+        const view = createView(TestSupport.createPreferences())
+        verify(findChild(view, "replaceOriginal").checked)
+        verify(!findChild(view, "keepOriginal").checked)
+        verify(!findChild(view, "keepModificationDate").checked)
+    }
+
+    function test_choicesRoundTrip() {
+        const preferences = TestSupport.createPreferences()
+        const view = createView(preferences)
+        const keep = findChild(view, "keepOriginal")
+        const replace = findChild(view, "replaceOriginal")
+        const date = findChild(view, "keepModificationDate")
+
+        mouseClick(keep)
+        verify(preferences.keepOriginal)
+        verify(!replace.checked)
+        mouseClick(date)
+        verify(preferences.keepModificationDate)
+
+        // The next launch reads them back.
+        const again = createView(TestSupport.createPreferences(true))
+        verify(findChild(again, "keepOriginal").checked)
+        verify(findChild(again, "keepModificationDate").checked)
+
+        // A change made elsewhere shows in the view, and back by keyboard.
+        preferences.keepOriginal = false
+        verify(replace.checked)
+        date.forceActiveFocus()
+        keyClick(Qt.Key_Space)
+        verify(!preferences.keepModificationDate)
+    }
+}

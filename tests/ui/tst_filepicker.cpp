@@ -1,0 +1,73 @@
+#include <FilePicker.h>
+#include <Translations.h>
+
+#include <QApplication>
+#include <QFile>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+class TestFilePicker : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { QVERIFY(installTranslations(QLocale(QLocale::English))); }
+
+    void platformTheme_data()
+    {
+        QTest::addColumn<QByteArray>("requested");
+        QTest::addColumn<QByteArray>("desktop");
+        QTest::addColumn<QByteArray>("theme");
+        QTest::newRow("bare X session") << QByteArray() << QByteArray() << QByteArray("xdgdesktopportal");
+        QTest::newRow("sway") << QByteArray() << QByteArray("sway") << QByteArray("xdgdesktopportal");
+        QTest::newRow("GNOME keeps its own") << QByteArray() << QByteArray("GNOME") << QByteArray();
+        QTest::newRow("Ubuntu's GNOME") << QByteArray() << QByteArray("ubuntu:GNOME") << QByteArray();
+        QTest::newRow("KDE keeps its own") << QByteArray() << QByteArray("KDE") << QByteArray();
+        QTest::newRow("the user's choice wins") << QByteArray("gtk3") << QByteArray() << QByteArray();
+    }
+
+    void platformTheme()
+    {
+        QFETCH(QByteArray, requested);
+        QFETCH(QByteArray, desktop);
+        QTEST(FilePicker::preferredPlatformTheme(requested, desktop), "theme");
+    }
+
+    // Qt's own dialog (no platform theme here) takes several files at once,
+    // offers one readable filter and has a title.
+    void picksSeveralFiles()
+    {
+        QTemporaryDir dir;
+        for (const char *name : {"a.jpg", "b.PDF", "c.txt"})
+            QVERIFY(QFile(dir.filePath(QLatin1String(name))).open(QIODevice::WriteOnly));
+        FilePicker picker;
+        QSignalSpy chosen(&picker, &FilePicker::chosen);
+        picker.open();
+        QFileDialog *dialog = picker.dialog();
+        QVERIFY(dialog);
+        picker.open(); // an open dialog stays the one
+        QCOMPARE(picker.dialog(), dialog);
+        QCOMPARE(dialog->windowTitle(), u"Add Files"_qs);
+        QCOMPARE(dialog->fileMode(), QFileDialog::ExistingFiles);
+        QCOMPARE(dialog->nameFilters().size(), 1);
+        const QString filter = dialog->nameFilters().constFirst();
+        QVERIFY2(filter.startsWith(u"Photos, raws, videos and PDFs (*.jpg *.JPG "_qs), qPrintable(filter));
+        QVERIFY2(filter.endsWith(u"*.pdf *.PDF)"_qs), qPrintable(filter));
+
+        dialog->setDirectory(dir.path());
+        auto *name = dialog->findChild<QLineEdit *>(u"fileNameEdit"_qs);
+        QVERIFY(name);
+        name->setText(u"\"a.jpg\" \"b.PDF\""_qs);
+        static_cast<QDialog *>(dialog)->accept(); // what its Open button does
+        QCOMPARE(chosen.size(), 1);
+        QCOMPARE(chosen.at(0).at(0).value<QList<QUrl>>(),
+                 (QList<QUrl>{QUrl::fromLocalFile(dir.filePath(u"a.jpg"_qs)), QUrl::fromLocalFile(dir.filePath(u"b.PDF"_qs))}));
+        QTRY_VERIFY(!picker.dialog()); // closed and gone
+    }
+};
+
+QTEST_MAIN(TestFilePicker)
+#include "tst_filepicker.moc"
