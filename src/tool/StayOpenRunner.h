@@ -8,7 +8,7 @@
 // Runs the tool through a few exiftool processes kept open with
 // `-stay_open True -@ -`, sparing Perl's start-up on every run. Results are
 // those of one process per run; where this path cannot promise that (a tool
-// that does not speak the protocol, an argument the argument file cannot
+// that does not answer the protocol, an argument the argument file cannot
 // carry) the run goes to a OneShotRunner instead.
 //
 // Workers are started on demand (or ahead of it, by prepare()), at most

@@ -122,6 +122,19 @@ Item {
                 // Whether new rows are to be scrolled into view: the list
                 // showed its end (and was not empty) when they came.
                 property bool followEnd: false
+                // The last row shows in full, whether or not the bottom
+                // margin is scrolled into view too (positionViewAtEnd leaves
+                // it out, a flick takes it in).
+                readonly property bool showsEnd: contentY + height >= originY + contentHeight - 1
+
+                // All the way down, bottom margin included, so that the list
+                // still counts as at its end when the next rows come.
+                function scrollToEnd() {
+                    positionViewAtEnd()
+                    const end = originY + contentHeight + bottomMargin - height
+                    if (end > contentY)
+                        contentY = end
+                }
 
                 visible: root.hasFiles
                 anchors.fill: parent
@@ -151,11 +164,11 @@ Item {
                 Connections {
                     target: root.viewModel.files
                     function onRowsAboutToBeInserted() {
-                        fileListView.followEnd = fileListView.count > 0 && fileListView.atYEnd
+                        fileListView.followEnd = fileListView.count > 0 && fileListView.showsEnd
                     }
                     function onRowsInserted() {
                         if (fileListView.followEnd)
-                            Qt.callLater(fileListView.positionViewAtEnd)
+                            Qt.callLater(fileListView.scrollToEnd)
                     }
                 }
 

