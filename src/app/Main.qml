@@ -147,7 +147,11 @@ ApplicationWindow {
             color: palette.window
             transientParent: window
             visible: true
-            onVisibleChanged: if (!visible) settingsLoader.active = false
+            // Without a window manager nobody hands the keyboard back.
+            onVisibleChanged: if (!visible) {
+                settingsLoader.active = false
+                window.requestActivate()
+            }
 
             Shortcut {
                 sequences: ["Escape", "Ctrl+W"]

@@ -66,75 +66,81 @@ ColumnLayout {
         color: Theme.tertiaryLabel
     }
 
-    Repeater {
-        model: column.entries
+    // A positioner and plain bindings rather than layouts: a layout keeps
+    // the key width and the one-line height it saw first, before the column
+    // had the width that wraps long values.
+    Column {
+        spacing: column.spacing
+        Layout.fillWidth: true
 
-        // Plain bindings rather than a layout: a layout keeps the key width
-        // it saw first, before the column had its width.
-        Item {
-            id: entryRow
+        Repeater {
+            model: column.entries
 
-            required property var modelData
-            readonly property bool removed: modelData.removed
+            Item {
+                id: entryRow
 
-            objectName: "entry"
-            implicitHeight: Math.max(keyText.implicitHeight, valueText.implicitHeight)
-            Layout.fillWidth: true
+                required property var modelData
+                readonly property bool removed: modelData.removed
 
-            // Removed tags are struck through and marked, not only red.
-            Accessible.role: Accessible.StaticText
-            Accessible.name: removed
-                             //% "%1: %2, removed"
-                             ? qsTrId("a11y_removed_tag").arg(modelData.key).arg(modelData.value)
-                             : modelData.key + ": " + modelData.value
+                objectName: "entry"
+                width: parent.width
+                implicitHeight: Math.max(keyText.implicitHeight, valueText.implicitHeight)
 
-            Text {
-                id: keyText
-                objectName: "key"
-                text: entryRow.modelData.key
-                textFormat: Text.PlainText
-                font.family: Theme.monospaceFamily
-                font.pixelSize: Theme.captionSize
-                font.strikeout: entryRow.removed
-                color: entryRow.removed ? Theme.red : Theme.secondaryLabel
-                horizontalAlignment: Text.AlignRight
-                elide: Text.ElideRight
-                maximumLineCount: 1
-                Accessible.ignored: true
-                width: column.keyWidth
+                // Removed tags are struck through and marked, not only red.
+                Accessible.role: Accessible.StaticText
+                Accessible.name: removed
+                                 //% "%1: %2, removed"
+                                 ? qsTrId("a11y_removed_tag").arg(modelData.key).arg(modelData.value)
+                                 : modelData.key + ": " + modelData.value
 
-                HoverHandler { id: keyHover; enabled: keyText.truncated }
-                ToolTip.visible: keyHover.hovered
-                ToolTip.text: keyText.text
-                ToolTip.delay: 600
-            }
-            Text {
-                id: removedMark
-                objectName: "removedMark"
-                text: entryRow.removed ? "\u2212" : ""
-                font.family: Theme.monospaceFamily
-                font.pixelSize: Theme.captionSize
-                font.bold: true
-                color: Theme.red
-                Accessible.ignored: true
-                x: keyText.width + 4
-                width: removedMarkMetrics.advanceWidth("\u2212")
-            }
-            Text {
-                id: valueText
-                objectName: "value"
-                text: entryRow.modelData.value
-                textFormat: Text.PlainText
-                font.family: Theme.monospaceFamily
-                font.pixelSize: Theme.captionSize
-                font.strikeout: entryRow.removed
-                color: entryRow.removed ? Theme.red : Theme.primaryLabel
-                wrapMode: Text.WrapAtWordBoundaryOrAnywhere
-                maximumLineCount: 2
-                elide: Text.ElideRight
-                Accessible.ignored: true
-                x: removedMark.x + removedMark.width + 4
-                width: entryRow.width - x
+                Text {
+                    id: keyText
+                    objectName: "key"
+                    text: entryRow.modelData.key
+                    textFormat: Text.PlainText
+                    font.family: Theme.monospaceFamily
+                    font.pixelSize: Theme.captionSize
+                    font.strikeout: entryRow.removed
+                    color: entryRow.removed ? Theme.red : Theme.secondaryLabel
+                    horizontalAlignment: Text.AlignRight
+                    elide: Text.ElideRight
+                    maximumLineCount: 1
+                    Accessible.ignored: true
+                    width: column.keyWidth
+
+                    HoverHandler { id: keyHover; enabled: keyText.truncated }
+                    ToolTip.visible: keyHover.hovered
+                    ToolTip.text: keyText.text
+                    ToolTip.delay: 600
+                }
+                Text {
+                    id: removedMark
+                    objectName: "removedMark"
+                    text: entryRow.removed ? "\u2212" : ""
+                    font.family: Theme.monospaceFamily
+                    font.pixelSize: Theme.captionSize
+                    font.bold: true
+                    color: Theme.red
+                    Accessible.ignored: true
+                    x: keyText.width + 4
+                    width: removedMarkMetrics.advanceWidth("\u2212")
+                }
+                Text {
+                    id: valueText
+                    objectName: "value"
+                    text: entryRow.modelData.value
+                    textFormat: Text.PlainText
+                    font.family: Theme.monospaceFamily
+                    font.pixelSize: Theme.captionSize
+                    font.strikeout: entryRow.removed
+                    color: entryRow.removed ? Theme.red : Theme.primaryLabel
+                    wrapMode: Text.WrapAtWordBoundaryOrAnywhere
+                    maximumLineCount: 2
+                    elide: Text.ElideRight
+                    Accessible.ignored: true
+                    x: removedMark.x + removedMark.width + 4
+                    width: entryRow.width - x
+                }
             }
         }
     }
