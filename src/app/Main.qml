@@ -16,10 +16,10 @@ ApplicationWindow {
 
     readonly property alias settingsWindow: settingsLoader.item
 
-    // Small enough that a window at scale 2 fits a 1366×768 screen with
-    // room for panels; first shown no larger than the screen offers.
-    minimumWidth: 560
-    minimumHeight: 420
+    // At scale 2 a 1366×768 screen offers 683×384: neither the minimum nor
+    // the first size may ask for more than the screen, less its panels.
+    minimumWidth: Math.min(560, Screen.desktopAvailableWidth - 40)
+    minimumHeight: Math.min(420, Screen.desktopAvailableHeight - 60)
     width: Math.min(700, Screen.desktopAvailableWidth - 40)
     height: Math.min(500 + (menuBar ? menuBar.implicitHeight : 0), Screen.desktopAvailableHeight - 60)
     visible: true

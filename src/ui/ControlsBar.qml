@@ -33,8 +33,10 @@ RowLayout {
         color: Theme.secondaryLabel
         elide: Text.ElideRight
         horizontalAlignment: Text.AlignHCenter
-        Layout.fillWidth: true
-        Layout.maximumWidth: implicitWidth
+        // Its full width while there is room (the spacers beside it give
+        // way first), elided only when there is none.
+        Layout.preferredWidth: implicitWidth
+        Layout.minimumWidth: 0
         Accessible.role: Accessible.StaticText
         Accessible.name: text
     }
