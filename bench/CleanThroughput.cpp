@@ -205,14 +205,14 @@ private:
     QProcess m_watch;
 };
 
-// What main() of the app makes: the pool, the runner and the cleaner over them.
+// What main() of the app makes: the pool (two jobs per worker), the runner and the cleaner.
 struct Pipeline
 {
     Pipeline()
         : runner({.workersPerTool = std::clamp(QThread::idealThreadCount(), 2, 8)})
         , cleaner(ToolPaths::installed(), runner)
     {
-        pool.setMaxThreadCount(std::clamp(QThread::idealThreadCount(), 2, 8));
+        pool.setMaxThreadCount(2 * std::clamp(QThread::idealThreadCount(), 2, 8));
     }
     QThreadPool pool;
     StayOpenRunner runner;

@@ -85,11 +85,12 @@ int main(int argc, char *argv[])
     }
 
     // Whoever cleans needs these, and they outlive the model that uses them.
-    // Every job blocks its thread while a tool runs, so the pool's bound is
-    // also the number of tool processes alive at once.
+    // One exiftool worker per core; twice as many jobs, so that while one job
+    // waits for the disk to take its cleaned file, another keeps the worker busy.
+    const int cores = std::clamp(QThread::idealThreadCount(), 2, 8);
     QThreadPool toolPool;
-    toolPool.setMaxThreadCount(std::clamp(QThread::idealThreadCount(), 2, 8));
-    StayOpenRunner runner({.workersPerTool = toolPool.maxThreadCount()});
+    toolPool.setMaxThreadCount(2 * cores);
+    StayOpenRunner runner({.workersPerTool = cores});
     const StagingJournal journal(StagingJournal::defaultFolder());
     // Copies left by an earlier run that was killed hold the very metadata
     // their users wanted gone.

@@ -39,12 +39,13 @@ public:
     // tools that edit a file in place.
     Expected<Success> copyOriginal(const OriginalFile &original);
 
-    // After the tools: checks the version is there, flushes it to disk and
-    // gives it the original's owner, mode, ACL and attributes (those that say
-    // where a download came from excepted) and, when asked, its modification
-    // time.
+    // After the tools: checks the version is there, gives it the original's
+    // owner, mode, ACL and attributes (those that say where a download came
+    // from excepted) and, when asked, its modification time, and starts
+    // writing it to disk.
     Expected<Success> finish(const OriginalFile &original, bool keepModificationTime);
 
+    // Both ways into place first flush the version to disk (fsync, checked).
     // Renames the finished version over the original, but only while the
     // original is still the file that was read and nobody is writing it.
     Expected<Success> replace(const OriginalFile &original);
@@ -55,6 +56,7 @@ public:
     Expected<QString> saveAsCopy(const OriginalFile &original);
 
 private:
+    Expected<Success> flush();
     StagedCopy(QString folder, QString path, QString displayName, StagingJournal::Note note);
     void dropFolder();
 
