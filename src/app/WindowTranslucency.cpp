@@ -52,11 +52,15 @@ void makeWindowTranslucent(const QList<QWindow *> &windows)
     if (windows.isEmpty() || !compositorRunning())
         return;
     QWindow *first = windows.first();
-    if (auto *quick = qobject_cast<QQuickWindow *>(first))
-        quick->setColor(Qt::transparent);
     QSurfaceFormat format = first->format();
     if (format.alphaBufferSize() < 8 && !first->handle()) {
         format.setAlphaBufferSize(8);
         first->setFormat(format);
     }
+    // A window already made without an alpha channel (Qt Quick's software
+    // renderer on X gets none) would paint "transparent" as black.
+    if (first->handle() && first->format().alphaBufferSize() < 8)
+        return;
+    if (auto *quick = qobject_cast<QQuickWindow *>(first))
+        quick->setColor(Qt::transparent);
 }
