@@ -34,9 +34,7 @@ private slots:
         QTest::newRow("string") << QVariant(QStringLiteral("2.4.1")) << "2.4.1";
         QTest::newRow("missing") << QVariant() << "1.0";
         QTest::newRow("a number is no version string") << QVariant(3) << "1.0";
-        QTest::newRow("a list is no version string") << QVariant(QStringList{"2.0"}) << "1.0";
         QTest::newRow("shown verbatim even when it is a string id") << QVariant(QStringLiteral("exiftool_found")) << "exiftool_found";
-        QTest::newRow("empty string stays empty") << QVariant(QString()) << "";
     }
 
     void settingsVersion()
