@@ -7,12 +7,12 @@
 
 namespace {
 
-// What identifies a file in the list: its device and inode when it exists,
-// else its cleaned absolute path.
-QString keyFor(const QUrl &url, const std::optional<FileIdentity> &identity)
+// A drop of thousands of files is taken in slices of this many, one slice per
+// turn of the event loop, so that the window keeps answering meanwhile.
+constexpr qsizetype intakeSlice = 1000;
+
+QString pathKey(const QUrl &url)
 {
-    if (identity)
-        return QStringLiteral("%1:%2").arg(identity->device).arg(identity->inode);
     return url.isLocalFile() ? QDir::cleanPath(url.toLocalFile()) : url.toString();
 }
 
@@ -53,23 +53,41 @@ double TessalyViewModel::progress() const
 
 void TessalyViewModel::addFiles(const QList<QUrl> &urls)
 {
-    QSet<QString> listed;
-    listed.reserve(m_files.items().size() + urls.size());
-    for (const FileItem &item : m_files.items())
-        listed.insert(keyFor(item.url, item.identity));
+    if (urls.size() <= intakeSlice && m_intake.empty()) {
+        addSlice(urls);
+        return;
+    }
+    const bool idle = m_intake.empty();
+    m_intake.insert(m_intake.end(), urls.begin(), urls.end());
+    if (idle)
+        takeIntakeSlice();
+}
 
+void TessalyViewModel::takeIntakeSlice()
+{
+    const qsizetype count = std::min<qsizetype>(intakeSlice, qsizetype(m_intake.size()));
+    const QList<QUrl> slice(m_intake.begin(), m_intake.begin() + count);
+    m_intake.erase(m_intake.begin(), m_intake.begin() + count);
+    addSlice(slice);
+    if (!m_intake.empty())
+        QMetaObject::invokeMethod(this, &TessalyViewModel::takeIntakeSlice, Qt::QueuedConnection);
+}
+
+void TessalyViewModel::addSlice(const QList<QUrl> &urls)
+{
     QList<FileItem> accepted;
+    accepted.reserve(urls.size());
     for (const QUrl &url : urls) {
         FileItem item = FileItem::fromUrl(url);
         if (!item.format)
             continue;
         if (url.isLocalFile())
             item.identity = FileIdentity::of(url.toLocalFile());
-        // A file repeated within one call yields one item, like one listed before.
-        const QString key = keyFor(url, item.identity);
-        if (listed.contains(key))
+        // A file is listed once, whatever it is called; a file repeated
+        // within one call yields one item, like one listed before.
+        if (item.identity ? m_listedFiles.contains(*item.identity) : m_listedPaths.contains(pathKey(url)))
             continue;
-        listed.insert(key);
+        remember(item);
         accepted.append(std::move(item));
     }
     const bool addedAny = !accepted.isEmpty();
@@ -80,13 +98,31 @@ void TessalyViewModel::addFiles(const QList<QUrl> &urls)
         QMetaObject::invokeMethod(this, &TessalyViewModel::cleanAll, Qt::QueuedConnection);
 }
 
+void TessalyViewModel::remember(const FileItem &item)
+{
+    if (item.identity)
+        m_listedFiles.insert(*item.identity);
+    else
+        m_listedPaths.insert(pathKey(item.url));
+}
+
+void TessalyViewModel::forget(const FileItem &item)
+{
+    if (item.identity)
+        m_listedFiles.remove(*item.identity);
+    else
+        m_listedPaths.remove(pathKey(item.url));
+}
+
 void TessalyViewModel::removeFile(const QUuid &id)
 {
     const int row = m_files.rowOf(id);
-    if (row >= 0)
+    if (row >= 0) {
+        forget(m_files.items()[row]);
         m_files.removeRow(row);
-    else
+    } else {
         m_files.removeNone();
+    }
     updateCounters();
 }
 
@@ -105,6 +141,8 @@ void TessalyViewModel::cleanRow(int row)
 void TessalyViewModel::clearList()
 {
     m_files.clear();
+    m_listedFiles.clear();
+    m_listedPaths.clear();
     updateCounters();
 }
 
@@ -217,6 +255,13 @@ void TessalyViewModel::applyResult(const CleanResult &result)
     const int row = m_files.rowOf(result.id);
     if (row < 0)
         return;
+    // Cleaned in place, the file is a new one: the list knows it by that now.
+    if (result.identity && result.identity != m_files.items()[row].identity) {
+        forget(m_files.items()[row]);
+        FileItem renamed = m_files.items()[row];
+        renamed.identity = result.identity;
+        remember(renamed);
+    }
     m_files.update(
         row,
         [&](FileItem &item) {

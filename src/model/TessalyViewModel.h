@@ -7,6 +7,7 @@
 
 #include <QFutureWatcher>
 #include <QObject>
+#include <QSet>
 #include <QTimer>
 #include <QUrl>
 #include <QUuid>
@@ -63,7 +64,8 @@ public:
 
     // Appends the supported files not yet listed as pending items and, if any
     // was added, schedules cleanAll on the UI thread. A file is listed once
-    // whatever it is called: by a link, "a//b", a percent escape.
+    // whatever it is called: by a link, "a//b", a percent escape. More than
+    // a thousand URLs are taken in a thousand per turn of the event loop.
     Q_INVOKABLE void addFiles(const QList<QUrl> &urls);
     Q_INVOKABLE void removeFile(const QUuid &id);
     Q_INVOKABLE void clearList();
@@ -94,6 +96,10 @@ signals:
     void progressChanged();
 
 private:
+    void addSlice(const QList<QUrl> &urls);
+    void takeIntakeSlice();
+    void remember(const FileItem &item);
+    void forget(const FileItem &item);
     void applyResult(const CleanResult &result);
     void updateCounters();
     void setIsProcessing(bool processing);
@@ -120,5 +126,8 @@ private:
     qint64 m_runJobsOutstanding = 0;
     QTimer m_runTail;
     std::deque<Job> m_queuedJobs;
+    std::deque<QUrl> m_intake; // URLs of a large drop still to be taken in
+    QSet<FileIdentity> m_listedFiles;
+    QSet<QString> m_listedPaths; // of listed items whose path led nowhere when added
     QList<QFutureWatcher<CleanResult> *> m_inFlight;
 };
