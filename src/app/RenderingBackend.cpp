@@ -1,5 +1,6 @@
 #include "RenderingBackend.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QLoggingCategory>
@@ -49,7 +50,12 @@ void chooseSceneGraphBackend()
         return;
     QElapsedTimer probeTime;
     probeTime.start();
-    const std::optional<QByteArray> renderer = probeGlRenderer();
+    // GPUs are reached through DRM render nodes (or NVIDIA's own devices):
+    // with neither, whatever OpenGL there is rasterises in software, and the
+    // probe's ~100 ms of context set-up can be spared.
+    const bool gpuDevices = !QDir(QStringLiteral("/dev/dri")).entryList({QStringLiteral("renderD*")}, QDir::System).isEmpty()
+                            || !QDir(QStringLiteral("/dev")).entryList({QStringLiteral("nvidia[0-9]*")}, QDir::System).isEmpty();
+    const std::optional<QByteArray> renderer = gpuDevices ? probeGlRenderer() : std::nullopt;
     const bool software = wantsSoftwareSceneGraph(platform, forced, renderer);
     qCDebug(lcRendering) << "OpenGL renderer" << renderer.value_or("(none)") << "probed in"
                          << probeTime.nsecsElapsed() / 1e6 << "ms, software scene graph:" << software;
