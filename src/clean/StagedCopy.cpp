@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
 #include <QRegularExpression>
 
 #include <cerrno>
@@ -104,12 +105,21 @@ void StagedCopy::dropFolder()
 Expected<StagedCopy> StagedCopy::create(const OriginalFile &original, const StagingJournal *journal)
 {
     const QFileInfo file(original.path());
-    QByteArray pattern = encoded(file.absolutePath() + u'/' + QLatin1String(stagedFolderPrefix) + QStringLiteral("XXXXXX"));
-    if (!::mkdtemp(pattern.data()))
-        return systemFailure(CleanError::Kind::folderNotWritable, original.displayName(), errno);
-    StagingJournal::Note note = journal ? journal->note(QFile::decodeName(pattern)) : StagingJournal::Note();
-    const QString folder = QFile::decodeName(pattern);
-    return StagedCopy(folder, folder + u'/' + file.fileName(), original.displayName(), std::move(note));
+    static const char letters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        QString name = QLatin1String(stagedFolderPrefix);
+        for (int i = 0; i < 8; ++i)
+            name += QLatin1Char(letters[QRandomGenerator::global()->bounded(int(sizeof letters) - 1)]);
+        const QString folder = file.absolutePath() + u'/' + name;
+        // The note names the folder before it exists: a crash in between
+        // leaves a note for nothing, never a folder nobody will remove.
+        StagingJournal::Note note = journal ? journal->note(folder) : StagingJournal::Note();
+        if (::mkdir(encoded(folder).constData(), 0700) == 0)
+            return StagedCopy(folder, folder + u'/' + file.fileName(), original.displayName(), std::move(note));
+        if (errno != EEXIST)
+            return systemFailure(CleanError::Kind::folderNotWritable, original.displayName(), errno);
+    }
+    return systemFailure(CleanError::Kind::folderNotWritable, original.displayName(), EEXIST);
 }
 
 Expected<Success> StagedCopy::copyOriginal(const OriginalFile &original)
