@@ -67,7 +67,7 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(_runtime_depends
     qml6-module-qtqml qml6-module-qtqml-workerscript qml6-module-qtquick
     qml6-module-qtquick-window qml6-module-qtquick-controls qml6-module-qtquick-templates
-    qml6-module-qtquick-layouts qml6-module-qtquick-dialogs qml6-module-qt-labs-folderlistmodel
+    qml6-module-qtquick-layouts
     qml6-module-qtquick-shapes qt6-qpa-plugins libqt6svg6 libgl1-mesa-dri
     adwaita-icon-theme hicolor-icon-theme perl mkvtoolnix)
 list(JOIN _runtime_depends ", " CPACK_DEBIAN_PACKAGE_DEPENDS)

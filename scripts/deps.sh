@@ -11,7 +11,7 @@ build_pkgs=(build-essential cmake ninja-build pkg-config
     libgl-dev libxcb1-dev nlohmann-json3-dev libqpdf-dev libimage-exiftool-perl librsvg2-bin)
 run_pkgs=(qml6-module-qtqml qml6-module-qtqml-workerscript qml6-module-qtquick
     qml6-module-qtquick-window qml6-module-qtquick-controls qml6-module-qtquick-templates
-    qml6-module-qtquick-layouts qml6-module-qtquick-dialogs qml6-module-qt-labs-folderlistmodel
+    qml6-module-qtquick-layouts
     qml6-module-qtquick-shapes libqt6svg6 qt6-qpa-plugins libgl1-mesa-dri fonts-dejavu-core
     adwaita-icon-theme mkvtoolnix dbus libqt6widgets6 qt6-xdgdesktopportal-platformtheme xdg-desktop-portal)
 test_pkgs=(qml6-module-qttest xvfb xauth xfonts-base x11-utils xdotool xcompmgr imagemagick

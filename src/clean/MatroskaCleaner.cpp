@@ -1,5 +1,7 @@
 #include "MatroskaCleaner.h"
 
+#include "HelperOutcome.h"
+
 #include <ChildProcess.h>
 
 #include <QJsonArray>
@@ -95,18 +97,8 @@ Expected<Success> clean(const QString &mkvpropedit, const QString &path, const C
 {
     const auto outcome = ChildProcess::run(mkvpropedit, propeditArguments(path, contents), limit, 0, cancel);
     const QString tool = QStringLiteral("mkvpropedit");
-    switch (outcome.ending) {
-    case ChildProcess::Outcome::Ending::notStarted:
-        return LaunchError{QStringLiteral("mkvpropedit could not be started: %1").arg(outcome.launchError)};
-    case ChildProcess::Outcome::Ending::timedOut:
-        return CleanError(CleanError::Kind::helperTimedOut, {tool});
-    case ChildProcess::Outcome::Ending::cancelled:
-        return CleanError(CleanError::Kind::quitting);
-    case ChildProcess::Outcome::Ending::crashed:
-        return CleanError(CleanError::Kind::helperCrashed, {tool});
-    case ChildProcess::Outcome::Ending::exited:
-        break;
-    }
+    if (auto failure = unfinishedRun(outcome, tool))
+        return *failure;
     // Exit status 1 means warnings; with selectors taken from the file itself
     // none are expected, so one is a reason to keep the original.
     if (outcome.exitCode != 0)

@@ -1,5 +1,7 @@
 #include "PdfCleaner.h"
 
+#include "HelperOutcome.h"
+
 #include <ChildProcess.h>
 #include <OneShotRunner.h>
 
@@ -19,18 +21,8 @@ Expected<Success> clean(const QString &helper, const QString &source, const QStr
     const QString tool = QStringLiteral("tessaly-pdf-clean");
     const auto outcome =
         ChildProcess::run(helper, {source, destination}, limits.forFileSize(size), memoryLimitFor(size), cancel);
-    switch (outcome.ending) {
-    case ChildProcess::Outcome::Ending::notStarted:
-        return LaunchError{QStringLiteral("%1 could not be started: %2").arg(tool, outcome.launchError)};
-    case ChildProcess::Outcome::Ending::timedOut:
-        return CleanError(CleanError::Kind::helperTimedOut, {tool});
-    case ChildProcess::Outcome::Ending::cancelled:
-        return CleanError(CleanError::Kind::quitting);
-    case ChildProcess::Outcome::Ending::crashed:
-        return CleanError(CleanError::Kind::helperCrashed, {tool});
-    case ChildProcess::Outcome::Ending::exited:
-        break;
-    }
+    if (auto failure = unfinishedRun(outcome, tool))
+        return *failure;
     const QString detail = toolErrorText(outcome.standardError).trimmed();
     switch (outcome.exitCode) {
     case 0:
