@@ -30,6 +30,9 @@ TessalyViewModel::TessalyViewModel(const FileCleaner &cleaner, QThreadPool &pool
     m_runTail.setTimerType(Qt::PreciseTimer);
     m_runTail.setInterval(m_options.runTail);
     connect(&m_runTail, &QTimer::timeout, this, [this] { setIsProcessing(false); });
+    m_resultPace.setSingleShot(true);
+    m_resultPace.setInterval(50);
+    connect(&m_resultPace, &QTimer::timeout, this, &TessalyViewModel::applyFinished);
 }
 
 TessalyViewModel::~TessalyViewModel()
@@ -230,17 +233,33 @@ void TessalyViewModel::feedPool()
         auto *watcher = new QFutureWatcher<CleanResult>(this);
         m_inFlight.append(watcher);
         connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, partOfRun = job.partOfRun] {
-            const CleanResult result = watcher->result();
+            m_finished.push_back({watcher->result(), partOfRun});
             m_inFlight.removeOne(watcher);
             watcher->deleteLater();
-            applyResult(result);
-            if (partOfRun)
-                finishRunJob();
-            feedPool();
+            feedPool(); // the pool first: its workers must not wait for the window
+            if (!m_resultPace.isActive())
+                applyFinished();
         });
         watcher->setFuture(QtConcurrent::run(&m_pool, &TessalyViewModel::processFileInBackground,
                                              std::cref(m_cleaner), job.request));
     }
+}
+
+// Results are applied at once when they come alone, and at most twenty times
+// a second when they come in a stream: every application redraws rows, the
+// counter and the progress panel, and a run of thousands of photos would
+// otherwise redraw the window for each.
+void TessalyViewModel::applyFinished()
+{
+    if (m_finished.empty())
+        return;
+    const std::deque<Finished> finished = std::exchange(m_finished, {});
+    for (const Finished &job : finished) {
+        applyResult(job.result);
+        if (job.partOfRun)
+            finishRunJob();
+    }
+    m_resultPace.start();
 }
 
 void TessalyViewModel::finishRunJob()

@@ -112,6 +112,7 @@ private:
     // Hands queued jobs to the pool while fewer than a few per thread are in flight.
     void feedPool();
     void finishRunJob();
+    void applyFinished();
 
     const FileCleaner &m_cleaner;
     QThreadPool &m_pool;
@@ -125,6 +126,13 @@ private:
     qint64 m_pendingCount = 0;
     qint64 m_runJobsOutstanding = 0;
     QTimer m_runTail;
+    struct Finished
+    {
+        CleanResult result;
+        bool partOfRun;
+    };
+    std::deque<Finished> m_finished; // results waiting for the next application
+    QTimer m_resultPace;
     std::deque<Job> m_queuedJobs;
     std::deque<QUrl> m_intake; // URLs of a large drop still to be taken in
     QSet<FileIdentity> m_listedFiles;
