@@ -164,7 +164,13 @@ private slots:
         if (x11) {
             compositor.start(u"xcompmgr"_qs, QStringList());
             QVERIFY(compositor.waitForStarted());
-            QTest::qWait(500);
+            // Until it has claimed the screen, a window is rightly left opaque.
+            QTRY_VERIFY_WITH_TIMEOUT(([] {
+                                         QQuickWindow probe;
+                                         makeWindowTranslucent({&probe});
+                                         return probe.color().alpha() == 0;
+                                     }()),
+                                     10000);
         }
         QQuickWindow main;
         QQuickWindow settings;
@@ -181,11 +187,14 @@ private slots:
         QCOMPARE(settings.color(), settingsColor);
         QCOMPARE(settings.color().alpha(), 255);
 
-        if (x11) { // and with the compositor gone, the next window stays opaque
+        // And once the X server has seen the compositor go, the next window stays opaque.
+        const auto nextWindowOpaque = [] {
             QQuickWindow later;
             makeWindowTranslucent({&later});
-            QCOMPARE(later.color().alpha(), 255);
-        }
+            return later.color().alpha() == 255;
+        };
+        if (x11)
+            QTRY_VERIFY_WITH_TIMEOUT(nextWindowOpaque(), 10000);
     }
 };
 
