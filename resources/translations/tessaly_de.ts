@@ -313,9 +313,12 @@ Ohne --copy oder --in-place gilt die Wahl in den Einstellungen (vorgegeben: erse
         <source>%1: %2, removed</source>
         <translation>%1: %2, entfernt</translation>
     </message>
-    <message id="a11y_tag_counts">
-        <source>%1 tags before, %2 after</source>
-        <translation>%1 Tags vorher, %2 nachher</translation>
+    <message id="a11y_tag_counts" numerus="yes">
+        <source>%n tags before, %1 after</source>
+        <translation>
+            <numerusform>%n Tag vorher, %1 nachher</numerusform>
+            <numerusform>%n Tags vorher, %1 nachher</numerusform>
+        </translation>
     </message>
     <message id="confirm_add_title">
         <source>Add Files</source>

@@ -313,9 +313,12 @@ Without --copy or --in-place, the choice in Settings applies (by default: replac
         <source>%1: %2, removed</source>
         <translation>%1: %2, removed</translation>
     </message>
-    <message id="a11y_tag_counts">
-        <source>%1 tags before, %2 after</source>
-        <translation>%1 tags before, %2 after</translation>
+    <message id="a11y_tag_counts" numerus="yes">
+        <source>%n tags before, %1 after</source>
+        <translation>
+            <numerusform>%n tag before, %1 after</numerusform>
+            <numerusform>%n tags before, %1 after</numerusform>
+        </translation>
     </message>
     <message id="confirm_add_title">
         <source>Add Files</source>

@@ -46,8 +46,8 @@ FocusScope {
     readonly property string accessibleName: {
         let parts = [fileName, statusBadge.text]
         if (status === FileListModel.Done)
-            //% "%1 tags before, %2 after"
-            parts.push(qsTrId("a11y_tag_counts").arg(beforeCount).arg(afterCount))
+            //% "%n tags before, %1 after"
+            parts.push(qsTrId("a11y_tag_counts", beforeCount).arg(afterCount))
         else if (status === FileListModel.Error && errorMessage !== "")
             parts.push(errorMessage)
         return parts.join(", ")

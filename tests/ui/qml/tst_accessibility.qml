@@ -60,7 +60,7 @@ TestCase {
         const rows = items.filter(e => e.role === Accessible.ListItem)
         compare(rows.length, data.files.length)
         for (const row of rows) {
-            compare(row.name, "photo.jpg, Cleaned, 1 tags before, 1 after")
+            compare(row.name, "photo.jpg, Cleaned, 1 tag before, 1 after")
             verify(row.item.Accessible.description.endsWith("/photo.jpg"))
         }
         if (rows.length === 2)
