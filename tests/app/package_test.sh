@@ -102,7 +102,10 @@ for f in photo.jpg doc.pdf video.mkv; do
 done
 
 [ -n "${DISPLAY:-}" ] && unset QT_QPA_PLATFORM
-"$usr/bin/tessaly" "$work/photo.jpg" "$work/doc.pdf" "$work/video.mkv" >"$work/app.log" 2>&1 &
+# Settings and staging notes of its own, not the user's, and no session bus on
+# which a Tessaly the user has open would take the files.
+XDG_CONFIG_HOME="$work/config" XDG_STATE_HOME="$work/state" DBUS_SESSION_BUS_ADDRESS= \
+    "$usr/bin/tessaly" "$work/photo.jpg" "$work/doc.pdf" "$work/video.mkv" >"$work/app.log" 2>&1 &
 app=$!
 # One exiftool run per look: it starts slowly.
 deadline=$((SECONDS + 60))

@@ -38,6 +38,11 @@ private slots:
             env.remove("QT_QPA_PLATFORM");
         else
             env.insert("QT_QPA_PLATFORM", "offscreen");
+        // The user's own settings (a copy instead of a clean in place, say) are not the test's.
+        QTemporaryDir home;
+        env.insert("XDG_CONFIG_HOME", home.filePath("config"));
+        env.insert("XDG_STATE_HOME", home.filePath("state"));
+        env.remove("DBUS_SESSION_BUS_ADDRESS"); // nor a Tessaly the user has open, to hand the files to
         app.setProcessEnvironment(env);
         app.setWorkingDirectory(dir.path());
         app.setProcessChannelMode(QProcess::ForwardedErrorChannel);

@@ -608,6 +608,7 @@ private slots:
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("QT_QPA_PLATFORM", "offscreen");
         env.insert("XDG_STATE_HOME", state.path());
+        env.remove("DBUS_SESSION_BUS_ADDRESS"); // a Tessaly the user has open must not take the file
         env.insert("XDG_CONFIG_HOME", state.path());
         app.setProcessEnvironment(env);
         app.start(QCoreApplication::applicationDirPath() + "/tessaly", {file});
