@@ -1,0 +1,94 @@
+// What a screen reader is given: the accessibility tree Qt builds for the
+// window, read through QAccessible as the platform bridge (AT-SPI) reads it.
+
+#include "QuickTestSupport.h"
+
+#include <Translations.h>
+
+#include <QAccessible>
+#include <QQmlEngine>
+#include <QQuickStyle>
+#include <QQuickView>
+#include <QTest>
+#include <QtQml/qqmlextensionplugin.h>
+
+Q_IMPORT_QML_PLUGIN(Tessaly_UiPlugin)
+
+namespace {
+
+struct Node
+{
+    QAccessible::Role role;
+    QString name;
+    QString description;
+};
+
+void collect(QAccessibleInterface *node, QList<Node> &into, int depth = 0)
+{
+    if (!node || depth > 64)
+        return;
+    if (!node->state().invisible)
+        into.append({node->role(), node->text(QAccessible::Name), node->text(QAccessible::Description)});
+    for (int i = 0; i < node->childCount(); ++i)
+        collect(node->child(i), into, depth + 1);
+}
+
+} // namespace
+
+class tst_AccessibleTree : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        installTranslations(QLocale(QLocale::English));
+        QQuickStyle::setStyle(QStringLiteral("Fusion"));
+    }
+
+    void rowsControlsAndCounterAreNamed()
+    {
+        QuickTestSupport support;
+        TessalyViewModel *model = support.createModel(QStringLiteral(R"([{"SourceFile":"x","Artist":"Jane Marker"}])"));
+        QQuickView view;
+        view.engine()->addImportPath(QStringLiteral("qrc:/qt/qml"));
+        view.setInitialProperties({{QStringLiteral("viewModel"), QVariant::fromValue(model)}});
+        view.setSource(QUrl(QStringLiteral("qrc:/qt/qml/Tessaly/Ui/ContentView.qml")));
+        QVERIFY2(view.status() == QQuickView::Ready, qPrintable(view.errors().value(0).toString()));
+        view.resize(700, 500);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+
+        model->addFiles({support.makeFileIn(support.makeFile(QStringLiteral("a")).adjusted(QUrl::RemoveFilename),
+                                            QStringLiteral("photo.jpg")),
+                         support.makeFile(QStringLiteral("other.png"))});
+        QTRY_COMPARE(model->doneCount(), 2);
+        QTest::qWait(300); // rows fade in
+
+        QAccessible::setActive(true);
+        QList<Node> nodes;
+        collect(QAccessible::queryAccessibleInterface(&view), nodes);
+        QStringList unnamed, rows, texts, buttons;
+        for (const Node &node : nodes) {
+            const bool control = node.role == QAccessible::Button || node.role == QAccessible::ListItem
+                                 || node.role == QAccessible::ProgressBar;
+            if (control && node.name.isEmpty())
+                unnamed << QString::number(node.role);
+            if (node.role == QAccessible::ListItem)
+                rows << node.name + u'|' + node.description;
+            if (node.role == QAccessible::StaticText)
+                texts << node.name;
+            if (node.role == QAccessible::Button)
+                buttons << node.name;
+        }
+        QVERIFY2(unnamed.isEmpty(), qPrintable(u"unnamed controls of roles "_qs + unnamed.join(u", ")));
+        QCOMPARE(rows.size(), 2);
+        for (const QString &row : rows)
+            QVERIFY2(row.contains(u", Cleaned, 1 tag before, 1 after|/"_qs), qPrintable(row));
+        QVERIFY2(texts.contains(u"2 files · 2 cleaned · 0 failed"_qs), qPrintable(texts.join(u" / ")));
+        QVERIFY2(buttons.contains(u"Clear List"_qs), qPrintable(buttons.join(u" / ")));
+    }
+};
+
+QTEST_MAIN(tst_AccessibleTree)
+#include "tst_accessibletree.moc"
