@@ -20,6 +20,8 @@
 // back by its host freezes every process at once), and is reported apart from
 // the stalls the UI thread had on its own.
 
+#include "CameraTags.h"
+
 #include <ExifToolService.h>
 #include <StayOpenRunner.h>
 #include <TessalyViewModel.h>
@@ -45,20 +47,6 @@
 #include <unistd.h>
 
 namespace {
-
-// The tags a camera and a phone leave: who, which camera, when, where.
-const QStringList cameraTags {
-    QStringLiteral("-EXIF:Artist=Jane Marker"),
-    QStringLiteral("-EXIF:Make=TessalyCam"),
-    QStringLiteral("-EXIF:Model=TC-1"),
-    QStringLiteral("-EXIF:SerialNumber=SN-424242"),
-    QStringLiteral("-EXIF:DateTimeOriginal=2024:06:01 12:00:00"),
-    QStringLiteral("-GPSLatitude=48.8583"), QStringLiteral("-GPSLatitudeRef=N"),
-    QStringLiteral("-GPSLongitude=2.2945"), QStringLiteral("-GPSLongitudeRef=E"),
-    QStringLiteral("-GPSAltitude=35"),
-    QStringLiteral("-XMP-dc:Creator=Jane Marker"),
-    QStringLiteral("-XMP-dc:Description=Holiday"),
-};
 
 // Noise over a gradient compresses badly, like a real photo: at quality 95
 // this lands near 3 MB.

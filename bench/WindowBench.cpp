@@ -19,6 +19,8 @@
 // leaves behind when it is told to quit land here, and their CPU is still
 // counted, from wait4().
 
+#include "CameraTags.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -180,21 +182,11 @@ void runExifTool(const QStringList &arguments)
         qFatal("exiftool %s failed", qPrintable(arguments.join(QLatin1Char(' '))));
 }
 
-// A phone photo's worth of metadata: who, which camera, when, where, an XMP
-// packet, a thumbnail and an opaque maker-note block.
-const QStringList cameraTags {
-    QStringLiteral("-EXIF:Artist=Jane Marker"),
-    QStringLiteral("-EXIF:Make=TessalyCam"),
-    QStringLiteral("-EXIF:Model=TC-1"),
-    QStringLiteral("-EXIF:SerialNumber=SN-424242"),
-    QStringLiteral("-EXIF:DateTimeOriginal=2024:06:01 12:00:00"),
+// A phone photo's worth of metadata: the camera's tags, an XMP packet, a
+// thumbnail and an opaque maker-note block.
+const QStringList phoneTags = cameraTags + QStringList{
     QStringLiteral("-EXIF:Software=TC-1 firmware 1.0"),
     QStringLiteral("-EXIF:Orientation#=6"),
-    QStringLiteral("-GPSLatitude=48.8583"), QStringLiteral("-GPSLatitudeRef=N"),
-    QStringLiteral("-GPSLongitude=2.2945"), QStringLiteral("-GPSLongitudeRef=E"),
-    QStringLiteral("-GPSAltitude=35"),
-    QStringLiteral("-XMP-dc:Creator=Jane Marker"),
-    QStringLiteral("-XMP-dc:Description=Holiday"),
     QStringLiteral("-XMP-xmp:CreatorTool=TC-1"),
 };
 
@@ -241,7 +233,7 @@ QString makeSource(const QString &directory, bool small)
     blob.write(bytes);
     blob.close();
     QStringList arguments {QStringLiteral("-q"), QStringLiteral("-m"), QStringLiteral("-overwrite_original")};
-    arguments += cameraTags;
+    arguments += phoneTags;
     arguments += {QStringLiteral("-MakerNotes<=") + makerNote, path};
     if (!small)
         arguments.insert(arguments.size() - 1, QStringLiteral("-ThumbnailImage<=") + thumbnail);
