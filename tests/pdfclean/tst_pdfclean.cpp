@@ -1,3 +1,5 @@
+#include <TestFiles.h>
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -51,23 +53,6 @@ void writeAll(const QString &path, const QByteArray &bytes)
         qFatal("cannot write a fixture");
 }
 
-QByteArray pdfBytes(const Bytes &objects, const QByteArray &trailerExtra = {})
-{
-    QByteArray pdf = "%PDF-1.7\n%\xE2\xE3\xCF\xD3\n";
-    QList<qsizetype> offsets;
-    for (qsizetype i = 0; i < objects.size(); ++i) {
-        offsets.append(pdf.size());
-        pdf += QByteArray::number(i + 1) + " 0 obj\n" + objects[i] + "\nendobj\n";
-    }
-    const qsizetype xref = pdf.size();
-    pdf += "xref\n0 " + QByteArray::number(objects.size() + 1) + "\n0000000000 65535 f \n";
-    for (const qsizetype offset : offsets)
-        pdf += QByteArray::number(offset).rightJustified(10, '0') + " 00000 n \n";
-    pdf += "trailer\n<< /Size " + QByteArray::number(objects.size() + 1) + " /Root 1 0 R " + trailerExtra
-        + " >>\nstartxref\n" + QByteArray::number(xref) + "\n%%EOF\n";
-    return pdf;
-}
-
 QByteArray stream(const QByteArray &dict, const QByteArray &data)
 {
     return "<< " + dict + " /Length " + QByteArray::number(data.size()) + " >>\nstream\n" + data + "\nendstream";
@@ -88,7 +73,7 @@ QByteArray onePicturePdf(const QByteArray &imageFilter, const QByteArray &image,
                    "/Filter " + imageFilter + " " + imageExtra,
                image),
     };
-    return pdfBytes(objects + extraObjects, trailerExtra);
+    return TestFiles::pdfBytes(objects + extraObjects, trailerExtra);
 }
 
 // A page tree nested `depth` levels deep above its only page.
@@ -98,7 +83,7 @@ QByteArray deepPageTreePdf(int depth)
     for (int level = 0; level < depth; ++level)
         objects.append("<< /Type /Pages /Kids [" + QByteArray::number(level + 3) + " 0 R] /Count 1 >>");
     objects.append("<< /Type /Page /MediaBox [0 0 10 10] >>");
-    return pdfBytes(objects);
+    return TestFiles::pdfBytes(objects, {});
 }
 
 QByteArray renderedPages(const QString &pdf, const QString &directory)

@@ -60,7 +60,7 @@ QString makePngWithMetadata(const QString &directory, const QString &name)
     return makeImage(directory, name, "PNG", {"-PNG:Author=Jane Marker", "-PNG:Comment=secret comment"});
 }
 
-QByteArray pdfBytes(const QList<QByteArray> &objects)
+QByteArray pdfBytes(const QList<QByteArray> &objects, const QByteArray &trailer)
 {
     QByteArray pdf = "%PDF-1.4\n";
     QList<qsizetype> offsets;
@@ -72,7 +72,7 @@ QByteArray pdfBytes(const QList<QByteArray> &objects)
     pdf += "xref\n0 " + QByteArray::number(objects.size() + 1) + "\n0000000000 65535 f \n";
     for (qsizetype offset : offsets)
         pdf += QByteArray::number(offset).rightJustified(10, '0') + " 00000 n \n";
-    pdf += "trailer\n<< /Size " + QByteArray::number(objects.size() + 1) + " /Root 1 0 R /Info 5 0 R >>\n";
+    pdf += "trailer\n<< /Size " + QByteArray::number(objects.size() + 1) + " /Root 1 0 R " + trailer + " >>\n";
     return pdf + "startxref\n" + QByteArray::number(xref) + "\n%%EOF\n";
 }
 

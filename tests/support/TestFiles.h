@@ -19,8 +19,9 @@ QString makeJpegWithMetadata(const QString &directory, const QString &name = QSt
 QString makePngWithMetadata(const QString &directory, const QString &name = QStringLiteral("image.png"));
 // One page; the Info dictionary names the author "Jane Marker" and a title.
 QString makePdfWithMetadata(const QString &directory, const QString &name = QStringLiteral("doc.pdf"));
-// A PDF of `objects`, numbered from 1 (the catalog, ..., Info as 5), with its cross-reference table.
-QByteArray pdfBytes(const QList<QByteArray> &objects);
+// A PDF of `objects`, numbered from 1 (the catalog first), with its cross-reference table;
+// `trailer` holds the trailer's entries beyond /Size and /Root.
+QByteArray pdfBytes(const QList<QByteArray> &objects, const QByteArray &trailer = "/Info 5 0 R");
 QByteArray readAll(const QString &path);
 // Live (not zombie) children of this process whose command line contains `needle`, sorted.
 QList<qint64> liveChildren(const QByteArray &needle);
