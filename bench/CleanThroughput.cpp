@@ -25,7 +25,7 @@
 #include <ExifToolService.h>
 #include <StayOpenRunner.h>
 #include <TessalyViewModel.h>
-#include <TestFiles.h>
+#include <Fixtures.h>
 
 #include <QCoreApplication>
 #include <QDir>
@@ -65,7 +65,7 @@ QString makeCameraJpeg(const QString &directory)
     }
     if (!image.save(path, "JPEG", 95))
         qFatal("cannot write %s", qPrintable(path));
-    TestFiles::runExifTool(QStringList{QStringLiteral("-overwrite_original")} + cameraTags + QStringList{path});
+    Fixtures::run("exiftool", QStringList{QStringLiteral("-overwrite_original")} + cameraTags + QStringList{path});
     return path;
 }
 
@@ -98,7 +98,7 @@ qint64 statusKilobytes(const QString &statusFile, const char *field)
 // persistent workers, if the runner keeps any.
 QList<qint64> exiftoolChildren()
 {
-    return TestFiles::liveChildren("exiftool");
+    return Fixtures::liveChildren("exiftool");
 }
 
 double childrenCpuSeconds()
@@ -308,7 +308,7 @@ BatchRun runBatch(const QStringList &arguments)
     const double cpuBefore = childrenCpuSeconds();
     QElapsedTimer clock;
     clock.start();
-    process.start(TestFiles::bundledExifTool(), arguments);
+    process.start(Fixtures::program("exiftool"), arguments);
     if (!process.waitForFinished(-1) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
         qFatal("batch strip failed: %s", process.readAllStandardError().constData());
     return {clock.nsecsElapsed() / 1e9, childrenCpuSeconds() - cpuBefore};
@@ -353,7 +353,7 @@ int throughput(int count, int rounds)
         qFatal("no temporary folder");
     const QString source = makeCameraJpeg(work.path());
     // Both sides then start with Perl and its modules in the page cache.
-    TestFiles::runExifTool({QStringLiteral("-ver")});
+    Fixtures::run("exiftool", {QStringLiteral("-ver")});
     std::printf("files=%d source_bytes=%lld rounds=%d\n", count, QFileInfo(source).size(), rounds);
 
     const QStringList plainStrip {QStringLiteral("-all="), QStringLiteral("-overwrite_original")};
@@ -430,7 +430,7 @@ int load(int count)
     QTemporaryDir work;
     if (!work.isValid())
         qFatal("no temporary folder");
-    const QString sample = TestFiles::makeJpegWithMetadata(work.path(), QStringLiteral("sample.jpg"));
+    const QString sample = Fixtures::make(work.path(), "jpg", QStringLiteral("sample.jpg"));
     const QList<QUrl> first = copies(sample, work.filePath(QStringLiteral("drop")), count);
     QList<QList<QUrl>> later;
     for (int i = 0; i < drops; ++i)

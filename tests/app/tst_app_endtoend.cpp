@@ -1,4 +1,4 @@
-#include <TestFiles.h>
+#include <Fixtures.h>
 
 #include <QCoreApplication>
 #include <QDir>
@@ -17,15 +17,14 @@ private slots:
     void filesOnTheCommandLineAreCleaned()
     {
         QTemporaryDir dir;
-        const QStringList cleaned{TestFiles::makeJpegWithMetadata(dir.path(), QStringLiteral("holiday photo.jpg")),
-                                  TestFiles::makePngWithMetadata(dir.path()), TestFiles::makePdfWithMetadata(dir.path())};
-        QFile notes(dir.filePath("notes.txt"));
-        QVERIFY(notes.open(QIODevice::WriteOnly) && notes.write("Jane Marker") > 0);
-        notes.close();
+        const QStringList cleaned{Fixtures::make(dir.path(), "jpg", QStringLiteral("holiday photo.jpg")),
+                                  Fixtures::make(dir.path(), "png"), Fixtures::make(dir.path(), "pdf")};
+        const QString notes = dir.filePath("notes.txt");
+        Fixtures::writeAll(notes, Fixtures::author);
         const auto marked = [&] {
             QStringList found;
             for (const QString &path : cleaned)
-                if (TestFiles::readAll(path).contains("Jane Marker"))
+                if (Fixtures::marked(path))
                     found << QFileInfo(path).fileName();
             return found;
         };
@@ -61,10 +60,10 @@ private slots:
         QVERIFY2(running, "the app quit on its own");
 
         QCOMPARE(marked(), QStringList());
-        QCOMPARE(TestFiles::readAll(notes.fileName()), QByteArray("Jane Marker")); // not ours to touch
+        QCOMPARE(Fixtures::readAll(notes), QByteArray(Fixtures::author)); // not ours to touch
         // The pictures are still pictures.
-        QVERIFY(TestFiles::runExifTool({"-s3", "-FileType", cleaned[0]}).startsWith("JPEG"));
-        QVERIFY(TestFiles::runExifTool({"-s3", "-FileType", cleaned[1]}).startsWith("PNG"));
+        QVERIFY(Fixtures::run("exiftool", {"-s3", "-FileType", cleaned[0]}).startsWith("JPEG"));
+        QVERIFY(Fixtures::run("exiftool", {"-s3", "-FileType", cleaned[1]}).startsWith("PNG"));
     }
 };
 

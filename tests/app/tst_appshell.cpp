@@ -1,13 +1,12 @@
 #include <AppCommands.h>
 #include <CommandLineFiles.h>
-#include <SettingsInfo.h>
 #include <TessalyViewModel.h>
 #include <WindowTranslucency.h>
 
-#include "../model/ControlledRunner.h"
+#include <ControlledRunner.h>
 #include <FakeTool.h>
 #include <FileCleaner.h>
-#include <TestFiles.h>
+#include <Fixtures.h>
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -27,40 +26,6 @@ class tst_AppShell : public QObject
     Q_OBJECT
 
 private slots:
-    void settingsVersion_data()
-    {
-        QTest::addColumn<QVariant>("recorded");
-        QTest::addColumn<QString>("shown");
-        QTest::newRow("string") << QVariant(QStringLiteral("2.4.1")) << "2.4.1";
-        QTest::newRow("missing") << QVariant() << "1.0";
-        QTest::newRow("a number is no version string") << QVariant(3) << "1.0";
-        QTest::newRow("shown verbatim even when it is a string id") << QVariant(QStringLiteral("exiftool_found")) << "exiftool_found";
-    }
-
-    void settingsVersion()
-    {
-        QFETCH(QVariant, recorded);
-        QFETCH(QString, shown);
-        QCOMPARE(SettingsInfo(recorded).appVersion(), shown);
-    }
-
-    void settingsLooksForTheToolAfreshEveryTime()
-    {
-        QTemporaryDir dir;
-        SettingsInfo info(QStringLiteral("1.0.0"), dir.path());
-        QVERIFY(!info.exiftoolAvailable());
-
-        // Present but not executable still counts as found: it is the resource that matters.
-        const QString tool = writeFakeTool(dir.path(), "exit 0", /*executable=*/false);
-        QVERIFY(info.exiftoolAvailable());
-        QFile::remove(tool);
-        QVERIFY(!info.exiftoolAvailable());
-        QSignalSpy refreshed(&info, &SettingsInfo::refreshed); // what the settings view calls on opening
-        info.refresh();
-        QCOMPARE(refreshed.size(), 1);
-
-    }
-
     void commandLineArguments()
     {
         const auto local = [](const QString &path) { return QUrl::fromLocalFile(path); };
@@ -119,9 +84,9 @@ private slots:
         const auto stopBus = qScopeGuard([&bus] { bus.kill(); bus.waitForFinished(); });
 
         QTemporaryDir dir;
-        const QString first = TestFiles::makeJpegWithMetadata(dir.path(), u"first.jpg"_qs);
-        const QString second = TestFiles::makeJpegWithMetadata(dir.path(), u"second.jpg"_qs);
-        const auto clean = [](const QString &path) { return !TestFiles::readAll(path).contains("Jane Marker"); };
+        const QString first = Fixtures::make(dir.path(), "jpg", u"first.jpg"_qs);
+        const QString second = Fixtures::make(dir.path(), "jpg", u"second.jpg"_qs);
+        const auto clean = [](const QString &path) { return !Fixtures::marked(path); };
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(u"DBUS_SESSION_BUS_ADDRESS"_qs, address);
         env.insert(u"QT_QPA_PLATFORM"_qs, u"offscreen"_qs);

@@ -8,8 +8,7 @@
 #include <StayOpenRunner.h>
 
 #include <FakeTool.h>
-#include <MediaFixtures.h>
-#include <TestFiles.h>
+#include <Fixtures.h>
 
 #include <QDateTime>
 #include <QDir>
@@ -23,7 +22,7 @@
 #include <sys/xattr.h>
 #include <unistd.h>
 
-using namespace MediaFixtures;
+using namespace Fixtures;
 
 namespace {
 
@@ -104,8 +103,8 @@ private slots:
     void everyKindIsCleanAndLooksTheSame_data()
     {
         QTest::addColumn<QString>("extension");
-        for (const char *extension : {"jpg", "png", "webp", "heic", "mp4", "mov", "mkv", "pdf", "dng", "nef", "arw", "cr2", "cr3"})
-            QTest::newRow(extension) << QString::fromLatin1(extension);
+        for (const QString &extension : kinds)
+            QTest::newRow(qPrintable(extension)) << extension;
     }
 
     void everyKindIsCleanAndLooksTheSame()
@@ -182,13 +181,13 @@ private slots:
         const QString open = make(dir.path(), "pdf", "open.pdf");
         const QString path = dir.filePath("locked.pdf");
         run("qpdf", {"--encrypt", "user-secret", "owner-secret", "256", "--", open, path});
-        const QByteArray original = TestFiles::readAll(path);
+        const QByteArray original = Fixtures::readAll(path);
 
         const QString message = errorOf(strip(path));
         QVERIFY2(message.contains("password", Qt::CaseInsensitive), qPrintable(message));
         // The user reads about their file, not the copy it was tried on.
         QVERIFY2(!message.contains(".tessaly-") && message.contains("locked.pdf"), qPrintable(message));
-        QCOMPARE(TestFiles::readAll(path), original);
+        QCOMPARE(Fixtures::readAll(path), original);
         QCOMPARE(leftovers(dir.path()), QStringList());
     }
 
@@ -228,14 +227,14 @@ private slots:
         if (!script.isEmpty() && writeFakeTool(resources, script) != resources + "/" + tool)
             QVERIFY(QFile::rename(resources + "/exiftool", resources + "/" + tool));
         if (tool != "exiftool")
-            QVERIFY(QFile::link(TestFiles::bundledExifTool(), resources + "/exiftool"));
-        QVERIFY(QFile::link(TestFiles::resourceDirectory() + "/lib", resources + "/lib"));
+            QVERIFY(QFile::link(Fixtures::program("exiftool"), resources + "/exiftool"));
+        QVERIFY(QFile::link(Fixtures::resourceDirectory() + "/lib", resources + "/lib"));
         const QString path = make(media, extension);
-        const QByteArray original = TestFiles::readAll(path);
+        const QByteArray original = Fixtures::readAll(path);
 
         const QString error = errorOf(cleanWith(ToolPaths::inFolder(resources), path));
         QVERIFY2(error.contains(message), qPrintable(error));
-        QCOMPARE(TestFiles::readAll(path), original);
+        QCOMPARE(Fixtures::readAll(path), original);
         QCOMPARE(leftovers(media), QStringList());
     }
 
@@ -287,13 +286,13 @@ private slots:
         QTemporaryDir dir;
         const QString path = dir.filePath("renamed." + namedAs);
         QVERIFY(QFile::rename(make(dir.path(), madeAs), path));
-        const QByteArray original = TestFiles::readAll(path);
+        const QByteArray original = Fixtures::readAll(path);
 
         const auto stripped = strip(path);
         QVERIFY(!stripped.success());
         QVERIFY(std::holds_alternative<CleanError>(*stripped.failure));
         QVERIFY2(errorOf(stripped).contains("." + namedAs), qPrintable(errorOf(stripped)));
-        QCOMPARE(TestFiles::readAll(path), original);
+        QCOMPARE(Fixtures::readAll(path), original);
     }
 
     // A PDF made from a phone photo carries the whole JPEG, GPS and camera
@@ -330,7 +329,7 @@ private slots:
     {
         QTemporaryDir dir;
         const QString path = dir.filePath("bare.png");
-        QVERIFY(TestFiles::writeImage(path, "PNG"));
+        QVERIFY(Fixtures::writeImage(path, "PNG"));
         const QByteArray encodedPath = QFile::encodeName(path);
         QCOMPARE(::setxattr(encodedPath.constData(), "user.xdg.referrer.url", "https://example.org", 19, 0), 0);
         QCOMPARE(errorOf(strip(path)), QString());
@@ -363,23 +362,23 @@ private slots:
             QFile file(path);
             QVERIFY(file.open(QIODevice::ReadWrite) && file.setFileTime(lastMonth, QFileDevice::FileModificationTime));
         }
-        const QByteArray original = TestFiles::readAll(path);
+        const QByteArray original = Fixtures::readAll(path);
         const bool copies = keepOriginal && !name.contains("(cleaned)");
         if (copies) // an earlier copy is never overwritten: the next number is taken
             QVERIFY(QFile::copy(path, dir.filePath("photo (cleaned).jpg")));
-        const QByteArray earlierCopy = copies ? TestFiles::readAll(dir.filePath("photo (cleaned).jpg")) : QByteArray();
+        const QByteArray earlierCopy = copies ? Fixtures::readAll(dir.filePath("photo (cleaned).jpg")) : QByteArray();
 
         const CleanResult result = cleanWith(ToolPaths::installed(), path, {keepOriginal, keepDate});
         QCOMPARE(errorOf(result), QString());
 
         const QString cleaned = copies ? dir.filePath("photo (cleaned 2).jpg") : path;
         QCOMPARE(result.cleanedCopyUrl, copies ? QUrl::fromLocalFile(cleaned) : QUrl());
-        QCOMPARE(found(TestFiles::readAll(cleaned), planted("jpg")), QList<QByteArray>());
+        QCOMPARE(found(Fixtures::readAll(cleaned), planted("jpg")), QList<QByteArray>());
         QCOMPARE(result.metadataAfter.unpack().value("FileName"), QFileInfo(cleaned).fileName());
         if (copies) {
-            QCOMPARE(TestFiles::readAll(path), original);
+            QCOMPARE(Fixtures::readAll(path), original);
             QCOMPARE(QFileInfo(path).lastModified().toUTC(), lastMonth);
-            QCOMPARE(TestFiles::readAll(dir.filePath("photo (cleaned).jpg")), earlierCopy);
+            QCOMPARE(Fixtures::readAll(dir.filePath("photo (cleaned).jpg")), earlierCopy);
         }
         const QDateTime modified = QFileInfo(cleaned).lastModified().toUTC();
         QVERIFY2(keepDate ? modified == lastMonth : modified > lastMonth.addDays(29), qPrintable(modified.toString()));

@@ -3,16 +3,12 @@
 #include <TessalyViewModel.h>
 #include <Translations.h>
 
-#include <FakeTool.h>
-#include <TestFiles.h>
+#include <Fixtures.h>
 
 #include <QDirIterator>
 #include <QScopeGuard>
-#include <QEventLoop>
 #include <QImage>
 #include <QProcess>
-#include <QRegularExpression>
-#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
@@ -44,10 +40,10 @@ class tst_BadInput : public QObject
     // What main() makes for the window: a pool, a runner and a cleaner over them.
     struct Pipeline
     {
-        explicit Pipeline(bool persistent, ToolPaths tools = ToolPaths::installed(), RunLimits limits = {})
+        explicit Pipeline(bool persistent)
             : runner(persistent ? std::unique_ptr<ToolRunner>(new StayOpenRunner(StayOpenRunner::Options{2, 1000, qint64(512) << 20}))
                                 : std::unique_ptr<ToolRunner>(new OneShotRunner))
-            , cleaner(tools, *runner, limits)
+            , cleaner(ToolPaths::installed(), *runner)
         {
             pool.setMaxThreadCount(2);
         }
@@ -75,22 +71,16 @@ class tst_BadInput : public QObject
         QSet<QString> found;
         const QStringList pids = QDir("/proc").entryList({"[0-9]*"}, QDir::Dirs);
         for (const QString &pid : pids) {
-            const QByteArray stat = TestFiles::readAll("/proc/" + pid + "/stat");
+            const QByteArray stat = Fixtures::readAll("/proc/" + pid + "/stat");
             const qsizetype close = stat.lastIndexOf(')');
             const QList<QByteArray> fields = stat.mid(close + 2).split(' ');
             if (fields.size() < 2 || fields[1] != "1")
                 continue;
-            const QByteArray cmdline = TestFiles::readAll("/proc/" + pid + "/cmdline");
+            const QByteArray cmdline = Fixtures::readAll("/proc/" + pid + "/cmdline");
             if (cmdline.contains("exiftool"))
                 found << pid + ": " + QString::fromUtf8(cmdline).replace(QChar(0), u' ');
         }
         return found;
-    }
-
-    static void write(const QString &path, const QByteArray &bytes)
-    {
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
     }
 
     static ino_t inodeOf(const QString &path)
@@ -107,20 +97,11 @@ class tst_BadInput : public QObject
         return nullptr;
     }
 
-    static bool marked(const QByteArray &bytes) { return bytes.contains("Jane Marker"); }
+    static bool marked(const QByteArray &bytes) { return bytes.contains(Fixtures::author); }
 
     static bool stagedFolderIn(const QString &directory)
     {
         return !QDir(directory).entryList({".tessaly-staging-*"}, QDir::Dirs | QDir::Hidden).isEmpty();
-    }
-
-    static QString run(const QString &program, const QStringList &arguments)
-    {
-        QProcess process;
-        process.start(program, arguments);
-        if (!process.waitForFinished(120000) || process.exitCode() != 0)
-            qFatal("%s failed: %s", qPrintable(program), process.readAllStandardError().constData());
-        return QString::fromUtf8(process.readAllStandardOutput());
     }
 
     // Large enough that cleaning it takes a while, marked like TestFiles' files.
@@ -134,15 +115,15 @@ class tst_BadInput : public QObject
         QVERIFY(noise.save(photo, "JPEG", 100));
         if (path.endsWith(".jpg")) {
             QVERIFY(QFile::rename(photo, path));
-            TestFiles::runExifTool({"-overwrite_original", "-Artist=Jane Marker", path});
+            Fixtures::run("exiftool", {"-overwrite_original", "-Artist=" + QString(Fixtures::author), path});
         } else if (path.endsWith(".pdf")) {
-            TestFiles::runExifTool({"-overwrite_original", "-Artist=Jane Marker", photo});
-            run("img2pdf", {photo, "-o", path});
+            Fixtures::run("exiftool", {"-overwrite_original", "-Artist=" + QString(Fixtures::author), photo});
+            Fixtures::run("img2pdf", {photo, "-o", path});
             QFile::remove(photo);
         } else {
             QFile::remove(photo);
-            run("ffmpeg", {"-v", "error", "-f", "lavfi", "-i", "testsrc=size=1920x1080:rate=25:duration=4", "-c:v",
-                           "libx264", "-b:v", "40M", "-metadata", "title=Jane Marker", path});
+            Fixtures::run("ffmpeg", {"-v", "error", "-f", "lavfi", "-i", "testsrc=size=1920x1080:rate=25:duration=4", "-c:v",
+                           "libx264", "-b:v", "40M", "-metadata", "title=" + QString(Fixtures::author), path});
         }
     }
 
@@ -176,26 +157,26 @@ private slots:
         const QString root = dir.path();
         QList<Case> cases;
         auto add = [&](const QString &name, const QString &path, bool mustClean) {
-            cases.append({name, path, TestFiles::readAll(path), mustClean});
+            cases.append({name, path, Fixtures::readAll(path), mustClean});
             QVERIFY(!cases.last().bytes.isEmpty() || QFileInfo(path).size() == 0);
         };
 
         // Files that must come out clean, whatever their names.
-        const QString good = TestFiles::makeJpegWithMetadata(root, "good.jpg");
+        const QString good = Fixtures::make(root, "jpg", "good.jpg");
         add("plain", good, true);
-        add("spaces", TestFiles::makeJpegWithMetadata(root, "with some spaces.jpg"), true);
-        add("unicode", TestFiles::makeJpegWithMetadata(root, QStringLiteral(u"ünïcødé 写真 🙂.jpg")), true);
-        add("line break", TestFiles::makeJpegWithMetadata(root, "line\nbreak.jpg"), true);
-        add("leading dash", TestFiles::makeJpegWithMetadata(root, "-all=.jpg"), true);
-        add("leading space and hash", TestFiles::makeJpegWithMetadata(root, " #hash.jpg"), true);
+        add("spaces", Fixtures::make(root, "jpg", "with some spaces.jpg"), true);
+        add("unicode", Fixtures::make(root, "jpg", QStringLiteral(u"ünïcødé 写真 🙂.jpg")), true);
+        add("line break", Fixtures::make(root, "jpg", "line\nbreak.jpg"), true);
+        add("leading dash", Fixtures::make(root, "jpg", "-all=.jpg"), true);
+        add("leading space and hash", Fixtures::make(root, "jpg", " #hash.jpg"), true);
         const QString longName = root + "/" + QString(251, u'n') + ".jpg";
-        QVERIFY(QFile::rename(TestFiles::makeJpegWithMetadata(root, "long.jpg"), longName));
+        QVERIFY(QFile::rename(Fixtures::make(root, "jpg", "long.jpg"), longName));
         add("255-byte name", longName, true);
         QString deep = root;
         for (int level = 0; level < 24; ++level)
             deep += "/" + QString(120, QChar(u'a' + level % 26));
         QVERIFY(QDir().mkpath(deep));
-        add("deep path", TestFiles::makeJpegWithMetadata(deep, "deep.jpg"), true);
+        add("deep path", Fixtures::make(deep, "jpg", "deep.jpg"), true);
         QVERIFY(deep.toUtf8().size() > 2900);
 
         // Things that are no picture at all.
@@ -207,35 +188,35 @@ private slots:
         cases.append({"device", device, {}, false});
         const QString folder = root + "/photos.jpg";
         QVERIFY(QDir().mkpath(folder));
-        add("picture inside a folder named like a picture", TestFiles::makeJpegWithMetadata(folder, "inside.jpg"), false);
+        add("picture inside a folder named like a picture", Fixtures::make(folder, "jpg", "inside.jpg"), false);
 
         // Content that does not match its name, or is broken.
-        QFile::copy(TestFiles::makePdfWithMetadata(root, "real.pdf"), root + "/pdf-inside.jpg");
+        QFile::copy(Fixtures::make(root, "pdf", "real.pdf"), root + "/pdf-inside.jpg");
         QFile::remove(root + "/real.pdf");
         add("a PDF named .jpg", root + "/pdf-inside.jpg", false);
-        write(root + "/text.jpg", "Jane Marker wrote this\n");
+        Fixtures::writeAll(root + "/text.jpg", Fixtures::author + QByteArray(" wrote this\n"));
         add("text named .jpg", root + "/text.jpg", false);
-        write(root + "/zero.jpg", {});
+        Fixtures::writeAll(root + "/zero.jpg", {});
         add("zero bytes", root + "/zero.jpg", false);
-        const QByteArray whole = TestFiles::readAll(TestFiles::makeJpegWithMetadata(root, "whole.jpg"));
+        const QByteArray whole = Fixtures::readAll(Fixtures::make(root, "jpg", "whole.jpg"));
         QFile::remove(root + "/whole.jpg");
-        write(root + "/truncated.jpg", whole.left(whole.size() * 2 / 3));
+        Fixtures::writeAll(root + "/truncated.jpg", whole.left(whole.size() * 2 / 3));
         add("truncated JPEG", root + "/truncated.jpg", false);
 
         // Files whose situation changes, or that are not ours to replace.
-        const QString vanishing = TestFiles::makeJpegWithMetadata(root, "vanishing.jpg");
-        const QString renamed = TestFiles::makeJpegWithMetadata(root, "renamed.jpg");
-        const QString unreadable = TestFiles::makeJpegWithMetadata(root, "unreadable.jpg");
+        const QString vanishing = Fixtures::make(root, "jpg", "vanishing.jpg");
+        const QString renamed = Fixtures::make(root, "jpg", "renamed.jpg");
+        const QString unreadable = Fixtures::make(root, "jpg", "unreadable.jpg");
         add("unreadable", unreadable, false);
         QVERIFY(QDir().mkpath(root + "/locked"));
-        const QString inLockedFolder = TestFiles::makeJpegWithMetadata(root + "/locked", "inside.jpg");
+        const QString inLockedFolder = Fixtures::make(root + "/locked", "jpg", "inside.jpg");
         add("in a read-only folder", inLockedFolder, false);
-        const QString linked = TestFiles::makeJpegWithMetadata(root, "linked.jpg");
+        const QString linked = Fixtures::make(root, "jpg", "linked.jpg");
         QCOMPARE(::link(QFile::encodeName(linked).constData(), QFile::encodeName(root + "/linked-too.jpg").constData()), 0);
         add("hard-linked", linked, false);
         add("other name of the hard link", root + "/linked-too.jpg", false);
-        const QString leftover = TestFiles::makeJpegWithMetadata(root, "leftover.jpg");
-        write(leftover + "_exiftool_tmp", "from a crash long ago");
+        const QString leftover = Fixtures::make(root, "jpg", "leftover.jpg");
+        Fixtures::writeAll(leftover + "_exiftool_tmp", "from a crash long ago");
         add("leftover temporary file", leftover, false);
 
         QFile::setPermissions(unreadable, QFileDevice::Permissions());
@@ -262,20 +243,20 @@ private slots:
         for (const Case &c : cases) {
             const FileItem *item = itemFor(model, c.path);
             // Reading a pipe would wait for a writer; only regular files have bytes to compare.
-            const QByteArray now = QFileInfo(c.path).isFile() ? TestFiles::readAll(c.path) : QByteArray();
+            const QByteArray now = QFileInfo(c.path).isFile() ? Fixtures::readAll(c.path) : QByteArray();
             const QString what = c.name + ": " + messageOf(item);
             if (c.mustClean) {
                 QVERIFY2(item && item->status == FileStatus::done, qPrintable(what));
-                QVERIFY2(!now.contains("Jane Marker") && !now.contains("SN-424242"), qPrintable(c.name));
+                QVERIFY2(Fixtures::found(now, Fixtures::planted("jpg")).isEmpty(), qPrintable(c.name));
                 QVERIFY2(!QImage::fromData(now).isNull(), qPrintable(c.name + " no longer decodes"));
                 // The tool's tables reach the row.
                 const MetadataTable before = item->metadataBefore(), after = item->metadataAfter();
-                QVERIFY2(before.value("Artist") == "Jane Marker" && before.contains("GPSLatitude")
+                QVERIFY2(before.value("Artist") == Fixtures::author && before.contains("GPSLatitude")
                              && !after.contains("Artist") && after.contains("ImageWidth"),
                          qPrintable(c.name));
             } else if (item && item->status == FileStatus::done) {
                 // The tool managed after all: then the file must be clean and whole.
-                QVERIFY2(!now.contains("Jane Marker"), qPrintable(what));
+                QVERIFY2(!marked(now), qPrintable(what));
             } else if (item) {
                 QVERIFY2(item->status == FileStatus::error, qPrintable(what));
                 QVERIFY2(item->errorMessage() && item->errorMessage()->size() > 12, qPrintable(what));
@@ -301,7 +282,7 @@ private slots:
         }
         // exiftool's own leftover is not ours to delete, nor in the way; nothing new lies anywhere.
         QCOMPARE(itemFor(model, leftover)->status, FileStatus::done);
-        QCOMPARE(TestFiles::readAll(leftover + "_exiftool_tmp"), QByteArray("from a crash long ago"));
+        QCOMPARE(Fixtures::readAll(leftover + "_exiftool_tmp"), QByteArray("from a crash long ago"));
         QStringList expected = before;
         expected.removeOne("vanishing.jpg");
         expected.removeOne("renamed.jpg");
@@ -310,42 +291,9 @@ private slots:
         QCOMPARE(entries(root), expected);
 
         // Later runs still work.
-        const QString later = TestFiles::makeJpegWithMetadata(root, "later.jpg");
+        const QString later = Fixtures::make(root, "jpg", "later.jpg");
         runToTheEnd(model, {QUrl::fromLocalFile(later)});
         QCOMPARE(itemFor(model, later)->status, FileStatus::done);
-    }
-
-    // Tools that crash, talk nonsense or never end: each a clear error, and
-    // the run still ends.
-    void brokenTools_data()
-    {
-        QTest::addColumn<QString>("runner");
-        QTest::addColumn<QByteArray>("script");
-        QTest::addColumn<QString>("message");
-        // Stand-ins run one process per run; the stay-open workers' endings are tst_stayopenrunner's.
-        const char *runner = "one process per run";
-        QTest::newRow("crashes") << runner << QByteArray("kill -SEGV $$")
-                                 << "ExifTool: exiftool stopped unexpectedly (it crashed or was killed)";
-        QTest::newRow("garbage") << runner << QByteArray("echo '[{\"A\": tru'") << "The tool's output is not valid JSON";
-        QTest::newRow("never ends") << runner << QByteArray("exec sleep 60") << "ExifTool process timed out";
-    }
-
-    void brokenTools()
-    {
-        QFETCH(QString, runner);
-        QFETCH(QByteArray, script);
-        QFETCH(QString, message);
-        QTemporaryDir dir;
-        writeFakeTool(dir.filePath("tool"), script);
-        Pipeline pipeline(persistentFor(runner), ToolPaths::inFolder(dir.filePath("tool")), RunLimits{500ms, 0ms});
-        TessalyViewModel model(pipeline.cleaner, pipeline.pool, ModelOptions{10ms});
-
-        const QString photo = TestFiles::makeJpegWithMetadata(dir.path(), "photo.jpg");
-        const QByteArray bytes = TestFiles::readAll(photo);
-        runToTheEnd(model, {QUrl::fromLocalFile(photo)});
-        QCOMPARE(model.errorCount(), 1);
-        QVERIFY2(model.files()[0].errorMessage()->startsWith(message), qPrintable(messageOf(&model.files()[0])));
-        QCOMPARE(TestFiles::readAll(photo), bytes);
     }
 
     // Situations in which rewriting would lose, expose or corrupt a file.
@@ -380,7 +328,7 @@ private slots:
         };
 
         if (situation == "same file by link and odd spellings") {
-            const QString photo = TestFiles::makeJpegWithMetadata(root, "a.jpg");
+            const QString photo = Fixtures::make(root, "jpg", "a.jpg");
             QVERIFY(QFile::link(photo, root + "/link.jpg"));
             model->addFiles({QUrl::fromLocalFile(photo), QUrl::fromLocalFile(root + "//a.jpg"),
                              QUrl("file://" + root + "/%61.jpg"), QUrl::fromLocalFile(root + "/link.jpg"),
@@ -388,11 +336,11 @@ private slots:
             QCOMPARE(model->totalCount(), 1); // one file, one row
             endOfRun(*model);
             QCOMPARE(model->doneCount(), 1);
-            QVERIFY(!marked(TestFiles::readAll(photo)) && QFileInfo(photo).isFile());
+            QVERIFY(!Fixtures::marked(photo) && QFileInfo(photo).isFile());
         } else if (situation == "same files in two windows") {
             QStringList photos;
             for (int i = 0; i < 12; ++i)
-                photos << TestFiles::makeJpegWithMetadata(root, QStringLiteral("p%1.jpg").arg(i));
+                photos << Fixtures::make(root, "jpg", QStringLiteral("p%1.jpg").arg(i));
             QList<QUrl> urls;
             for (const QString &photo : photos)
                 urls << QUrl::fromLocalFile(photo);
@@ -405,7 +353,7 @@ private slots:
             for (const QString &photo : photos) {
                 // Never lost: each file is there and clean, cleaned by one window or the other.
                 QVERIFY2(QFileInfo(photo).isFile(), qPrintable(photo + " vanished"));
-                QVERIFY(!marked(TestFiles::readAll(photo)));
+                QVERIFY(!Fixtures::marked(photo));
             }
             QCOMPARE(model->doneCount() + other.doneCount() >= 12, true);
         } else if (situation == "hostile PDFs beside ordinary files") {
@@ -416,68 +364,68 @@ private slots:
                 deep += QByteArray::number(i + 2) + " 0 obj << /Type /Pages /Kids [" + QByteArray::number(i + 3)
                         + " 0 R] /Count 1 >> endobj\n";
             deep += QByteArray::number(levels + 2) + " 0 obj << /Type /Page /MediaBox [0 0 10 10] >> endobj\n"
-                    "trailer << /Root 1 0 R /Info << /Author (Jane Marker) >> >>\n%%EOF\n";
-            write(root + "/deep.pdf", deep);
+                    "trailer << /Root 1 0 R /Info << /Author (" + QByteArray(Fixtures::author) + ") >> >>\n%%EOF\n";
+            Fixtures::writeAll(root + "/deep.pdf", deep);
             const QByteArray zeros(64 << 20, '\0');
             const QByteArray bomb = qCompress(zeros).mid(4); // zlib stream of 64 MiB of zeros
-            write(root + "/bomb.pdf", TestFiles::pdfBytes({
+            Fixtures::writeAll(root + "/bomb.pdf", Fixtures::pdfBytes({
                 "<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
                 "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 200 200] /Contents 4 0 R >>",
                 "<< /Length " + QByteArray::number(bomb.size()) + " /Filter /FlateDecode >>\nstream\n" + bomb + "\nendstream",
-                "<< /Author (Jane Marker) >>"}));
-            const QString ordinary = TestFiles::makePdfWithMetadata(root), photo = TestFiles::makeJpegWithMetadata(root);
-            const QByteArray deepBytes = TestFiles::readAll(root + "/deep.pdf");
+                "<< /Author (" + QByteArray(Fixtures::author) + ") >>"}));
+            const QString ordinary = Fixtures::make(root, "pdf"), photo = Fixtures::make(root, "jpg");
+            const QByteArray deepBytes = Fixtures::readAll(root + "/deep.pdf");
             model->addFiles({QUrl::fromLocalFile(root + "/deep.pdf"), QUrl::fromLocalFile(root + "/bomb.pdf"),
                              QUrl::fromLocalFile(ordinary), QUrl::fromLocalFile(photo)});
             endOfRun(*model);
             QCOMPARE(status(root + "/deep.pdf"), FileStatus::error);
-            QCOMPARE(TestFiles::readAll(root + "/deep.pdf"), deepBytes);
+            QCOMPARE(Fixtures::readAll(root + "/deep.pdf"), deepBytes);
             // The bomb's page is never inflated, so it may well be cleaned; either way it stays whole.
-            QVERIFY(status(root + "/bomb.pdf") == FileStatus::error || !marked(TestFiles::readAll(root + "/bomb.pdf")));
+            QVERIFY(status(root + "/bomb.pdf") == FileStatus::error || !marked(Fixtures::readAll(root + "/bomb.pdf")));
             QCOMPARE(status(ordinary), FileStatus::done);
             QCOMPARE(status(photo), FileStatus::done);
         } else if (situation == "replaced while being cleaned") {
             // Another program saves over the file while its clean is under way.
             const QString file = root + "/big.jpg";
             makeBigFile(file);
-            const QByteArray newer = TestFiles::readAll(TestFiles::makeJpegWithMetadata(root, "newer.jpg"));
+            const QByteArray newer = Fixtures::readAll(Fixtures::make(root, "jpg", "newer.jpg"));
             model->addFiles({QUrl::fromLocalFile(file)});
             QDeadlineTimer deadline(60000);
             while (!stagedFolderIn(root) && !deadline.hasExpired())
                 QTest::qWait(1);
-            write(root + "/saving.tmp", newer);
+            Fixtures::writeAll(root + "/saving.tmp", newer);
             QCOMPARE(::rename(QFile::encodeName(root + "/saving.tmp").constData(), QFile::encodeName(file).constData()), 0);
             endOfRun(*model);
             QCOMPARE(status(file), FileStatus::error);
-            QCOMPARE(TestFiles::readAll(file), newer);
+            QCOMPARE(Fixtures::readAll(file), newer);
         } else if (situation == "held open for writing") {
             // A download still in progress.
-            const QString file = TestFiles::makeJpegWithMetadata(root, "download.jpg");
-            const QByteArray bytes = TestFiles::readAll(file);
+            const QString file = Fixtures::make(root, "jpg", "download.jpg");
+            const QByteArray bytes = Fixtures::readAll(file);
             QFile writer(file);
             QVERIFY(writer.open(QIODevice::ReadWrite));
             model->addFiles({QUrl::fromLocalFile(file)});
             endOfRun(*model);
             QCOMPARE(status(file), FileStatus::error);
-            QCOMPARE(TestFiles::readAll(file), bytes);
+            QCOMPARE(Fixtures::readAll(file), bytes);
         } else if (situation == "link swapped after adding") {
-            const QString chosen = TestFiles::makeJpegWithMetadata(root, "chosen.jpg");
-            const QString other = TestFiles::makeJpegWithMetadata(root, "other.jpg");
-            const QByteArray otherBytes = TestFiles::readAll(other);
+            const QString chosen = Fixtures::make(root, "jpg", "chosen.jpg");
+            const QString other = Fixtures::make(root, "jpg", "other.jpg");
+            const QByteArray otherBytes = Fixtures::readAll(other);
             QVERIFY(QFile::link(chosen, root + "/link.jpg"));
             model->addFiles({QUrl::fromLocalFile(root + "/link.jpg")});
             // Before the run starts, the link is made to point elsewhere.
             QVERIFY(QFile::remove(root + "/link.jpg") && QFile::link(other, root + "/link.jpg"));
             endOfRun(*model);
             QCOMPARE(status(root + "/link.jpg"), FileStatus::error);
-            QCOMPARE(TestFiles::readAll(other), otherBytes);
+            QCOMPARE(Fixtures::readAll(other), otherBytes);
         } else if (situation == "disk full") {
             // No file may grow past 64 KiB: a staged copy larger than that fails to be written.
             const QString photo = dir.filePath("photo.jpg");
             makeBigFile(photo);
             const QString pdf = dir.filePath("doc.pdf");
             makeBigFile(pdf);
-            const QByteArray photoBytes = TestFiles::readAll(photo), pdfBytes = TestFiles::readAll(pdf);
+            const QByteArray photoBytes = Fixtures::readAll(photo), pdfBytes = Fixtures::readAll(pdf);
             Pipeline oneShot(false); // children that inherit the limit from now on
             TessalyViewModel limited(oneShot.cleaner, oneShot.pool, ModelOptions{10ms});
             ::signal(SIGXFSZ, SIG_IGN);
@@ -489,19 +437,19 @@ private slots:
             endOfRun(limited);
             ::setrlimit(RLIMIT_FSIZE, &previous);
             QCOMPARE(limited.errorCount(), 2);
-            QCOMPARE(TestFiles::readAll(photo), photoBytes);
-            QCOMPARE(TestFiles::readAll(pdf), pdfBytes);
+            QCOMPARE(Fixtures::readAll(photo), photoBytes);
+            QCOMPARE(Fixtures::readAll(pdf), pdfBytes);
             QVERIFY(!stagedFolderIn(root));
         } else if (situation == "access control and attributes") {
-            const QString file = TestFiles::makeJpegWithMetadata(root, "private.jpg");
+            const QString file = Fixtures::make(root, "jpg", "private.jpg");
             const QString big = root + "/private-big.jpg";
             makeBigFile(big);
             for (const QString &path : {file, big}) {
                 QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner));
-                run("setfacl", {"-m", "u:nobody:r,g:nogroup:---", path});
-                run("setfattr", {"-n", "user.note", "-v", "harmless", path});
+                Fixtures::run("setfacl", {"-m", "u:nobody:r,g:nogroup:---", path});
+                Fixtures::run("setfattr", {"-n", "user.note", "-v", "harmless", path});
             }
-            const QString aclBefore = run("getfacl", {"-cp", file});
+            const QByteArray aclBefore = Fixtures::run("getfacl", {"-cp", file});
             QVERIFY(aclBefore.contains("user:nobody:r--"));
             // While the big one is cleaned, its staged copy is private.
             model->addFiles({QUrl::fromLocalFile(file), QUrl::fromLocalFile(big)});
@@ -521,30 +469,26 @@ private slots:
             QCOMPARE(model->doneCount(), 2);
             QCOMPARE(stagedModes, "600");
             for (const QString &path : {file, big}) {
-                QCOMPARE(run("getfacl", {"-cp", path}), aclBefore);
-                QCOMPARE(run("getfattr", {"--only-values", "-n", "user.note", path}), "harmless");
-                QVERIFY(!marked(TestFiles::readAll(path)));
+                QCOMPARE(Fixtures::run("getfacl", {"-cp", path}), aclBefore);
+                QCOMPARE(Fixtures::run("getfattr", {"--only-values", "-n", "user.note", path}), "harmless");
+                QVERIFY(!Fixtures::marked(path));
             }
         } else if (situation == "read-only PDF and MKV") {
-            const QString pdf = TestFiles::makePdfWithMetadata(root);
-            const QString mkv = root + "/clip.mkv";
-            run("ffmpeg", {"-v", "error", "-f", "lavfi", "-i", "testsrc=size=64x48:rate=5:duration=1", "-metadata",
-                           "title=Jane Marker", mkv});
+            const QString pdf = Fixtures::make(root, "pdf");
+            const QString mkv = Fixtures::make(root, "mkv");
             for (const QString &path : {pdf, mkv})
                 QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
             model->addFiles({QUrl::fromLocalFile(pdf), QUrl::fromLocalFile(mkv)});
             endOfRun(*model);
             QCOMPARE(model->doneCount(), 2);
             for (const QString &path : {pdf, mkv}) {
-                QVERIFY(!marked(TestFiles::readAll(path)));
+                QVERIFY(!Fixtures::marked(path));
                 struct stat info;
                 QCOMPARE(::stat(QFile::encodeName(path).constData(), &info), 0);
                 QCOMPARE(info.st_mode & 07777, mode_t(0444));
             }
         } else if (situation == "MKV under a locale never generated") {
-            const QString mkv = root + "/clip.mkv";
-            run("ffmpeg", {"-v", "error", "-f", "lavfi", "-i", "testsrc=size=64x48:rate=5:duration=1", "-metadata",
-                           "title=Jane Marker", mkv});
+            const QString mkv = Fixtures::make(root, "mkv");
             qputenv("LANG", "xx_YY.UTF-8");
             qputenv("LC_ALL", "xx_YY.UTF-8");
             model->addFiles({QUrl::fromLocalFile(mkv)});
@@ -552,7 +496,7 @@ private slots:
             qunsetenv("LC_ALL");
             qunsetenv("LANG");
             QCOMPARE(messageOf(itemFor(*model, mkv)), "(no error)");
-            QVERIFY(!marked(TestFiles::readAll(mkv)));
+            QVERIFY(!Fixtures::marked(mkv));
         } else if (situation == "no permissions on the file system") {
             // FAT holds no owners, modes or attributes; giving them is skipped, not failed.
             const QString image = root + "/fat.img", mount = root + "/fat";
@@ -566,16 +510,16 @@ private slots:
             if (!fuse.waitForFinished() || fuse.exitCode() != 0)
                 QSKIP("fusefat cannot mount here (no FUSE): no FAT file system to try");
             auto unmount = qScopeGuard([&] { QProcess::execute("fusermount", {"-u", mount}); });
-            const QString photo = TestFiles::makeJpegWithMetadata(mount, "photo.jpg");
-            const QString pdf = TestFiles::makePdfWithMetadata(mount, "doc.pdf");
-            const QByteArray pdfBytes = TestFiles::readAll(pdf);
+            const QString photo = Fixtures::make(mount, "jpg", "photo.jpg");
+            const QString pdf = Fixtures::make(mount, "pdf", "doc.pdf");
+            const QByteArray pdfBytes = Fixtures::readAll(pdf);
             model->addFiles({QUrl::fromLocalFile(photo), QUrl::fromLocalFile(pdf)});
             endOfRun(*model);
             QCOMPARE(messageOf(itemFor(*model, photo)), "(no error)");
-            QVERIFY(!marked(TestFiles::readAll(photo)));
+            QVERIFY(!Fixtures::marked(photo));
             // fusefat reads back less than it was given for some writes: the
             // check before the rename sees that, and the file stays as it was.
-            QVERIFY(status(pdf) == FileStatus::done ? !marked(TestFiles::readAll(pdf)) : TestFiles::readAll(pdf) == pdfBytes);
+            QVERIFY(status(pdf) == FileStatus::done ? !Fixtures::marked(pdf) : Fixtures::readAll(pdf) == pdfBytes);
         }
         QVERIFY(!stagedFolderIn(root));
     }
@@ -600,7 +544,7 @@ private slots:
         QTemporaryDir dir, state;
         const QString file = dir.filePath("big." + extension);
         makeBigFile(file);
-        const QByteArray original = TestFiles::readAll(file);
+        const QByteArray original = Fixtures::readAll(file);
         const QStringList before = entries(dir.path());
         const QSet<QString> orphansBefore = orphanedTools(); // not ours: anything else on the machine may leave them
 
@@ -615,7 +559,7 @@ private slots:
         QVERIFY(app.waitForStarted());
         QDeadlineTimer deadline(60000);
         bool caught = false;
-        while (!(caught = stagedFolderIn(dir.path())) && TestFiles::readAll(file) == original && !deadline.hasExpired())
+        while (!(caught = stagedFolderIn(dir.path())) && Fixtures::readAll(file) == original && !deadline.hasExpired())
             QThread::usleep(100);
         ::kill(app.processId(), signal);
         app.waitForFinished();
@@ -632,7 +576,7 @@ private slots:
             QVERIFY(again.waitForFinished(20000));
         }
         QCOMPARE(entries(dir.path()), before);
-        const QByteArray now = TestFiles::readAll(file);
+        const QByteArray now = Fixtures::readAll(file);
         QVERIFY2(now == original || !marked(now), "the file is neither untouched nor cleaned");
         QTRY_COMPARE_WITH_TIMEOUT(orphanedTools().subtract(orphansBefore), QSet<QString>(), 10000);
     }

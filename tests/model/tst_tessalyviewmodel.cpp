@@ -1,4 +1,4 @@
-#include "ControlledRunner.h"
+#include <ControlledRunner.h>
 
 #include <TessalyViewModel.h>
 #include <Translations.h>

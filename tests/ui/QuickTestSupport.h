@@ -1,5 +1,6 @@
 #pragma once
 
+#include <ControlledRunner.h>
 #include <FakeTool.h>
 #include <FileCleaner.h>
 #include <FileListModel.h>
@@ -16,41 +17,8 @@
 #include <QThread>
 #include <QThreadPool>
 
-#include <atomic>
 #include <memory>
 #include <vector>
-
-// Stands in for exiftool in-process: reads answer with `before` until the
-// file was stripped, then with `after`; without answers every run fails.
-// While `gate` is closed every run waits.
-class AnsweringRunner final : public ToolRunner
-{
-public:
-    AnsweringRunner(QByteArray before, QByteArray after, const std::atomic<bool> *gate)
-        : m_before(std::move(before)), m_after(std::move(after)), m_gate(gate) { }
-
-    Expected<QByteArray> run(const QString &, const QStringList &arguments, std::chrono::milliseconds) override
-    {
-        while (m_gate && !*m_gate && !stopping())
-            QThread::msleep(20);
-        if (m_before.isEmpty())
-            return ExifToolError::processError(QStringLiteral("no tool"));
-        if (const qsizetype output = arguments.indexOf(QStringLiteral("-o")); output >= 0) {
-            QFile copy(arguments.at(output + 1)); // the cleaned copy the app stages
-            copy.open(QIODevice::WriteOnly);
-            copy.write("cleaned");
-        }
-        if (arguments.contains(QStringLiteral("-j")))
-            return m_stripped ? m_after : m_before;
-        m_stripped = true;
-        return QByteArray();
-    }
-
-private:
-    QByteArray m_before, m_after;
-    const std::atomic<bool> *m_gate;
-    std::atomic<bool> m_stripped = false;
-};
 
 // What the QML tests get from C++: real models on a stand-in tool, files to
 // add, and preferences in a settings file of their own.
@@ -62,7 +30,6 @@ public:
     QuickTestSupport() { writeFakeTool(m_dir.filePath(u"tool"_qs), "exit 99"); } // found, never run
     ~QuickTestSupport() override
     {
-        m_gateOpen = true;
         for (auto &runner : m_runners)
             runner->stopAll();
         m_pool.waitForDone();
@@ -75,14 +42,19 @@ public:
     Q_INVOKABLE TessalyViewModel *createModel(const QString &answerJson = {}, bool gated = false,
                                               const QString &afterJson = {})
     {
-        m_runners.push_back(std::make_unique<AnsweringRunner>(
-            answerJson.toUtf8(), (afterJson.isEmpty() ? answerJson : afterJson).toUtf8(), gated ? &m_gateOpen : nullptr));
+        m_runners.push_back(std::make_unique<ControlledRunner>(
+            answerJson.toUtf8(), (afterJson.isEmpty() ? answerJson : afterJson).toUtf8()));
+        if (gated)
+            m_runners.back()->holdAll();
         m_cleaners.push_back(std::make_unique<FileCleaner>(ToolPaths::inFolder(m_dir.filePath(u"tool"_qs)),
                                                            *m_runners.back()));
         return new TessalyViewModel(*m_cleaners.back(), m_pool, ModelOptions{std::chrono::milliseconds(100)}, this);
     }
-    Q_INVOKABLE void openGate() { m_gateOpen = true; }
-    Q_INVOKABLE void closeGate() { m_gateOpen = false; }
+    Q_INVOKABLE void openGate()
+    {
+        for (auto &runner : m_runners)
+            runner->releaseAll();
+    }
 
     // Lists a file as pending without scheduling a run, as a row can be in
     // the moment between a drop and the run that takes it on.
@@ -127,10 +99,9 @@ private:
 
     QTemporaryDir m_dir;
     int m_folders = 0;
-    std::atomic<bool> m_gateOpen = false;
     QThreadPool m_pool;
     // Outlive the models and preferences made on them.
-    std::vector<std::unique_ptr<AnsweringRunner>> m_runners;
+    std::vector<std::unique_ptr<ControlledRunner>> m_runners;
     std::vector<std::unique_ptr<FileCleaner>> m_cleaners;
     std::vector<std::unique_ptr<QSettings>> m_settings;
 };

@@ -59,34 +59,45 @@ private slots:
         view.show();
         QVERIFY(QTest::qWaitForWindowExposed(&view));
 
-        model->addFiles({support.makeFileIn(support.makeFile(QStringLiteral("a")).adjusted(QUrl::RemoveFilename),
-                                            QStringLiteral("photo.jpg")),
-                         support.makeFile(QStringLiteral("other.png"))});
+        QAccessible::setActive(true);
+        const auto read = [&view] {
+            QList<Node> nodes;
+            collect(QAccessible::queryAccessibleInterface(&view), nodes);
+            return nodes;
+        };
+        const auto unnamedControls = [](const QList<Node> &nodes) {
+            QStringList unnamed;
+            for (const Node &node : nodes)
+                if ((node.role == QAccessible::Button || node.role == QAccessible::ListItem
+                     || node.role == QAccessible::ProgressBar) && node.name.isEmpty())
+                    unnamed << QString::number(node.role);
+            return unnamed.join(u", ");
+        };
+        QCOMPARE(unnamedControls(read()), QString()); // the empty window
+
+        // Two files of one name, in two folders.
+        model->addFiles({support.makeFile(QStringLiteral("photo.jpg")), support.makeFile(QStringLiteral("photo.jpg"))});
         QTRY_COMPARE(model->doneCount(), 2);
         QTest::qWait(300); // rows fade in
-
-        QAccessible::setActive(true);
-        QList<Node> nodes;
-        collect(QAccessible::queryAccessibleInterface(&view), nodes);
-        QStringList unnamed, rows, texts, buttons;
+        const QList<Node> nodes = read();
+        QCOMPARE(unnamedControls(nodes), QString());
+        QStringList rows, texts, buttons;
         for (const Node &node : nodes) {
-            const bool control = node.role == QAccessible::Button || node.role == QAccessible::ListItem
-                                 || node.role == QAccessible::ProgressBar;
-            if (control && node.name.isEmpty())
-                unnamed << QString::number(node.role);
             if (node.role == QAccessible::ListItem)
                 rows << node.name + u'|' + node.description;
             if (node.role == QAccessible::StaticText)
                 texts << node.name;
             if (node.role == QAccessible::Button)
-                buttons << node.name;
+                buttons << node.name + u'|' + node.description;
         }
-        QVERIFY2(unnamed.isEmpty(), qPrintable(u"unnamed controls of roles "_qs + unnamed.join(u", ")));
         QCOMPARE(rows.size(), 2);
         for (const QString &row : rows)
-            QVERIFY2(row.contains(u", Cleaned, 1 tag before, 1 after|/"_qs), qPrintable(row));
+            QVERIFY2(row.startsWith(u"photo.jpg, Cleaned, 1 tag before, 1 after|/"_qs) && row.endsWith(u"/photo.jpg"_qs),
+                     qPrintable(row));
+        QVERIFY(rows[0] != rows[1]); // told apart by their paths
         QVERIFY2(texts.contains(u"2 files · 2 cleaned · 0 failed"_qs), qPrintable(texts.join(u" / ")));
-        QVERIFY2(buttons.contains(u"Clear List"_qs), qPrintable(buttons.join(u" / ")));
+        QVERIFY2(buttons.contains(u"Clear List|"_qs), qPrintable(buttons.join(u" / ")));
+        QCOMPARE(QSet<QString>(buttons.begin(), buttons.end()).size(), buttons.size()); // no two buttons alike
     }
 };
 

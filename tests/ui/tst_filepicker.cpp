@@ -22,10 +22,8 @@ private slots:
         QTest::addColumn<QByteArray>("desktop");
         QTest::addColumn<QByteArray>("theme");
         QTest::newRow("bare X session") << QByteArray() << QByteArray() << QByteArray("xdgdesktopportal");
-        QTest::newRow("sway") << QByteArray() << QByteArray("sway") << QByteArray("xdgdesktopportal");
         QTest::newRow("GNOME keeps its own") << QByteArray() << QByteArray("GNOME") << QByteArray();
         QTest::newRow("Ubuntu's GNOME") << QByteArray() << QByteArray("ubuntu:GNOME") << QByteArray();
-        QTest::newRow("KDE keeps its own") << QByteArray() << QByteArray("KDE") << QByteArray();
         QTest::newRow("the user's choice wins") << QByteArray("gtk3") << QByteArray() << QByteArray();
     }
 

@@ -10,22 +10,6 @@ class TestFileRevealer : public QObject
 private slots:
     void initTestCase() { QVERIFY(installTranslations(QLocale(QLocale::English))); }
 
-    void folderOf_data()
-    {
-        QTest::addColumn<QString>("file");
-        QTest::addColumn<QString>("folder");
-        QTest::newRow("plain") << u"/home/jane/Pictures/a.jpg"_qs << u"/home/jane/Pictures"_qs;
-        QTest::newRow("spaces and hash") << u"/home/jane/My #1 Trip/b c.png"_qs << u"/home/jane/My #1 Trip"_qs;
-        QTest::newRow("at the root") << u"/x.pdf"_qs << u"/"_qs;
-    }
-
-    void folderOf()
-    {
-        QFETCH(QString, file);
-        QFETCH(QString, folder);
-        QCOMPARE(FileRevealer::folderOf(QUrl::fromLocalFile(file)), QUrl::fromLocalFile(folder));
-    }
-
     // Without a file manager on the bus the folder is opened instead; when
     // nothing opens it either, the window hears why.
     void opensTheFolderWhenNoFileManagerAnswers_data()

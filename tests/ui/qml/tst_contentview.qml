@@ -58,10 +58,6 @@ TestCase {
         return found
     }
 
-    function init() {
-        TestSupport.closeGate()
-    }
-
     // Empty: only the drop zone. The first file brings the controls and a row
     // that opens when done; removing the last file takes them away again.
     function test_listComesAndGoesWithItsFiles() {

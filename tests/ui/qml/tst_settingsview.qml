@@ -30,19 +30,14 @@ TestCase {
         return view
     }
 
-    function test_defaultsReplaceAndDoNotKeepTheDate() {
-        const view = createView(TestSupport.createPreferences())
-        verify(findChild(view, "replaceOriginal").checked)
-        verify(!findChild(view, "keepOriginal").checked)
-        verify(!findChild(view, "keepModificationDate").checked)
-    }
-
+    // By default the file is replaced and its date not kept.
     function test_choicesRoundTrip() {
         const preferences = TestSupport.createPreferences()
         const view = createView(preferences)
         const keep = findChild(view, "keepOriginal")
         const replace = findChild(view, "replaceOriginal")
         const date = findChild(view, "keepModificationDate")
+        verify(replace.checked && !keep.checked && !date.checked)
 
         mouseClick(keep)
         verify(preferences.keepOriginal)

@@ -11,46 +11,56 @@
 
 #include <atomic>
 
-// Answers in-process, so that pipeline tests decide the order in which files
-// finish and count runs exactly. Reads answer with the "before" table until
-// the file has been stripped, then with the "after" table.
+// Stands in for exiftool in-process, so that pipeline and view tests decide
+// the order in which files finish and count runs exactly. Reads answer with
+// `before` until the file was stripped, then with `after`; without answers
+// every run fails. A strip writes the staged copy it was asked for.
 class ControlledRunner final : public ToolRunner
 {
 public:
+    explicit ControlledRunner(QByteArray before = R"([{"SourceFile":"x","FileName":"kept","Artist":"Jane","GPSLatitude":48.85}])",
+                              QByteArray after = R"([{"SourceFile":"x","FileName":"kept"}])")
+        : m_before(std::move(before)), m_after(std::move(after)) { }
+
     Expected<QByteArray> run(const QString &, const QStringList &arguments, std::chrono::milliseconds) override
     {
-        const int now = ++m_concurrent;
-        for (int seen = m_maxConcurrent; now > seen && !m_maxConcurrent.compare_exchange_weak(seen, now);) { }
         ++m_runs;
         const QString name = QFileInfo(arguments.last()).fileName();
         QMutexLocker lock(&m_mutex);
-        if (m_gates.contains(name)) {
+        if (m_holdAll || m_gates.contains(name)) {
             ++m_gates[name].waiting;
             m_changed.wakeAll();
-            while (!m_gates[name].open)
-                m_changed.wait(&m_mutex);
+            while (!m_gates[name].open && !stopping())
+                m_changed.wait(&m_mutex, 50);
             --m_gates[name].waiting;
         }
-        Expected<QByteArray> result = QByteArray();
-        if (const qsizetype output = arguments.indexOf(QStringLiteral("-o")); output >= 0 && !m_stripFailures.contains(name)) {
+        if (m_before.isEmpty())
+            return ExifToolError::processError(QStringLiteral("no tool"));
+        if (arguments.contains(QStringLiteral("-j")))
+            return m_stripped.contains(name) ? m_after : m_before;
+        if (m_stripFailures.contains(name))
+            return ExifToolError::processError(m_stripFailures.value(name));
+        if (const qsizetype output = arguments.indexOf(QStringLiteral("-o")); output >= 0) {
             QFile copy(arguments.at(output + 1)); // the cleaned copy the app stages
             copy.open(QIODevice::WriteOnly);
             copy.write("cleaned");
         }
-        if (arguments.contains(QStringLiteral("-j")))
-            result = QByteArray(m_stripped.contains(name) ? R"([{"SourceFile":"x","FileName":"kept"}])"
-                                                          : R"([{"SourceFile":"x","FileName":"kept","Artist":"Jane","GPSLatitude":48.85}])");
-        else if (m_stripFailures.contains(name))
-            result = ExifToolError::processError(m_stripFailures.value(name));
-        else
-            m_stripped[name] = true;
-        --m_concurrent;
-        return result;
+        m_stripped.insert(name);
+        return QByteArray();
     }
 
-    // Every run on the file (by name) waits until release().
+    // Every run on the file (by name), or on any file, waits until released.
     void hold(const QString &name) { QMutexLocker lock(&m_mutex); m_gates[name] = Gate{}; }
+    void holdAll() { QMutexLocker lock(&m_mutex); m_holdAll = true; }
     void release(const QString &name) { QMutexLocker lock(&m_mutex); m_gates[name].open = true; m_changed.wakeAll(); }
+    void releaseAll()
+    {
+        QMutexLocker lock(&m_mutex);
+        m_holdAll = false;
+        for (Gate &gate : m_gates)
+            gate.open = true;
+        m_changed.wakeAll();
+    }
     void failStrip(const QString &name, const QString &stderrText) { QMutexLocker lock(&m_mutex); m_stripFailures.insert(name, stderrText); }
     // Blocks until a run on the file waits at its hold.
     bool waitUntilHeld(const QString &name)
@@ -62,15 +72,16 @@ public:
                 return false;
         return true;
     }
-    int maxConcurrentRuns() const { return m_maxConcurrent; }
     int runCount() const { return m_runs; }
 
 private:
     struct Gate { bool open = false; int waiting = 0; };
+    const QByteArray m_before, m_after;
     QMutex m_mutex;
     QWaitCondition m_changed;
     QHash<QString, Gate> m_gates;
+    bool m_holdAll = false;
     QHash<QString, QString> m_stripFailures;
-    QHash<QString, bool> m_stripped;
-    std::atomic<int> m_concurrent{0}, m_maxConcurrent{0}, m_runs{0};
+    QSet<QString> m_stripped;
+    std::atomic<int> m_runs{0};
 };

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QSize>
 #include <QString>
 #include <QStringList>
 
@@ -9,7 +10,7 @@
 // and marked with strings found nowhere else, so that a test can look for
 // them in the raw bytes after a clean. A file that cannot be made aborts the
 // run: that is a broken fixture, not a finding.
-namespace MediaFixtures {
+namespace Fixtures {
 
 inline constexpr char author[] = "TsyAuthorQ7x";
 inline constexpr char title[] = "TsyTitleQ7x";
@@ -20,10 +21,15 @@ inline constexpr char creator[] = "TsyCreatorQ7x";
 inline constexpr char attachment[] = "TsyAttachedQ7x";
 inline constexpr char exifDate[] = "2019:03:04 05:06:07";
 
-// A program from the system (exiftool: the bundled one), and running it for
-// its standard output. Both abort when the program is missing or fails.
+// Every kind a user can add, in the order suites list them.
+inline const QStringList kinds {"jpg", "png", "webp", "heic", "mp4", "mov", "mkv", "pdf", "dng", "nef", "arw", "cr2", "cr3"};
+
+// A program from the system (exiftool: the bundled one, as the app finds
+// it), and running it for its standard output. Both abort when the program
+// is missing or fails.
 QString program(const QString &name);
 QByteArray run(const QString &name, const QStringList &arguments);
+QString resourceDirectory();
 
 // A file of that kind (jpg png webp heic mp4 mov mkv pdf dng nef arw cr2 cr3)
 // with the marks planted, and GPS. Photos are turned a quarter (Orientation 6)
@@ -40,5 +46,17 @@ QByteArray rendering(const QString &path);
 // The file's bytes and, for a PDF, every stream decompressed.
 QByteArray everythingIn(const QString &path);
 QList<QByteArray> found(const QByteArray &bytes, const QList<QByteArray> &needles);
+// Whether any mark `make` planted in a file of this kind is still in it.
+bool marked(const QString &path);
 
-} // namespace MediaFixtures
+QByteArray readAll(const QString &path);
+void writeAll(const QString &path, const QByteArray &bytes); // aborts when it cannot
+// A picture with a gradient (so pixel comparisons mean something).
+bool writeImage(const QString &path, const char *format, QSize size = QSize(64, 48));
+// A PDF of `objects`, numbered from 1 (the catalog first), with its cross-reference table;
+// `trailer` holds the trailer's entries beyond /Size and /Root.
+QByteArray pdfBytes(const QList<QByteArray> &objects, const QByteArray &trailer = "/Info 5 0 R");
+// Live (not zombie) children of this process whose command line contains `needle`, sorted.
+QList<qint64> liveChildren(const QByteArray &needle);
+
+} // namespace Fixtures

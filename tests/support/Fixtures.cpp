@@ -1,12 +1,14 @@
-#include "MediaFixtures.h"
+#include "Fixtures.h"
 
-#include "TestFiles.h"
+#include <ToolLocator.h>
 
 #include <QColorSpace>
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QtEndian>
@@ -14,7 +16,7 @@
 #include <algorithm>
 #include <vector>
 
-namespace MediaFixtures {
+namespace Fixtures {
 
 namespace {
 
@@ -25,13 +27,6 @@ const QStringList photos {"jpg", "png", "webp", "heic"}, movies {"mp4", "mov"};
 QStringList args(const QString &words)
 {
     return words.split(u' ', Qt::SkipEmptyParts);
-}
-
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
-        qFatal("cannot write %s", qPrintable(path));
 }
 
 void plant(const QString &path, const QStringList &tags)
@@ -275,15 +270,16 @@ QStringList clip(const QString &audioCodec)
 
 void makePhoto(const QString &path, const QString &extension)
 {
-    const QString profile = path + ".icc";
-    writeFile(profile, QColorSpace(QColorSpace::DisplayP3).iccProfile());
+    // Beside the photo under a plain name: exiftool expands "$" and "%" in the file it reads from.
+    const QString profile = QFileInfo(path).dir().filePath("display-p3.icc");
+    writeAll(profile, QColorSpace(QColorSpace::DisplayP3).iccProfile());
     if (extension == "jpg" || extension == "png") {
-        if (!TestFiles::writeImage(path, extension == "jpg" ? "JPEG" : "PNG"))
+        if (!writeImage(path, extension == "jpg" ? "JPEG" : "PNG"))
             qFatal("cannot write %s", qPrintable(path));
     } else {
         // ImageMagick's HEIC writer drops the profile; libheif's encoder keeps it.
         const QString source = path + ".png";
-        TestFiles::writeImage(source, "PNG");
+        writeImage(source, "PNG");
         plant(source, {"-ICC_Profile<=" + profile});
         extension == "heic" ? run("heif-enc", {"-o", path, source}) : run("convert", {source, path});
         QFile::remove(source);
@@ -302,8 +298,8 @@ void makeMatroska(const QString &path)
 {
     const QString note = QFileInfo(path).dir().absoluteFilePath("note.txt");
     const QString font = QFileInfo(path).dir().absoluteFilePath("face.ttf");
-    writeFile(note, QByteArray(attachment) + '\n');
-    writeFile(font, QByteArray("\0\1\0\0 not really a font", 24));
+    writeAll(note, QByteArray(attachment) + '\n');
+    writeAll(font, QByteArray("\0\1\0\0 not really a font", 24));
     run("ffmpeg", clip("libvorbis") << args("-metadata:s:v:0 title=" + QString(serial) + " -metadata:s:a:0 title=" + owner)
                   << "-attach" << note << args("-metadata:s:t:0 mimetype=text/plain -attach") << font
                   << args("-metadata:s:t:1 mimetype=font/ttf") << path);
@@ -323,7 +319,7 @@ void makePdf(const QString &path)
         "<?xpacket end=\"w\"?>";
     const QByteArray content = "0 0 1 rg 20 20 160 160 re f 1 0 0 rg 60 60 40 80 re f";
     const QString written = path + ".written";
-    writeFile(written, TestFiles::pdfBytes({
+    writeAll(written, pdfBytes({
         "<< /Type /Catalog /Pages 2 0 R /Metadata 6 0 R >>",
         "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
         "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 200 200] /Contents 4 0 R >>",
@@ -358,7 +354,7 @@ void makeRaw(const QString &path, const QString &extension)
             sample.append(char((i * 37 + 11) % 256));
         if (extension != "cr3" && !cameras.contains(extension))
             qFatal("no fixture for .%s", qPrintable(extension));
-        writeFile(path, extension == "cr3" ? buildCr3(movieSeconds(), sample)
+        writeAll(path, extension == "cr3" ? buildCr3(movieSeconds(), sample)
                                            : buildTiffRaw(extension == "dng", cameras[extension][0], cameras[extension][1]));
     }
     plant(path, args(tags));
@@ -368,8 +364,12 @@ void makeRaw(const QString &path, const QString &extension)
 
 QString program(const QString &name)
 {
-    if (name == "exiftool")
-        return TestFiles::bundledExifTool();
+    if (name == "exiftool") {
+        const auto bundled = ToolPaths::installed().exiftool();
+        if (!bundled)
+            qFatal("no bundled exiftool under %s", qPrintable(resourceDirectory()));
+        return *bundled;
+    }
     const QString path = QStandardPaths::findExecutable(name);
     if (path.isEmpty())
         qFatal("%s is not installed (scripts/deps.sh test installs it)", qPrintable(name));
@@ -387,6 +387,11 @@ QByteArray run(const QString &name, const QStringList &arguments)
                process.readAllStandardError().constData());
     }
     return process.readAllStandardOutput();
+}
+
+QString resourceDirectory()
+{
+    return ToolPaths::installed().resourceDirectory;
 }
 
 QString make(const QString &directory, const QString &extension, const QString &name)
@@ -433,7 +438,7 @@ QByteArray rendering(const QString &path)
         return run("convert", {path, "-auto-orient", "-depth", "8", "ppm:-"});
     // No decoder draws the made-up CR3: what a decoder would be given must stay.
     if (extension == "cr3")
-        return firstSample(TestFiles::readAll(path));
+        return firstSample(readAll(path));
     if (QStringList {"cr2", "nef", "arw", "dng"}.contains(extension))
         return run("dcraw_emu", {"-w", "-Z", "-", path});
     if (movies.contains(extension) || extension == "mkv")
@@ -445,7 +450,7 @@ QByteArray rendering(const QString &path)
 
 QByteArray everythingIn(const QString &path)
 {
-    QByteArray bytes = TestFiles::readAll(path);
+    QByteArray bytes = readAll(path);
     if (path.endsWith(".pdf"))
         bytes += run("qpdf", {"--qdf", "--object-streams=disable", path, "-"});
     return bytes;
@@ -458,4 +463,62 @@ QList<QByteArray> found(const QByteArray &bytes, const QList<QByteArray> &needle
     return present;
 }
 
-} // namespace MediaFixtures
+bool marked(const QString &path)
+{
+    return !found(everythingIn(path), planted(QFileInfo(path).suffix().toLower())).isEmpty();
+}
+
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeAll(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
+        qFatal("cannot write %s", qPrintable(path));
+}
+
+bool writeImage(const QString &path, const char *format, QSize size)
+{
+    QImage image(size, QImage::Format_RGB32);
+    for (int y = 0; y < size.height(); ++y)
+        for (int x = 0; x < size.width(); ++x)
+            image.setPixel(x, y, qRgb(x * 255 / size.width(), y * 255 / size.height(), 128));
+    return image.save(path, format, 95);
+}
+
+QByteArray pdfBytes(const QList<QByteArray> &objects, const QByteArray &trailer)
+{
+    QByteArray pdf = "%PDF-1.4\n";
+    QList<qsizetype> offsets;
+    for (int i = 0; i < objects.size(); ++i) {
+        offsets.append(pdf.size());
+        pdf += QByteArray::number(i + 1) + " 0 obj\n" + objects[i] + "\nendobj\n";
+    }
+    const qsizetype xref = pdf.size();
+    pdf += "xref\n0 " + QByteArray::number(objects.size() + 1) + "\n0000000000 65535 f \n";
+    for (qsizetype offset : offsets)
+        pdf += QByteArray::number(offset).rightJustified(10, '0') + " 00000 n \n";
+    pdf += "trailer\n<< /Size " + QByteArray::number(objects.size() + 1) + " /Root 1 0 R " + trailer + " >>\n";
+    return pdf + "startxref\n" + QByteArray::number(xref) + "\n%%EOF\n";
+}
+
+QList<qint64> liveChildren(const QByteArray &needle)
+{
+    QList<qint64> found;
+    for (const QString &entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+        const QByteArray stat = readAll(QStringLiteral("/proc/%1/stat").arg(entry));
+        const QList<QByteArray> fields = stat.mid(stat.lastIndexOf(')') + 2).split(' ');
+        if (entry.toLongLong() > 0 && fields.size() > 1 && fields[1].toLongLong() == QCoreApplication::applicationPid()
+            && fields[0] != "Z"
+            && readAll(QStringLiteral("/proc/%1/cmdline").arg(entry)).replace('\0', ' ').contains(needle))
+            found.append(entry.toLongLong());
+    }
+    std::sort(found.begin(), found.end());
+    return found;
+}
+
+} // namespace Fixtures

@@ -1,12 +1,18 @@
+// The two ways of running the tool, one process per run and workers that
+// stay open, give the same results; every way a run can end reaches the
+// caller as the same outcome through both.
+
 #include <ExifToolService.h>
 #include <FileCleaner.h>
 #include <FileItem.h>
 #include <OneShotRunner.h>
 #include <StayOpenRunner.h>
+#include <Translations.h>
 
 #include <FakeTool.h>
-#include <TestFiles.h>
+#include <Fixtures.h>
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -17,20 +23,26 @@
 #include <QThreadPool>
 #include <QtConcurrent/QtConcurrentRun>
 
-#include <unistd.h>
-
 using namespace std::chrono_literals;
 
 namespace {
 
-// A stand-in speaking `-stay_open`. By the last argument: "hang" sleeps, "crash" dies by SIGKILL,
-// "nonewline" fails with stderr lacking its line break; anything else prints JSON naming VERSION.
+// A stand-in speaking `-stay_open`; what a command does depends on the file it names (its last
+// argument). Anything not named below prints JSON naming VERSION.
 const QByteArray perlStandIn = R"(#!/usr/bin/perl
 use strict; use warnings; $| = 1;
 sub act {
     my $path = $_[-1];
     sleep 60 if $path =~ /hang/; kill 'KILL', $$ if $path =~ /crash/;
     print STDERR 'Warning: no line break' and return 1 if $path =~ /nonewline/;
+    print STDERR "Error: File not found - x.jpg\n" and return 1 if $path =~ /notfound/;
+    print STDERR "\xff\xfebad" and return 2 if $path =~ /notutf8/;
+    return 1 if $path =~ /silent/;
+    return 0 if $path =~ /nothing/;
+    print '[{"A": tru' and return 0 if $path =~ /garbage/;
+    print '{"A":1}' and return 0 if $path =~ /object/;
+    print STDERR "Warning: minor\n" if $path =~ /warning/;
+    if ($path =~ /huge/) { print '[{"Big":"', 'a' x 50000000, '"}]'; print STDERR 'e' x 200000, "\n"; return 0; }
     print qq([{"Version":"VERSION"}]\n) and return 0;
 }
 exit act(@ARGV) unless @ARGV == 4 and $ARGV[0] eq '-stay_open';
@@ -63,12 +75,19 @@ QString writePerlStandIn(const QString &directory, const QByteArray &version = "
 // Live (not zombie) children of this process whose command line contains `needle`, sorted.
 QList<qint64> ourChildren(const QByteArray &needle = "-stay_open")
 {
-    return TestFiles::liveChildren(needle);
+    return Fixtures::liveChildren(needle);
 }
 
 QString resultText(const Expected<QByteArray> &result)
 {
     return result ? QString::fromUtf8(result.value()) : "error: " + describe(result.error());
+}
+
+// "N tags", or the failure's kind (its index) and text.
+QString outcome(const Expected<MetadataTable> &table)
+{
+    return table ? QString("%1 tags").arg(table.value().size())
+                 : QString::number(table.error().index()) + ": " + describe(table.error());
 }
 
 // Sorted "key = value" lines, without what differs between two copies.
@@ -94,12 +113,12 @@ QStringList clean(const QString &path, const std::shared_ptr<ToolRunner> &runner
     const CleanResult result = cleaner.clean({QUuid::createUuid(), url, FileItem::fromUrl(url).format, {}, {}});
     MetadataTable before = result.metadataBefore.unpack(), after = result.metadataAfter.unpack();
     return {tableText(before), result.success() ? "ok" : *result.errorMessage(), tableText(after),
-            QString::fromLatin1(TestFiles::readAll(path)).replace(pdfId, "/ID []")};
+            QString::fromLatin1(Fixtures::readAll(path)).replace(pdfId, "/ID []")};
 }
 
 } // namespace
 
-class tst_StayOpenRunner : public QObject
+class tst_ToolRunners : public QObject
 {
     Q_OBJECT
 
@@ -107,14 +126,16 @@ class tst_StayOpenRunner : public QObject
     std::shared_ptr<OneShotRunner> m_oneShot = std::make_shared<OneShotRunner>();
 
 private slots:
+    void initTestCase() { installTranslations(QLocale(QLocale::English)); }
+
     // Two workers shared by three threads clean like one process per run, and end with their runner.
     void cleansLikeOneProcessPerRun()
     {
         const QString source = m_dir.filePath("corpus");
         QVERIFY(QDir().mkpath(source));
-        const QStringList corpus{TestFiles::makeJpegWithMetadata(source), TestFiles::makePngWithMetadata(source),
-                                 TestFiles::makePdfWithMetadata(source),
-                                 TestFiles::makeJpegWithMetadata(source, "name with spaces & $sign.jpg")};
+        const QStringList corpus{Fixtures::make(source, "jpg"), Fixtures::make(source, "png"),
+                                 Fixtures::make(source, "pdf"),
+                                 Fixtures::make(source, "jpg", "name with spaces & $sign.jpg")};
         for (const char *copy : {"one-shot/", "stay-open/"}) {
             QVERIFY(QDir().mkpath(m_dir.filePath(copy)));
             for (const QString &file : corpus)
@@ -132,7 +153,7 @@ private slots:
             const QString name = QFileInfo(corpus[i]).fileName();
             const QStringList expected = clean(m_dir.filePath("one-shot/" + name), m_oneShot);
             QCOMPARE(persistent[i].result(), expected);
-            QVERIFY2(expected[0].contains("Jane Marker") && !expected[2].contains("Jane Marker"), qPrintable(name));
+            QVERIFY2(expected[0].contains(Fixtures::author) && !expected[2].contains(Fixtures::author), qPrintable(name));
         }
         QCOMPARE(runner->counts().oneShot, 0);
         QVERIFY(runner->counts().persistent >= 2 * corpus.size()); // PDFs are rewritten by their own helper
@@ -174,54 +195,83 @@ private slots:
         QVERIFY(QDir::setCurrent(dir.path()));
         auto restore = qScopeGuard([&] { QDir::setCurrent(previous); });
         if (name != "missing.jpg")
-            TestFiles::makeJpegWithMetadata(dir.path(), name);
-        TestFiles::readAll(dir.filePath(name)); // settle the access time before both runs
+            Fixtures::make(dir.path(), "jpg", name);
+        Fixtures::readAll(dir.filePath(name)); // settle the access time before both runs
 
         const QStringList arguments = extra + QStringList{"-all", "-j", name};
-        const QString expected = resultText(m_oneShot->run(TestFiles::bundledExifTool(), arguments, 60s));
+        const QString expected = resultText(m_oneShot->run(Fixtures::program("exiftool"), arguments, 60s));
         StayOpenRunner runner;
-        QCOMPARE(resultText(runner.run(TestFiles::bundledExifTool(), arguments, 60s)), expected);
+        QCOMPARE(resultText(runner.run(Fixtures::program("exiftool"), arguments, 60s)), expected);
         QCOMPARE(runner.counts().persistent, persistent ? 1 : 0);
-        QVERIFY(QTest::currentDataTag() != QByteArray("plain") || expected.contains("Jane Marker"));
+        QVERIFY(QTest::currentDataTag() != QByteArray("plain") || expected.contains(Fixtures::author));
     }
 
-    // Endings alike through both runners; hung or dead workers are replaced, failed ones serve on.
-    void endingsOfACommand_data()
+    // Every way a run can end, alike through both runners; hung or dead
+    // workers are replaced, the others serve on.
+    void endings_data()
     {
         QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("expected");
+        QTest::addColumn<QString>("outcome"); // its start: the JSON reader's own detail may follow
         QTest::addColumn<bool>("workerSurvives");
-        QTest::newRow("stderr without line break")
-            << "nonewline.jpg" << "error: ExifTool: Warning: no line break" << true;
-        QTest::newRow("worker killed mid-command")
-            << "crash.jpg" << "error: ExifTool: exiftool stopped unexpectedly (it crashed or was killed)" << false;
-        QTest::newRow("hung") << "hang.jpg" << "error: ExifTool process timed out" << false;
+        QTest::newRow("stderr without line break") << "nonewline.jpg" << "0: ExifTool: Warning: no line break" << true;
+        QTest::newRow("exit 1, one stderr line keeps its line break")
+            << "notfound.jpg" << "0: ExifTool: Error: File not found - x.jpg\n" << true;
+        QTest::newRow("exit 2, stderr not UTF-8") << "notutf8.jpg" << "0: ExifTool: Unknown error" << true;
+        QTest::newRow("exit 1 without stderr") << "silent.jpg" << "0: ExifTool: exiftool failed with exit status 1" << true;
+        QTest::newRow("stderr with exit 0 is success") << "warning.jpg" << "1 tags" << true;
+        QTest::newRow("no output") << "nothing.jpg" << "2: The tool's output is not valid JSON" << true;
+        QTest::newRow("garbage") << "garbage.jpg" << "2: The tool's output is not valid JSON" << true;
+        QTest::newRow("bare object") << "object.jpg" << "0: Failed to parse ExifTool output" << true;
+        QTest::newRow("50 MB out, 200 kB err: no pipe stalls") << "huge.jpg" << "1 tags" << true;
+        QTest::newRow("killed mid-command")
+            << "crash.jpg" << "0: ExifTool: exiftool stopped unexpectedly (it crashed or was killed)" << false;
+        QTest::newRow("hung") << "hang.jpg" << "0: ExifTool process timed out" << false;
     }
 
-    void endingsOfACommand()
+    void endings()
     {
         QFETCH(QString, name);
-        QFETCH(QString, expected);
+        QFETCH(QString, outcome);
         QFETCH(bool, workerSurvives);
         QTemporaryDir dir;
-        const QString tool = writePerlStandIn(dir.path());
-        const QStringList warmUp{"-j", dir.filePath("warm.jpg")}, arguments{"-all", "-j", dir.filePath(name)};
-        StayOpenRunner runner(StayOpenRunner::Options{1, 1000, qint64(512) << 20});
-        QVERIFY(runner.run(tool, warmUp, 60s));
+        writePerlStandIn(dir.path());
+        for (const QString &file : {name, u"warm.jpg"_qs})
+            Fixtures::writeAll(dir.filePath(file), {});
+        StayOpenRunner stayOpen(StayOpenRunner::Options{1, 1000, qint64(512) << 20});
+        const RunLimits limits{name == "hang.jpg" ? 1s : 60s, 0ms};
+        const ExifToolService persistent(ToolPaths::inFolder(dir.path()), stayOpen, limits);
+        QVERIFY(persistent.readMetadata(dir.filePath("warm.jpg")));
         const QList<qint64> worker = ourChildren();
         QCOMPARE(worker.size(), 1);
 
-        const std::chrono::milliseconds limit = name == "hang.jpg" ? 1s : 60s;
-        const QString persistent = resultText(runner.run(tool, arguments, limit));
-        QCOMPARE(persistent, resultText(m_oneShot->run(tool, arguments, limit)));
-        QVERIFY2(persistent.startsWith(expected), qPrintable(persistent));
+        const QString got = ::outcome(persistent.readMetadata(dir.filePath(name)));
+        QCOMPARE(got, ::outcome(ExifToolService(ToolPaths::inFolder(dir.path()), *m_oneShot, limits)
+                                    .readMetadata(dir.filePath(name))));
+        QVERIFY2(got.startsWith(outcome), qPrintable(got));
         QCOMPARE(ourChildren().contains(worker[0]), workerSurvives);
+        QCOMPARE(stayOpen.counts().persistent, 2);
+        QCOMPARE(stayOpen.counts().oneShot, 0);
+    }
 
-        QVERIFY(QFile::remove(tool));
-        writePerlStandIn(dir.path(), "2"); // a replaced tool file gets a worker of its own
-        QVERIFY(resultText(runner.run(tool, warmUp, 60s)).contains("\"Version\":\"2\""));
-        QCOMPARE(runner.counts().persistent, 3);
-        QCOMPARE(runner.counts().oneShot, 0);
+    // Where the app looks for the tool (the bundled one beside the
+    // executable); a missing tool or a folder in its place is "not found",
+    // one that cannot start a launch error, both described in words.
+    void missingToolOrOneThatCannotStart()
+    {
+        QCOMPARE(ExifToolService(ToolPaths::installed(), *m_oneShot).exiftoolPath().value(),
+                 QDir::cleanPath(QCoreApplication::applicationDirPath() + "/../share/tessaly/exiftool"));
+        QTemporaryDir dir;
+        Fixtures::writeAll(dir.filePath("a.jpg"), {});
+        const ExifToolService service(ToolPaths::inFolder(dir.path()), *m_oneShot);
+        QDir(dir.path()).mkdir("exiftool");
+        const auto missing = service.readMetadata(dir.filePath("a.jpg"));
+        QVERIFY(!missing && isToolError(missing.error(), ExifToolError::Case::binaryNotFound));
+        QVERIFY(describe(missing.error()).contains("ExifTool"));
+        QDir(dir.path()).rmdir("exiftool");
+        writeFakeTool(dir.path(), "echo '[{}]'", /*executable=*/false);
+        const auto unstartable = service.readMetadata(dir.filePath("a.jpg"));
+        QVERIFY(!unstartable && std::holds_alternative<LaunchError>(unstartable.error()));
+        QVERIFY(!describe(unstartable.error()).isEmpty());
     }
 
     // prepare() starts every worker at once, and the runs that follow use them.
@@ -252,7 +302,8 @@ private slots:
         QCOMPARE(runner.counts().persistent, 4);
     }
 
-    void workersRetireAfterTheirShareOfCommands()
+    // A worker retires after its share of commands; a replaced tool file gets a worker of its own.
+    void workersRetireAndFollowTheToolFile()
     {
         QTemporaryDir dir;
         const QString tool = writePerlStandIn(dir.path());
@@ -265,6 +316,10 @@ private slots:
                 seen.insert(pid);
         }
         QCOMPARE(seen.size(), 3); // the 2nd and 4th commands retire theirs
+
+        QVERIFY(QFile::remove(tool));
+        writePerlStandIn(dir.path(), "2");
+        QVERIFY(resultText(runner.run(tool, {"-j", dir.filePath("a.jpg")}, 60s)).contains("\"Version\":\"2\""));
     }
 
     // A quit stops runs under way at once, through either runner, and refuses new ones.
@@ -297,5 +352,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(tst_StayOpenRunner)
-#include "tst_stayopenrunner.moc"
+QTEST_GUILESS_MAIN(tst_ToolRunners)
+#include "tst_toolrunners.moc"
