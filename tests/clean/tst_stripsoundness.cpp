@@ -303,21 +303,11 @@ private slots:
         const QString photo = make(dir.path(), "jpg", "phone.jpg");
         const QString pdf = dir.filePath("scan.pdf");
         run("img2pdf", {photo, "-o", pdf});
-        const auto pictureTags = [&] {
-            QDir(dir.path()).mkpath("pictures");
-            for (const QString &old : QDir(dir.filePath("pictures")).entryList(QDir::Files))
-                QFile::remove(dir.filePath("pictures/" + old));
-            run("pdfimages", {"-all", pdf, dir.filePath("pictures/p")});
-            return run("exiftool", {"-s", "-GPSLatitude", "-Artist", "-DateTimeOriginal", "-SerialNumber",
-                                    dir.filePath("pictures")});
-        };
-        QVERIFY(pictureTags().contains("GPSLatitude"));
+        QVERIFY(pictureTagsIn(pdf).contains("GPSLatitude"));
         const QByteArray renderedBefore = rendering(pdf);
 
         QCOMPARE(errorOf(strip(pdf)), QString());
-        const QByteArray left = pictureTags();
-        QVERIFY2(!left.contains("GPSLatitude") && !left.contains("Artist") && !left.contains("DateTimeOriginal"),
-                 left.constData());
+        QCOMPARE(pictureTagsIn(pdf), QByteArray());
         QCOMPARE(rendering(pdf), renderedBefore);
         // The colour profile sits in a segment the picture needs: it stays.
         QVERIFY(everythingIn(pdf).contains("ICC_PROFILE"));

@@ -7,13 +7,11 @@
 
 #include <QAbstractItemModelTester>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThreadPool>
-#include <QTimer>
 
 using namespace std::chrono_literals;
 
@@ -100,35 +98,6 @@ private slots:
         QCOMPARE(statuses(model), QStringList({"done", "done"}));
     }
 
-    void notificationRules()
-    {
-        TessalyViewModel model(*m_cleaner, m_pool, options());
-        QAbstractItemModelTester tester(model.fileList(), QAbstractItemModelTester::FailureReportingMode::QtTest);
-        Notifications spies(model);
-
-        // Appending nothing still notifies the list, but no counter.
-        // Removing an unknown id notifies the list only; clearing an empty list too.
-        model.addFiles({});
-        model.addFiles({file("x.txt")});
-        model.removeFile(QUuid::createUuid());
-        model.clearList();
-        QCOMPARE(spies.files.size(), 4);
-        QCOMPARE(spies.counterSignals() + spies.processing.size(), 0);
-
-        model.addFiles({file("one.jpg")});
-        QCOMPARE(spies.total.size(), 1);
-        QCOMPARE(spies.pending.size(), 1);
-        QTRY_COMPARE(model.doneCount(), 1);
-        QTRY_VERIFY(!model.isProcessing());
-        QCOMPARE(spies.processing.size(), 2); // true once, false once
-
-        // With nothing changing, no counter speaks again.
-        spies.clear();
-        model.removeFile(QUuid::createUuid());
-        QCOMPARE(spies.counterSignals(), 0);
-        QCOMPARE(spies.files.size(), 1);
-    }
-
     void countersAndProgressDuringARun()
     {
         TessalyViewModel model(*m_cleaner, m_pool, options());
@@ -169,23 +138,6 @@ private slots:
         QCOMPARE(model.progress(), 4.0 / 6.0);
         QTRY_COMPARE(model.doneCount(), 5);
         QTRY_VERIFY(!model.isProcessing());
-    }
-
-    // The default tail: the flag outlives the last result by 0.8 s.
-    void runFlagHasItsTail()
-    {
-        TessalyViewModel model(*m_cleaner, m_pool, options(ModelOptions{}.runTail));
-        m_runner->hold("slow.jpg");
-        model.addFiles({file("slow.jpg")});
-        QTRY_VERIFY(model.isProcessing());
-
-        QElapsedTimer sinceLastResult;
-        connect(&model, &TessalyViewModel::doneCountChanged, this, [&] { sinceLastResult.start(); });
-        m_runner->release("slow.jpg");
-        QTRY_COMPARE(model.doneCount(), 1);
-        QVERIFY(model.isProcessing());
-        QTRY_VERIFY_WITH_TIMEOUT(!model.isProcessing(), 5000);
-        QVERIFY(sinceLastResult.elapsed() >= 750);
     }
 
     // Files dropped while a run is under way, even in its tail, are cleaned
@@ -298,16 +250,6 @@ private slots:
         }
         QCOMPARE(m_runner->runCount(), 0);
         QTRY_VERIFY(!model.isProcessing());
-    }
-
-    void emptyRunStillHasItsTail()
-    {
-        TessalyViewModel model(*m_cleaner, m_pool, options(100ms));
-        model.addFiles({file("a.jpg")});
-        model.removeFile(model.files()[0].id); // gone before the scheduled run starts
-        QTRY_VERIFY(model.isProcessing());
-        QTRY_VERIFY(!model.isProcessing());
-        QCOMPARE(m_runner->runCount(), 0);
     }
 };
 

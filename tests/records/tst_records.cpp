@@ -15,11 +15,8 @@ private slots:
         QTest::addColumn<QString>("extension");
 
         QTest::newRow("upper-case extension") << QUrl::fromLocalFile("/p/Photo.JPG") << "Photo.JPG" << "jpg";
-        QTest::newRow("last dot wins") << QUrl::fromLocalFile("/p/archive.tar.gz") << "archive.tar.gz" << "gz";
         QTest::newRow("no extension") << QUrl::fromLocalFile("/p/README") << "README" << "";
         QTest::newRow("hidden file") << QUrl::fromLocalFile("/p/.jpg") << ".jpg" << "";
-        QTest::newRow("trailing dot") << QUrl::fromLocalFile("/p/photo.") << "photo." << "";
-        QTest::newRow("dot in folder only") << QUrl::fromLocalFile("/p/my.photos/raw") << "raw" << "";
         QTest::newRow("percent-encoded name")
             << QUrl(QStringLiteral("file:///p/caf%C3%A9%20%231.HEIC")) << QStringLiteral(u"café #1.HEIC") << "heic";
         QTest::newRow("folder URL with trailing slash") << QUrl(QStringLiteral("file:///p/album.pdf/")) << "album.pdf" << "pdf";

@@ -11,6 +11,7 @@
 #include <QImage>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QtEndian>
 
 #include <algorithm>
@@ -446,6 +447,18 @@ QByteArray rendering(const QString &path)
     if (extension == "pdf")
         return run("pdftoppm", {"-r", "36", path});
     qFatal("no rendering for %s", qPrintable(path));
+}
+
+QByteArray pictureTagsIn(const QString &pdf)
+{
+    QTemporaryDir pictures;
+    run("pdfimages", {"-all", pdf, pictures.filePath("p")});
+    const QStringList jpegs = QDir(pictures.path()).entryList({"*.jpg"}, QDir::Files);
+    QByteArray tags = jpegs.isEmpty() ? "no JPEG" : "";
+    for (const QString &name : jpegs)
+        tags += run("exiftool", {"-s", "-s", "-GPSLatitude", "-Artist", "-SerialNumber", "-DateTimeOriginal",
+                                 "-XMP:Creator", "-XMP:Title", pictures.filePath(name)});
+    return tags;
 }
 
 QByteArray everythingIn(const QString &path)

@@ -43,6 +43,9 @@ QList<QByteArray> planted(const QString &extension);
 // picture of raws (the made-up CR3: its image data), frame checksums of
 // videos, rendered PDF pages.
 QByteArray rendering(const QString &path);
+// The identifying tags exiftool finds in the JPEGs pdfimages takes out of a
+// PDF, "name: value" a line; "no JPEG" when there is none.
+QByteArray pictureTagsIn(const QString &pdf);
 // The file's bytes and, for a PDF, every stream decompressed.
 QByteArray everythingIn(const QString &path);
 QList<QByteArray> found(const QByteArray &bytes, const QList<QByteArray> &needles);

@@ -118,14 +118,6 @@ TestCase {
         compare(removeSpy.count, 2)
     }
 
-    function test_focusRingOnlyWithFocus() {
-        const row = createRow({})
-        const ring = findChild(row, "focusRing")
-        verify(!ring.visible)
-        row.forceActiveFocus()
-        verify(ring.visible)
-    }
-
     // Two files of one name: the folder is on the row and the whole path in
     // its tooltip.
     function test_folderTellsNamesApart() {
