@@ -69,10 +69,12 @@ private slots:
         QCOMPARE(changed.size(), 4);
     }
 
-    // A second `tessaly FILE` gives its file to the first and ends at once;
-    // the first cleans it. Under a private session bus, so no Tessaly of the
-    // user's session answers.
-    void secondLaunchHandsItsFilesOver()
+    // Files on the command line, as a file manager's "Open With" gives them,
+    // are cleaned in the real window; an unsupported one is left alone. A
+    // second `tessaly FILE` gives its file to the first and ends at once.
+    // Under a private session bus, settings and state, so that nothing of
+    // the user's (an open Tessaly, the choice to keep originals) counts.
+    void filesFromTheCommandLineAndASecondLaunch()
     {
         const QString daemon = QStandardPaths::findExecutable(u"dbus-daemon"_qs);
         if (daemon.isEmpty())
@@ -83,25 +85,34 @@ private slots:
         const QString address = QString::fromUtf8(bus.readLine()).trimmed();
         const auto stopBus = qScopeGuard([&bus] { bus.kill(); bus.waitForFinished(); });
 
-        QTemporaryDir dir;
-        const QString first = Fixtures::make(dir.path(), "jpg", u"first.jpg"_qs);
+        QTemporaryDir dir, home;
+        const QStringList first{Fixtures::make(dir.path(), "jpg", u"holiday photo.jpg"_qs),
+                                Fixtures::make(dir.path(), "png"), Fixtures::make(dir.path(), "pdf")};
         const QString second = Fixtures::make(dir.path(), "jpg", u"second.jpg"_qs);
+        Fixtures::writeAll(dir.filePath(u"notes.txt"_qs), Fixtures::author);
         const auto clean = [](const QString &path) { return !Fixtures::marked(path); };
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(u"DBUS_SESSION_BUS_ADDRESS"_qs, address);
-        env.insert(u"QT_QPA_PLATFORM"_qs, u"offscreen"_qs);
+        env.insert(u"XDG_CONFIG_HOME"_qs, home.filePath(u"config"_qs));
+        env.insert(u"XDG_STATE_HOME"_qs, home.filePath(u"state"_qs));
+        if (!env.contains(u"DISPLAY"_qs)) // the real X display the test script starts, else none
+            env.insert(u"QT_QPA_PLATFORM"_qs, u"offscreen"_qs);
+        else
+            env.remove(u"QT_QPA_PLATFORM"_qs);
         const QString tessaly = QCoreApplication::applicationDirPath() + u"/tessaly"_qs;
 
         QProcess running;
         running.setProcessEnvironment(env);
         running.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        running.start(tessaly, {first});
+        running.start(tessaly, {first[0], QUrl::fromLocalFile(first[1]).toString(), first[2], dir.filePath(u"notes.txt"_qs)});
         const auto stopRunning = qScopeGuard([&running] {
             running.terminate();
             if (!running.waitForFinished(10000))
                 running.kill();
         });
-        QTRY_VERIFY_WITH_TIMEOUT(clean(first), 60000); // up, and registered before its window loaded
+        QTRY_VERIFY_WITH_TIMEOUT(std::all_of(first.begin(), first.end(), clean), 60000);
+        QCOMPARE(Fixtures::readAll(dir.filePath(u"notes.txt"_qs)), QByteArray(Fixtures::author));
+        QCOMPARE(Fixtures::run(u"exiftool"_qs, {u"-s3"_qs, u"-FileType"_qs, first[1]}), QByteArray("PNG\n"));
 
         QProcess later;
         later.setProcessEnvironment(env);

@@ -104,7 +104,7 @@ class tst_BadInput : public QObject
         return !QDir(directory).entryList({".tessaly-staging-*"}, QDir::Dirs | QDir::Hidden).isEmpty();
     }
 
-    // Large enough that cleaning it takes a while, marked like TestFiles' files.
+    // Large enough that cleaning it takes a while, marked with the fixtures' author.
     static void makeBigFile(const QString &path)
     {
         const QString photo = QFileInfo(path).dir().filePath("noise.jpg");
