@@ -519,13 +519,15 @@ QByteArray pdfBytes(const QList<QByteArray> &objects, const QByteArray &trailer)
     return pdf + "startxref\n" + QByteArray::number(xref) + "\n%%EOF\n";
 }
 
-QList<qint64> liveChildren(const QByteArray &needle)
+QList<qint64> liveChildren(const QByteArray &needle, qint64 parent)
 {
+    if (parent == 0)
+        parent = QCoreApplication::applicationPid();
     QList<qint64> found;
     for (const QString &entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
         const QByteArray stat = readAll(QStringLiteral("/proc/%1/stat").arg(entry));
         const QList<QByteArray> fields = stat.mid(stat.lastIndexOf(')') + 2).split(' ');
-        if (entry.toLongLong() > 0 && fields.size() > 1 && fields[1].toLongLong() == QCoreApplication::applicationPid()
+        if (entry.toLongLong() > 0 && fields.size() > 1 && fields[1].toLongLong() == parent
             && fields[0] != "Z"
             && readAll(QStringLiteral("/proc/%1/cmdline").arg(entry)).replace('\0', ' ').contains(needle))
             found.append(entry.toLongLong());

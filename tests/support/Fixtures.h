@@ -59,7 +59,8 @@ bool writeImage(const QString &path, const char *format, QSize size = QSize(64, 
 // A PDF of `objects`, numbered from 1 (the catalog first), with its cross-reference table;
 // `trailer` holds the trailer's entries beyond /Size and /Root.
 QByteArray pdfBytes(const QList<QByteArray> &objects, const QByteArray &trailer = "/Info 5 0 R");
-// Live (not zombie) children of this process whose command line contains `needle`, sorted.
-QList<qint64> liveChildren(const QByteArray &needle);
+// Live (not zombie) children of `parent` (this process by default; 1 for the
+// orphans init adopted) whose command line contains `needle`, sorted.
+QList<qint64> liveChildren(const QByteArray &needle, qint64 parent = 0);
 
 } // namespace Fixtures
