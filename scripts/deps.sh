@@ -8,7 +8,7 @@ set -euo pipefail
 
 build_pkgs=(build-essential cmake ninja-build pkg-config
     qt6-base-dev qt6-declarative-dev qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools
-    libgl-dev libxcb1-dev nlohmann-json3-dev libqpdf-dev libimage-exiftool-perl librsvg2-bin)
+    libgl-dev libxcb1-dev zlib1g-dev nlohmann-json3-dev libqpdf-dev libimage-exiftool-perl librsvg2-bin)
 run_pkgs=(qml6-module-qtqml qml6-module-qtqml-workerscript qml6-module-qtquick
     qml6-module-qtquick-window qml6-module-qtquick-controls qml6-module-qtquick-templates
     qml6-module-qtquick-layouts

@@ -5,15 +5,40 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
+#include <mutex>
+#include <tuple>
+#include <vector>
+
 #include <cerrno>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
 
+// Emptied notes kept open and locked: a note per file would otherwise create
+// and delete a file in the state folder for every file cleaned.
+struct StagingJournal::Spares
+{
+    std::mutex mutex;
+    bool closed = false;
+    std::vector<std::pair<QString, int>> notes; // path, descriptor
+};
+
 StagingJournal::StagingJournal(QString folder)
     : m_folder(std::move(folder))
+    , m_spares(std::make_shared<Spares>())
 {
+}
+
+StagingJournal::~StagingJournal()
+{
+    std::lock_guard lock(m_spares->mutex);
+    m_spares->closed = true;
+    for (const auto &[path, fd] : m_spares->notes) {
+        ::unlink(QFile::encodeName(path).constData());
+        ::close(fd);
+    }
+    m_spares->notes.clear();
 }
 
 QString StagingJournal::defaultFolder()
@@ -27,6 +52,7 @@ QString StagingJournal::defaultFolder()
 StagingJournal::Note::Note(Note &&other) noexcept
     : m_path(std::exchange(other.m_path, QString()))
     , m_fd(std::exchange(other.m_fd, -1))
+    , m_spares(std::move(other.m_spares))
 {
 }
 
@@ -36,6 +62,7 @@ StagingJournal::Note &StagingJournal::Note::operator=(Note &&other) noexcept
         discard();
         m_path = std::exchange(other.m_path, QString());
         m_fd = std::exchange(other.m_fd, -1);
+        m_spares = std::move(other.m_spares);
     }
     return *this;
 }
@@ -47,6 +74,16 @@ StagingJournal::Note::~Note()
 
 void StagingJournal::Note::discard()
 {
+    // Emptied, it names nothing: a sweep after a crash just removes it.
+    if (m_spares && m_fd >= 0 && !m_path.isEmpty() && ::ftruncate(m_fd, 0) == 0) {
+        std::lock_guard lock(m_spares->mutex);
+        if (!m_spares->closed) {
+            m_spares->notes.emplace_back(std::exchange(m_path, QString()), std::exchange(m_fd, -1));
+            m_spares.reset();
+            return;
+        }
+    }
+    m_spares.reset();
     if (!m_path.isEmpty())
         ::unlink(QFile::encodeName(m_path).constData());
     if (m_fd >= 0)
@@ -58,6 +95,22 @@ void StagingJournal::Note::discard()
 StagingJournal::Note StagingJournal::note(const QString &stagedFolder) const
 {
     Note note;
+    const QByteArray content = QFile::encodeName(stagedFolder);
+    {
+        std::lock_guard lock(m_spares->mutex);
+        if (!m_spares->notes.empty()) {
+            std::tie(note.m_path, note.m_fd) = m_spares->notes.back();
+            m_spares->notes.pop_back();
+        }
+    }
+    if (note.m_fd >= 0) {
+        note.m_spares = m_spares;
+        // Empty and still locked since it was discarded.
+        if (::pwrite(note.m_fd, content.constData(), content.size(), 0) == content.size())
+            return note;
+        note.m_spares.reset();
+        note.discard();
+    }
     if (m_folder.isEmpty() || !QDir().mkpath(m_folder))
         return note;
     QByteArray pattern = QFile::encodeName(m_folder + QStringLiteral("/XXXXXX.note"));
@@ -66,9 +119,10 @@ StagingJournal::Note StagingJournal::note(const QString &stagedFolder) const
         return note;
     note.m_fd = fd;
     note.m_path = QFile::decodeName(pattern);
-    const QByteArray content = QFile::encodeName(stagedFolder);
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0 || ::write(fd, content.constData(), content.size()) != content.size())
         note.discard();
+    else
+        note.m_spares = m_spares;
     return note;
 }
 
@@ -104,6 +158,9 @@ int StagingJournal::sweep() const
 void removeStagedFolder(const QString &path)
 {
     const QByteArray folder = QFile::encodeName(path);
+    // A clean that went through left it empty.
+    if (::rmdir(folder.constData()) == 0)
+        return;
     const int dirFd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     if (dirFd >= 0) {
         if (DIR *dir = ::fdopendir(dirFd)) {

@@ -11,9 +11,15 @@
 // gone, whereas another window's notes stay locked and are left alone.
 class StagingJournal
 {
+    struct Spares;
+
 public:
     // Notes live in `<folder>`; the app uses <state home>/tessaly/staging.
     explicit StagingJournal(QString folder);
+    // Removes the spare notes it kept; notes still out are removed when discarded.
+    ~StagingJournal();
+    StagingJournal(const StagingJournal &) = delete;
+    StagingJournal &operator=(const StagingJournal &) = delete;
 
     // $XDG_STATE_HOME/tessaly/staging, or ~/.local/state/tessaly/staging.
     static QString defaultFolder();
@@ -28,13 +34,15 @@ public:
         Note(const Note &) = delete;
         Note &operator=(const Note &) = delete;
 
-        // The staged folder is gone: the note goes too.
+        // The staged folder is gone: the note goes too, or is emptied and
+        // kept, still locked, for the journal's next note.
         void discard();
 
     private:
         friend class StagingJournal;
         QString m_path;
         int m_fd = -1;
+        std::shared_ptr<Spares> m_spares;
     };
 
     // Writes a note naming `stagedFolder` before that folder is made. An
@@ -49,6 +57,7 @@ public:
 
 private:
     QString m_folder;
+    std::shared_ptr<Spares> m_spares;
 };
 
 // Staged folders are named so that nobody takes them for their own files

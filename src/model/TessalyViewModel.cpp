@@ -31,7 +31,7 @@ TessalyViewModel::TessalyViewModel(const FileCleaner &cleaner, QThreadPool &pool
     m_runTail.setInterval(m_options.runTail);
     connect(&m_runTail, &QTimer::timeout, this, [this] { setIsProcessing(false); });
     m_resultPace.setSingleShot(true);
-    m_resultPace.setInterval(50);
+    m_resultPace.setInterval(100);
     connect(&m_resultPace, &QTimer::timeout, this, &TessalyViewModel::applyFinished);
 }
 
@@ -245,10 +245,10 @@ void TessalyViewModel::feedPool()
     }
 }
 
-// Results are applied at once when they come alone, and at most twenty times
-// a second when they come in a stream: every application redraws rows, the
+// Results are applied at once when they come alone, and at most ten times a
+// second when they come in a stream: every application redraws rows, the
 // counter and the progress panel, and a run of thousands of photos would
-// otherwise redraw the window for each.
+// otherwise redraw the window for each. Ten a second still reads as live.
 void TessalyViewModel::applyFinished()
 {
     if (m_finished.empty())
@@ -259,6 +259,8 @@ void TessalyViewModel::applyFinished()
         if (job.partOfRun)
             finishRunJob();
     }
+    // Once for the lot: each change of a counter re-evaluates the window's texts.
+    updateCounters();
     m_resultPace.start();
 }
 
@@ -294,7 +296,6 @@ void TessalyViewModel::applyResult(const CleanResult &result)
         },
         {FileListModel::BeforeCountRole, FileListModel::AfterCountRole, FileListModel::ErrorMessageRole,
          FileListModel::StatusRole, FileListModel::FileNameRole, FileListModel::PathRole, FileListModel::UrlRole});
-    updateCounters();
 }
 
 CleanResult TessalyViewModel::processFileInBackground(const FileCleaner &cleaner, const CleanRequest &request)

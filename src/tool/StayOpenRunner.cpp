@@ -129,7 +129,7 @@ private:
     void giveBack(ToolPool &pool, std::unique_ptr<Worker> worker)
     {
         const bool retire = !worker || worker->served() >= options.commandsPerWorker
-                            || residentBytes(worker->pid()) > options.residentBytesPerWorker;
+                            || worker->residentBytes() > options.residentBytesPerWorker;
         if (retire && worker) {
             std::vector<std::unique_ptr<Worker>> one;
             one.push_back(std::move(worker));

@@ -71,15 +71,6 @@ inline void closeQuietly(int &fd)
     fd = -1;
 }
 
-inline qint64 residentBytes(pid_t pid)
-{
-    QFile statm(QStringLiteral("/proc/%1/statm").arg(pid));
-    if (!statm.open(QIODevice::ReadOnly))
-        return 0;
-    const QList<QByteArray> fields = statm.readAll().split(' ');
-    return fields.size() > 1 ? fields[1].toLongLong() * ::sysconf(_SC_PAGESIZE) : 0;
-}
-
 // One persistent exiftool. Used by one thread at a time.
 class Worker
 {
@@ -106,6 +97,26 @@ public:
     ~Worker() { kill(); }
 
     pid_t pid() const { return m_pid; }
+
+    // Looked at after every command: the file stays open, as opening a /proc
+    // file each time costs more than reading it. 0 when it cannot be read.
+    qint64 residentBytes()
+    {
+        if (m_statm < 0 && m_pid > 0) {
+            const QByteArray path = "/proc/" + QByteArray::number(m_pid) + "/statm";
+            m_statm = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
+        }
+        char text[128];
+        // /proc files take no pread: back to the start, where a read makes them anew.
+        if (m_statm < 0 || ::lseek(m_statm, 0, SEEK_SET) != 0)
+            return 0;
+        const ssize_t got = ::read(m_statm, text, sizeof text);
+        if (got <= 0)
+            return 0;
+        const QList<QByteArray> fields = QByteArray(text, got).split(' ');
+        return fields.size() > 1 ? fields[1].toLongLong() * ::sysconf(_SC_PAGESIZE) : 0;
+    }
+
     quint64 generation() const { return m_generation; }
     // Commands answered, the start-up probe not counted.
     int served() const { return m_served; }
@@ -139,15 +150,6 @@ public:
         bool outputOpen = true, errorOpen = true, errorDone = false;
 
         while (outputEnd < 0 || !errorDone) {
-            pollfd fds[3];
-            nfds_t count = 0;
-            const bool writing = written < command.size() && m_input >= 0;
-            if (outputOpen)
-                fds[count++] = {m_output, POLLIN, 0};
-            if (errorOpen)
-                fds[count++] = {m_error, POLLIN, 0};
-            if (writing)
-                fds[count++] = {m_input, POLLOUT, 0};
             if (!outputOpen && !errorOpen) {
                 result.ending = written == 0 ? Ending::notSent : Ending::died;
                 return result;
@@ -161,6 +163,22 @@ public:
                 result.ending = Ending::timedOut;
                 return result;
             }
+            // The socket nearly always takes a command at once: a poll first
+            // would only say so.
+            if (written < command.size() && m_input >= 0) {
+                const ssize_t sent = ::send(m_input, command.constData() + written, command.size() - written,
+                                            MSG_NOSIGNAL | MSG_DONTWAIT);
+                if (sent > 0)
+                    written += sent;
+                else if (sent < 0 && errno != EAGAIN && errno != EINTR)
+                    closeQuietly(m_input); // gone: its pipes will say so
+            }
+            pollfd fds[3];
+            nfds_t count = 0;
+            pollfd *output = outputOpen ? &(fds[count++] = {m_output, POLLIN, 0}) : nullptr;
+            pollfd *error = errorOpen ? &(fds[count++] = {m_error, POLLIN, 0}) : nullptr;
+            if (written < command.size() && m_input >= 0)
+                fds[count++] = {m_input, POLLOUT, 0};
             // Slices of a tenth of a second, so that a quit is heard at once.
             const int ready_ = ::poll(fds, count, int(std::min<qint64>(left, 100)));
             if (ready_ < 0 && errno != EINTR) {
@@ -170,17 +188,9 @@ public:
             if (ready_ <= 0)
                 continue;
 
-            if (writing) {
-                const ssize_t sent = ::send(m_input, command.constData() + written, command.size() - written,
-                                            MSG_NOSIGNAL | MSG_DONTWAIT);
-                if (sent > 0)
-                    written += sent;
-                else if (sent < 0 && errno != EAGAIN && errno != EINTR)
-                    closeQuietly(m_input); // gone: its pipes will say so
-            }
-            if (outputOpen && !drain(m_output, result.output))
+            if (output && output->revents && !drain(m_output, result.output))
                 outputOpen = false;
-            if (errorOpen && !drain(m_error, result.error))
+            if (error && error->revents && !drain(m_error, result.error))
                 errorOpen = false;
 
             if (outputEnd < 0 && result.output.endsWith(ready))
@@ -306,6 +316,7 @@ private:
         closeQuietly(m_input);
         closeQuietly(m_output);
         closeQuietly(m_error);
+        closeQuietly(m_statm);
     }
 
     pid_t m_pid;
@@ -318,6 +329,7 @@ private:
     QByteArray m_errorMark;
     int m_lastId = 0;
     int m_served = 0;
+    int m_statm = -1;
 };
 
 struct SpawnResult

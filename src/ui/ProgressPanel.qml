@@ -3,7 +3,10 @@ import QtQuick.Controls
 import Tessaly.Ui
 
 // The panel of a clean-all run: a bar and the percentage done. Moves only
-// when the progress changes; nothing runs while it waits.
+// when the progress changes; nothing runs while it waits. Only a large step
+// (a run of a few files) is animated: a run of hundreds advances a percent or
+// so ten times a second, where an animation would redraw the window at
+// full frame rate for the whole run and look no smoother.
 Rectangle {
     id: panel
 
@@ -25,6 +28,7 @@ Rectangle {
         NumberAnimation { duration: 300; easing.type: Easing.OutCubic }
     }
     Behavior on shownPercentage {
+        enabled: Math.abs(targetValue - panel.shownPercentage) >= 4
         NumberAnimation { duration: 300; easing.type: Easing.InOutQuad }
     }
 
@@ -55,6 +59,7 @@ Rectangle {
                 implicitHeight: 6
 
                 Rectangle {
+                    id: fill
                     objectName: "progressFill"
                     height: parent.height
                     radius: 3
@@ -62,6 +67,7 @@ Rectangle {
                     color: Presentation.isProgressComplete(panel.progress) ? Theme.green : Theme.accent
 
                     Behavior on width {
+                        enabled: Math.abs(targetValue - fill.width) >= 0.04 * fill.parent.width
                         NumberAnimation { duration: 400; easing.type: Easing.InOutQuad }
                     }
                 }
