@@ -9,7 +9,7 @@ SingleInstance::SingleInstance(QObject *parent)
 {
 }
 
-bool SingleInstance::handOver(const QList<QUrl> &urls)
+bool SingleInstance::handOver(const QList<QUrl> &urls, std::optional<bool> keepOriginal)
 {
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected())
@@ -20,7 +20,7 @@ bool SingleInstance::handOver(const QList<QUrl> &urls)
         files.append(url.toString(QUrl::FullyEncoded));
     QDBusMessage call = QDBusMessage::createMethodCall(QLatin1String(serviceName), QLatin1String(objectPath),
                                                        QLatin1String(serviceName), QStringLiteral("Open"));
-    call << files;
+    call << files << (!keepOriginal ? QString() : *keepOriginal ? QStringLiteral("copy") : QStringLiteral("in-place"));
     // Asking an absent name fails at once; a running instance answers as soon
     // as its event loop turns, which a busy window may delay a little.
     const QDBusMessage reply = bus.call(call, QDBus::Block, 10000);
@@ -40,7 +40,7 @@ bool SingleInstance::registerInstance()
     return false;
 }
 
-void SingleInstance::Open(const QStringList &files)
+void SingleInstance::Open(const QStringList &files, const QString &mode)
 {
     QList<QUrl> urls;
     urls.reserve(files.size());
@@ -49,5 +49,8 @@ void SingleInstance::Open(const QStringList &files)
         if (url.isValid() && url.isLocalFile())
             urls.append(url);
     }
-    emit openRequested(urls);
+    const std::optional<bool> keepOriginal = mode == QLatin1String("copy")       ? std::optional(true)
+                                             : mode == QLatin1String("in-place") ? std::optional(false)
+                                                                                 : std::nullopt;
+    emit openRequested(urls, keepOriginal);
 }

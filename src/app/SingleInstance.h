@@ -5,6 +5,8 @@
 #include <QStringList>
 #include <QUrl>
 
+#include <optional>
+
 // One Tessaly per session. The first launch takes a name on the session bus;
 // a later one hands its files to it over D-Bus and exits, and the first
 // window comes to the front. Without a session bus every launch runs alone.
@@ -19,18 +21,20 @@ public:
 
     explicit SingleInstance(QObject *parent = nullptr);
 
-    // Gives `urls` (possibly none) to the instance already running. True
-    // when one took them; false when there is none or no session bus.
-    static bool handOver(const QList<QUrl> &urls);
+    // Gives `urls` (possibly none) to the instance already running, with the
+    // launch's --copy or --in-place. True when one took them; false when
+    // there is none or no session bus.
+    static bool handOver(const QList<QUrl> &urls, std::optional<bool> keepOriginal);
 
     // Makes this process the one that later launches hand over to. False
     // without a session bus or when another process holds the name.
     bool registerInstance();
 
 public slots:
-    // Called over D-Bus by a later launch: file URLs, absolute.
-    Q_SCRIPTABLE void Open(const QStringList &files);
+    // Called over D-Bus by a later launch: file URLs, absolute, and "copy",
+    // "in-place" or "" (as the settings say).
+    Q_SCRIPTABLE void Open(const QStringList &files, const QString &mode);
 
 signals:
-    void openRequested(const QList<QUrl> &urls);
+    void openRequested(const QList<QUrl> &urls, std::optional<bool> keepOriginal);
 };

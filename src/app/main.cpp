@@ -80,7 +80,8 @@ int main(int argc, char *argv[])
         const LaunchOptions early = LaunchOptions::parse(app.arguments().mid(1));
         const QList<QUrl> handed = urlsFromArguments(early.files, QDir::currentPath());
         if (early.unknownOption.isEmpty()
-            && (SingleInstance::handOver(handed) || (!instance.registerInstance() && SingleInstance::handOver(handed))))
+            && (SingleInstance::handOver(handed, early.keepOriginal)
+                || (!instance.registerInstance() && SingleInstance::handOver(handed, early.keepOriginal))))
             return 0;
     }
 
@@ -143,8 +144,9 @@ int main(int argc, char *argv[])
     const QList<QUrl> urls = urlsFromArguments(launch.files, QDir::currentPath());
     if (!urls.isEmpty())
         QMetaObject::invokeMethod(&launchIntake, [&launchIntake, urls] { launchIntake.addPicked(urls); }, Qt::QueuedConnection);
-    QObject::connect(&instance, &SingleInstance::openRequested, &launchIntake, [&launchIntake](const QList<QUrl> &urls) {
-        launchIntake.addPicked(urls);
+    QObject::connect(&instance, &SingleInstance::openRequested, &launchIntake,
+                     [&launchIntake](const QList<QUrl> &urls, std::optional<bool> keepOriginal) {
+        launchIntake.addPicked(urls, keepOriginal);
         const QList<QWindow *> windows = QGuiApplication::topLevelWindows();
         if (windows.isEmpty())
             return;

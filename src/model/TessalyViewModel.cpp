@@ -54,29 +54,34 @@ double TessalyViewModel::progress() const
     return double(m_doneCount + m_errorCount) / double(m_totalCount);
 }
 
-void TessalyViewModel::addFiles(const QList<QUrl> &urls)
+void TessalyViewModel::addFiles(const QList<QUrl> &urls, std::optional<bool> keepOriginal)
 {
     if (urls.size() <= intakeSlice && m_intake.empty()) {
-        addSlice(urls);
+        addSlice(urls, keepOriginal);
         return;
     }
     const bool idle = m_intake.empty();
-    m_intake.insert(m_intake.end(), urls.begin(), urls.end());
+    for (const QUrl &url : urls)
+        m_intake.emplace_back(url, keepOriginal);
     if (idle)
         takeIntakeSlice();
 }
 
 void TessalyViewModel::takeIntakeSlice()
 {
-    const qsizetype count = std::min<qsizetype>(intakeSlice, qsizetype(m_intake.size()));
-    const QList<QUrl> slice(m_intake.begin(), m_intake.begin() + count);
-    m_intake.erase(m_intake.begin(), m_intake.begin() + count);
-    addSlice(slice);
+    // A slice ends early where the launch's choice changes.
+    const std::optional<bool> keepOriginal = m_intake.front().second;
+    QList<QUrl> slice;
+    while (!m_intake.empty() && slice.size() < intakeSlice && m_intake.front().second == keepOriginal) {
+        slice.append(std::move(m_intake.front().first));
+        m_intake.pop_front();
+    }
+    addSlice(slice, keepOriginal);
     if (!m_intake.empty())
         QMetaObject::invokeMethod(this, &TessalyViewModel::takeIntakeSlice, Qt::QueuedConnection);
 }
 
-void TessalyViewModel::addSlice(const QList<QUrl> &urls)
+void TessalyViewModel::addSlice(const QList<QUrl> &urls, std::optional<bool> keepOriginal)
 {
     QList<FileItem> accepted;
     accepted.reserve(urls.size());
@@ -84,6 +89,7 @@ void TessalyViewModel::addSlice(const QList<QUrl> &urls)
         FileItem item = FileItem::fromUrl(url);
         if (!item.format)
             continue;
+        item.keepOriginal = keepOriginal;
         if (url.isLocalFile())
             item.identity = FileIdentity::of(url.toLocalFile());
         // A file is listed once, whatever it is called; a file repeated
@@ -215,7 +221,9 @@ void TessalyViewModel::startJob(int row, bool partOfRun)
     m_files.update(row, [](FileItem &item) { item.status = FileStatus::processing; },
                    {FileListModel::StatusRole});
     const FileItem &item = m_files.items()[row];
-    m_queuedJobs.push_back(Job{CleanRequest{item.id, item.url, item.format, item.identity, m_choices}, partOfRun});
+    CleaningChoices choices = m_choices;
+    choices.keepOriginal = item.keepOriginal.value_or(choices.keepOriginal);
+    m_queuedJobs.push_back(Job{CleanRequest{item.id, item.url, item.format, item.identity, choices}, partOfRun});
 }
 
 // Every job is accepted at once, but only a few per worker thread wait in the

@@ -66,7 +66,10 @@ public:
     // was added, schedules cleanAll on the UI thread. A file is listed once
     // whatever it is called: by a link, "a//b", a percent escape. More than
     // a thousand URLs are taken in a thousand per turn of the event loop.
-    Q_INVOKABLE void addFiles(const QList<QUrl> &urls);
+    Q_INVOKABLE void addFiles(const QList<QUrl> &urls) { addFiles(urls, std::nullopt); }
+    // With `keepOriginal`, these files keep or replace their originals
+    // whatever the settings say (a launch's --copy or --in-place).
+    void addFiles(const QList<QUrl> &urls, std::optional<bool> keepOriginal);
     Q_INVOKABLE void removeFile(const QUuid &id);
     Q_INVOKABLE void clearList();
     // The same, for views that know rows.
@@ -96,7 +99,7 @@ signals:
     void progressChanged();
 
 private:
-    void addSlice(const QList<QUrl> &urls);
+    void addSlice(const QList<QUrl> &urls, std::optional<bool> keepOriginal);
     void takeIntakeSlice();
     void remember(const FileItem &item);
     void forget(const FileItem &item);
@@ -134,7 +137,8 @@ private:
     std::deque<Finished> m_finished; // results waiting for the next application
     QTimer m_resultPace;
     std::deque<Job> m_queuedJobs;
-    std::deque<QUrl> m_intake; // URLs of a large drop still to be taken in
+    // URLs of a large drop still to be taken in, with their launch's choice.
+    std::deque<std::pair<QUrl, std::optional<bool>>> m_intake;
     QSet<FileIdentity> m_listedFiles;
     QSet<QString> m_listedPaths; // of listed items whose path led nowhere when added
     QList<QFutureWatcher<CleanResult> *> m_inFlight;

@@ -27,6 +27,9 @@ struct FileItem
     std::optional<SupportedFormat> format;
     // What the URL led to when the file was added, when it led anywhere.
     std::optional<FileIdentity> identity;
+    // Set when a launch named the file with --copy or --in-place: that
+    // choice, not the settings, says whether the original is kept.
+    std::optional<bool> keepOriginal;
     FileStatus status = FileStatus::pending;
     PackedMetadata packedBefore;
     PackedMetadata packedAfter;

@@ -102,15 +102,15 @@ QStringList DropIntake::supportedFilesIn(const QString &folder)
 
 void DropIntake::handleDrop(const QList<QUrl> &urls)
 {
-    intake(urls, true);
+    intake(urls, true, std::nullopt);
 }
 
-void DropIntake::addPicked(const QList<QUrl> &urls)
+void DropIntake::addPicked(const QList<QUrl> &urls, std::optional<bool> keepOriginal)
 {
-    intake(urls, false);
+    intake(urls, false, keepOriginal);
 }
 
-void DropIntake::intake(const QList<QUrl> &urls, bool announceUnsupported)
+void DropIntake::intake(const QList<QUrl> &urls, bool announceUnsupported, std::optional<bool> keepOriginal)
 {
     QList<QUrl> dropped;
     dropped.reserve(urls.size());
@@ -129,7 +129,7 @@ void DropIntake::intake(const QList<QUrl> &urls, bool announceUnsupported)
 
     const auto folders = std::count_if(dropped.cbegin(), dropped.cend(), isFolder);
     if (folders == 0) {
-        addToModel(dropped);
+        addToModel(dropped, keepOriginal);
         return;
     }
     QString folderName;
@@ -141,24 +141,26 @@ void DropIntake::intake(const QList<QUrl> &urls, bool announceUnsupported)
     if (m_scans++ == 0)
         emit scanningChanged();
     auto *watcher = new QFutureWatcher<Expansion>(this);
-    connect(watcher, &QFutureWatcher<Expansion>::finished, this, [this, watcher, folderName] {
+    connect(watcher, &QFutureWatcher<Expansion>::finished, this, [this, watcher, folderName, keepOriginal] {
         const Expansion expansion = watcher->result();
         watcher->deleteLater();
         if (--m_scans == 0)
             emit scanningChanged();
-        expanded(expansion.urls, expansion.fromFolders, folderName);
+        expanded(expansion.urls, expansion.fromFolders, folderName, keepOriginal);
     });
     watcher->setFuture(QtConcurrent::run(expand, dropped));
 }
 
-void DropIntake::expanded(const QList<QUrl> &urls, qint64 fromFolders, const QString &folderName)
+void DropIntake::expanded(const QList<QUrl> &urls, qint64 fromFolders, const QString &folderName,
+                          std::optional<bool> keepOriginal)
 {
     if (m_confirmationLimit < 0 || fromFolders <= m_confirmationLimit) {
-        addToModel(urls);
+        addToModel(urls, keepOriginal);
         return;
     }
     // A later large drop replaces the question of an earlier one.
     m_pending = urls;
+    m_pendingKeepOriginal = keepOriginal;
     setConfirmationText(UiTexts::confirmationText(fromFolders, folderName));
 }
 
@@ -167,7 +169,7 @@ void DropIntake::confirmPending()
     const QList<QUrl> urls = std::exchange(m_pending, {});
     setConfirmationText({});
     if (!urls.isEmpty())
-        addToModel(urls);
+        addToModel(urls, m_pendingKeepOriginal);
 }
 
 void DropIntake::cancelPending()
@@ -176,10 +178,10 @@ void DropIntake::cancelPending()
     setConfirmationText({});
 }
 
-void DropIntake::addToModel(const QList<QUrl> &urls)
+void DropIntake::addToModel(const QList<QUrl> &urls, std::optional<bool> keepOriginal)
 {
     if (m_viewModel)
-        m_viewModel->addFiles(urls);
+        m_viewModel->addFiles(urls, keepOriginal);
 }
 
 void DropIntake::setUnsupportedMessage(const QString &message)

@@ -67,7 +67,9 @@ public:
     Q_INVOKABLE void handleDrop(const QList<QUrl> &urls);
     // The same for files and folders the user picked or named: nothing is
     // announced as unsupported.
-    Q_INVOKABLE void addPicked(const QList<QUrl> &urls);
+    Q_INVOKABLE void addPicked(const QList<QUrl> &urls) { addPicked(urls, std::nullopt); }
+    // Named on a command line with --copy or --in-place: see TessalyViewModel::addFiles.
+    void addPicked(const QList<QUrl> &urls, std::optional<bool> keepOriginal);
 
     // Lists the files that wait, or forgets them.
     Q_INVOKABLE void confirmPending();
@@ -82,17 +84,18 @@ signals:
     void confirmationLimitChanged();
 
 private:
-    void intake(const QList<QUrl> &urls, bool announceUnsupported);
-    void expanded(const QList<QUrl> &urls, qint64 fromFolders, const QString &folderName);
+    void intake(const QList<QUrl> &urls, bool announceUnsupported, std::optional<bool> keepOriginal);
+    void expanded(const QList<QUrl> &urls, qint64 fromFolders, const QString &folderName, std::optional<bool> keepOriginal);
     void setUnsupportedMessage(const QString &message);
     void setConfirmationText(const QString &text);
-    void addToModel(const QList<QUrl> &urls);
+    void addToModel(const QList<QUrl> &urls, std::optional<bool> keepOriginal);
 
     QPointer<TessalyViewModel> m_viewModel;
     QString m_unsupportedMessage;
     int m_clearDelay = int(defaultClearDelay.count());
     QString m_confirmationText;
     QList<QUrl> m_pending;
+    std::optional<bool> m_pendingKeepOriginal;
     int m_scans = 0;
     int m_confirmationLimit = defaultConfirmationLimit;
 };

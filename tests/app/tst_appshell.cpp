@@ -71,7 +71,8 @@ private slots:
 
     // Files on the command line, as a file manager's "Open With" gives them,
     // are cleaned in the real window; an unsupported one is left alone. A
-    // second `tessaly FILE` gives its file to the first and ends at once.
+    // second `tessaly --copy FILE` gives its file to the first, which saves
+    // a cleaned copy of it whatever its own choice, and ends at once.
     // Under a private session bus, settings and state, so that nothing of
     // the user's (an open Tessaly, the choice to keep originals) counts.
     void filesFromTheCommandLineAndASecondLaunch()
@@ -89,6 +90,7 @@ private slots:
         const QStringList first{Fixtures::make(dir.path(), "jpg", u"holiday photo.jpg"_qs),
                                 Fixtures::make(dir.path(), "png"), Fixtures::make(dir.path(), "pdf")};
         const QString second = Fixtures::make(dir.path(), "jpg", u"second.jpg"_qs);
+        const QByteArray secondBytes = Fixtures::readAll(second);
         Fixtures::writeAll(dir.filePath(u"notes.txt"_qs), Fixtures::author);
         const auto clean = [](const QString &path) { return !Fixtures::marked(path); };
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -120,12 +122,15 @@ private slots:
         later.setWorkingDirectory(dir.path());
         QElapsedTimer clock;
         clock.start();
-        later.start(tessaly, {u"second.jpg"_qs}); // relative: resolved by the launch that names it
+        // Relative: resolved by the launch that names it; its --copy holds for its file.
+        later.start(tessaly, {u"--copy"_qs, u"second.jpg"_qs});
         QVERIFY(later.waitForFinished(15000));
         QCOMPARE(later.exitStatus(), QProcess::NormalExit);
         QCOMPARE(later.exitCode(), 0);
         qInfo("the second launch ended after %lld ms", clock.elapsed());
-        QTRY_VERIFY_WITH_TIMEOUT(clean(second), 60000);
+        const QString copy = dir.filePath(u"second (cleaned).jpg"_qs);
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(copy) && clean(copy), 60000);
+        QCOMPARE(Fixtures::readAll(second), secondBytes);
         QCOMPARE(running.state(), QProcess::Running);
     }
 

@@ -550,6 +550,7 @@ private slots:
             QVERIFY(again.waitForFinished(20000));
         }
         QCOMPARE(entries(dir.path()), before);
+        QCOMPARE(entries(state.path() + "/tessaly/staging"), QStringList()); // no note outlives its app
         const QByteArray now = Fixtures::readAll(file);
         QVERIFY2(now == original || !marked(now), "the file is neither untouched nor cleaned");
         QTRY_VERIFY_WITH_TIMEOUT(
