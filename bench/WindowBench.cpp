@@ -20,6 +20,7 @@
 // counted, from wait4().
 
 #include "CameraTags.h"
+#include "ProcStats.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -29,6 +30,7 @@
 #include <QTemporaryDir>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -62,50 +64,34 @@ QString exifTool()
     return QDir(exeDir()).absoluteFilePath(QStringLiteral("../share/tessaly/exiftool"));
 }
 
-double seconds(const timeval &time)
-{
-    return time.tv_sec + time.tv_usec / 1e6;
-}
+// What this process started and has not reaped, and its folder of copies:
+// stopped and removed when it is interrupted, so that no X server, window
+// or gigabyte of photos outlives a cut-short run.
+std::atomic<pid_t> running[16];
+char workFolder[4096];
 
-double cpuSeconds(const rusage &usage)
+void stopRunningOnSignals()
 {
-    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
-}
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-struct ProcStat
-{
-    bool valid = false;
-    char state = '?';
-    qint64 ppid = 0;
-    double self = 0;     // utime + stime, every thread
-    double children = 0; // cutime + cstime: the children it reaped
-};
-
-ProcStat procStat(qint64 pid)
-{
-    const QByteArray text = readAll(QStringLiteral("/proc/%1/stat").arg(pid));
-    // Fields after the command name, which is in parentheses and may hold spaces.
-    const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
-    if (fields.size() < 15)
-        return {};
-    const double tick = ::sysconf(_SC_CLK_TCK);
-    return {true, fields[0].isEmpty() ? '?' : fields[0].at(0), fields[1].toLongLong(), (fields[11].toDouble() + fields[12].toDouble()) / tick,
-            (fields[13].toDouble() + fields[14].toDouble()) / tick};
-}
-
-qint64 statusKb(qint64 pid, const QByteArray &field)
-{
-    for (const QByteArray &line : readAll(QStringLiteral("/proc/%1/status").arg(pid)).split('\n')) {
-        if (line.startsWith(field))
-            return line.mid(field.size()).trimmed().split(' ').value(0).toLongLong();
+    for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        std::signal(signal, [](int received) {
+            pid_t stopped[std::size(running)] = {};
+            for (std::size_t i = 0; i < std::size(running); ++i)
+                if ((stopped[i] = running[i].exchange(0)) > 0)
+                    ::kill(stopped[i], SIGTERM);
+            for (const pid_t child : stopped) // the app removes its staged copies as it goes
+                if (child > 0)
+                    ::waitpid(child, nullptr, 0);
+            if (workFolder[0] != '\0') {
+                if (const pid_t remover = ::fork(); remover == 0) {
+                    ::execl("/bin/rm", "rm", "-rf", "--", workFolder, static_cast<char *>(nullptr));
+                    ::_exit(127);
+                } else if (remover > 0) {
+                    ::waitpid(remover, nullptr, 0);
+                }
+            }
+            ::_exit(128 + received);
+        });
     }
-    return -1;
 }
 
 // posix_spawn with the given environment; stdout and stderr go to `log`.
@@ -135,6 +121,11 @@ pid_t spawn(const QStringList &arguments, const QStringList &environment, const 
     posix_spawn_file_actions_destroy(&actions);
     if (error != 0)
         qFatal("cannot start %s: %s", argv[0], std::strerror(error));
+    for (auto &slot : running) {
+        pid_t empty = 0;
+        if (slot.compare_exchange_strong(empty, pid))
+            break;
+    }
     return pid;
 }
 
@@ -165,6 +156,10 @@ std::pair<int, rusage> reap(pid_t pid)
     int status = 0;
     rusage usage {};
     while (::wait4(pid, &status, 0, &usage) < 0 && errno == EINTR) { }
+    for (auto &slot : running) {
+        pid_t reaped = pid;
+        slot.compare_exchange_strong(reaped, 0);
+    }
     return {status, usage};
 }
 
@@ -473,18 +468,11 @@ void verify(const QStringList &files)
                                  QStringLiteral("-SerialNumber"), QStringLiteral("-XMP:all"), file},
                                 currentEnvironment(), out);
         reap(pid);
-        const QByteArray left = readAll(out).trimmed();
+        const QByteArray left = readProcFile(out).trimmed();
         QFile::remove(out);
         if (!left.isEmpty())
             qFatal("%s still has: %s", qPrintable(file), left.constData());
     }
-}
-
-double median(QList<double> values)
-{
-    std::sort(values.begin(), values.end());
-    const qsizetype middle = values.size() / 2;
-    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
 }
 
 struct Variant
@@ -499,7 +487,7 @@ int window(int count, int rounds, bool small, bool withCompositor)
     if (!QFile::exists(QDir(exeDir()).absoluteFilePath(QStringLiteral("tessaly"))) || !QFile::exists(exifTool()))
         qFatal("build the tessaly and exiftool_bundle targets first");
     ::prctl(PR_SET_CHILD_SUBREAPER, 1);
-    std::printf("loadavg_at_start=%s\n", readAll(QStringLiteral("/proc/loadavg")).trimmed().constData());
+    std::printf("loadavg_at_start=%s\n", readProcFile(QStringLiteral("/proc/loadavg")).trimmed().constData());
     QByteArray forced;
     for (const char *name : {"QT_QUICK_BACKEND", "QSG_RHI_BACKEND"}) {
         if (qEnvironmentVariableIsSet(name))
@@ -507,6 +495,7 @@ int window(int count, int rounds, bool small, bool withCompositor)
     }
     std::printf("scene_graph=%s\n", forced.isEmpty() ? "(the app's choice)" : forced.trimmed().constData());
     QTemporaryDir work(QDir::tempPath() + QStringLiteral("/tessaly-window-bench-XXXXXX"));
+    qstrncpy(workFolder, QFile::encodeName(work.path()).constData(), sizeof workFolder);
     if (!work.isValid())
         qFatal("no temporary folder");
     const QString source = makeSource(work.path(), small);
@@ -560,6 +549,7 @@ int window(int count, int rounds, bool small, bool withCompositor)
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
+    stopRunningOnSignals();
     QStringList arguments = app.arguments().mid(1);
     const bool small = arguments.removeAll(QStringLiteral("--small")) > 0;
     const bool withCompositor = arguments.removeAll(QStringLiteral("--no-compositor")) == 0;
