@@ -245,7 +245,8 @@ void TessalyViewModel::feedPool()
             m_inFlight.removeOne(watcher);
             watcher->deleteLater();
             feedPool(); // the pool first: its workers must not wait for the window
-            if (!m_resultPace.isActive())
+            // The last result of all is shown at once: nothing else is coming.
+            if (!m_resultPace.isActive() || (m_inFlight.isEmpty() && m_queuedJobs.empty()))
                 applyFinished();
         });
         watcher->setFuture(QtConcurrent::run(&m_pool, &TessalyViewModel::processFileInBackground,
