@@ -13,7 +13,8 @@
 //   tessaly_bench --load [N]
 //       A drop of N small photos (default 5000), then 20 drops of 25 more,
 //       20 ms apart, while the first is being cleaned: how long the UI thread
-//       went without turning, and the peak memory.
+//       went without turning, and the peak memory. With TESSALY_BENCH_STALLS
+//       set, each stall over 20 ms is listed with how far the run had come.
 //
 // Beside the load run an idle process wakes each millisecond; the time it
 // could not run is the machine's own freeze (see MachineFreezes.h), reported
@@ -146,8 +147,12 @@ ModelRun runModel(const QList<QUrl> &first, const QList<QList<QUrl>> &later = {}
     ticker.setInterval(1);
     QObject::connect(&ticker, &QTimer::timeout, [&] {
         const qint64 now = nowNs();
-        if (now - lastTick > 20'000'000)
+        if (now - lastTick > 20'000'000) {
             stalls.append({lastTick, now});
+            if (qEnvironmentVariableIsSet("TESSALY_BENCH_STALLS"))
+                std::fprintf(stderr, "stall %.1f ms at %.2f s, %lld done, %lld listed\n", (now - lastTick) / 1e6,
+                             clock.nsecsElapsed() / 1e9, model.doneCount(), model.totalCount());
+        }
         else // too short for the idle watch to see: ours, whatever the machine did
             run.longestOwnStallMs = std::max(run.longestOwnStallMs, (now - lastTick) / 1e6);
         run.longestStallMs = std::max(run.longestStallMs, (now - lastTick) / 1e6);

@@ -9,7 +9,7 @@ namespace {
 
 // A drop of thousands of files is taken in slices of this many, one slice per
 // turn of the event loop, so that the window keeps answering meanwhile.
-constexpr qsizetype intakeSlice = 1000;
+constexpr qsizetype intakeSlice = 500;
 
 QString pathKey(const QUrl &url)
 {
@@ -30,6 +30,11 @@ TessalyViewModel::TessalyViewModel(const FileCleaner &cleaner, QThreadPool &pool
     m_runTail.setTimerType(Qt::PreciseTimer);
     m_runTail.setInterval(m_options.runTail);
     connect(&m_runTail, &QTimer::timeout, this, [this] { setIsProcessing(false); });
+    // A timer, not a queued call: queued calls run back to back in one pass
+    // of the event loop, and input and painting would wait for several slices.
+    m_intakeTurn.setSingleShot(true);
+    m_intakeTurn.setInterval(0);
+    connect(&m_intakeTurn, &QTimer::timeout, this, &TessalyViewModel::takeIntakeSlice);
     m_resultPace.setSingleShot(true);
     m_resultPace.setInterval(100);
     connect(&m_resultPace, &QTimer::timeout, this, &TessalyViewModel::applyFinished);
@@ -78,7 +83,7 @@ void TessalyViewModel::takeIntakeSlice()
     }
     addSlice(slice, keepOriginal);
     if (!m_intake.empty())
-        QMetaObject::invokeMethod(this, &TessalyViewModel::takeIntakeSlice, Qt::QueuedConnection);
+        m_intakeTurn.start();
 }
 
 void TessalyViewModel::addSlice(const QList<QUrl> &urls, std::optional<bool> keepOriginal)

@@ -65,7 +65,7 @@ public:
     // Appends the supported files not yet listed as pending items and, if any
     // was added, schedules cleanAll on the UI thread. A file is listed once
     // whatever it is called: by a link, "a//b", a percent escape. More than
-    // a thousand URLs are taken in a thousand per turn of the event loop.
+    // five hundred URLs are taken in five hundred per turn of the event loop.
     Q_INVOKABLE void addFiles(const QList<QUrl> &urls) { addFiles(urls, std::nullopt); }
     // With `keepOriginal`, these files keep or replace their originals
     // whatever the settings say (a launch's --copy or --in-place).
@@ -139,6 +139,7 @@ private:
     std::deque<Job> m_queuedJobs;
     // URLs of a large drop still to be taken in, with their launch's choice.
     std::deque<std::pair<QUrl, std::optional<bool>>> m_intake;
+    QTimer m_intakeTurn;
     QSet<FileIdentity> m_listedFiles;
     QSet<QString> m_listedPaths; // of listed items whose path led nowhere when added
     QList<QFutureWatcher<CleanResult> *> m_inFlight;
