@@ -1,25 +1,15 @@
-#include <AppCommands.h>
 #include <CommandLineFiles.h>
-#include <TessalyViewModel.h>
 #include <WindowTranslucency.h>
 
-#include <ControlledRunner.h>
-#include <FakeTool.h>
-#include <FileCleaner.h>
 #include <Fixtures.h>
 
-#include <QDir>
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QFile>
 #include <QQuickWindow>
-#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QThreadPool>
-
-using namespace std::chrono_literals;
 
 class tst_AppShell : public QObject
 {
@@ -34,39 +24,6 @@ private slots:
                                    "/home/u/Pictures"),
                  (QList<QUrl>{local("/home/u/Pictures/a.jpg"), local("/tmp/b.pdf"), local(u"/tmp/café x.JPG"_qs),
                               local("/home/u/Pictures/-dash.png"), local("/home/u/up.mov"), local("/home/u/Pictures/sub/c.mkv")}));
-    }
-
-    void clearListIsEnabledOnlyWithFilesAndNoRun()
-    {
-        QTemporaryDir dir;
-        writeFakeTool(dir.filePath("tool"), "exit 99"); // never run, but it must be found
-        QFile(dir.filePath("a.jpg")).open(QIODevice::WriteOnly);
-        ControlledRunner runner;
-        runner.hold("a.jpg"); // the run waits until the test lets it go
-        const FileCleaner cleaner(ToolPaths::inFolder(dir.filePath("tool")), runner);
-        QThreadPool pool;
-        TessalyViewModel model(cleaner, pool, ModelOptions{10ms});
-        AppCommands commands(&model);
-        QSignalSpy changed(&commands, &AppCommands::clearListEnabledChanged);
-
-        QVERIFY(!commands.clearListEnabled());
-        commands.clearList(); // disabled: nothing happens
-        QCOMPARE(model.totalCount(), 0);
-
-        model.addFiles({QUrl::fromLocalFile(dir.filePath("a.jpg"))});
-        QVERIFY(commands.clearListEnabled()); // listed, run not yet started
-        QTRY_VERIFY(model.isProcessing());
-        QVERIFY(!commands.clearListEnabled());
-        commands.clearList();
-        QCOMPARE(model.totalCount(), 1);
-
-        runner.release("a.jpg");
-        QTRY_VERIFY_WITH_TIMEOUT(!model.isProcessing(), 20000);
-        QVERIFY(commands.clearListEnabled());
-        commands.clearList();
-        QCOMPARE(model.totalCount(), 0);
-        QVERIFY(!commands.clearListEnabled());
-        QCOMPARE(changed.size(), 4);
     }
 
     // Files on the command line, as a file manager's "Open With" gives them,

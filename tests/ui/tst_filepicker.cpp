@@ -16,24 +16,6 @@ class TestFilePicker : public QObject
 private slots:
     void initTestCase() { QVERIFY(installTranslations(QLocale(QLocale::English))); }
 
-    void platformTheme_data()
-    {
-        QTest::addColumn<QByteArray>("requested");
-        QTest::addColumn<QByteArray>("desktop");
-        QTest::addColumn<QByteArray>("theme");
-        QTest::newRow("bare X session") << QByteArray() << QByteArray() << QByteArray("xdgdesktopportal");
-        QTest::newRow("GNOME keeps its own") << QByteArray() << QByteArray("GNOME") << QByteArray();
-        QTest::newRow("Ubuntu's GNOME") << QByteArray() << QByteArray("ubuntu:GNOME") << QByteArray();
-        QTest::newRow("the user's choice wins") << QByteArray("gtk3") << QByteArray() << QByteArray();
-    }
-
-    void platformTheme()
-    {
-        QFETCH(QByteArray, requested);
-        QFETCH(QByteArray, desktop);
-        QTEST(FilePicker::preferredPlatformTheme(requested, desktop), "theme");
-    }
-
     // Qt's own dialog (no platform theme here) takes several files at once,
     // offers one readable filter and has a title.
     void picksSeveralFiles()

@@ -59,15 +59,6 @@ private slots:
         }
         QVERIFY2(inked > 32 * 32 / 20, qPrintable(QString::number(inked))); // visible
     }
-
-    void cutOutsStayTransparent()
-    {
-        const QImage cross = IconCatalog::render(u"xmark.circle.fill", QSize(48, 48), Qt::red);
-        QCOMPARE(qAlpha(cross.pixel(24, 24)), 0); // where the two strokes of the cross meet
-        QCOMPARE(qAlpha(cross.pixel(24, 8)), 255); // the disc above the cross
-        const QImage check = IconCatalog::render(u"checkmark.circle.fill", QSize(48, 48), Qt::green);
-        QCOMPARE(qAlpha(check.pixel(20, 30)), 0); // the check's lower corner
-    }
 };
 
 QTEST_GUILESS_MAIN(TestIconCatalog)

@@ -24,31 +24,6 @@ class TestMetadataLog : public QObject
     Q_OBJECT
 
 private slots:
-    void keyOrder_data()
-    {
-        QTest::addColumn<QStringList>("reported");
-        QTest::addColumn<QStringList>("sorted");
-        QTest::newRow("upper case before lower case") << QStringList{u"alpha"_qs, u"Zeta"_qs, u"Beta"_qs, u"beta"_qs}
-                                                      << QStringList{u"Beta"_qs, u"Zeta"_qs, u"alpha"_qs, u"beta"_qs};
-        QTest::newRow("prefix first") << QStringList{u"GPSLatitudeRef"_qs, u"GPSLatitude"_qs, u"GPS"_qs}
-                                      << QStringList{u"GPS"_qs, u"GPSLatitude"_qs, u"GPSLatitudeRef"_qs};
-        // U+FF21 (fullwidth A) is a smaller scalar than U+1F600, though its
-        // UTF-16 code unit is larger than the emoji's lead surrogate.
-        QTest::newRow("astral after high BMP") << QStringList{u"\U0001F600"_qs, u"\uFF21"_qs}
-                                              << QStringList{u"\uFF21"_qs, u"\U0001F600"_qs};
-        // "e" + combining acute is "é" (U+00E9) after NFC, which sorts after "f".
-        QTest::newRow("compared after NFC") << QStringList{u"e\u0301"_qs, u"f"_qs} << QStringList{u"f"_qs, u"e\u0301"_qs};
-    }
-
-    void keyOrder()
-    {
-        QFETCH(QStringList, reported);
-        MetadataTable table;
-        for (const QString &key : reported)
-            table.insert(key, key + u"=v"_qs);
-        QTEST(shown(MetadataLog::sortedEntries(table), table), "sorted");
-    }
-
     // Keys gone after the clean are marked in the sorted "before" list.
     void removedKeys_data()
     {
