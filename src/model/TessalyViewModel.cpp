@@ -154,6 +154,9 @@ void TessalyViewModel::cleanRow(int row)
 
 void TessalyViewModel::clearList()
 {
+    // The rest of a drop still being taken in goes with the list.
+    m_intake.clear();
+    m_intakeTurn.stop();
     m_files.clear();
     m_listedFiles.clear();
     m_listedPaths.clear();
