@@ -47,13 +47,15 @@ class TestDropIntake : public QObject
 
     static QUrl file(const char *name) { return QUrl::fromLocalFile(u"/tmp/tessaly-drop-test/"_qs + QLatin1String(name)); }
 
-    // A model whose jobs fail at once: there is no tool.
+    // A model whose jobs fail at once (there is no tool), and an intake feeding it.
     struct QuietModel
     {
         StayOpenRunner runner;
         FileCleaner cleaner{ToolPaths::inFolder(u"/nonexistent/tessaly-no-tool"_qs), runner};
         QThreadPool pool;
         TessalyViewModel model{cleaner, pool, ModelOptions{std::chrono::milliseconds(0)}};
+        DropIntake intake;
+        QuietModel() { intake.setViewModel(&model); }
     };
 
 private slots:
@@ -85,8 +87,7 @@ private slots:
         QFETCH(QString, message);
         QuietModel quiet;
         TessalyViewModel &model = quiet.model;
-        DropIntake intake;
-        intake.setViewModel(&model);
+        DropIntake &intake = quiet.intake;
         intake.setClearDelay(50);
         QSignalSpy messageChanges(&intake, &DropIntake::unsupportedMessageChanged);
         QSignalSpy listChanges(&model, &TessalyViewModel::filesChanged);
@@ -107,8 +108,7 @@ private slots:
         const QString photos = makeTree(dir);
         QuietModel quiet;
         TessalyViewModel &model = quiet.model;
-        DropIntake intake;
-        intake.setViewModel(&model);
+        DropIntake &intake = quiet.intake;
         intake.handleDrop({QUrl::fromLocalFile(photos), file("x.doc")});
         QCOMPARE(intake.unsupportedMessage(), u"This file type is not supported"_qs);
         QTRY_VERIFY(!intake.isScanning());
@@ -128,8 +128,7 @@ private slots:
         const QString photos = makeTree(dir);
         QuietModel quiet;
         TessalyViewModel &model = quiet.model;
-        DropIntake intake;
-        intake.setViewModel(&model);
+        DropIntake &intake = quiet.intake;
         QCOMPARE(intake.confirmationLimit(), 1000);
         intake.setConfirmationLimit(2);
 
