@@ -456,7 +456,7 @@ QByteArray pictureTagsIn(const QString &pdf)
     const QStringList jpegs = QDir(pictures.path()).entryList({"*.jpg"}, QDir::Files);
     QByteArray tags = jpegs.isEmpty() ? "no JPEG" : "";
     for (const QString &name : jpegs)
-        tags += run("exiftool", {"-s", "-s", "-GPSLatitude", "-Artist", "-SerialNumber", "-DateTimeOriginal",
+        tags += run("exiftool", {"-s", "-s", "-GPSLatitude", "-Artist", "-SerialNumber", "-OwnerName", "-DateTimeOriginal",
                                  "-XMP:Creator", "-XMP:Title", pictures.filePath(name)});
     return tags;
 }
