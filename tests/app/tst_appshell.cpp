@@ -1,5 +1,4 @@
 #include <CommandLineFiles.h>
-#include <WindowTranslucency.h>
 
 #include <Fixtures.h>
 
@@ -7,7 +6,6 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QFile>
-#include <QQuickWindow>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -89,50 +87,6 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(copy) && clean(copy), 60000);
         QCOMPARE(Fixtures::readAll(second), secondBytes);
         QCOMPARE(running.state(), QProcess::Running);
-    }
-
-    // Only the first window, and only where a compositor draws what lies
-    // behind it: elsewhere a "transparent" window shows a muddy grey.
-    void translucencyGoesToTheFirstWindowOnlyAndNeedsACompositor()
-    {
-        makeWindowTranslucent({}); // no window: nothing to do, nothing breaks
-
-        QProcess compositor;
-        const bool x11 = QGuiApplication::platformName() == u"xcb"_qs;
-        if (x11) {
-            compositor.start(u"xcompmgr"_qs, QStringList());
-            QVERIFY(compositor.waitForStarted());
-            // Until it has claimed the screen, a window is rightly left opaque.
-            QTRY_VERIFY_WITH_TIMEOUT(([] {
-                                         QQuickWindow probe;
-                                         makeWindowTranslucent({&probe});
-                                         return probe.color().alpha() == 0;
-                                     }()),
-                                     10000);
-        }
-        QQuickWindow main;
-        QQuickWindow settings;
-        const QColor opaque = main.color(), settingsColor = settings.color();
-        makeWindowTranslucent({&main, &settings});
-        if (x11) {
-            QCOMPARE(main.color(), QColor(Qt::transparent));
-            QCOMPARE(main.format().alphaBufferSize(), 8);
-            compositor.kill();
-            compositor.waitForFinished();
-        } else {
-            QCOMPARE(main.color(), opaque); // offscreen: nobody composites
-        }
-        QCOMPARE(settings.color(), settingsColor);
-        QCOMPARE(settings.color().alpha(), 255);
-
-        // And once the X server has seen the compositor go, the next window stays opaque.
-        const auto nextWindowOpaque = [] {
-            QQuickWindow later;
-            makeWindowTranslucent({&later});
-            return later.color().alpha() == 255;
-        };
-        if (x11)
-            QTRY_VERIFY_WITH_TIMEOUT(nextWindowOpaque(), 10000);
     }
 };
 

@@ -45,34 +45,6 @@ private slots:
                                                {"Nested", R"({"SourceFile":"x"})"}}));
         QVERIFY(parseMetadataJson(R"([{"SourceFile":"/a.jpg"}])").value().isEmpty());
     }
-
-    void shapeErrors_data()
-    {
-        QTest::addColumn<QByteArray>("json");
-        QTest::addColumn<bool>("syntax"); // true: not JSON at all; false: JSON of the wrong shape
-
-        QTest::newRow("empty output") << QByteArray() << true;
-        QTest::newRow("garbage") << QByteArray("Warning: oops") << true;
-        QTest::newRow("trailing garbage") << QByteArray(R"([{"A":1}] x)") << true;
-        QTest::newRow("bare object") << QByteArray(R"({"A":1})") << false;
-        QTest::newRow("empty array") << QByteArray("[]") << false;
-        QTest::newRow("second element not an object") << QByteArray(R"([{"A":1},3])") << false;
-    }
-
-    void shapeErrors()
-    {
-        QFETCH(QByteArray, json);
-        QFETCH(bool, syntax);
-        const auto table = parseMetadataJson(json);
-        QVERIFY(!table);
-        if (syntax) {
-            QVERIFY(std::holds_alternative<JsonSyntaxError>(table.error()));
-            QVERIFY(!describe(table.error()).isEmpty());
-        } else {
-            QVERIFY(isToolError(table.error(), ExifToolError::Case::parseError));
-            QCOMPARE(describe(table.error()), "Failed to parse ExifTool output");
-        }
-    }
 };
 
 QTEST_GUILESS_MAIN(tst_MetadataJson)

@@ -155,19 +155,6 @@ private slots:
         QTRY_COMPARE(other.files().size(), 3);
         QCOMPARE(intake.confirmationText(), QString());
     }
-
-    // The first drop's timer runs out long before the second drop's would; it
-    // clears the second drop's message anyway.
-    void earlierTimerClearsLaterMessage()
-    {
-        DropIntake intake;
-        intake.setClearDelay(200);
-        intake.handleDrop({file("a.doc")});
-        intake.setClearDelay(60 * 60 * 1000);
-        intake.handleDrop({file("b.doc"), file("c.doc")});
-        QCOMPARE(intake.unsupportedMessage(), u"2 files are of an unsupported type"_qs);
-        QTRY_COMPARE_WITH_TIMEOUT(intake.unsupportedMessage(), QString(), 10000);
-    }
 };
 
 QTEST_GUILESS_MAIN(TestDropIntake)

@@ -186,24 +186,6 @@ TestCase {
         tryCompare(banner, "visible", false)
     }
 
-    // A pending row offers a clean; taken, the row runs, and offers it no more.
-    function test_pendingRowIsCleanedOnItsOwn() {
-        const model = TestSupport.createModel(answer, true)
-        const view = createView(model)
-        model.addFiles([TestSupport.makeFile("running.jpg")])
-        tryCompare(model, "isProcessing", true)
-        TestSupport.appendPending(model, TestSupport.makeFile("waiting.mov"))
-
-        const pending = row(view, 1)
-        compare(pending.status, FileListModel.Pending)
-        verify(pending.cleanOffered)
-        findChild(pending, "cleanMenuItem").triggered()
-        tryCompare(pending, "status", FileListModel.Processing)
-        verify(!pending.cleanOffered)
-        TestSupport.openGate()
-        tryCompare(pending, "status", FileListModel.Done)
-    }
-
     function test_errorRowOpensOnItsMessage() {
         const model = TestSupport.createModel()
         const view = createView(model)
@@ -243,41 +225,6 @@ TestCase {
         keyClick(Qt.Key_Delete)
         compare(model.totalCount, 2)
         tryVerify(() => list.currentItem !== null && list.currentItem.activeFocus)
-    }
-
-    // New rows come into view when the list showed its end, and leave the
-    // reader alone when it did not.
-    function test_newRowsScrollIntoViewAtTheEnd_data() {
-        return [ { tag: "at the end", scrolledUp: false }, { tag: "scrolled up", scrolledUp: true } ]
-    }
-    function test_newRowsScrollIntoViewAtTheEnd(data) {
-        const model = TestSupport.createModel(answer, true)
-        const view = createView(model)
-        let files = []
-        for (let i = 0; i < 30; ++i)
-            files.push(TestSupport.makeFile("f" + i + ".jpg"))
-        model.addFiles(files)
-        const list = part(view, "fileListView")
-        tryCompare(list, "count", 30)
-        // The list has its final height only once it sits under the controls.
-        tryVerify(() => list.mapToItem(view, 0, 0).y > 0)
-        verify(!list.atYEnd)
-        list.positionViewAtEnd()
-        if (data.scrolledUp)
-            list.positionViewAtBeginning()
-        const top = list.contentY
-        // Twice: the scroll that follows the first row must leave the list
-        // where the next one is followed too.
-        for (const name of ["next.jpg", "last.jpg"]) {
-            model.addFiles([TestSupport.makeFile(name)])
-            wait(50)
-            compare(list.atYEnd, !data.scrolledUp, name)
-        }
-        compare(list.count, 32)
-        if (data.scrolledUp)
-            compare(list.contentY, top)
-        compare(findChild(view, "listScrollBar").visible, true)
-        TestSupport.openGate()
     }
 
     // A folder with more files than the limit asks first; Cancel adds none,

@@ -1,10 +1,9 @@
 import QtQuick
-import QtQuick.Controls
 import QtTest
 import Tessaly.Ui
 
-// The small controls every view uses: buttons that show their focus and
-// take Return, menu items that show their shortcut and their state.
+// The buttons every view uses show their focus and take Return, Enter and
+// Space.
 TestCase {
     id: testCase
 
@@ -17,20 +16,6 @@ TestCase {
     Component {
         id: buttonComponent
         SymbolButton { text: "Add Files…"; symbol: "folder" }
-    }
-
-    Component {
-        id: menuComponent
-
-        Menu {
-            SymbolMenuItem {
-                action: Action { text: "Open Files…"; shortcut: "Ctrl+O" }
-            }
-            SymbolMenuItem {
-                action: Action { text: "Clear List"; shortcut: "Ctrl+Backspace"; enabled: false }
-            }
-            SymbolMenuItem { text: "Reveal"; symbol: "folder" }
-        }
     }
 
     SignalSpy {
@@ -54,19 +39,5 @@ TestCase {
         compare(button.Accessible.name, "Add Files…")
         keyClick(data.key)
         compare(clickSpy.count, 1)
-    }
-
-    function test_menuItemsShowShortcutsAndState() {
-        const menu = createTemporaryObject(menuComponent, testCase)
-        menu.open()
-        tryCompare(menu, "opened", true)
-        const hints = [0, 1, 2].map(i => findChild(menu.itemAt(i), "shortcutHint"))
-        compare(hints.map(h => h.visible), [true, true, false])
-        compare(hints[0].text, "Ctrl+O")
-        compare(hints[1].text, "Ctrl+Backspace")
-        verify(!menu.itemAt(1).enabled)
-        verify(menu.itemAt(1).contentItem.opacity < 0.5)
-        compare(menu.itemAt(0).contentItem.opacity, 1)
-        menu.close()
     }
 }

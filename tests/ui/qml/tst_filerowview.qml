@@ -117,15 +117,4 @@ TestCase {
         findChild(row, "removeMenuItem").triggered()
         compare(removeSpy.count, 2)
     }
-
-    // Two files of one name: the folder is on the row and the whole path in
-    // its tooltip.
-    function test_folderTellsNamesApart() {
-        const row = createRow({ fileName: "holiday-" + "x".repeat(300) + "-final.jpg" })
-        const name = findChild(row, "fileName")
-        verify(name.truncated)
-        compare(name.lineCount, 1)
-        compare(findChild(row, "subtitle").text, "JPG  ·  /home/jane/Pictures")
-        compare(findChild(row, "pathToolTip").text, "/home/jane/Pictures/a.jpg")
-    }
 }
