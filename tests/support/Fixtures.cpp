@@ -185,27 +185,6 @@ QByteArray isoFullBox(const char *type, quint32 flags, const QByteArray &payload
     return isoBox(type, words({flags}) + payload);
 }
 
-QByteArray cr3Movie(quint32 createdAt, quint32 sampleSize, quint64 sampleOffset)
-{
-    const QByteArray matrix = words({0x10000, 0, 0, 0, 0x10000, 0, 0, 0, 0x40000000});
-    const QByteArray mvhd = words({createdAt, createdAt, 1000, 1000, 0x10000, 0x01000000}) + QByteArray(8, '\0')
-                            + matrix + QByteArray(24, '\0') + words({2});
-    const QByteArray tkhd = words({0, 0, 1, 0, 1000}) + QByteArray(16, '\0') + matrix + words({width << 16, height << 16});
-    const QByteArray craw = QByteArray(6, '\0') + QByteArray("\0\1", 2) + QByteArray(16, '\0')
-                            + words({width << 16 | height}) + QByteArray(50, '\0');
-    const QByteArray stbl = isoBox("stbl", isoFullBox("stsd", 0, words({1}) + isoBox("CRAW", craw))
-                                               + isoFullBox("stts", 0, words({1, 1, 1}))
-                                               + isoFullBox("stsc", 0, words({1, 1, 1, 1}))
-                                               + isoFullBox("stsz", 0, words({0, 1, sampleSize}))
-                                               + isoFullBox("co64", 0, words({1, quint32(sampleOffset >> 32), quint32(sampleOffset)})));
-    const QByteArray minf = isoBox("minf", isoFullBox("vmhd", 1, QByteArray(8, '\0'))
-                                               + isoBox("dinf", isoFullBox("dref", 0, words({1}) + isoFullBox("url ", 1, {})))
-                                               + stbl);
-    const QByteArray mdia = isoBox("mdia", isoFullBox("mdhd", 0, words({0, 0, 1, 1, 0x55c40000}))
-                                               + isoFullBox("hdlr", 0, QByteArray(4, '\0') + "vide" + QByteArray(13, '\0')) + minf);
-    return isoFullBox("mvhd", 0, mvhd) + isoBox("trak", isoFullBox("tkhd", 3, tkhd) + mdia);
-}
-
 // 64x48, Orientation 6. DNG: the raw in IFD0 with DNG colour tags and the
 // serial there; otherwise a thumbnail in IFD0 and the raw in a SubIFD.
 QByteArray buildTiffRaw(bool dng, const QByteArray &make, const QByteArray &model)
@@ -229,9 +208,9 @@ QByteArray buildTiffRaw(bool dng, const QByteArray &make, const QByteArray &mode
 }
 
 // Canon's uuid box with CMT1-CMT4 (IFD0, Exif, maker notes with owner and
-// serials, GPS) and a movie whose one CRAW sample is `sample`; `createdAt`
-// counts seconds from 1904.
-QByteArray buildCr3(quint32 createdAt, const QByteArray &sample)
+// serials, GPS), a movie header made at `createdAt` (seconds from 1904), and
+// `image` as the media data.
+QByteArray buildCr3(quint32 createdAt, const QByteArray &image)
 {
     // Canon's OwnerName is a fixed 32-byte field.
     const Ifd makerNotes {{bytes(0x0009, ascii, QByteArray(owner).leftJustified(32, '\0', true)),
@@ -243,23 +222,10 @@ QByteArray buildCr3(quint32 createdAt, const QByteArray &sample)
                                                 + isoBox("CMT1", tiff({identityEntries("Canon", "Canon EOS R"), {}, {}}))
                                                 + isoBox("CMT2", tiff({exifEntries(true), {}, {}}))
                                                 + isoBox("CMT3", tiff(makerNotes)) + isoBox("CMT4", tiff(gps)));
-    const QByteArray ftyp = isoBox("ftyp", "crx " + words({1}) + "crx isom");
-    // The sample offset depends on how long everything before it is.
-    const auto head = [&](quint64 offset) {
-        return ftyp + isoBox("moov", canon + cr3Movie(createdAt, quint32(sample.size()), offset));
-    };
-    return head(quint64(head(0).size()) + 8) + isoBox("mdat", sample);
-}
-
-// The first sample of a one-track file (stsz and co64): a CR3's raw image.
-// Box types are searched, not walked: enough for files with one track.
-QByteArray firstSample(const QByteArray &file)
-{
-    const qsizetype stsz = file.indexOf("stsz"), co64 = file.indexOf("co64");
-    if (stsz < 0 || co64 < 0 || co64 + 20 > file.size() || stsz + 20 > file.size())
-        return {};
-    return file.mid(qsizetype(qFromBigEndian<quint64>(file.constData() + co64 + 12)),
-                    qsizetype(qFromBigEndian<quint32>(file.constData() + stsz + 16)));
+    const QByteArray mvhd = words({createdAt, createdAt, 1000, 1000, 0x10000, 0x01000000}) + QByteArray(8, '\0')
+                            + words({0x10000, 0, 0, 0, 0x10000, 0, 0, 0, 0x40000000}) + QByteArray(24, '\0') + words({2});
+    return isoBox("ftyp", "crx " + words({1}) + "crx isom") + isoBox("moov", canon + isoFullBox("mvhd", 0, mvhd))
+           + isoBox("mdat", image);
 }
 
 QStringList clip(const QString &audioCodec)
@@ -438,8 +404,10 @@ QByteArray rendering(const QString &path)
     if (photos.contains(extension))
         return run("convert", {path, "-auto-orient", "-depth", "8", "ppm:-"});
     // No decoder draws the made-up CR3: what a decoder would be given must stay.
-    if (extension == "cr3")
-        return firstSample(readAll(path));
+    if (extension == "cr3") {
+        const QByteArray file = readAll(path);
+        return file.mid(file.lastIndexOf("mdat") + 4);
+    }
     if (QStringList {"cr2", "nef", "arw", "dng"}.contains(extension))
         return run("dcraw_emu", {"-w", "-Z", "-", path});
     if (movies.contains(extension) || extension == "mkv")
