@@ -177,47 +177,54 @@ private slots:
 
     // The edit works on a copy: a tool that fails, even after damaging its
     // file, or a PDF that cannot be rewritten after it, leaves the file and
-    // its folder exactly as they were.
-    void failedEditLeavesTheFileAsItWas_data()
+    // its folder exactly as they were. A file whose name promises another
+    // kind is refused before that: it would get a plan that leaves it
+    // uncleaned (a raw or PDF as a photo) or fails half-way.
+    void failedOrRefusedEditLeavesTheFileAsItWas_data()
     {
-        QTest::addColumn<QString>("extension");
+        QTest::addColumn<QString>("madeAs");
+        QTest::addColumn<QString>("namedAs");
         QTest::addColumn<QString>("tool");       // replaced by `script`
         QTest::addColumn<QByteArray>("script");  // empty: the tool is missing
         QTest::addColumn<QString>("message");
-        QTest::newRow("mkvpropedit missing") << "mkv" << "mkvpropedit" << QByteArray() << "mkvpropedit is missing";
+        QTest::newRow("mkvpropedit missing") << "mkv" << "mkv" << "mkvpropedit" << QByteArray() << "mkvpropedit is missing";
         QTest::newRow("mkvpropedit fails after damaging its file")
-            << "mkv" << "mkvpropedit" << QByteArray(": > \"$1\"\necho 'Error: simulated failure'\nexit 2")
+            << "mkv" << "mkv" << "mkvpropedit" << QByteArray(": > \"$1\"\necho 'Error: simulated failure'\nexit 2")
             << "mkvpropedit: Error: simulated failure";
-        QTest::newRow("mkvpropedit warns") << "mkv" << "mkvpropedit"
-                                           << QByteArray("echo 'Warning: simulated'\nexit 1")
+        QTest::newRow("mkvpropedit warns") << "mkv" << "mkv" << "mkvpropedit" << QByteArray("echo 'Warning: simulated'\nexit 1")
                                            << "mkvpropedit: Warning: simulated";
         QTest::newRow("pdf cleaner writes something unreadable")
-            << "pdf" << "tessaly-pdf-clean" << QByteArray("printf 'not a pdf any more' > \"$2\"")
+            << "pdf" << "pdf" << "tessaly-pdf-clean" << QByteArray("printf 'not a pdf any more' > \"$2\"")
             << "did not pass its check";
-        QTest::newRow("pdf cleaner crashes") << "pdf" << "tessaly-pdf-clean" << QByteArray("kill -SEGV $$")
+        QTest::newRow("pdf cleaner crashes") << "pdf" << "pdf" << "tessaly-pdf-clean" << QByteArray("kill -SEGV $$")
                                              << "stopped unexpectedly";
+        for (const auto &[made, named] : {std::pair{"pdf", "jpg"}, {"dng", "jpg"}, {"mkv", "mp4"}, {"jpg", "cr2"}, {"jpg", "pdf"}})
+            QTest::addRow("%s named %s", made, named) << made << named << QString() << QByteArray() << QString(".") + named;
     }
 
-    void failedEditLeavesTheFileAsItWas()
+    void failedOrRefusedEditLeavesTheFileAsItWas()
     {
-        QFETCH(QString, extension);
+        QFETCH(QString, madeAs);
+        QFETCH(QString, namedAs);
         QFETCH(QString, tool);
         QFETCH(QByteArray, script);
         QFETCH(QString, message);
         QTemporaryDir dir;
         const QString resources = dir.filePath("resources"), media = dir.filePath("media");
         QVERIFY(QDir().mkpath(resources) && QDir().mkpath(media));
-        // writeFakeTool writes an exiftool: moved to stand for another tool.
-        if (!script.isEmpty() && writeFakeTool(resources, script) != resources + "/" + tool)
-            QVERIFY(QFile::rename(resources + "/exiftool", resources + "/" + tool));
-        if (tool != "exiftool")
+        if (!tool.isEmpty()) {
+            // writeFakeTool writes an exiftool: moved to stand for another tool.
+            if (!script.isEmpty() && writeFakeTool(resources, script) != resources + "/" + tool)
+                QVERIFY(QFile::rename(resources + "/exiftool", resources + "/" + tool));
             QVERIFY(QFile::link(Fixtures::program("exiftool"), resources + "/exiftool"));
-        QVERIFY(QFile::link(Fixtures::resourceDirectory() + "/lib", resources + "/lib"));
-        const QString path = make(media, extension);
+            QVERIFY(QFile::link(Fixtures::resourceDirectory() + "/lib", resources + "/lib"));
+        }
+        const QString path = media + "/renamed." + namedAs;
+        QVERIFY(QFile::rename(make(media, madeAs), path));
         const QByteArray original = Fixtures::readAll(path);
 
-        const QString error = errorOf(cleanWith(ToolPaths::inFolder(resources), path));
-        QVERIFY2(error.contains(message), qPrintable(error));
+        const QString error = errorOf(cleanWith(tool.isEmpty() ? ToolPaths::installed() : ToolPaths::inFolder(resources), path));
+        QVERIFY2(!error.isEmpty() && error.contains(message), qPrintable(error));
         QCOMPARE(Fixtures::readAll(path), original);
         QCOMPARE(leftovers(media), QStringList());
     }
@@ -248,35 +255,6 @@ private slots:
         QCOMPARE(QDir(links).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
                  QStringList {QFileInfo(link).fileName()});
         QCOMPARE(leftovers(files), QStringList());
-    }
-
-    // A file whose name promises another kind would get a plan that leaves it
-    // uncleaned (a raw or PDF as a photo) or fails half-way.
-    void fileUnlikeItsNameIsRefusedUntouched_data()
-    {
-        QTest::addColumn<QString>("madeAs");
-        QTest::addColumn<QString>("namedAs");
-        QTest::newRow("pdf named jpg") << "pdf" << "jpg";
-        QTest::newRow("dng named jpg") << "dng" << "jpg";
-        QTest::newRow("mkv named mp4") << "mkv" << "mp4";
-        QTest::newRow("jpg named cr2") << "jpg" << "cr2";
-        QTest::newRow("jpg named pdf") << "jpg" << "pdf";
-    }
-
-    void fileUnlikeItsNameIsRefusedUntouched()
-    {
-        QFETCH(QString, madeAs);
-        QFETCH(QString, namedAs);
-        QTemporaryDir dir;
-        const QString path = dir.filePath("renamed." + namedAs);
-        QVERIFY(QFile::rename(make(dir.path(), madeAs), path));
-        const QByteArray original = Fixtures::readAll(path);
-
-        const auto stripped = strip(path);
-        QVERIFY(!stripped.success());
-        QVERIFY(std::holds_alternative<CleanError>(*stripped.failure));
-        QVERIFY2(errorOf(stripped).contains("." + namedAs), qPrintable(errorOf(stripped)));
-        QCOMPARE(Fixtures::readAll(path), original);
     }
 
     // What a PDF hides besides its document information: the photo it was

@@ -56,10 +56,6 @@ public:
             runner->releaseAll();
     }
 
-    // Lists a file as pending without scheduling a run, as a row can be in
-    // the moment between a drop and the run that takes it on.
-    Q_INVOKABLE void appendPending(TessalyViewModel *model, const QUrl &url) { model->fileList()->append({FileItem::fromUrl(url)}); }
-
     // An empty file of that name in `folder` (a URL).
     Q_INVOKABLE QUrl makeFileIn(const QUrl &folder, const QString &name)
     {

