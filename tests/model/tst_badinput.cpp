@@ -37,8 +37,6 @@ class tst_BadInput : public QObject
         bool listed;        // added to the list, or only lying beside what was
     };
 
-    static QString runnerName() { return QString::fromLatin1(QTest::currentDataTag()); }
-
     // What main() makes for the window: a pool, a runner and a cleaner over them.
     struct Pipeline
     {
@@ -53,7 +51,6 @@ class tst_BadInput : public QObject
         std::unique_ptr<ToolRunner> runner;
         FileCleaner cleaner;
     };
-    static bool persistentFor(const QString &runner) { return !runner.startsWith(QLatin1String("one process")); }
 
     static QStringList entries(const QString &directory)
     {
@@ -123,13 +120,14 @@ private slots:
 
     void whatAFileManagerHolds_data()
     {
-        QTest::addColumn<int>("unused");
-        QTest::newRow("persistent workers") << 0;
-        QTest::newRow("one process per run") << 0;
+        QTest::addColumn<bool>("persistent");
+        QTest::newRow("persistent workers") << true;
+        QTest::newRow("one process per run") << false;
     }
 
     void whatAFileManagerHolds()
     {
+        QFETCH(bool, persistent);
         QTemporaryDir dir;
         const QString root = dir.path();
         // Whether a mode of 000 keeps this process out (not with root's powers).
@@ -199,7 +197,7 @@ private slots:
         const QString vanishing = Fixtures::make(root, "jpg", "vanishing.jpg");
         const QString renamed = Fixtures::make(root, "jpg", "renamed.jpg");
         const QStringList before = entries(root);
-        Pipeline pipeline(persistentFor(runnerName()));
+        Pipeline pipeline(persistent);
         TessalyViewModel model(pipeline.cleaner, pipeline.pool, ModelOptions{10ms});
         QList<QUrl> urls{QUrl::fromLocalFile(vanishing), QUrl::fromLocalFile(renamed)};
         for (const Case &c : cases)

@@ -72,11 +72,7 @@ QString writePerlStandIn(const QString &directory, const QByteArray &version = "
     return writeFakeTool(directory, QByteArray(perlStandIn).replace("VERSION", version));
 }
 
-// Live (not zombie) children of this process whose command line contains `needle`, sorted.
-QList<qint64> ourChildren(const QByteArray &needle = "-stay_open")
-{
-    return Fixtures::liveChildren(needle);
-}
+QList<qint64> ourChildren(const QByteArray &needle = "-stay_open") { return Fixtures::liveChildren(needle); }
 
 QString resultText(const Expected<QByteArray> &result)
 {

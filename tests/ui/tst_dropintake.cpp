@@ -32,11 +32,6 @@ class TestDropIntake : public QObject
         return root.filePath(u"Photos"_qs);
     }
 
-    static QStringList expected(const QString &photos)
-    {
-        return {photos + u"/IMG_2.JPG"_qs, photos + u"/IMG_10.jpg"_qs, photos + u"/sub/deep/clip.mkv"_qs};
-    }
-
     static QStringList listedPaths(const TessalyViewModel &model)
     {
         QStringList paths;
@@ -102,58 +97,46 @@ private slots:
 
     // A dropped folder is no unsupported file: its contents are listed, after
     // the search, and only the unsupported file beside it is announced.
-    void droppedFolder()
-    {
-        QTemporaryDir dir;
-        const QString photos = makeTree(dir);
-        QuietModel quiet;
-        TessalyViewModel &model = quiet.model;
-        DropIntake &intake = quiet.intake;
-        intake.handleDrop({QUrl::fromLocalFile(photos), file("x.doc")});
-        QCOMPARE(intake.unsupportedMessage(), u"This file type is not supported"_qs);
-        QTRY_VERIFY(!intake.isScanning());
-        QCOMPARE(listedPaths(model), expected(photos));
-        QCOMPARE(DropIntake::supportedFilesIn(dir.filePath(u"nothing here"_qs)), QStringList());
-
-        intake.addPicked({file("y.doc")}); // picked: no message of its own
-        QTRY_COMPARE(intake.unsupportedMessage(), QString());
-        QCOMPARE(model.files().size(), 3);
-    }
-
     // Beyond the limit the files wait for an answer; a cancelled question
     // lists nothing, a confirmed one lists them all.
-    void manyFilesAsk()
+    void folders()
     {
         QTemporaryDir dir;
         const QString photos = makeTree(dir);
         QuietModel quiet;
-        TessalyViewModel &model = quiet.model;
-        DropIntake &intake = quiet.intake;
-        QCOMPARE(intake.confirmationLimit(), 1000);
-        intake.setConfirmationLimit(2);
+        QCOMPARE(quiet.intake.confirmationLimit(), 1000);
+        quiet.intake.handleDrop({QUrl::fromLocalFile(photos), file("x.doc")});
+        QCOMPARE(quiet.intake.unsupportedMessage(), u"This file type is not supported"_qs);
+        QTRY_VERIFY(!quiet.intake.isScanning());
+        QCOMPARE(listedPaths(quiet.model),
+                 (QStringList{photos + u"/IMG_2.JPG"_qs, photos + u"/IMG_10.jpg"_qs, photos + u"/sub/deep/clip.mkv"_qs}));
+        QCOMPARE(DropIntake::supportedFilesIn(dir.filePath(u"nothing here"_qs)), QStringList());
+        quiet.intake.addPicked({file("y.doc")}); // picked: no message of its own
+        QTRY_COMPARE(quiet.intake.unsupportedMessage(), QString());
 
+        QuietModel asking;
+        DropIntake &intake = asking.intake;
+        intake.setConfirmationLimit(2);
         intake.handleDrop({QUrl::fromLocalFile(photos)});
         QTRY_COMPARE(intake.confirmationText(), u"Add 3 files from “Photos”?"_qs);
-        QCOMPARE(model.files().size(), 0);
+        QCOMPARE(asking.model.files().size(), 0);
         intake.cancelPending();
         QCOMPARE(intake.confirmationText(), QString());
         intake.confirmPending(); // nothing waits any more
-        QCOMPARE(model.files().size(), 0);
+        QCOMPARE(asking.model.files().size(), 0);
 
         intake.addPicked({QUrl::fromLocalFile(photos), QUrl::fromLocalFile(photos + u"/sub"_qs), file("a.jpg")});
         QTRY_COMPARE(intake.confirmationText(), u"Add 4 files from these folders?"_qs);
         intake.confirmPending();
         QCOMPARE(intake.confirmationText(), QString());
         // Photos' three, a.jpg; clip.mkv came twice and is listed once.
-        QCOMPARE(model.files().size(), 4);
+        QCOMPARE(asking.model.files().size(), 4);
 
-        QuietModel otherQuiet;
-        TessalyViewModel &other = otherQuiet.model;
-        intake.setViewModel(&other);
-        intake.setConfirmationLimit(-1); // never asks
-        intake.addPicked({QUrl::fromLocalFile(photos)});
-        QTRY_COMPARE(other.files().size(), 3);
-        QCOMPARE(intake.confirmationText(), QString());
+        QuietModel never;
+        never.intake.setConfirmationLimit(-1);
+        never.intake.addPicked({QUrl::fromLocalFile(photos)});
+        QTRY_COMPARE(never.model.files().size(), 3);
+        QCOMPARE(never.intake.confirmationText(), QString());
     }
 };
 

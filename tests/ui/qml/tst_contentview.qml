@@ -106,31 +106,6 @@ TestCase {
         compare(after.map(e => findChild(e, "key").font.strikeout), [false])
     }
 
-    // A value that wraps pushes the next tag down instead of running into it.
-    function test_wrappedValuesKeepTheirLines() {
-        const wordy = "Baseline DCT, Huffman coding, and a good many more words"
-        const model = TestSupport.createModel('[{"SourceFile":"x","Artist":"' + wordy + '","EncodingProcess":"'
-                                              + wordy + '","ImageSize":"64x48"}]')
-        const view = createView(model)
-        model.addFiles([TestSupport.makeFile("a.jpg")])
-        const done = row(view, 0)
-        tryCompare(done, "status", FileListModel.Done)
-        mouseClick(findChild(done, "header"))
-        tryVerify(() => findChild(done, "beforeColumn") !== null)
-        const column = findChild(done, "beforeColumn")
-        const rows = entries(column)
-        compare(rows.length, 3)
-        tryVerify(() => findChild(rows[0], "value").lineCount > 1, 1000, "the long value wraps")
-        wait(50)
-        for (let i = 0; i < rows.length; ++i) {
-            const value = findChild(rows[i], "value")
-            verify(value.y + value.contentHeight <= rows[i].height + 0.5,
-                   "entry " + i + " holds its value: " + value.contentHeight + " in " + rows[i].height)
-            if (i > 0)
-                verify(rows[i - 1].y + rows[i - 1].height <= rows[i].y, "entry " + i + " starts below the one before")
-        }
-    }
-
     function test_runShowsProgressAndLocksOnlyClear() {
         const model = TestSupport.createModel(answer, true)
         const view = createView(model)

@@ -95,15 +95,6 @@ TestCase {
         }
     }
 
-    function test_pendingRowNeitherOpensByKeyNorByClick() {
-        const row = createRow({ status: FileListModel.Pending })
-        row.forceActiveFocus()
-        keyClick(Qt.Key_Return)
-        mouseClick(findChild(row, "header"))
-        verify(!row.isExpanded)
-        verify(findChild(row, "panelLoader").item === null)
-    }
-
     // The remove button is for the mouse; Tab must not stop on it, and a
     // screen reader tells the buttons of two rows apart.
     function test_removeButtonIsNamedAndOutOfTheTabChain() {
