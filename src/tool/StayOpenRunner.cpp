@@ -19,7 +19,7 @@ struct ToolPool
 {
     std::mutex mutex;
     std::condition_variable changed;
-    std::optional<FileIdentity> identity;
+    std::optional<ToolFileVersion> version;
     bool speaksProtocol = true;
     quint64 generation = 0;
     int live = 0; // idle, busy and starting
@@ -98,12 +98,12 @@ private:
 
     // With the pool's lock held: a tool file that changed since the pool last
     // looked gets workers of its own; the old ones are handed out to be ended.
-    static void follow(ToolPool &pool, const FileIdentity &identity,
+    static void follow(ToolPool &pool, const ToolFileVersion &version,
                        std::vector<std::unique_ptr<Worker>> &outdated)
     {
-        if (pool.identity == identity)
+        if (pool.version == version)
             return;
-        pool.identity = identity;
+        pool.version = version;
         pool.speaksProtocol = true;
         ++pool.generation;
         pool.live -= int(pool.idle.size());
@@ -180,8 +180,8 @@ Expected<QByteArray> StayOpenRunner::Private::run(const QString &program, const 
         return runOnce(program, arguments, limit);
 
     const QByteArray path = QFile::encodeName(program);
-    const auto identity = identityOf(path);
-    if (!identity)
+    const auto version = versionOf(path);
+    if (!version)
         return runOnce(program, arguments, limit);
 
     limit = ChildProcess::clampedLimit(limit);
@@ -194,7 +194,7 @@ Expected<QByteArray> StayOpenRunner::Private::run(const QString &program, const 
         std::vector<std::unique_ptr<Worker>> outdated;
         {
             std::unique_lock lock(pool->mutex);
-            follow(*pool, *identity, outdated);
+            follow(*pool, *version, outdated);
             pool->changed.wait(lock, [&] {
                 return !pool->speaksProtocol || !pool->idle.empty() || pool->live < options.workersPerTool;
             });
@@ -271,8 +271,8 @@ Expected<QByteArray> StayOpenRunner::Private::run(const QString &program, const 
 // One more worker for the program, unless it has all it may have.
 void StayOpenRunner::Private::prepareOne(const QByteArray &path)
 {
-    const auto identity = identityOf(path);
-    if (!identity)
+    const auto version = versionOf(path);
+    if (!version)
         return;
     const auto pool = poolFor(path);
     std::vector<std::unique_ptr<Worker>> outdated;
@@ -280,7 +280,7 @@ void StayOpenRunner::Private::prepareOne(const QByteArray &path)
     bool wanted = false;
     {
         std::lock_guard lock(pool->mutex);
-        follow(*pool, *identity, outdated);
+        follow(*pool, *version, outdated);
         wanted = pool->speaksProtocol && pool->live < options.workersPerTool;
         if (wanted) {
             ++pool->live;

@@ -36,7 +36,9 @@ namespace StayOpen {
 
 using Clock = std::chrono::steady_clock;
 
-struct FileIdentity
+// Which file a tool path leads to and which state of it: a tool replaced or
+// rewritten in place (an update) differs, and gets workers of its own.
+struct ToolFileVersion
 {
     dev_t device = 0;
     ino_t inode = 0;
@@ -45,15 +47,15 @@ struct FileIdentity
     qint64 modified = 0;
     qint64 changed = 0;
 
-    friend bool operator==(const FileIdentity &, const FileIdentity &) = default;
+    friend bool operator==(const ToolFileVersion &, const ToolFileVersion &) = default;
 };
 
-inline std::optional<FileIdentity> identityOf(const QByteArray &path)
+inline std::optional<ToolFileVersion> versionOf(const QByteArray &path)
 {
     struct stat info;
     if (::stat(path.constData(), &info) != 0)
         return std::nullopt;
-    return FileIdentity{info.st_dev, info.st_ino, info.st_size, info.st_mode,
+    return ToolFileVersion{info.st_dev, info.st_ino, info.st_size, info.st_mode,
                         qint64(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec,
                         qint64(info.st_ctim.tv_sec) * 1000000000 + info.st_ctim.tv_nsec};
 }
