@@ -80,6 +80,13 @@ ApplicationWindow {
             objectName: "fileMenu"
             // Alt+F (Alt and the title's first letter in any language).
             title: "&" + qsTrId("menu_file")
+            // Opened from the keyboard, the first command is highlighted, as
+            // elsewhere on the desktop; a click leaves the choice to the pointer.
+            onOpened: {
+                const title = mainMenuBar.itemAt(0)
+                if (currentIndex < 0 && !(title && title.hovered))
+                    currentIndex = 0
+            }
 
             SymbolMenuItem {
                 objectName: "openFilesItem"
@@ -123,10 +130,8 @@ ApplicationWindow {
         sequence: "F10"
         onActivated: {
             const item = mainMenuBar.itemAt(0)
-            if (item && !fileMenu.visible) {
+            if (item && !fileMenu.visible)
                 item.triggered()
-                fileMenu.currentIndex = 0
-            }
         }
     }
 
