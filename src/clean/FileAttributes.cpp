@@ -54,11 +54,20 @@ QByteArray attributeValue(int fd, const QByteArray &name)
 
 } // namespace
 
-bool isDownloadOrigin(const QByteArray &name)
+bool isIdentifying(const QByteArray &name)
 {
-    return name == "user.xdg.origin.url" || name == "user.xdg.referrer.url" || name == "user.xdg.publisher"
-        || name.startsWith("user.xdg.origin.") || name == "user.com.apple.quarantine"
-        || name == "user.com.apple.metadata:kMDItemWhereFroms";
+    return name.startsWith("user.xdg.") || name == "user.com.apple.quarantine"
+        || name.startsWith("user.com.apple.metadata:");
+}
+
+QList<QPair<QByteArray, QByteArray>> identifyingAttributes(int fd)
+{
+    QList<QPair<QByteArray, QByteArray>> found;
+    for (const QByteArray &name : attributeNames(fd)) {
+        if (isIdentifying(name))
+            found.append({name, attributeValue(fd, name)});
+    }
+    return found;
 }
 
 void copy(int from, int to)
@@ -76,7 +85,7 @@ void copy(int from, int to)
     std::stable_partition(names.begin(), names.end(),
                           [](const QByteArray &name) { return name != "system.posix_acl_access"; });
     for (const QByteArray &name : names) {
-        if (isDownloadOrigin(name))
+        if (isIdentifying(name))
             continue;
         const QByteArray value = attributeValue(from, name);
         [[maybe_unused]] const int set = ::fsetxattr(to, name.constData(), value.constData(), value.size(), 0);

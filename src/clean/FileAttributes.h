@@ -1,17 +1,24 @@
 #pragma once
 
-#include <QStringList>
+#include <QByteArray>
+#include <QList>
+#include <QPair>
 
 #include <sys/types.h>
 
 // What a file carries besides its bytes: owner, group, mode, access control
 // lists and extended attributes. A cleaned file gets all of them from its
-// original, except the attributes that record where a download came from.
+// original, except the attributes that describe the file or say where it
+// came from.
 namespace FileAttributes {
 
-// Browsers and download tools record these; they travel with copies and
-// archives and say where the file was found.
-bool isDownloadOrigin(const QByteArray &name);
+// Browsers and download tools record where a file was found; desktops keep
+// a comment, tags, a creator and a language in `user.xdg.*`. They travel with
+// copies and archives.
+bool isIdentifying(const QByteArray &name);
+
+// The identifying attributes of an open file, name and value.
+QList<QPair<QByteArray, QByteArray>> identifyingAttributes(int fd);
 
 // Gives `to` the attributes of `from` (both open descriptors). Whatever the
 // file system cannot hold (FAT has no owners, modes or attributes; some FUSE

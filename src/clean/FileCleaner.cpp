@@ -3,25 +3,19 @@
 #include "MatroskaCleaner.h"
 #include "OriginalFile.h"
 #include "PdfCleaner.h"
+#include "FileAttributes.h"
+#include "ResidueCheck.h"
 #include "StagedCopy.h"
 #include "StripPlan.h"
+#include "WriteTransaction.h"
 
-#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
-namespace {
+#include <fcntl.h>
+#include <unistd.h>
 
-// The tool reads the staged copy: its file-system tags name that copy, not
-// the file it has become.
-MetadataTable asReadAt(MetadataTable table, const QString &finalPath)
-{
-    const QFileInfo file(finalPath);
-    if (table.contains(QStringLiteral("FileName")))
-        table.insert(QStringLiteral("FileName"), file.fileName());
-    if (table.contains(QStringLiteral("Directory")))
-        table.insert(QStringLiteral("Directory"), file.absolutePath());
-    return table;
-}
+namespace {
 
 // exiftool names the file it worked on; the user knows it by its own name.
 Failure namingTheFile(Failure failure, const QString &staged, const QString &file)
@@ -31,6 +25,43 @@ Failure namingTheFile(Failure failure, const QString &staged, const QString &fil
         return ExifToolError::processError(QString(toolError->message()).replace(staged, file));
     }
     return failure;
+}
+
+QList<QByteArray> namesOf(const QList<QPair<QByteArray, QByteArray>> &attributes)
+{
+    QList<QByteArray> names;
+    for (const auto &attribute : attributes)
+        names.append(attribute.first);
+    return names;
+}
+
+QList<QByteArray> identifyingAttributeNames(const QString &path)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        return {};
+    const auto attributes = FileAttributes::identifyingAttributes(fd);
+    ::close(fd);
+    return namesOf(attributes);
+}
+
+// The attributes show in the log beside the tags, as what the clean removes.
+void listAttributes(MetadataTable &table, const QList<QPair<QByteArray, QByteArray>> &attributes)
+{
+    for (const auto &[name, value] : attributes)
+        table.insert(QStringLiteral("Attribute:") + QString::fromUtf8(name), QString::fromUtf8(value));
+}
+
+QString toolError(const MetadataTable &table)
+{
+    return table.value(QStringLiteral("ExifTool:Error"), table.value(QStringLiteral("Error")));
+}
+
+CleanError residueLeft(const QString &name, const ResidueReport &report)
+{
+    const ContainerItem &first = report.identifying.constFirst();
+    return CleanError(CleanError::Kind::residueLeft, {name, first.place, QString::fromUtf8(first.type),
+                                                      QString::number(report.identifying.size() - 1)});
 }
 
 } // namespace
@@ -74,12 +105,78 @@ Expected<CleanResult> FileCleaner::cleanFile(const CleanRequest &request) const
     auto before = m_exiftool.readMetadata(original.path());
     if (!before)
         return before.error();
+    const auto attributes = FileAttributes::identifyingAttributes(original.descriptor());
+
+    // A file that carries nothing to remove stays as it is: its bytes, its
+    // dates, its inode. Only a kind whose container the app walks can be
+    // shown to carry nothing; tags alone never prove it.
+    const ResidueReport found = checkResidue(format, original.path(), before.value(), namesOf(attributes));
+    if (found.containerWalked && found.isClean()) {
+        CleanResult untouched = CleanResult::untouched(request.id, before.value());
+        untouched.stillInFile = found.kept;
+        untouched.identity = request.identity;
+        return untouched;
+    }
 
     auto staged = StagedCopy::create(original, m_journal);
     if (!staged)
         return staged.error();
-    StagedCopy &copy = staged.value();
+    StagedCopy copy = std::move(staged).value();
+    if (auto written = write(format, original, copy); !written)
+        return written.error();
 
+    const CleaningChoices &choices = request.choices;
+    // A copy of a copy would be "(cleaned) (cleaned)": such files are cleaned where they are.
+    const bool asCopy = choices.keepOriginal && !isCleanedCopyName(QFileInfo(original.path()).fileName());
+    auto written = WrittenCopy::from(std::move(copy), original, choices.keepModificationDate);
+    if (!written)
+        return written.error();
+
+    MetadataTable after;
+    ResidueReport residue;
+    auto checked = std::move(written).value().check([&](const QString &version) -> Expected<Success> {
+        auto read = m_exiftool.readEverything(version);
+        if (!read) {
+            return CleanError(CleanError::Kind::verifyFailed,
+                              {original.displayName(), describe(namingTheFile(read.error(), version, original.path()))});
+        }
+        if (const QString error = toolError(read.value()); !error.isEmpty())
+            return CleanError(CleanError::Kind::verifyFailed, {original.displayName(), error});
+        // The same kind of file: its type may change its name ("Extended
+        // WEBP" becomes "WEBP" without its metadata chunks), never its kind.
+        const QString mimeType = QStringLiteral("File:MIMEType");
+        if (read.value().value(mimeType) != before.value().value(mimeType)) {
+            return CleanError(CleanError::Kind::verifyFailed,
+                              {original.displayName(), read.value().value(mimeType, QStringLiteral("?"))});
+        }
+        residue = checkResidue(format, version, read.value(), identifyingAttributeNames(version));
+        if (!residue.isClean())
+            return residueLeft(original.displayName(), residue);
+        after = std::move(read).value();
+        return Success{};
+    });
+    if (!checked)
+        return checked.error();
+
+    QString finalPath = original.path();
+    if (asCopy) {
+        auto saved = std::move(checked).value().saveAsCopy(original);
+        if (!saved)
+            return saved.error();
+        finalPath = saved.value();
+    } else if (auto replaced = std::move(checked).value().replace(original); !replaced) {
+        return replaced.error();
+    }
+    MetadataTable listedBefore = std::move(before).value();
+    listAttributes(listedBefore, attributes);
+    CleanResult result = CleanResult::succeeded(request.id, listedBefore, after,
+                                                asCopy ? QUrl::fromLocalFile(finalPath) : QUrl(), FileIdentity::of(path));
+    result.stillInFile = residue.kept;
+    return result;
+}
+
+Expected<Success> FileCleaner::write(SupportedFormat format, const OriginalFile &original, StagedCopy &copy) const
+{
     const StripPlan plan = stripPlanFor(format);
     const auto limit = m_exiftool.limits().forFileSize(original.size());
     switch (plan.method) {
@@ -119,37 +216,5 @@ Expected<CleanResult> FileCleaner::cleanFile(const CleanRequest &request) const
         break;
     }
     }
-
-    const CleaningChoices &choices = request.choices;
-    // A copy of a copy would be "(cleaned) (cleaned)": such files are cleaned where they are.
-    const bool asCopy = choices.keepOriginal && !isCleanedCopyName(QFileInfo(original.path()).fileName());
-    if (auto finished = copy.finish(original, choices.keepModificationDate); !finished)
-        return finished.error();
-
-    // The check before anything moves: the tool that wrote the copy must read
-    // it, without an error, as a file of the same type.
-    auto after = m_exiftool.readMetadata(copy.path());
-    if (!after) {
-        return CleanError(CleanError::Kind::verifyFailed,
-                          {original.displayName(), describe(namingTheFile(after.error(), copy.path(), original.path()))});
-    }
-    const QString fileType = QStringLiteral("FileType");
-    if (const QString error = after.value().value(QStringLiteral("Error")); !error.isEmpty())
-        return CleanError(CleanError::Kind::verifyFailed, {original.displayName(), error});
-    if (after.value().value(fileType) != before.value().value(fileType)) {
-        return CleanError(CleanError::Kind::verifyFailed,
-                          {original.displayName(), after.value().value(fileType, QStringLiteral("?"))});
-    }
-
-    QString finalPath = original.path();
-    if (asCopy) {
-        auto saved = copy.saveAsCopy(original);
-        if (!saved)
-            return saved.error();
-        finalPath = saved.value();
-    } else if (auto replaced = copy.replace(original); !replaced) {
-        return replaced.error();
-    }
-    return CleanResult::succeeded(request.id, before.value(), asReadAt(std::move(after).value(), finalPath),
-                                  asCopy ? QUrl::fromLocalFile(finalPath) : QUrl(), FileIdentity::of(path));
+    return Success{};
 }

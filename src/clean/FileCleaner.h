@@ -33,6 +33,9 @@ struct CleanRequest
     CleaningChoices choices;
 };
 
+class OriginalFile;
+class StagedCopy;
+
 // Reads, cleans and reads again one file: the whole job of a row. Refuses
 // what must not be rewritten (folders, devices, files with other names,
 // files that are not what their name says, files others are writing or
@@ -51,6 +54,8 @@ public:
 
 private:
     Expected<CleanResult> cleanFile(const CleanRequest &request) const;
+    // The tools of the format's plan write the cleaned version into `copy`.
+    Expected<Success> write(SupportedFormat format, const OriginalFile &original, StagedCopy &copy) const;
 
     ExifToolService m_exiftool;
     ToolRunner &m_runner;

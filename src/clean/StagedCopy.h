@@ -13,8 +13,10 @@ class OriginalFile;
 // original, flushed to disk and given the original's attributes, then moved
 // into place with one rename: over the original, or as a new file that never
 // replaces anything. Whoever opens the file sees the old version or the whole
-// new one. Dropped without a commit (a failure, a quit), the folder and all
-// in it are removed; a crash leaves a journal note so the next start does.
+// new one. The steps after the tools are types of their own
+// (WriteTransaction.h): only a copy that passed its check can be moved into
+// place. Dropped without a commit (a failure, a quit), the folder and all in
+// it are removed; a crash leaves a journal note so the next start does.
 class StagedCopy
 {
 public:
@@ -39,9 +41,15 @@ public:
     // tools that edit a file in place.
     Expected<Success> copyOriginal(const OriginalFile &original);
 
+private:
+    // The steps after the tools, in the order WrittenCopy and CheckedCopy
+    // allow them and no other.
+    friend class WrittenCopy;
+    friend class CheckedCopy;
+
     // After the tools: checks the version is there, gives it the original's
-    // owner, mode, ACL and attributes (those that say where a download came
-    // from excepted) and, when asked, its modification time, and starts
+    // owner, mode, ACL and attributes (those that describe the file or say
+    // where it came from excepted) and, when asked, its modification time, and starts
     // writing it to disk.
     Expected<Success> finish(const OriginalFile &original, bool keepModificationTime);
 
@@ -55,7 +63,6 @@ public:
     // "(cleaned 2)" and so on. Returns the path it took.
     Expected<QString> saveAsCopy(const OriginalFile &original);
 
-private:
     Expected<Success> flush();
     StagedCopy(QString folder, QString path, QString displayName, StagingJournal::Note note);
     void dropFolder();

@@ -55,6 +55,8 @@ QVariant FileListModel::data(const QModelIndex &index, int role) const
         return int(item.packedBefore.count());
     case AfterCountRole:
         return int(item.packedAfter.count());
+    case NothingToRemoveRole:
+        return item.nothingToRemove;
     default:
         return {};
     }
@@ -73,6 +75,7 @@ QHash<int, QByteArray> FileListModel::roleNames() const
         {ErrorMessageRole, "errorMessage"},
         {BeforeCountRole, "beforeCount"},
         {AfterCountRole, "afterCount"},
+        {NothingToRemoveRole, "nothingToRemove"},
     };
 }
 

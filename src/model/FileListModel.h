@@ -41,6 +41,7 @@ public:
         ErrorMessageRole,          // QString, empty when none; in the current language
         BeforeCountRole,           // int, entries in metadataBefore
         AfterCountRole,            // int, entries in metadataAfter
+        NothingToRemoveRole,       // bool: done without a change, the file held nothing to remove
     };
     Q_ENUM(Role)
 

@@ -306,12 +306,15 @@ void TessalyViewModel::applyResult(const CleanResult &result)
             item.packedBefore = result.metadataBefore;
             item.packedAfter = result.metadataAfter;
             item.cleanedCopyUrl = result.cleanedCopyUrl;
+            item.stillInFile = result.stillInFile;
+            item.nothingToRemove = result.nothingToRemove;
             if (result.identity)
                 item.identity = result.identity;
             item.failure = result.failure;
             item.status = result.success() ? FileStatus::done : FileStatus::error;
         },
-        {FileListModel::BeforeCountRole, FileListModel::AfterCountRole, FileListModel::ErrorMessageRole,
+        {FileListModel::BeforeCountRole, FileListModel::AfterCountRole, FileListModel::NothingToRemoveRole,
+         FileListModel::ErrorMessageRole,
          FileListModel::StatusRole, FileListModel::FileNameRole, FileListModel::PathRole, FileListModel::UrlRole});
 }
 

@@ -3,13 +3,31 @@
 CleanResult CleanResult::succeeded(const QUuid &id, const MetadataTable &before, const MetadataTable &after,
                                    const QUrl &cleanedCopyUrl, std::optional<FileIdentity> identity)
 {
-    return CleanResult{id, PackedMetadata::pack(before), PackedMetadata::pack(after), std::nullopt, cleanedCopyUrl,
-                       identity};
+    CleanResult result;
+    result.id = id;
+    result.metadataBefore = PackedMetadata::pack(before);
+    result.metadataAfter = PackedMetadata::pack(after);
+    result.cleanedCopyUrl = cleanedCopyUrl;
+    result.identity = std::move(identity);
+    return result;
+}
+
+CleanResult CleanResult::untouched(const QUuid &id, const MetadataTable &before)
+{
+    CleanResult result;
+    result.id = id;
+    result.metadataBefore = PackedMetadata::pack(before);
+    result.metadataAfter = result.metadataBefore;
+    result.nothingToRemove = true;
+    return result;
 }
 
 CleanResult CleanResult::failed(const QUuid &id, Failure failure)
 {
-    return CleanResult{id, {}, {}, std::move(failure), {}, {}};
+    CleanResult result;
+    result.id = id;
+    result.failure = std::move(failure);
+    return result;
 }
 
 std::optional<QString> CleanResult::errorMessage() const

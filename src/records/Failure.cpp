@@ -12,6 +12,12 @@ QString translated(const char *id, const char *english)
     return text == QLatin1String(id) ? QString::fromUtf8(english) : text;
 }
 
+QString translated(const char *id, const char *english, int n)
+{
+    const QString text = qtTrId(id, n);
+    return text == QLatin1String(id) ? QString::fromUtf8(english).replace(QLatin1String("%n"), QString::number(n)) : text;
+}
+
 QString textOf(CleanError::Kind kind)
 {
     using Kind = CleanError::Kind;
@@ -84,10 +90,42 @@ QString textOf(CleanError::Kind kind)
         return translated("error_helper_missing", "%1 is missing from %2; files of this kind cannot be cleaned.");
     case Kind::helperFailed:
         return translated("error_helper_failed", "%1: %2");
+    case Kind::residueLeft:
+        return translated("error_residue_left", "%1 could not be removed from %2; the file was left unchanged.");
     case Kind::quitting:
         return translated("error_quitting", "Cleaning was stopped because Tessaly is quitting; the file was left unchanged.");
     }
     Q_UNREACHABLE();
+}
+
+// What stayed, in plain words: the group or piece the check found (%2 of
+// residueLeft) and the tag or type within it (%3).
+QString residueWords(const QString &group, const QString &name)
+{
+    if (group == QLatin1String("GPS") || name.startsWith(QLatin1String("GPS")))
+        return translated("residue_gps", "The GPS position");
+    if (group == QLatin1String("Attribute"))
+        return translated("residue_attribute", "The file attribute %1").arg(name);
+    if (name == QLatin1String("damage"))
+        return translated("residue_damage", "A part that could not be read (%1)").arg(group);
+    if (group.startsWith(QLatin1String("XMP")))
+        return translated("residue_xmp", "The XMP metadata (%1)").arg(name);
+    if (group == QLatin1String("IFD1"))
+        return translated("residue_thumbnail", "The thumbnail's %1").arg(name);
+    if (group.isEmpty())
+        return name;
+    return translated("residue_in_group", "%1 (%2)").arg(name, group);
+}
+
+QString residueDescription(const QStringList &arguments)
+{
+    const QString name = arguments.value(0);
+    const QString what = residueWords(arguments.value(1), arguments.value(2));
+    const int more = arguments.value(3).toInt();
+    QString text = textOf(CleanError::Kind::residueLeft).arg(what, name);
+    if (more > 0)
+        text += u' ' + translated("residue_more", "(%n more)", more);
+    return text;
 }
 
 } // namespace
@@ -129,6 +167,8 @@ QString ExifToolError::description() const
 
 QString CleanError::description() const
 {
+    if (m_kind == Kind::residueLeft)
+        return residueDescription(m_arguments);
     QString text = textOf(m_kind);
     for (const QString &argument : m_arguments)
         text = text.arg(argument);

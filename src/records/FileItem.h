@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ContainerItem.h"
 #include "Failure.h"
 #include "FileIdentity.h"
 #include "FileStatus.h"
@@ -37,6 +38,10 @@ struct FileItem
     // Where the cleaned version went when it was saved as a copy beside the
     // original; empty when the file itself was cleaned.
     QUrl cleanedCopyUrl;
+    // What the cleaned file still carries, and why.
+    QList<ContainerItem> stillInFile;
+    // The file held nothing to remove and was left exactly as it was.
+    bool nothingToRemove = false;
 
     MetadataTable metadataBefore() const { return packedBefore.unpack(); }
     MetadataTable metadataAfter() const { return packedAfter.unpack(); }

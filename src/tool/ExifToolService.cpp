@@ -53,10 +53,31 @@ Expected<MetadataTable> ExifToolService::readMetadata(const QUrl &from) const
 
 Expected<MetadataTable> ExifToolService::readMetadata(const QString &path) const
 {
-    auto output = runProcess({QStringLiteral("-all"), QStringLiteral("-j"), path}, sizeOf(path));
+    return read({QStringLiteral("-a"), QStringLiteral("-u"), QStringLiteral("-G1"), QStringLiteral("-j"), path});
+}
+
+Expected<MetadataTable> ExifToolService::readEverything(const QString &path) const
+{
+    return read({QStringLiteral("-a"), QStringLiteral("-u"), QStringLiteral("-ee"), QStringLiteral("-G1"),
+                 QStringLiteral("-j"), path});
+}
+
+Expected<MetadataTable> ExifToolService::read(const QStringList &arguments) const
+{
+    auto output = runProcess(arguments, sizeOf(arguments.last()));
     if (!output)
         return output.error();
-    return parseMetadataJson(output.value());
+    auto table = parseMetadataJson(output.value());
+    if (!table)
+        return table;
+    // The file system's own fields and what exiftool derives from other
+    // tags are not in the file.
+    table.value().removeIf([](MetadataTable::iterator entry) {
+        const QString &key = entry.key();
+        return key.startsWith(QLatin1String("System:")) || key.startsWith(QLatin1String("Composite:"))
+            || key == QLatin1String("ExifTool:ExifToolVersion");
+    });
+    return table;
 }
 
 Expected<Success> ExifToolService::writeCleanCopy(const QString &source, const QString &destination,

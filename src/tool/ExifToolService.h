@@ -22,9 +22,14 @@ public:
     // Fails with binaryNotFound when the resource folder has no "exiftool".
     Expected<QString> exiftoolPath() const;
 
-    // `exiftool -all -j <path>`, parsed into a flat table.
+    // `exiftool -a -u -G1 -j <path>`, parsed into a flat table keyed
+    // "Group:Name": every tag, duplicates and unknown ones included, without
+    // the file system's fields (name, folder, size, dates, permissions).
     Expected<MetadataTable> readMetadata(const QUrl &from) const;
     Expected<MetadataTable> readMetadata(const QString &path) const;
+    // The same, with the documents embedded in the file (`-ee`: timed GPS
+    // samples of a movie's tracks, pictures inside pictures) read too.
+    Expected<MetadataTable> readEverything(const QString &path) const;
 
     // `exiftool -all= [extraArguments] -o <destination> <source>`: writes a
     // copy of `source` without its metadata. `destination` must not exist;
@@ -42,6 +47,8 @@ public:
     const RunLimits &limits() const { return m_limits; }
 
 private:
+    Expected<MetadataTable> read(const QStringList &arguments) const;
+
     ToolPaths m_paths;
     ToolRunner &m_runner;
     RunLimits m_limits;

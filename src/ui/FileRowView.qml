@@ -25,6 +25,7 @@ FocusScope {
     required property string errorMessage
     required property int beforeCount
     required property int afterCount
+    required property bool nothingToRemove
     required property int index
 
     // The list the row belongs to: the metadata log asks it for this row's tables.
@@ -45,7 +46,9 @@ FocusScope {
     // What a screen reader says for the row: name, status, counts or error.
     readonly property string accessibleName: {
         let parts = [fileName, statusBadge.text]
-        if (status === FileListModel.Done)
+        if (status === FileListModel.Done && nothingToRemove)
+            parts.push(keyCounts.text)
+        else if (status === FileListModel.Done)
             //% "%n tags before, %1 after"
             parts.push(qsTrId("a11y_tag_counts", beforeCount).arg(afterCount))
         else if (status === FileListModel.Error && errorMessage !== "")
@@ -204,9 +207,12 @@ FocusScope {
             }
 
             Text {
+                id: keyCounts
                 objectName: "keyCounts"
                 visible: row.status === FileListModel.Done
-                text: Presentation.keyCountsText(row.beforeCount, row.afterCount)
+                //% "Nothing to remove"
+                text: row.nothingToRemove ? qsTrId("nothing_to_remove")
+                                          : Presentation.keyCountsText(row.beforeCount, row.afterCount)
                 font.family: Theme.monospaceFamily
                 font.pixelSize: Theme.captionSize
                 color: Theme.secondaryLabel

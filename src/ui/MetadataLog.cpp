@@ -71,6 +71,72 @@ QList<Entry> sortedEntries(const MetadataTable &table, const QSet<QString> &remo
     return entries;
 }
 
+namespace {
+
+QString reasonFor(KeptBecause reason)
+{
+    switch (reason) {
+    case KeptBecause::orientation:
+        //% "keeps the picture upright"
+        return qtTrId("kept_orientation");
+    case KeptBecause::colourProfile:
+        //% "keeps the colours right"
+        return qtTrId("kept_colour_profile");
+    case KeptBecause::colourSpace:
+        //% "describes the picture's colours"
+        return qtTrId("kept_colour_space");
+    case KeptBecause::animation:
+        //% "plays the animation"
+        return qtTrId("kept_animation");
+    case KeptBecause::transparency:
+        //% "keeps the transparent parts transparent"
+        return qtTrId("kept_transparency");
+    case KeptBecause::media:
+        //% "plays the sound and picture"
+        return qtTrId("kept_media");
+    case KeptBecause::content:
+        //% "the document's own content"
+        return qtTrId("kept_content");
+    case KeptBecause::pixels:
+        //% "needed to draw the picture"
+        return qtTrId("kept_pixels");
+    case KeptBecause::structure:
+        break;
+    }
+    //% "needed to open the file"
+    return qtTrId("kept_structure");
+}
+
+QString whatIsKept(const ContainerItem &item)
+{
+    const QString type = QString::fromUtf8(item.type);
+    if (item.keptBecause == KeptBecause::colourProfile) {
+        if (item.detail.isEmpty())
+            //% "Colour profile"
+            return qtTrId("kept_profile_unnamed");
+        //% "Colour profile '%1'"
+        return qtTrId("kept_profile_named").arg(item.detail);
+    }
+    QString what = type;
+    if (!item.detail.isEmpty())
+        what = QStringLiteral("%1 (%2)").arg(type, item.detail);
+    if (!item.place.isEmpty() && item.keptBecause == KeptBecause::content)
+        what = QStringLiteral("%1, %2").arg(what, item.place);
+    return what;
+}
+
+} // namespace
+
+QStringList stillInFileLines(const QList<ContainerItem> &items)
+{
+    QStringList lines;
+    for (const ContainerItem &item : items)
+        lines.append(displayText(QStringLiteral("%1: %2").arg(whatIsKept(item), reasonFor(item.keptBecause)),
+                                 maxValueLength));
+    lines.sort();
+    return lines;
+}
+
 QString displayText(const QString &text, qsizetype maxLength)
 {
     if (text.size() <= maxLength)

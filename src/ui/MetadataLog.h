@@ -5,6 +5,7 @@
 #include <QList>
 #include <QSet>
 #include <QString>
+#include <QStringList>
 
 // What the before/after panel of a row shows, computed from a FileItem.
 namespace MetadataLog {
@@ -29,6 +30,10 @@ QSet<QString> removedKeys(const MetadataTable &before, const MetadataTable &afte
 // The table's entries sorted by key; entries whose key is in `removed` are
 // marked.
 QList<Entry> sortedEntries(const MetadataTable &table, const QSet<QString> &removed = {});
+
+// The log's "Still in the file": one line per kept piece with its reason,
+// "Orientation (Rotate 90 CW): keeps the picture upright".
+QStringList stillInFileLines(const QList<ContainerItem> &items);
 
 // The panel shows at most two lines of a value, so a tag of a megabyte is
 // cut long before that; keys get a larger allowance since they wrap.

@@ -77,5 +77,34 @@ Rectangle {
                 Layout.preferredWidth: 1
             }
         }
+
+        // What stays in the file, each with its reason.
+        ColumnLayout {
+            objectName: "stillInFile"
+            visible: panel.log.stillInFile.length > 0
+            spacing: 4
+            Layout.fillWidth: true
+
+            Text {
+                //% "Still in the file"
+                text: qsTrId("still_in_file")
+                font.pixelSize: Theme.calloutSize
+                font.bold: true
+                color: Theme.primaryLabel
+                Accessible.role: Accessible.Heading
+            }
+            Repeater {
+                model: panel.log.stillInFile
+                delegate: Text {
+                    required property string modelData
+                    text: modelData
+                    textFormat: Text.PlainText
+                    font.pixelSize: Theme.captionSize
+                    color: Theme.secondaryLabel
+                    wrapMode: Text.Wrap
+                    Layout.fillWidth: true
+                }
+            }
+        }
     }
 }

@@ -79,7 +79,8 @@ QVariantMap Presentation::metadataLog(FileListModel *files, int row) const
 {
     if (!files || row < 0 || row >= files->items().size())
         return {{QStringLiteral("errorMessage"), QString()}, {QStringLiteral("hasComparison"), false},
-                {QStringLiteral("before"), QVariantList()}, {QStringLiteral("after"), QVariantList()}};
+                {QStringLiteral("before"), QVariantList()}, {QStringLiteral("after"), QVariantList()},
+                {QStringLiteral("stillInFile"), QStringList()}};
     const FileItem &file = files->items().at(row);
     const MetadataTable before = file.metadataBefore();
     const MetadataTable after = file.metadataAfter();
@@ -90,5 +91,6 @@ QVariantMap Presentation::metadataLog(FileListModel *files, int row) const
         {QStringLiteral("hasComparison"), !before.isEmpty() || !after.isEmpty()},
         {QStringLiteral("before"), toVariantList(MetadataLog::sortedEntries(before, removed))},
         {QStringLiteral("after"), toVariantList(MetadataLog::sortedEntries(after))},
+        {QStringLiteral("stillInFile"), MetadataLog::stillInFileLines(file.stillInFile)},
     };
 }

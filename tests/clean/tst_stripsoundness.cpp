@@ -15,6 +15,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -49,7 +50,7 @@ MetadataTable read(const QString &path)
     const auto table = ExifToolService(ToolPaths::installed(), runner()).readMetadata(path);
     if (!table)
         qFatal("cannot read %s: %s", qPrintable(path), qPrintable(describe(table.error())));
-    return table.value();
+    return ungrouped(table.value());
 }
 
 QString errorOf(const CleanResult &result)
@@ -399,7 +400,9 @@ private slots:
         const QString cleaned = copies ? dir.filePath("photo (cleaned 2).jpg") : path;
         QCOMPARE(result.cleanedCopyUrl, copies ? QUrl::fromLocalFile(cleaned) : QUrl());
         QCOMPARE(found(Fixtures::readAll(cleaned), planted("jpg")), QList<QByteArray>());
-        QCOMPARE(result.metadataAfter.unpack().value("FileName"), QFileInfo(cleaned).fileName());
+        // The log lists what the file carries, not what the file system says of it.
+        for (const MetadataTable &table : {result.metadataBefore.unpack(), result.metadataAfter.unpack()})
+            QVERIFY(table.keys().filter(QRegularExpression("^System:|FileModifyDate|FileName")).isEmpty());
         if (copies) {
             QCOMPARE(Fixtures::readAll(path), original);
             QCOMPARE(QFileInfo(path).lastModified().toUTC(), lastMonth);

@@ -504,4 +504,15 @@ QList<qint64> liveChildren(const QByteArray &needle, qint64 parent)
     return found;
 }
 
+QHash<QString, QString> ungrouped(const QHash<QString, QString> &table)
+{
+    QHash<QString, QString> names;
+    for (auto it = table.cbegin(); it != table.cend(); ++it) {
+        const QString name = it.key().mid(it.key().indexOf(u':') + 1);
+        if (!names.contains(name))
+            names.insert(name, it.value());
+    }
+    return names;
+}
+
 } // namespace Fixtures

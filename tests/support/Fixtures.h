@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QHash>
 #include <QList>
 #include <QSize>
 #include <QString>
@@ -51,6 +52,10 @@ QByteArray everythingIn(const QString &path);
 QList<QByteArray> found(const QByteArray &bytes, const QList<QByteArray> &needles);
 // Whether any mark `make` planted in a file of this kind is still in it.
 bool marked(const QString &path);
+
+// A table read as the app reads it ("GPS:GPSLatitude") keyed by tag name
+// alone ("GPSLatitude"); where groups share a name, the first one read wins.
+QHash<QString, QString> ungrouped(const QHash<QString, QString> &table);
 
 QByteArray readAll(const QString &path);
 void writeAll(const QString &path, const QByteArray &bytes); // aborts when it cannot

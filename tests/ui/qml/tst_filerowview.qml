@@ -28,6 +28,7 @@ TestCase {
             errorMessage: ""
             beforeCount: 80
             afterCount: 25
+            nothingToRemove: false
             index: 0
         }
     }
