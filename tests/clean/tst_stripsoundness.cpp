@@ -187,6 +187,8 @@ private slots:
         QTest::addColumn<QString>("tool");       // replaced by `script`
         QTest::addColumn<QByteArray>("script");  // empty: the tool is missing
         QTest::addColumn<QString>("message");
+        // The PDF helper is asked first whether the file is locked.
+        const QByteArray pdfFirstLook = "[ \"$1\" = --needs-password ] && exit 0\n";
         QTest::newRow("mkvpropedit missing") << "mkv" << "mkv" << "mkvpropedit" << QByteArray() << "mkvpropedit is missing";
         QTest::newRow("mkvpropedit fails after damaging its file")
             << "mkv" << "mkv" << "mkvpropedit" << QByteArray(": > \"$1\"\necho 'Error: simulated failure'\nexit 2")
@@ -194,14 +196,15 @@ private slots:
         QTest::newRow("mkvpropedit warns") << "mkv" << "mkv" << "mkvpropedit" << QByteArray("echo 'Warning: simulated'\nexit 1")
                                            << "mkvpropedit: Warning: simulated";
         QTest::newRow("pdf cleaner writes something unreadable")
-            << "pdf" << "pdf" << "tessaly-pdf-clean" << QByteArray("printf 'not a pdf any more' > \"$2\"")
+            << "pdf" << "pdf" << "tessaly-pdf-clean"
+            << (pdfFirstLook + "printf 'not a pdf any more' > \"$2\"\necho '{\"kept\":[],\"removed\":[]}'")
             << "did not pass its check";
         QTest::newRow("pdf cleaner finds metadata left")
             << "pdf" << "pdf" << "tessaly-pdf-clean"
-            << QByteArray("cp \"$1\" \"$2\"\necho 'metadata stayed in the cleaned PDF: /Info' >&2\nexit 7")
+            << (pdfFirstLook + "cp \"$1\" \"$2\"\necho 'metadata stayed in the cleaned PDF: /Info' >&2\nexit 7")
             << "metadata stayed in the cleaned PDF: /Info";
         QTest::newRow("pdf cleaner says nothing") << "pdf" << "pdf" << "tessaly-pdf-clean"
-                                                  << QByteArray("cp \"$1\" \"$2\"") << "no report";
+                                                  << (pdfFirstLook + "cp \"$1\" \"$2\"") << "no report";
         QTest::newRow("pdf cleaner crashes") << "pdf" << "pdf" << "tessaly-pdf-clean" << QByteArray("kill -SEGV $$")
                                              << "stopped unexpectedly";
         for (const auto &[made, named] : {std::pair{"pdf", "jpg"}, {"dng", "jpg"}, {"mkv", "mp4"}, {"jpg", "cr2"}, {"jpg", "pdf"}})
