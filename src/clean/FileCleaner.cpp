@@ -102,6 +102,8 @@ Expected<CleanResult> FileCleaner::cleanFile(const CleanRequest &request) const
     if (!head.isEmpty() && !contentFitsFormat(format, head))
         return CleanError(CleanError::Kind::contentMismatch, {rawValue(format)});
 
+    if (auto locked = PdfCleaner::refuseLocked(paths().pdfCleaner(), format, original.path(), original.displayName()))
+        return *locked;
     auto before = m_exiftool.readMetadata(original.path());
     if (!before)
         return before.error();

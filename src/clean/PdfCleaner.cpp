@@ -6,16 +6,74 @@
 #include <OneShotRunner.h>
 
 #include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <limits>
 
 namespace PdfCleaner {
+namespace {
+
+using PdfHelper::Exit;
+
+// The helper's report is a few kilobytes at most; anything bigger is not it.
+constexpr qsizetype maxReportBytes = 256 * 1024;
+
+std::optional<QList<PdfReport::Finding>> findingsIn(const QJsonValue &value)
+{
+    if (!value.isArray() || value.toArray().size() > qsizetype(PdfHelper::maxFindings))
+        return std::nullopt;
+    QList<PdfReport::Finding> findings;
+    for (const QJsonValue &item : value.toArray()) {
+        const QJsonObject object = item.toObject();
+        const auto kind = PdfHelper::findingNamed(object.value(QLatin1String("kind")).toString().toStdString());
+        const qint64 count = object.value(QLatin1String("count")).toInteger(0);
+        const qint64 page = object.value(QLatin1String("page")).toInteger(0);
+        if (!kind || count < 0 || page < 0 || page > std::numeric_limits<int>::max())
+            return std::nullopt;
+        findings.append({*kind, int(page), count, object.value(QLatin1String("name")).toString()});
+    }
+    return findings;
+}
+
+} // namespace
 
 qint64 memoryLimitFor(qint64 fileSize)
 {
     return (qint64(1) << 30) + 8 * std::max<qint64>(fileSize, 0);
 }
 
-Expected<Success> clean(const QString &helper, const QString &source, const QString &destination,
-                        const QString &displayName, const RunLimits &limits, const std::atomic<bool> *cancel)
+std::optional<PdfReport> parseReport(const QByteArray &json)
+{
+    if (json.size() > maxReportBytes)
+        return std::nullopt;
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(json, &error);
+    if (error.error != QJsonParseError::NoError || !document.isObject())
+        return std::nullopt;
+    auto kept = findingsIn(document.object().value(QLatin1String("kept")));
+    auto removed = findingsIn(document.object().value(QLatin1String("removed")));
+    if (!kept || !removed)
+        return std::nullopt;
+    return PdfReport{*kept, *removed};
+}
+
+std::optional<Failure> refuseLocked(const std::optional<QString> &helper, SupportedFormat format, const QString &path,
+                                    const QString &displayName)
+{
+    if (format != SupportedFormat::pdf || !helper)
+        return std::nullopt;
+    const qint64 size = QFileInfo(path).size();
+    const auto outcome = ChildProcess::run(*helper, {QStringLiteral("--needs-password"), path},
+                                           std::chrono::seconds(20), memoryLimitFor(size));
+    if (outcome.ending == ChildProcess::Outcome::Ending::exited && Exit(outcome.exitCode) == Exit::NeedsPassword)
+        return CleanError(CleanError::Kind::pdfPasswordProtected, {displayName});
+    return std::nullopt;
+}
+
+Expected<PdfReport> clean(const QString &helper, const QString &source, const QString &destination,
+                          const QString &displayName, const RunLimits &limits, const std::atomic<bool> *cancel)
 {
     const qint64 size = QFileInfo(source).size();
     const QString tool = QStringLiteral("tessaly-pdf-clean");
@@ -24,30 +82,35 @@ Expected<Success> clean(const QString &helper, const QString &source, const QStr
     if (auto failure = unfinishedRun(outcome, tool))
         return *failure;
     const QString detail = toolErrorText(outcome.standardError).trimmed();
-    switch (outcome.exitCode) {
-    case 0:
-        return Success{};
-    case 2:
+    switch (Exit(outcome.exitCode)) {
+    case Exit::Cleaned:
+        if (auto report = parseReport(outcome.standardOutput))
+            return *report;
+        return CleanError(CleanError::Kind::helperFailed, {tool, QStringLiteral("no report")});
+    case Exit::Unreadable:
         return CleanError(CleanError::Kind::pdfUnreadable, {displayName, detail});
-    case 3:
+    case Exit::NeedsPassword:
         return CleanError(CleanError::Kind::pdfPasswordProtected, {displayName});
-    case 4:
+    case Exit::Unverified:
         return CleanError(CleanError::Kind::pdfPagesLost, {displayName});
-    case 5:
+    case Exit::MetadataRemained:
+        return CleanError(CleanError::Kind::verifyFailed, {displayName, detail});
+    case Exit::WriteFailed:
         // The helper runs in the C.UTF-8 locale: its words are strerror's.
         if (detail.contains(QLatin1String("No space left")) || detail.contains(QLatin1String("quota"))
             || detail.contains(QLatin1String("File too large")))
             return CleanError(CleanError::Kind::diskFull, {displayName});
         return CleanError(CleanError::Kind::writeFailed, {displayName, detail});
-    case 6:
+    case Exit::PageTreeTooDeep:
         return CleanError(CleanError::Kind::pdfTooDeep, {displayName});
-    default:
-        // An exit status the helper never chooses: killed by its memory limit
-        // on the way out, say.
-        if (detail.isEmpty())
-            return CleanError(CleanError::Kind::helperCrashed, {tool});
-        return CleanError(CleanError::Kind::helperFailed, {tool, detail});
+    case Exit::Other:
+        break;
     }
+    // Other, or an exit status the helper never chooses: killed by its memory
+    // limit on the way out, say.
+    if (detail.isEmpty())
+        return CleanError(CleanError::Kind::helperCrashed, {tool});
+    return CleanError(CleanError::Kind::helperFailed, {tool, detail});
 }
 
 } // namespace PdfCleaner

@@ -1,16 +1,17 @@
 #include "PdfCleaning.h"
 
-#include "JpegSegments.h"
+#include "CommentFilter.h"
+#include "DescriptorSink.h"
+#include "DocumentParts.h"
+#include "HelperFailure.h"
+#include "ObjectScrub.h"
+#include "OutputFile.h"
+#include "PageTree.h"
+#include "PictureCleaning.h"
+#include "SelfCheck.h"
 
-#define POINTERHOLDER_TRANSITION 4
-
-#include <qpdf/Buffer.hh>
-#include <qpdf/Pipeline.hh>
-#include <qpdf/Pl_Buffer.hh>
-#include <qpdf/Pl_Flate.hh>
 #include <qpdf/QPDF.hh>
 #include <qpdf/QPDFExc.hh>
-#include <qpdf/QPDFObjectHandle.hh>
 #include <qpdf/QPDFWriter.hh>
 
 #include <cerrno>
@@ -22,15 +23,27 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+// What a reader shows is content and stays, counted in the report: pages,
+// pictures (their pixels), comment text, form values, bookmarks, layers and
+// links to pages or web addresses. What only describes the file (who made it,
+// when, where, with what) goes:
+// - the trailer's /Info and old /ID, XMP (/Metadata) and application data
+//   (/PieceInfo) on any object, each page's /LastModified: they name the
+//   author, the software and the dates;
+// - attachments: files of their own, with their own metadata, names and dates,
+//   that the pages do not show;
+// - an annotation's author, dates, unique name and subject (its text stays);
+// - scripts and actions other than jumps and web links: they are not shown,
+//   and they can send the file or its reader somewhere;
+// - comments in content streams: producers leave paths and names there;
+// - the /URI /Base: often the address the file was published at;
+// - picture metadata: EXIF, XMP, further images and boxes a decoder skips.
+// The cleaned copy is then read back strictly and looked over by SelfCheck.
 namespace PdfCleaning {
 namespace {
 
-constexpr int maxPageTreeDepth = 256;
-
-[[noreturn]] void fail(Exit exit, const std::string &message)
-{
-    throw Failure{exit, message};
-}
+using PdfHelper::Exit;
+using PdfHelper::Finding;
 
 std::string systemReason(int error)
 {
@@ -44,95 +57,6 @@ std::string detailOf(const std::exception &error)
         return pdfError->getMessageDetail();
     return error.what();
 }
-
-// Where QPDFWriter's bytes go: the descriptor made with O_EXCL. A failed
-// write(2) is remembered rather than thrown: qpdf finishes pipelines from
-// destructors, where an exception would abort the process.
-class DescriptorSink : public Pipeline
-{
-public:
-    explicit DescriptorSink(int fd)
-        : Pipeline("output", nullptr)
-        , m_fd(fd)
-    {
-    }
-
-    void write(unsigned char const *data, size_t length) override
-    {
-        if (m_error != 0)
-            return;
-        m_buffer.append(reinterpret_cast<const char *>(data), length);
-        if (m_buffer.size() >= 1 << 16)
-            flush();
-    }
-
-    void finish() override { flush(); }
-
-    void flush()
-    {
-        const char *data = m_buffer.data();
-        std::size_t left = m_buffer.size();
-        while (left > 0 && m_error == 0) {
-            const ssize_t written = ::write(m_fd, data, left);
-            if (written < 0) {
-                if (errno != EINTR)
-                    m_error = errno;
-                continue;
-            }
-            data += written;
-            left -= static_cast<std::size_t>(written);
-        }
-        m_buffer.clear();
-    }
-
-    int error() const { return m_error; }
-
-private:
-    int m_fd;
-    int m_error = 0;
-    std::string m_buffer;
-};
-
-// OUTPUT as this process made it; removed again unless kept.
-class OutputFile
-{
-public:
-    explicit OutputFile(const char *path)
-        : m_path(path)
-    {
-        m_fd = ::open(path, O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-        if (m_fd < 0)
-            fail(Exit::WriteFailed, systemReason(errno));
-    }
-    OutputFile(const OutputFile &) = delete;
-    OutputFile &operator=(const OutputFile &) = delete;
-    ~OutputFile()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-        if (!m_kept)
-            ::unlink(m_path);
-    }
-
-    int fd() const { return m_fd; }
-
-    void syncAndClose()
-    {
-        if (::fsync(m_fd) != 0)
-            fail(Exit::WriteFailed, systemReason(errno));
-        const int fd = m_fd;
-        m_fd = -1;
-        if (::close(fd) != 0)
-            fail(Exit::WriteFailed, systemReason(errno));
-    }
-
-    void keep() { m_kept = true; }
-
-private:
-    const char *m_path;
-    int m_fd = -1;
-    bool m_kept = false;
-};
 
 // A FILE for qpdf that reads a regular file and nothing else: no directory,
 // no FIFO that would block the open.
@@ -156,167 +80,6 @@ FILE *openInput(const char *path)
     return file;
 }
 
-// Iterative, with a depth limit: a page tree nested a hundred thousand levels
-// deep must be an error, not a stack overflow.
-std::size_t countPages(QPDF &pdf, Exit whenMissing)
-{
-    QPDFObjectHandle pages = pdf.getRoot().getKey("/Pages");
-    if (!pages.isDictionary())
-        fail(whenMissing, "The PDF has no page tree.");
-
-    struct Node
-    {
-        QPDFObjectHandle object;
-        int depth;
-    };
-    std::vector<Node> stack{{pages, 0}};
-    std::set<QPDFObjGen> visited;
-    std::size_t count = 0;
-    while (!stack.empty()) {
-        Node node = stack.back();
-        stack.pop_back();
-        if (!node.object.isDictionary())
-            continue;
-        QPDFObjectHandle kids = node.object.getKey("/Kids");
-        if (!kids.isArray()) {
-            ++count;
-            continue;
-        }
-        if (node.depth >= maxPageTreeDepth)
-            fail(Exit::PageTreeTooDeep, "The PDF's page tree is nested too deeply.");
-        if (node.object.isIndirect() && !visited.insert(node.object.getObjGen()).second)
-            fail(Exit::PageTreeTooDeep, "The PDF's page tree is cyclic.");
-        const int n = kids.getArrayNItems();
-        for (int i = n - 1; i >= 0; --i)
-            stack.push_back({kids.getArrayItem(i), node.depth + 1});
-    }
-    return count;
-}
-
-struct Tally
-{
-    int metadata = 0;
-    int pieceInfo = 0;
-    int pictures = 0;
-    int picturesCleaned = 0;
-};
-
-// The object and every direct dictionary, array and stream dictionary inside
-// it; indirect ones get their own turn.
-void scrubDictionaries(QPDFObjectHandle top, Tally &tally)
-{
-    std::vector<QPDFObjectHandle> stack{top};
-    while (!stack.empty()) {
-        QPDFObjectHandle object = stack.back();
-        stack.pop_back();
-        if (object.isStream())
-            object = object.getDict();
-        if (object.isDictionary()) {
-            if (object.hasKey("/Metadata")) {
-                object.removeKey("/Metadata");
-                ++tally.metadata;
-            }
-            if (object.hasKey("/PieceInfo")) {
-                object.removeKey("/PieceInfo");
-                ++tally.pieceInfo;
-            }
-            for (auto item : object.ditems())
-                if (!item.second.isIndirect())
-                    stack.push_back(item.second);
-        } else if (object.isArray()) {
-            for (auto item : object.aitems())
-                if (!item.isIndirect())
-                    stack.push_back(item);
-        }
-    }
-}
-
-std::string bytesOf(const std::shared_ptr<Buffer> &buffer)
-{
-    return std::string(reinterpret_cast<const char *>(buffer->getBuffer()), buffer->getSize());
-}
-
-bool isNullOrEmpty(QPDFObjectHandle parameters)
-{
-    return parameters.isNull() || (parameters.isDictionary() && parameters.getKeys().empty());
-}
-
-// Only a plain flate layer (no predictor) over the JPEG is taken off.
-std::optional<std::string> inflate(const std::string &data)
-{
-    try {
-        Pl_Buffer sink("jpeg");
-        Pl_Flate flate("inflate", &sink, Pl_Flate::a_inflate);
-        flate.write(reinterpret_cast<const unsigned char *>(data.data()), data.size());
-        flate.finish();
-        return bytesOf(sink.getBufferSharedPointer());
-    } catch (const std::exception &) {
-        return std::nullopt;
-    }
-}
-
-void cleanJpeg(QPDFObjectHandle stream, Tally &tally)
-{
-    QPDFObjectHandle dict = stream.getDict();
-    QPDFObjectHandle filter = dict.getKey("/Filter");
-    QPDFObjectHandle parameters = dict.getKey("/DecodeParms");
-
-    bool underFlate = false;
-    if (filter.isArray() && filter.getArrayNItems() == 1)
-        filter = filter.getArrayItem(0);
-    if (filter.isArray() && filter.getArrayNItems() == 2
-        && filter.getArrayItem(0).isNameAndEquals("/FlateDecode")
-        && filter.getArrayItem(1).isNameAndEquals("/DCTDecode")) {
-        underFlate = true;
-    } else if (!filter.isNameAndEquals("/DCTDecode")) {
-        return;
-    }
-    ++tally.pictures;
-
-    QPDFObjectHandle jpegParameters = QPDFObjectHandle::newNull();
-    if (parameters.isArray()) {
-        if (parameters.getArrayNItems() != (underFlate ? 2 : 1))
-            return;
-        if (underFlate && !isNullOrEmpty(parameters.getArrayItem(0)))
-            return;
-        jpegParameters = parameters.getArrayItem(underFlate ? 1 : 0);
-    } else if (!underFlate) {
-        jpegParameters = parameters;
-    } else if (!parameters.isNull()) {
-        return;
-    }
-
-    std::optional<std::string> jpeg = bytesOf(stream.getRawStreamData());
-    if (underFlate)
-        jpeg = inflate(*jpeg);
-    if (!jpeg)
-        return;
-    const std::optional<std::string> cleaned = JpegSegments::withoutMetadata(*jpeg);
-    if (!cleaned || cleaned->size() == jpeg->size())
-        return;
-    if (jpegParameters.isDictionary() && jpegParameters.getKeys().empty())
-        jpegParameters = QPDFObjectHandle::newNull();
-    stream.replaceStreamData(*cleaned, QPDFObjectHandle::newName("/DCTDecode"), jpegParameters);
-    ++tally.picturesCleaned;
-}
-
-// Keeps what the writer needs; the rest of a trailer is about the document
-// or its author.
-void trimTrailer(QPDF &pdf, bool keepId, Report &report)
-{
-    QPDFObjectHandle trailer = pdf.getTrailer();
-    for (const std::string &key : trailer.getKeys()) {
-        // QPDFWriter writes /Size only where the trailer has one.
-        if (key == "/Root" || key == "/Encrypt" || key == "/Size" || (key == "/ID" && keepId))
-            continue;
-        trailer.removeKey(key);
-        if (key == "/Info" || key == "/ID")
-            report.removed.push_back("trailer " + key);
-        else if (key != "/Prev" && key != "/XRefStm")
-            report.removed.push_back(key);
-    }
-}
-
 std::string randomBytes(std::size_t count)
 {
     std::string bytes(count, '\0');
@@ -333,26 +96,86 @@ std::string randomBytes(std::size_t count)
     return bytes;
 }
 
-// QPDFWriter keeps the first element of the trailer's /ID and derives the
-// second from the time and the content; a random first element makes the pair
-// unrelated to the old one even when the same file is cleaned twice a second.
-void setFreshId(QPDF &pdf)
-{
-    pdf.getTrailer().replaceKey(
-        "/ID", QPDFObjectHandle::newArray({QPDFObjectHandle::newString(randomBytes(16)),
-                                           QPDFObjectHandle::newString(randomBytes(16))}));
-}
-
-std::string firstId(QPDF &pdf)
+std::string idPart(QPDF &pdf, int index)
 {
     QPDFObjectHandle id = pdf.getTrailer().getKey("/ID");
-    if (id.isArray() && id.getArrayNItems() > 0 && id.getArrayItem(0).isString())
-        return id.getArrayItem(0).getStringValue();
+    if (id.isArray() && id.getArrayNItems() > index && id.getArrayItem(index).isString())
+        return id.getArrayItem(index).getStringValue();
     return {};
 }
 
-void verify(OutputFile &output, std::size_t pages, const std::string &oldId)
+// Keeps what the writer needs; the rest of a trailer is about the document or
+// its author. The /ID is set anew, its first element kept only where the
+// file's key derives from it.
+void trimTrailer(QPDF &pdf, const std::string &firstId, Report &report)
 {
+    QPDFObjectHandle trailer = pdf.getTrailer();
+    if (trailer.hasKey("/Info"))
+        report.remove(Finding::documentInfoRemoved);
+    for (const std::string &key : trailer.getKeys())
+        if (key != "/Root" && key != "/Encrypt" && key != "/Size") // the writer writes /Size only where there is one
+            trailer.removeKey(key);
+    trailer.replaceKey("/ID", QPDFObjectHandle::newArray({QPDFObjectHandle::newString(firstId),
+                                                         QPDFObjectHandle::newString(randomBytes(16))}));
+}
+
+// Page contents, and streams that are drawn like them: forms (appearances
+// included) and tiling patterns.
+std::set<QPDFObjGen> contentStreams(const std::vector<QPDFObjectHandle> &pages)
+{
+    std::set<QPDFObjGen> streams;
+    for (QPDFObjectHandle page : pages) {
+        QPDFObjectHandle contents = page.getKey("/Contents");
+        if (contents.isStream())
+            streams.insert(contents.getObjGen());
+        else if (contents.isArray())
+            for (auto part : contents.aitems())
+                if (part.isStream())
+                    streams.insert(part.getObjGen());
+    }
+    return streams;
+}
+
+bool drawnLikeAPage(QPDFObjectHandle stream, const std::set<QPDFObjGen> &contents)
+{
+    QPDFObjectHandle dict = stream.getDict();
+    return contents.count(stream.getObjGen()) > 0 || dict.getKey("/Subtype").isNameAndEquals("/Form")
+        || (dict.getKey("/PatternType").isInteger() && dict.getKey("/PatternType").getIntValue() == 1);
+}
+
+void scrubObjects(QPDF &pdf, const std::vector<QPDFObjectHandle> &pages, Report &report)
+{
+    const std::set<QPDFObjGen> contents = contentStreams(pages);
+    ObjectScrub::Tally tally;
+    PictureCleaning::Tally pictures;
+    int streamComments = 0;
+    for (QPDFObjectHandle object : pdf.getAllObjects()) {
+        ObjectScrub::scrub(object, tally);
+        if (!object.isStream())
+            continue;
+        PictureCleaning::clean(object, pictures);
+        if (drawnLikeAPage(object, contents))
+            streamComments += CommentFilter::strip(object);
+    }
+    if (pictures.pictures > 0)
+        report.keep(Finding::pictures, pictures.pictures);
+    const std::pair<Finding, int> removed[] = {
+        {Finding::xmpRemoved, tally.xmp},
+        {Finding::applicationDataRemoved, tally.applicationData},
+        {Finding::pageDatesRemoved, tally.dates},
+        {Finding::scriptsRemoved, tally.scripts},
+        {Finding::annotationMetadataRemoved, tally.annotationMetadata},
+        {Finding::streamCommentsRemoved, streamComments},
+        {Finding::pictureMetadataRemoved, pictures.cleaned},
+    };
+    for (const auto &[kind, count] : removed)
+        if (count > 0)
+            report.remove(kind, count);
+}
+
+void verify(OutputFile &output, std::size_t pages, const std::string &oldId, const std::string &secondId)
+{
+    std::vector<std::string> leftovers;
     try {
         if (::lseek(output.fd(), 0, SEEK_SET) != 0)
             fail(Exit::Unverified, "The cleaned PDF could not be read back: " + systemReason(errno));
@@ -371,34 +194,24 @@ void verify(OutputFile &output, std::size_t pages, const std::string &oldId)
             object.getTypeCode(); // parses it
         if (written.anyWarnings())
             fail(Exit::Unverified, "The cleaned PDF is damaged: " + written.getWarnings().front().getMessageDetail());
-        if (countPages(written, Exit::Unverified) != pages)
+        if (PageTree::pages(written, Exit::Unverified).size() != pages)
             fail(Exit::Unverified, "The cleaned PDF lost pages.");
-        if (!oldId.empty() && firstId(written) == oldId)
+        if (!oldId.empty() && idPart(written, 0) == oldId)
             fail(Exit::Unverified, "The cleaned PDF kept its old identifier.");
-    } catch (const Failure &) {
+        if (idPart(written, 1) != secondId)
+            fail(Exit::Unverified, "The cleaned PDF did not get its new identifier.");
+        leftovers = SelfCheck::leftovers(written);
+    } catch (const HelperFailure &) {
         throw;
     } catch (const std::exception &error) {
         fail(Exit::Unverified, "The cleaned PDF is damaged: " + detailOf(error));
     }
-}
-
-void appendJsonString(std::string &out, const std::string &text)
-{
-    out += '"';
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += c;
-        } else if (byte < 0x20 || byte >= 0x7F) {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\u%04x", byte);
-            out += escaped;
-        } else {
-            out += c;
-        }
+    if (!leftovers.empty()) {
+        std::string named;
+        for (std::size_t i = 0; i < leftovers.size() && i < 8; ++i)
+            named += (i > 0 ? ", " : "") + leftovers[i];
+        fail(Exit::MetadataRemained, "metadata stayed in the cleaned PDF: " + named);
     }
-    out += '"';
 }
 
 } // namespace
@@ -426,35 +239,34 @@ Report clean(const char *input, const char *output)
     // Before revision 5 the file key is derived from /ID[0]: a new one would
     // lock the reader out.
     const bool idBindsKey = encrypted && revision < 5;
-    const std::string oldId = idBindsKey ? std::string() : firstId(pdf);
-    Tally tally;
+    const std::string oldId = idPart(pdf, 0);
+    const std::string firstId = idBindsKey ? oldId : randomBytes(16);
+    std::size_t pageCount = 0;
     try {
-        report.pages = countPages(pdf, Exit::Unreadable);
-        trimTrailer(pdf, idBindsKey, report);
-        if (!idBindsKey)
-            setFreshId(pdf);
-        for (QPDFObjectHandle object : pdf.getAllObjects()) {
-            scrubDictionaries(object, tally);
-            if (object.isStream())
-                cleanJpeg(object, tally);
-        }
-    } catch (const Failure &) {
+        const std::vector<QPDFObjectHandle> pages = PageTree::pages(pdf, Exit::Unreadable);
+        pageCount = pages.size();
+        report.keep(Finding::pages, static_cast<std::int64_t>(pageCount));
+        trimTrailer(pdf, firstId, report);
+        if (idBindsKey)
+            report.keep(Finding::keptFirstId);
+        else
+            report.remove(Finding::idReplaced);
+        DocumentParts::scrubCatalog(pdf, report);
+        DocumentParts::scrubPages(pages, report);
+        DocumentParts::listContent(pdf, report);
+        scrubObjects(pdf, pages, report);
+    } catch (const HelperFailure &) {
         throw;
     } catch (const std::bad_alloc &) {
         throw;
     } catch (const std::exception &error) {
         fail(Exit::Unreadable, "The PDF could not be read: " + detailOf(error));
     }
-    report.pictures = tally.pictures;
-    report.picturesCleaned = tally.picturesCleaned;
-    if (tally.metadata > 0)
-        report.removed.push_back(std::to_string(tally.metadata) + " /Metadata");
-    if (tally.pieceInfo > 0)
-        report.removed.push_back(std::to_string(tally.pieceInfo) + " /PieceInfo");
 
+    const std::string secondId = idPart(pdf, 1);
     OutputFile file(output);
     try {
-        DescriptorSink sink(file.fd());
+        DescriptorSink sink(file.fd(), firstId, secondId);
         QPDFWriter writer(pdf);
         writer.setOutputPipeline(&sink);
         // Streams are copied as they are: a page stream that inflates to
@@ -464,33 +276,33 @@ Report clean(const char *input, const char *output)
         writer.setPreserveEncryption(encrypted);
         writer.setNewlineBeforeEndstream(true); // strict readers want the end of line there
         writer.write();
-        sink.flush();
+        sink.finish();
         if (sink.error() != 0)
             fail(Exit::WriteFailed, systemReason(sink.error()));
-    } catch (const Failure &) {
+    } catch (const HelperFailure &) {
         throw;
     } catch (const std::bad_alloc &) {
         throw;
     } catch (const std::exception &error) {
         fail(Exit::Unreadable, "The PDF could not be rewritten: " + detailOf(error));
     }
-    verify(file, report.pages, oldId);
+    verify(file, pageCount, idBindsKey ? std::string() : oldId, secondId);
     file.syncAndClose();
     file.keep();
     return report;
 }
 
-std::string toJson(const Report &report)
+bool needsPassword(const char *input)
 {
-    std::string json = "{\"pages\":" + std::to_string(report.pages)
-        + ",\"pictures\":" + std::to_string(report.pictures)
-        + ",\"picturesCleaned\":" + std::to_string(report.picturesCleaned) + ",\"removed\":[";
-    for (std::size_t i = 0; i < report.removed.size(); ++i) {
-        if (i > 0)
-            json += ',';
-        appendJsonString(json, report.removed[i]);
+    QPDF pdf;
+    pdf.setSuppressWarnings(true);
+    try {
+        pdf.processFile("input", openInput(input), true);
+    } catch (const QPDFExc &error) {
+        return error.getErrorCode() == qpdf_e_password;
+    } catch (const std::exception &) {
     }
-    return json + "]}";
+    return false; // whatever else is wrong, the clean itself will say
 }
 
 } // namespace PdfCleaning

@@ -1,41 +1,18 @@
 #pragma once
 
-#include <cstddef>
-#include <string>
-#include <vector>
+#include "Report.h"
 
 // Cleans one PDF out of the app's process: a hostile file can only take this
 // process down. The exit codes are what the app reads.
 namespace PdfCleaning {
 
-enum class Exit : int {
-    Cleaned = 0,
-    Other = 1,
-    Unreadable = 2,
-    NeedsPassword = 3,
-    Unverified = 4,
-    WriteFailed = 5,
-    PageTreeTooDeep = 6,
-};
-
-struct Failure
-{
-    Exit exit;
-    std::string message; // one line, without file paths
-};
-
-struct Report
-{
-    std::size_t pages = 0;
-    int pictures = 0;        // streams that claim to be JPEG
-    int picturesCleaned = 0; // those that lost segments
-    std::vector<std::string> removed;
-};
-
-// Reads `input`, writes the cleaned copy to `output` (a new file, 0600) and
-// verifies it strictly. Throws Failure; `output` is gone after a failure.
+// Reads `input`, writes the cleaned copy to `output` (a new file, 0600),
+// verifies it strictly and looks it over again for anything that should have
+// gone. Throws HelperFailure; `output` is gone after a failure.
 Report clean(const char *input, const char *output);
 
-std::string toJson(const Report &report);
+// Whether `input` opens only with a password: no more than the header, the
+// cross-reference table and the encryption dictionary are read.
+bool needsPassword(const char *input);
 
 } // namespace PdfCleaning
