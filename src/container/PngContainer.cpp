@@ -137,8 +137,14 @@ ContainerWalk walkPng(QByteArrayView bytes)
     walk.damage = parsed.damage;
     if (bytes.startsWith(QByteArrayView(signature, 8)))
         walk.items.append({QStringLiteral("signature"), "PNG", 0, 8, ItemRole::needed, KeptBecause::structure, {}});
-    for (const Chunk &c : parsed.chunks)
+    for (const Chunk &c : parsed.chunks) {
         walk.items.append(itemFor(c));
+        if (c.type == "iCCP" && !walk.damage) {
+            const QByteArray profile = profileIn(c.data);
+            if (profile.isEmpty() || walkIcc(profile).damage)
+                walk.damage = QStringLiteral("colour profile at byte %1 cannot be read").arg(c.offset);
+        }
+    }
     if (parsed.end > 0 && parsed.end < bytes.size()) {
         walk.items.append({QStringLiteral("after the picture's end"), "trailing", parsed.end, bytes.size() - parsed.end,
                            ItemRole::identifying, KeptBecause::structure, {}});

@@ -5,6 +5,8 @@
 #include <ExifOrientation.h>
 #include <IccProfile.h>
 #include <JpegContainer.h>
+#include <PngContainer.h>
+#include <WebpContainer.h>
 
 #include <QColorSpace>
 #include <QTemporaryDir>
@@ -58,6 +60,19 @@ QByteArray progressive(const QByteArray &jpeg)
     return Fixtures::readAll(dir.filePath("out.jpg"));
 }
 
+// Each frame's timing and checksum (the pixel aspect from a dropped pHYs aside).
+QByteArrayList animationFrames(const QByteArray &bytes, const char *suffix)
+{
+    QByteArrayList lines = converted(bytes, suffix, "ffmpeg", {"-v", "error", "-i", "INPUT", "-f", "framemd5", "OUTPUT"}).split('\n');
+    lines.removeIf([](const QByteArray &line) { return line.startsWith('#'); });
+    return lines;
+}
+
+QByteArray pngProfile(const QByteArray &name, const QByteArray &profile)
+{
+    return pngChunk("iCCP", name + QByteArray(2, '\0') + deflated(profile));
+}
+
 std::optional<int> keptOrientation(const QByteArray &jpeg)
 {
     const qsizetype at = jpeg.indexOf(QByteArray("Exif\0\0", 6));
@@ -75,6 +90,12 @@ private slots:
     void cleansJpeg();
     void refusesDamagedJpeg_data();
     void refusesDamagedJpeg();
+    void cleansPng_data();
+    void cleansPng();
+    void cleansWebp_data();
+    void cleansWebp();
+    void refusesDamaged_data();
+    void refusesDamaged();
 };
 
 void TestImageContainers::cleansJpeg_data()
@@ -166,6 +187,164 @@ void TestImageContainers::refusesDamagedJpeg()
     QFETCH(QByteArray, jpeg);
     QVERIFY(walkJpeg(jpeg).damage);
     QVERIFY(!cleanJpeg(jpeg));
+}
+
+void TestImageContainers::cleansPng_data()
+{
+    QTest::addColumn<QByteArray>("png");
+    QTest::addColumn<QList<QByteArray>>("marks");
+    QTest::addColumn<int>("orientation");
+    QTest::addColumn<bool>("animated");
+
+    const QByteArray base = picture("PNG"), mark = "TsyPngQ7x";
+    QTemporaryDir dir;
+    const QList<QByteArray> marks {mark};
+    QTest::newRow("camera tags, GPS, XMP, Display P3")
+        << Fixtures::readAll(Fixtures::make(dir.path(), "png")) << Fixtures::planted("png") << 6 << false;
+    QTest::newRow("text chunks")
+        << afterIhdr(base, pngChunk("tEXt", QByteArray("Author\0", 7) + mark) + pngChunk("iTXt", QByteArray("Title\0\0\0\0\0", 10) + "TsyItxtQ7x")
+                               + pngChunk("zTXt", QByteArray("Comment\0\0", 9) + deflated("TsyZtxtQ7x")))
+        << QList<QByteArray> {mark, "TsyItxtQ7x", "Comment"} << 1 << false;
+    QTest::newRow("time, provenance, private chunk")
+        << afterIhdr(base, pngChunk("tIME", QByteArray::fromHex("07e30304050607")) + pngChunk("caBX", mark)
+                               + pngChunk("tsYq", "TsyPrivQ7x"))
+        << QList<QByteArray> {"tIME", mark, "TsyPrivQ7x"} << 1 << false;
+    QTest::newRow("bytes after the end") << base + pngChunk("tEXt", QByteArray("A\0", 2) + mark) + mark << marks << 1 << false;
+    QTest::newRow("upright eXIf goes") << afterIhdr(base, pngChunk("eXIf", ExifOrientation::build(1) + mark))
+                                       << QList<QByteArray> {"eXIf", mark} << 1 << false;
+    QTest::newRow("profile naming its maker")
+        << afterIhdr(base, pngProfile("TsyNameQ7x", iccProfile(4, displayMark)))
+        << QList<QByteArray> {"TsyNameQ7x", deflated(iccProfile(4, displayMark)).first(40)} << 1 << false;
+    QTest::newRow("animated with a comment")
+        << afterIhdr(converted({}, "png", "ffmpeg", {"-v", "error", "-f", "lavfi", "-i", "testsrc=size=32x24:rate=5:duration=0.6",
+                                                     "-plays", "0", "-f", "apng", "OUTPUT"}),
+                     pngChunk("tEXt", QByteArray("Comment\0", 8) + mark))
+        << marks << 1 << true;
+}
+
+void TestImageContainers::cleansPng()
+{
+    QFETCH(QByteArray, png);
+    QFETCH(QList<QByteArray>, marks);
+    QFETCH(int, orientation);
+    QFETCH(bool, animated);
+    QCOMPARE(Fixtures::found(png, marks), marks);
+    QVERIFY(walkPng(png).hasIdentifying());
+    QVERIFY(!walkPng(png).damage);
+
+    const auto cleaned = cleanPng(png);
+    QVERIFY(cleaned);
+    const QByteArray out = cleaned.value();
+    QCOMPARE(Fixtures::found(out, marks), QList<QByteArray>());
+    const ContainerWalk walk = walkPng(out);
+    QVERIFY(!walk.damage);
+    for (const ContainerItem &item : walk.items)
+        QVERIFY2(item.role != ItemRole::identifying, item.type.constData());
+    QCOMPARE(exiftool(out, {"-s", "-s", "-GPS:all", "-XMP:all", "-Artist", "-DateTimeOriginal", "-Author", "-Title",
+                            "-Comment", "-ModificationTime", "-ProfileCopyright"}, "png"),
+             QByteArray());
+
+    const qsizetype exif = out.indexOf("eXIf");
+    QCOMPARE(exif < 0 ? 1 : ExifOrientation::read(QByteArrayView(out).sliced(exif + 4)).value_or(0), orientation);
+    QCOMPARE(frames(out), frames(png));
+    QCOMPARE(frames(out).value(0).colorSpace(), frames(png).value(0).colorSpace());
+    if (animated)
+        QCOMPARE(animationFrames(out, "png"), animationFrames(png, "png"));
+    if (animated)
+        QCOMPARE(animationFrames(out, "png").size(), 4);
+    QCOMPARE(cleanPng(out).value(), out);
+}
+
+void TestImageContainers::cleansWebp_data()
+{
+    QTest::addColumn<QByteArray>("webp");
+    QTest::addColumn<QList<QByteArray>>("marks");
+    QTest::addColumn<bool>("animated");
+
+    const QByteArray lossy = picture("WEBP"), mark = "TsyWebpQ7x";
+    const QByteArray lossless = converted(picture("PNG"), "webp", "convert", {"INPUT", "-define", "webp:lossless=true", "OUTPUT"});
+    const QByteArray animated = converted(picture("PNG"), "webp", "convert",
+                                          {"-delay", "10", "INPUT", "(", "INPUT", "-negate", ")", "-loop", "0", "OUTPUT"});
+    QTemporaryDir dir;
+    const QList<QByteArray> marks {mark};
+    Fixtures::writeAll(dir.filePath("p.icc"), iccProfile(2, displayMark));
+    QTest::newRow("camera tags, GPS, XMP, Display P3")
+        << Fixtures::readAll(Fixtures::make(dir.path(), "webp")) << Fixtures::planted("webp") << false;
+    QTest::newRow("lossy, bytes after the end") << lossy + mark << marks << false;
+    QTest::newRow("lossless, odd-sized unknown chunk") << withRiffChunk(lossless, riffChunk("TSYQ", mark + "!")) << marks << false;
+    QTest::newRow("lossless, EXIF, XMP, marked profile")
+        << tagged(lossless, {"-Artist=" + QString(mark), "-XMP-dc:Creator=TsyXmpQ7x", "-ICC_Profile<=" + dir.filePath("p.icc")}, "webp")
+        << QList<QByteArray> {mark, "TsyXmpQ7x", makerMark, copyrightMark, displayMark} + headerMarks << false;
+    QTest::newRow("animated, EXIF, unknown chunk in a frame")
+        << withRiffChunk(tagged(animated, {"-Artist=" + QString(mark)}, "webp"), riffChunk("TSYF", "TsyFrameQ7x"), 2)
+        << QList<QByteArray> {mark, "TsyFrameQ7x"} << true;
+}
+
+void TestImageContainers::cleansWebp()
+{
+    QFETCH(QByteArray, webp);
+    QFETCH(QList<QByteArray>, marks);
+    QFETCH(bool, animated);
+    QCOMPARE(Fixtures::found(webp, marks), marks);
+    QVERIFY(walkWebp(webp).hasIdentifying());
+    QVERIFY(!walkWebp(webp).damage);
+
+    const auto cleaned = cleanWebp(webp);
+    QVERIFY(cleaned);
+    const QByteArray out = cleaned.value();
+    QCOMPARE(Fixtures::found(out, marks), QList<QByteArray>());
+    const ContainerWalk walk = walkWebp(out);
+    QVERIFY(!walk.damage);
+    for (const ContainerItem &item : walk.items)
+        QVERIFY2(item.role != ItemRole::identifying, item.type.constData());
+    QCOMPARE(qFromLittleEndian<quint32>(out.constData() + 4), quint32(out.size() - 8));
+    const qsizetype vp8x = out.indexOf("VP8X");
+    if (vp8x >= 0)
+        QCOMPARE(bool(out[vp8x + 8] & 0x20), out.contains("ICCP"));
+    QCOMPARE(exiftool(out, {"-s", "-s", "-GPS:all", "-XMP:all", "-EXIF:all"}, "webp"), QByteArray());
+
+    const QList<QImage> before = frames(webp), after = frames(out);
+    QCOMPARE(after.size(), animated ? 2 : 1);
+    QCOMPARE(after, before);
+    QCOMPARE(after[0].colorSpace(), before[0].colorSpace());
+    QCOMPARE(cleanWebp(out).value(), out);
+}
+
+void TestImageContainers::refusesDamaged_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QByteArray>("kind");
+    const QByteArray png = picture("PNG"), webp = picture("WEBP");
+    QByteArray badCrc = png;
+    badCrc[8 + 8 + 3] = char(badCrc[8 + 8 + 3] ^ 1);
+    QByteArray longRiff = webp;
+    qToLittleEndian(quint32(webp.size()), longRiff.data() + 4);
+    QByteArray longChunk = webp;
+    qToLittleEndian(quint32(webp.size()), longChunk.data() + 16);
+
+    QTest::newRow("PNG, empty") << QByteArray() << QByteArray("png");
+    QTest::newRow("PNG, a JPEG") << picture("JPEG") << QByteArray("png");
+    QTest::newRow("PNG, bad CRC") << badCrc << QByteArray("png");
+    QTest::newRow("PNG, no end chunk") << png.first(png.size() - 12) << QByteArray("png");
+    QTest::newRow("PNG, cut inside a chunk") << png.first(png.size() / 2) << QByteArray("png");
+    QTest::newRow("PNG, header not first") << png.first(8) + pngChunk("gAMA", QByteArray("\0\0\0\1", 4)) + png.mid(8) << QByteArray("png");
+    QTest::newRow("PNG, profile not deflated") << afterIhdr(png, pngChunk("iCCP", QByteArray("P\0\0garbage", 10)))
+                                               << QByteArray("png");
+    QTest::newRow("WebP, empty") << QByteArray() << QByteArray("webp");
+    QTest::newRow("WebP, a PNG") << png << QByteArray("webp");
+    QTest::newRow("WebP, RIFF longer than the file") << longRiff << QByteArray("webp");
+    QTest::newRow("WebP, chunk longer than the RIFF") << longChunk << QByteArray("webp");
+    QTest::newRow("WebP, cut short") << webp.first(webp.size() - 3) << QByteArray("webp");
+    QTest::newRow("WebP, frame too short for its header")
+        << withRiffChunk(webp, riffChunk("ANMF", "short")) << QByteArray("webp");
+}
+
+void TestImageContainers::refusesDamaged()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QByteArray, kind);
+    QVERIFY((kind == "png" ? walkPng(bytes) : walkWebp(bytes)).damage);
+    QVERIFY(!(kind == "png" ? cleanPng(bytes) : cleanWebp(bytes)));
 }
 
 QTEST_GUILESS_MAIN(TestImageContainers)
