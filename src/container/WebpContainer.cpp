@@ -60,6 +60,10 @@ Parsed parse(QByteArrayView bytes)
     int frames = 0;
     for (qsizetype i = 0; i < parsed.chunks.size(); ++i) {
         const Chunk anmf = parsed.chunks[i];
+        if ((anmf.type == "VP8X" && anmf.data.size() < 10) || (anmf.type == "ICCP" && walkIcc(anmf.data).damage)) {
+            parsed.damage = QStringLiteral("chunk at byte %1 is broken").arg(anmf.offset);
+            return parsed;
+        }
         if (anmf.type != "ANMF" || anmf.frame != 0)
             continue;
         const qsizetype start = anmf.offset + 8 + frameHeader;
@@ -137,12 +141,8 @@ Expected<QByteArray> cleanWebp(QByteArrayView bytes)
     const bool extended = std::any_of(parsed.chunks.begin(), parsed.chunks.end(), [](const Chunk &c) { return c.type == "VP8X"; });
     QByteArray profile;
     for (const Chunk &c : parsed.chunks) {
-        if (c.type == "ICCP" && extended && profile.isEmpty()) {
-            auto scrubbed = cleanIcc(c.data);
-            if (!scrubbed)
-                return refused("webp");
-            profile = std::move(scrubbed).value();
-        }
+        if (c.type == "ICCP" && extended && profile.isEmpty())
+            profile = cleanIcc(c.data).value(); // parsing checked it
     }
 
     QByteArray out;
@@ -157,8 +157,6 @@ Expected<QByteArray> cleanWebp(QByteArrayView bytes)
         if (c.frame != 0)
             continue; // written with their frame
         if (c.type == "VP8X") {
-            if (c.data.size() < 10)
-                return refused("webp");
             // Flags for what stays; the reserved bytes zeroed.
             QByteArray header = c.data.first(10).toByteArray();
             header[0] = char((uchar(header[0]) & (alphaFlag | animationFlag)) | (profile.isEmpty() ? 0 : iccFlag));
