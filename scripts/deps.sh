@@ -2,6 +2,7 @@
 # Installs the Debian packages Tessaly needs that are not there yet.
 #   scripts/deps.sh run    what building and running the app needs
 #   scripts/deps.sh test   that, plus what the test suite and benchmarks use
+#   scripts/deps.sh fuzz   what building the app needs, plus clang's libFuzzer
 #   scripts/deps.sh package  what building the app needs, plus the Debian
 #                            packaging tools
 set -euo pipefail
@@ -16,12 +17,16 @@ run_pkgs=(qml6-module-qtqml qml6-module-qtqml-workerscript qml6-module-qtquick
     adwaita-icon-theme mkvtoolnix dbus libqt6widgets6 qt6-xdgdesktopportal-platformtheme xdg-desktop-portal)
 test_pkgs=(qml6-module-qttest xvfb xauth xfonts-base x11-utils xdotool xcompmgr imagemagick
     qpdf img2pdf ffmpeg libraw-bin appstream desktop-file-utils poppler-utils rawtran-doc
-    libheif-examples dpkg-dev binutils file dosfstools fusefat fuse3 acl attr libopenjp2-tools)
+    libheif-examples dpkg-dev binutils file dosfstools fusefat fuse3 acl attr libopenjp2-tools
+    qt6-image-formats-plugins)
+fuzz_pkgs=(clang libclang-rt-14-dev ccache)
 package_pkgs=(dpkg-dev binutils file lintian)
 
 wanted=("${build_pkgs[@]}" "${run_pkgs[@]}")
 if [ "${1:-run}" = test ]; then
     wanted+=("${test_pkgs[@]}")
+elif [ "${1:-run}" = fuzz ]; then
+    wanted+=("${fuzz_pkgs[@]}")
 elif [ "${1:-run}" = package ]; then
     wanted+=("${package_pkgs[@]}")
 fi
