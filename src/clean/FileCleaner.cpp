@@ -1,6 +1,7 @@
 #include "FileCleaner.h"
 
 #include "MatroskaCleaner.h"
+#include "NativeCleaner.h"
 #include "OriginalFile.h"
 #include "PdfCleaner.h"
 #include "FileAttributes.h"
@@ -50,6 +51,18 @@ void listAttributes(MetadataTable &table, const QList<QPair<QByteArray, QByteArr
 {
     for (const auto &[name, value] : attributes)
         table.insert(QStringLiteral("Attribute:") + QString::fromUtf8(name), QString::fromUtf8(value));
+}
+
+// Chunks, segments and boxes the walk found and the clean left behind, which
+// exiftool may not list: "Container:caBX" = "chunk 4".
+void listPieces(MetadataTable &table, const QList<ContainerItem> &pieces)
+{
+    for (const ContainerItem &piece : pieces) {
+        QString key = QStringLiteral("Container:") + QString::fromUtf8(piece.type);
+        for (int n = 2; table.contains(key); ++n)
+            key = QStringLiteral("Container:%1 (%2)").arg(QString::fromUtf8(piece.type), QString::number(n));
+        table.insert(key, piece.detail.isEmpty() ? piece.place : piece.place + QStringLiteral(": ") + piece.detail);
+    }
 }
 
 QString toolError(const MetadataTable &table)
@@ -124,8 +137,9 @@ Expected<CleanResult> FileCleaner::cleanFile(const CleanRequest &request) const
     if (!staged)
         return staged.error();
     StagedCopy copy = std::move(staged).value();
-    if (auto written = write(format, original, copy); !written)
-        return written.error();
+    auto notes = write(format, original, copy);
+    if (!notes)
+        return notes.error();
 
     const CleaningChoices &choices = request.choices;
     // A copy of a copy would be "(cleaned) (cleaned)": such files are cleaned where they are.
@@ -171,17 +185,25 @@ Expected<CleanResult> FileCleaner::cleanFile(const CleanRequest &request) const
     }
     MetadataTable listedBefore = std::move(before).value();
     listAttributes(listedBefore, attributes);
+    listPieces(listedBefore, found.identifyingPieces);
+    listedBefore.insert(notes.value().removed);
     CleanResult result = CleanResult::succeeded(request.id, listedBefore, after,
                                                 asCopy ? QUrl::fromLocalFile(finalPath) : QUrl(), FileIdentity::of(path));
-    result.stillInFile = residue.kept;
+    result.stillInFile = residue.kept + notes.value().kept;
     return result;
 }
 
-Expected<Success> FileCleaner::write(SupportedFormat format, const OriginalFile &original, StagedCopy &copy) const
+Expected<FileCleaner::WriterNotes> FileCleaner::write(SupportedFormat format, const OriginalFile &original,
+                                                      StagedCopy &copy) const
 {
     const StripPlan plan = stripPlanFor(format);
     const auto limit = m_exiftool.limits().forFileSize(original.size());
+    WriterNotes notes;
     switch (plan.method) {
+    case CleaningMethod::native:
+        if (auto written = NativeCleaner::clean(format, original, copy.path()); !written)
+            return written.error();
+        break;
     case CleaningMethod::exiftool:
         if (auto written = m_exiftool.writeCleanCopy(original.path(), copy.scratchPath(), plan.extraArguments); !written)
             return namingTheFile(written.error(), copy.scratchPath(), original.path());
@@ -211,12 +233,14 @@ Expected<Success> FileCleaner::write(SupportedFormat format, const OriginalFile 
         if (!helper)
             return CleanError(CleanError::Kind::helperMissing,
                               {QStringLiteral("tessaly-pdf-clean"), paths().helperDirectory});
-        if (auto cleaned = PdfCleaner::clean(*helper, original.path(), copy.path(), original.displayName(),
-                                             m_exiftool.limits(), m_runner.stopFlag());
-            !cleaned)
+        auto cleaned = PdfCleaner::clean(*helper, original.path(), copy.path(), original.displayName(),
+                                         m_exiftool.limits(), m_runner.stopFlag());
+        if (!cleaned)
             return cleaned.error();
+        notes.kept = PdfCleaner::keptContent(cleaned.value());
+        notes.removed = PdfCleaner::removedParts(cleaned.value());
         break;
     }
     }
-    return Success{};
+    return notes;
 }

@@ -54,8 +54,15 @@ public:
 
 private:
     Expected<CleanResult> cleanFile(const CleanRequest &request) const;
+    // What a writer says of its work beyond the file it wrote: content it
+    // kept, and pieces it removed that exiftool's listing does not show.
+    struct WriterNotes
+    {
+        QList<ContainerItem> kept;
+        MetadataTable removed;
+    };
     // The tools of the format's plan write the cleaned version into `copy`.
-    Expected<Success> write(SupportedFormat format, const OriginalFile &original, StagedCopy &copy) const;
+    Expected<WriterNotes> write(SupportedFormat format, const OriginalFile &original, StagedCopy &copy) const;
 
     ExifToolService m_exiftool;
     ToolRunner &m_runner;

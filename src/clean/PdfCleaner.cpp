@@ -113,4 +113,45 @@ Expected<PdfReport> clean(const QString &helper, const QString &source, const QS
     return CleanError(CleanError::Kind::helperFailed, {tool, detail});
 }
 
+namespace {
+
+QByteArray findingName(PdfReport::Kind kind)
+{
+    const auto index = std::size_t(kind);
+    if (index >= PdfHelper::findingNames.size())
+        return "finding";
+    const std::string_view name = PdfHelper::findingNames[index];
+    return QByteArray(name.data(), qsizetype(name.size()));
+}
+
+} // namespace
+
+QList<ContainerItem> keptContent(const PdfReport &report)
+{
+    QList<ContainerItem> items;
+    for (const PdfReport::Finding &finding : report.kept) {
+        ContainerItem item;
+        item.type = findingName(finding.kind);
+        item.place = finding.page > 0 ? QString::number(finding.page) : QString();
+        item.detail = finding.name.isEmpty() ? QString::number(finding.count) : finding.name;
+        item.role = finding.kind == PdfReport::Kind::keptFirstId ? ItemRole::needed : ItemRole::content;
+        item.keptBecause = finding.kind == PdfReport::Kind::keptFirstId ? KeptBecause::structure : KeptBecause::content;
+        items.append(item);
+    }
+    return items;
+}
+
+MetadataTable removedParts(const PdfReport &report)
+{
+    MetadataTable removed;
+    int attachments = 0;
+    for (const PdfReport::Finding &finding : report.removed) {
+        QString key = QStringLiteral("PDF-Removed:") + QString::fromLatin1(findingName(finding.kind));
+        if (finding.kind == PdfReport::Kind::attachmentRemoved)
+            key += QStringLiteral(" %1").arg(++attachments);
+        removed.insert(key, finding.name.isEmpty() ? QString::number(finding.count) : finding.name);
+    }
+    return removed;
+}
+
 } // namespace PdfCleaner

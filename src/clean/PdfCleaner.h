@@ -2,7 +2,9 @@
 
 #include "PdfReport.h"
 
+#include <ContainerItem.h>
 #include <Expected.h>
+#include <MetadataTable.h>
 #include <RunLimits.h>
 #include <SupportedFormat.h>
 
@@ -42,5 +44,12 @@ std::optional<Failure> refuseLocked(const std::optional<QString> &helper, Suppor
 // document kept and what it lost.
 Expected<PdfReport> clean(const QString &helper, const QString &source, const QString &destination,
                         const QString &displayName, const RunLimits &limits, const std::atomic<bool> *cancel);
+
+// What the report says stays: the document's content, counted, for the
+// log's "Still in the file" (type: the finding's name; place: its page).
+QList<ContainerItem> keptContent(const PdfReport &report);
+// What the report says went that exiftool's listing never shows
+// (attachments by name, scripts, comments in page streams), for the log.
+MetadataTable removedParts(const PdfReport &report);
 
 } // namespace PdfCleaner

@@ -1,5 +1,6 @@
 #include "ResidueCheck.h"
 
+#include "NativeCleaner.h"
 #include "TagRoles.h"
 
 #include <QHash>
@@ -66,8 +67,10 @@ void listKept(QList<ContainerItem> &kept, QHash<int, ContainerItem> &byReason, c
 
 } // namespace
 
-std::optional<ContainerWalk> walkContainer(SupportedFormat, const QString &)
+std::optional<ContainerWalk> walkContainer(SupportedFormat format, const QString &path)
 {
+    if (NativeCleaner::handles(format))
+        return NativeCleaner::walk(format, path);
     return std::nullopt;
 }
 
@@ -102,10 +105,13 @@ ResidueReport checkResidue(SupportedFormat format, const QString &path, const Me
             damaged.place = *walk->damage;
             damaged.type = "damage";
             report.identifying.append(damaged);
+            report.identifyingPieces.append(damaged);
         }
         for (const ContainerItem &piece : std::as_const(walk->items)) {
-            if (piece.role == ItemRole::identifying)
+            if (piece.role == ItemRole::identifying) {
                 report.identifying.append(piece);
+                report.identifyingPieces.append(piece);
+            }
             else if (piece.role == ItemRole::content)
                 report.kept.append(piece);
         }

@@ -23,6 +23,10 @@ struct ResidueReport
     // What stays and is worth saying, with its reason: the log's "Still in
     // the file". Structure kept without comment is not listed.
     QList<ContainerItem> kept;
+    // Of `identifying`, the pieces the container walk found: chunks,
+    // segments, boxes, bytes after the end. exiftool's listing may not show
+    // them, so the log lists them apart.
+    QList<ContainerItem> identifyingPieces;
     // Whether the container was walked: a kind without a walker is judged on
     // its tags alone, which never proves there is nothing to remove.
     bool containerWalked = false;

@@ -74,8 +74,10 @@ StripPlan stripPlanFor(SupportedFormat format)
     case SupportedFormat::jpg:
     case SupportedFormat::jpeg:
     case SupportedFormat::png:
-    case SupportedFormat::heic:
     case SupportedFormat::webp:
+        plan.method = CleaningMethod::native;
+        break;
+    case SupportedFormat::heic:
         plan.extraArguments = keepHowItLooks;
         break;
     case SupportedFormat::cr2:

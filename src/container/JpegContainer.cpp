@@ -228,7 +228,7 @@ ContainerWalk walkJpeg(QByteArrayView bytes)
     return walk;
 }
 
-Expected<QByteArray> cleanJpeg(QByteArrayView bytes)
+Expected<QByteArray> cleanJpeg(QByteArrayView bytes, JpegOrientation keepOrientation)
 {
     const Parsed parsed = parse(bytes);
     if (parsed.damage)
@@ -253,7 +253,7 @@ Expected<QByteArray> cleanJpeg(QByteArrayView bytes)
             orientation = ExifOrientation::read(payloadOf(bytes, s).sliced(6)).value_or(1);
         }
     }
-    if (orientation.value_or(1) != 1) {
+    if (keepOrientation == JpegOrientation::keep && orientation.value_or(1) != 1) {
         const QByteArray exif = QByteArray("Exif\0\0", 6) + ExifOrientation::build(*orientation);
         out.append("\xFF\xE1", 2);
         appendBe16(out, quint16(exif.size() + 2));

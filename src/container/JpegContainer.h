@@ -12,4 +12,7 @@
 // turned, an EXIF block holding only its orientation. Nothing after the
 // first picture's end survives (MPF second pictures, trailers).
 ContainerWalk walkJpeg(QByteArrayView bytes);
-Expected<QByteArray> cleanJpeg(QByteArrayView bytes);
+// A picture inside a document is drawn as its pixels are stored: there the
+// orientation block is left out too.
+enum class JpegOrientation { keep, drop };
+Expected<QByteArray> cleanJpeg(QByteArrayView bytes, JpegOrientation orientation = JpegOrientation::keep);

@@ -1,7 +1,7 @@
 #include "PictureCleaning.h"
 
 #include "Jp2Boxes.h"
-#include "JpegSegments.h"
+#include <JpegContainer.h>
 
 #include <qpdf/Buffer.hh>
 #include <qpdf/Pl_Buffer.hh>
@@ -10,6 +10,16 @@
 #include <optional>
 
 namespace {
+
+// The photo whitelist the app cleans JPEG files with, colour profile scrub
+// included; a page draws the pixels as stored, so no orientation block.
+std::optional<std::string> cleanedJpeg(const std::string &picture)
+{
+    auto cleaned = cleanJpeg(QByteArrayView(picture.data(), qsizetype(picture.size())), JpegOrientation::drop);
+    if (!cleaned)
+        return std::nullopt;
+    return cleaned.value().toStdString();
+}
 
 std::string bytesOf(const std::shared_ptr<Buffer> &buffer)
 {
@@ -88,7 +98,7 @@ void clean(QPDFObjectHandle stream, Tally &tally)
     if (!picture)
         return;
     const std::optional<std::string> cleaned =
-        codec == Codec::jpeg ? JpegSegments::withoutMetadata(*picture) : Jp2Boxes::withoutMetadata(*picture);
+        codec == Codec::jpeg ? cleanedJpeg(*picture) : Jp2Boxes::withoutMetadata(*picture);
     if (!cleaned || *cleaned == *picture)
         return;
     if (isNullOrEmpty(codecParameters))

@@ -90,6 +90,9 @@ QString textOf(CleanError::Kind kind)
         return translated("error_helper_missing", "%1 is missing from %2; files of this kind cannot be cleaned.");
     case Kind::helperFailed:
         return translated("error_helper_failed", "%1: %2");
+    case Kind::damagedFile:
+        return translated("error_damaged_file",
+                          "%1 is damaged (%2), so it could not be cleaned safely; it was left unchanged.");
     case Kind::residueLeft:
         return translated("error_residue_left", "%1 could not be removed from %2; the file was left unchanged.");
     case Kind::quitting:

@@ -83,6 +83,7 @@ public:
         writeFailed,         // %1 name, %2 system reason
         copyExists,          // %1 name of the copy
         verifyFailed,        // %1 name, %2 what the check found
+        damagedFile,         // %1 name, %2 where its structure breaks
         residueLeft,         // %1 name, %2 group or piece, %3 tag or type, %4 how many more
         pdfUnreadable,       // %1 name, %2 the PDF reader's detail
         pdfPasswordProtected,// %1 name
