@@ -94,7 +94,7 @@ TagRole photoTag(Key key)
         return needed(KeptBecause::pixels);
     if (isProfileGroup(key.group))
         return in(profileIdentifyingTags(), key.name) ? identifying() : needed(KeptBecause::colourProfile);
-    if (key.group == u"PNG") {
+    if (key.group == u"PNG" || key.group.startsWith(u"PNG-")) {
         static const Names structure {
             QStringLiteral("ImageWidth"), QStringLiteral("ImageHeight"), QStringLiteral("BitDepth"),
             QStringLiteral("ColorType"), QStringLiteral("Compression"), QStringLiteral("Filter"),

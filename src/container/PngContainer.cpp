@@ -112,6 +112,9 @@ ContainerItem itemFor(const Chunk &c)
     } else if (t == "acTL" || t == "fcTL" || t == "fdAT") {
         item.keptBecause = KeptBecause::animation;
     } else if (t == "gAMA" || t == "cHRM" || t == "sRGB" || t == "sBIT") {
+    } else if (t == "pHYs") {
+        // The pixels' aspect and print size: Qt writes it into every PNG.
+        item.keptBecause = KeptBecause::pixels;
     } else if (t == "iCCP") {
         const QByteArray profile = profileIn(c.data);
         const QString name = QString::fromLatin1(c.data.first(std::max<qsizetype>(c.data.indexOf('\0'), 0)));

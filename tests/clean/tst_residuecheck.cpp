@@ -1,0 +1,228 @@
+// "Cleaned" is what an independent reading of the written file found, not
+// what the strip was asked to do: a strip that leaves something behind is
+// refused, a file with nothing to remove is left alone, and the log says
+// what stays and why.
+
+#include <FileCleaner.h>
+#include <FileItem.h>
+#include <OneShotRunner.h>
+#include <StayOpenRunner.h>
+
+#include <FakeTool.h>
+#include <Fixtures.h>
+
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <sys/stat.h>
+#include <sys/xattr.h>
+
+using namespace Fixtures;
+
+namespace {
+
+StayOpenRunner &runner()
+{
+    static StayOpenRunner shared(StayOpenRunner::Options{2, 1000, qint64(512) << 20});
+    return shared;
+}
+
+CleanResult cleanWith(const ToolPaths &tools, const QString &path, CleaningChoices choices = {})
+{
+    const FileCleaner cleaner(tools, runner());
+    const QUrl url = QUrl::fromLocalFile(path);
+    return cleaner.clean({QUuid::createUuid(), url, FileItem::fromUrl(url).format, {}, choices});
+}
+
+// One process per run, so that a stand-in sees each command as it is.
+CleanResult cleanOnceWith(const ToolPaths &tools, const QString &path)
+{
+    OneShotRunner oneShot;
+    const FileCleaner cleaner(tools, oneShot);
+    const QUrl url = QUrl::fromLocalFile(path);
+    return cleaner.clean({QUuid::createUuid(), url, FileItem::fromUrl(url).format, {}, {}});
+}
+
+struct Snapshot
+{
+    QByteArray bytes;
+    struct stat info {};
+
+    static Snapshot of(const QString &path)
+    {
+        Snapshot snapshot{readAll(path), {}};
+        ::stat(QFile::encodeName(path).constData(), &snapshot.info);
+        return snapshot;
+    }
+    bool sameFile(const Snapshot &other) const
+    {
+        return bytes == other.bytes && info.st_ino == other.info.st_ino
+            && info.st_mtim.tv_sec == other.info.st_mtim.tv_sec && info.st_mtim.tv_nsec == other.info.st_mtim.tv_nsec;
+    }
+};
+
+QByteArray pngChunk(const QByteArray &type, const QByteArray &data)
+{
+    QByteArray chunk;
+    const quint32 length = quint32(data.size());
+    chunk.append(char(length >> 24)).append(char(length >> 16)).append(char(length >> 8)).append(char(length));
+    chunk.append(type).append(data);
+    // CRC-32 over type and data, as PNG wants it.
+    quint32 c = 0xFFFFFFFFu;
+    for (const char byte : type + data) {
+        c ^= quint8(byte);
+        for (int k = 0; k < 8; ++k)
+            c = (c >> 1) ^ (0xEDB88320u & (0u - (c & 1u)));
+    }
+    c ^= 0xFFFFFFFFu;
+    chunk.append(char(c >> 24)).append(char(c >> 16)).append(char(c >> 8)).append(char(c));
+    return chunk;
+}
+
+// A plain picture with `extra` chunks placed before its end.
+QByteArray pngWith(const QString &directory, const QByteArray &extra)
+{
+    const QString plain = directory + "/plain.png";
+    if (!writeImage(plain, "PNG"))
+        qFatal("cannot write a PNG");
+    QByteArray bytes = readAll(plain);
+    QFile::remove(plain);
+    return bytes.insert(bytes.size() - 12, extra);
+}
+
+// A stand-in for exiftool whose reads go to the real tool and whose writes
+// copy their source unchanged, reporting success.
+QByteArray copyingStrip(const QString &tool)
+{
+    return "for a; do case \"$a\" in -o) out=1;; esac; done\n"
+           "if [ -n \"$out\" ]; then\n"
+           "  while [ $# -gt 2 ]; do shift; done\n"
+           "  exec cp \"$2\" \"$1\"\n"
+           "fi\n"
+           "exec '" + QFile::encodeName(tool) + "' \"$@\"";
+}
+
+} // namespace
+
+class tst_ResidueCheck : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    // The check reads what was written, whatever the strip said: a stand-in
+    // that copies the file as it was and reports success is caught.
+    void aStripThatLeavesMetadataIsRefused_data()
+    {
+        QTest::addColumn<QString>("extension");
+        QTest::newRow("heic") << "heic";
+        QTest::newRow("mp4") << "mp4";
+        QTest::newRow("dng") << "dng";
+    }
+
+    void aStripThatLeavesMetadataIsRefused()
+    {
+        QFETCH(QString, extension);
+        QTemporaryDir dir;
+        const QString path = make(dir.path(), extension);
+        const Snapshot before = Snapshot::of(path);
+        writeFakeTool(dir.path() + "/tool", copyingStrip(program("exiftool")));
+        ToolPaths tools = ToolPaths::installed();
+        tools.resourceDirectory = dir.path() + "/tool";
+        const CleanResult result = cleanOnceWith(tools, path);
+        QVERIFY(!result.success());
+        QVERIFY2(isCleanError(*result.failure, CleanError::Kind::residueLeft), qPrintable(*result.errorMessage()));
+        QVERIFY(Snapshot::of(path).sameFile(before));
+    }
+
+    // Private chunks, trailing bytes and attributes are what exiftool's
+    // listing does not show; the walk does, and the log lists them.
+    void piecesOnlyTheWalkSeesGoAndAreListed_data()
+    {
+        QTest::addColumn<QByteArray>("extra");
+        QTest::addColumn<QString>("listed");
+        QTest::newRow("provenance chunk") << pngChunk("caBX", "TsyC2paQ7x") << "Container:caBX";
+        QTest::newRow("private chunk") << pngChunk("prVt", "TsyPrivQ7x") << "Container:prVt";
+    }
+
+    void piecesOnlyTheWalkSeesGoAndAreListed()
+    {
+        QFETCH(QByteArray, extra);
+        QFETCH(QString, listed);
+        QTemporaryDir dir;
+        const QString path = dir.path() + "/picture.png";
+        writeAll(path, pngWith(dir.path(), extra) + "TsyTrailQ7x");
+        QCOMPARE(::setxattr(QFile::encodeName(path).constData(), "user.xdg.comment", "TsyNoteQ7x", 10, 0), 0);
+        QCOMPARE(::setxattr(QFile::encodeName(path).constData(), "user.xdg.tags", "holiday", 7, 0), 0);
+
+        const CleanResult result = cleanWith(ToolPaths::installed(), path);
+        QCOMPARE(result.errorMessage().value_or(QString()), QString());
+        QVERIFY(!result.nothingToRemove);
+        const QByteArray bytes = readAll(path);
+        QCOMPARE(found(bytes, {extra.mid(8, 10), "TsyTrailQ7x"}), QList<QByteArray>());
+        char value[64];
+        QCOMPARE(::getxattr(QFile::encodeName(path).constData(), "user.xdg.comment", value, sizeof value), -1);
+        QCOMPARE(::getxattr(QFile::encodeName(path).constData(), "user.xdg.tags", value, sizeof value), -1);
+        const MetadataTable logged = result.metadataBefore.unpack();
+        QVERIFY2(logged.contains(listed), qPrintable(logged.keys().join(", ")));
+        QVERIFY(logged.contains("Container:trailing"));
+        QCOMPARE(logged.value("Attribute:user.xdg.comment"), "TsyNoteQ7x");
+        QVERIFY(!result.metadataAfter.unpack().contains("Attribute:user.xdg.comment"));
+    }
+
+    // Nothing to remove: no new file, no new date, no new inode.
+    void aFileWithNothingToRemoveIsLeftAlone_data()
+    {
+        QTest::addColumn<QString>("format");
+        QTest::newRow("jpg") << "JPEG";
+        QTest::newRow("png") << "PNG";
+    }
+
+    void aFileWithNothingToRemoveIsLeftAlone()
+    {
+        QFETCH(QString, format);
+        QTemporaryDir dir;
+        const QString path = dir.path() + "/bare." + (format == "PNG" ? "png" : "jpg");
+        QVERIFY(writeImage(path, qPrintable(format)));
+        // Qt's writers add nothing identifying; make sure of it first.
+        const Snapshot before = Snapshot::of(path);
+        QCOMPARE(::chmod(QFile::encodeName(path).constData(), 0640), 0);
+        const Snapshot withMode = Snapshot::of(path);
+
+        const CleanResult result = cleanWith(ToolPaths::installed(), path);
+        QCOMPARE(result.errorMessage().value_or(QString()), QString());
+        QVERIFY(result.nothingToRemove);
+        QVERIFY(Snapshot::of(path).sameFile(withMode));
+        QCOMPARE(Snapshot::of(path).bytes, before.bytes);
+        // Its counts leave out what the file system says of it.
+        const MetadataTable table = result.metadataBefore.unpack();
+        QVERIFY(!table.isEmpty());
+        for (const QString &key : table.keys())
+            QVERIFY2(!key.startsWith("System:") && !key.contains("FileModifyDate"), qPrintable(key));
+
+        // An attribute that describes it is something to remove.
+        QCOMPARE(::setxattr(QFile::encodeName(path).constData(), "user.xdg.comment", "x", 1, 0), 0);
+        const CleanResult again = cleanWith(ToolPaths::installed(), path);
+        QCOMPARE(again.errorMessage().value_or(QString()), QString());
+        QVERIFY(!again.nothingToRemove);
+    }
+
+    // What stays is said with its reason; the kept orientation and profile
+    // of a turned photo among them.
+    void whatStaysIsListedWithItsReason()
+    {
+        QTemporaryDir dir;
+        const QString path = make(dir.path(), "jpg");
+        const CleanResult result = cleanWith(ToolPaths::installed(), path);
+        QCOMPARE(result.errorMessage().value_or(QString()), QString());
+        QStringList kept;
+        for (const ContainerItem &item : result.stillInFile)
+            kept << QString::fromUtf8(item.type) + "=" + item.detail;
+        kept.sort();
+        QCOMPARE(kept, (QStringList {"ICC_Profile=Display P3", "Orientation=Rotate 90 CW"}));
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_ResidueCheck)
+#include "tst_residuecheck.moc"
