@@ -5,6 +5,7 @@
 #include "PdfCleaner.h"
 #include "StagedCopy.h"
 #include "StripPlan.h"
+#include "ToolFailureReading.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -85,7 +86,8 @@ Expected<CleanResult> FileCleaner::cleanFile(const CleanRequest &request) const
     switch (plan.method) {
     case CleaningMethod::exiftool:
         if (auto written = m_exiftool.writeCleanCopy(original.path(), copy.scratchPath(), plan.extraArguments); !written)
-            return namingTheFile(written.error(), copy.scratchPath(), original.path());
+            return readToolFailure(namingTheFile(written.error(), copy.scratchPath(), original.path()),
+                                   original.displayName(), QFileInfo(copy.path()).absolutePath(), original.size());
         if (auto named = copy.moveToPath(); !named)
             return named.error();
         break;

@@ -1,3 +1,4 @@
+#include <Failure.h>
 #include <FileItem.h>
 #include <SupportedFormat.h>
 
@@ -23,6 +24,28 @@ private slots:
             QCOMPARE(packed.unpack(), table);
         }
         QVERIFY(PackedMetadata::pack({}).isEmpty() && PackedMetadata::pack({}).unpack().isEmpty());
+    }
+
+    // A name is shown as it is, whatever placeholders it looks like it holds.
+    void messagesShowNamesAsTheyAre_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("second");
+        for (const char *name : {"h%1.jpg", "%2.jpg", "a%1%2.jpg", "%%1 50%.jpg", "%9%10.jpg", "plain.jpg"})
+            QTest::newRow(name) << QString::fromUtf8(name) << QStringLiteral("3");
+        QTest::newRow("placeholder in the second argument") << QStringLiteral("b%2.jpg") << QStringLiteral("x%1y");
+    }
+
+    void messagesShowNamesAsTheyAre()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, second);
+        const QString message = CleanError(CleanError::Kind::hardLinks, {name, second}).description();
+        QCOMPARE(message, QStringLiteral("%1 has %2 other names (hard links) that would keep the metadata; it was left "
+                                         "unchanged.").arg(name, second));
+        QVERIFY(message.startsWith(name + " has " + second + " other names"));
+        const QString single = CleanError(CleanError::Kind::notFound, {name}).description();
+        QVERIFY2(single.startsWith(name + " was not found;"), qPrintable(single));
     }
 };
 
