@@ -7,6 +7,8 @@
 #include "StripPlan.h"
 #include "ToolFailureReading.h"
 
+#include <LocalName.h>
+
 #include <QDir>
 #include <QFileInfo>
 
@@ -55,6 +57,8 @@ Expected<CleanResult> FileCleaner::cleanFile(const CleanRequest &request) const
 {
     if (auto tool = m_exiftool.exiftoolPath(); !tool)
         return tool.error();
+    if (const QByteArray bytes = localPathBytes(request.url); !isTextPath(bytes))
+        return CleanError(CleanError::Kind::nameNotText, {visibleFileName(bytes)});
     const QString path = toolPathArgument(request.url);
     if (path.isEmpty())
         return CleanError(CleanError::Kind::notLocalFile, {request.url.toDisplayString()});
