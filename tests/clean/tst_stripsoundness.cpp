@@ -476,7 +476,7 @@ private slots:
         QCOMPARE(errorOf(result), QString());
 
         const QStringList calls = QString::fromUtf8(Fixtures::readAll(log)).split(u'\n');
-        static const QRegularExpression move(R"(^rename\w*\((?:AT_FDCWD, )?"([^"]*\.tessaly-staging-[^"]*)", (?:AT_FDCWD, )?"([^"]*)")");
+        static const QRegularExpression move(R"re(^rename\w*\((?:AT_FDCWD, )?"([^"]*\.tessaly-staging-[^"]*)", (?:AT_FDCWD, )?"([^"]*)")re");
         qsizetype moved = -1;
         QString staged;
         for (qsizetype i = 0; i < calls.size() && moved < 0; ++i) {

@@ -649,7 +649,8 @@ private slots:
             endOfRun(*model);
             QCOMPARE(model->totalCount(), 2);
             for (const FileItem &item : model->files())
-                QVERIFY2(messageOf(&item).contains("is not UTF-8 text") && messageOf(&item).contains(u'\uFFFD'),
+                QVERIFY2(messageOf(&item).contains("is not UTF-8 text")
+                             && (messageOf(&item).startsWith(u"The name of caf\uFFFDE9.jpg") || messageOf(&item).startsWith("The name of in.jpg")),
                          qPrintable(messageOf(&item)));
             for (const QByteArray &path : paths) {
                 QFile file;
