@@ -11,6 +11,13 @@ bool says(const QString &text, const char *words)
     return text.contains(QLatin1String(words), Qt::CaseInsensitive);
 }
 
+bool readOnly(const QString &folder)
+{
+    struct statvfs space;
+    return !folder.isEmpty() && ::statvfs(QFile::encodeName(folder).constData(), &space) == 0
+        && (space.f_flag & ST_RDONLY) != 0;
+}
+
 bool littleRoomIn(const QString &folder, qint64 needed)
 {
     struct statvfs space;
@@ -32,7 +39,8 @@ Failure readToolFailure(const Failure &failure, const QString &name, const QStri
 
     if (says(text, "No space left on device") || says(text, "Disk quota exceeded") || says(text, "File too large"))
         return ours(Kind::diskFull);
-    if (says(text, "Read-only file system"))
+    // A disk that went read-only under the tool makes it say all kinds of things.
+    if (says(text, "Read-only file system") || readOnly(folder))
         return ours(Kind::readOnlyDisk);
     const bool output = says(text, "output file");
     if (output && says(text, "Permission denied"))
