@@ -33,7 +33,7 @@ const QByteArray perlStandIn = R"(#!/usr/bin/perl
 use strict; use warnings; $| = 1;
 sub act {
     my $path = $_[-1];
-    if ($path =~ /hang/) { open(my $mark, '>', "$path.started") and close($mark); sleep 60; }
+    if ($path =~ /hang/) { open(my $mark, '>', "$path.started"); close($mark) if $mark; sleep 60; }
     kill 'KILL', $$ if $path =~ /crash/;
     print STDERR 'Warning: no line break' and return 1 if $path =~ /nonewline/;
     print STDERR "Error: File not found - x.jpg\n" and return 1 if $path =~ /notfound/;
