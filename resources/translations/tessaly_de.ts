@@ -220,8 +220,8 @@
         <translation>%1 wird gerade in einem anderen Tessaly-Fenster bereinigt; die Datei wurde diesem Fenster überlassen.</translation>
     </message>
     <message id="error_disk_full">
-        <source>There is not enough space on the disk to clean %1; it was left unchanged.</source>
-        <translation>Auf dem Datenträger ist nicht genug Platz, um %1 zu bereinigen; die Datei wurde nicht verändert.</translation>
+        <source>There is not enough space on the disk to clean %1; it was left unchanged. Free some space on the disk and try again.</source>
+        <translation>Auf dem Datenträger ist nicht genug Platz, um %1 zu bereinigen; die Datei wurde nicht verändert. Geben Sie Speicherplatz frei und versuchen Sie es erneut.</translation>
     </message>
     <message id="error_folder_not_writable">
         <source>Tessaly cannot write in the folder of %1 (%2); it was left unchanged.</source>
@@ -230,6 +230,26 @@
     <message id="error_read_only_disk">
         <source>%1 is on a disk that cannot be written to; it was left unchanged.</source>
         <translation>%1 liegt auf einem schreibgeschützten Datenträger; die Datei wurde nicht verändert.</translation>
+    </message>
+    <message id="error_owner_not_kept">
+        <source>%1 belongs to another user, and its cleaned version could only belong to you; it was left unchanged. Save a cleaned copy instead, or ask its owner to clean it.</source>
+        <translation>%1 gehört einem anderen Benutzer, und die bereinigte Fassung könnte nur Ihnen gehören; die Datei wurde nicht verändert. Speichern Sie stattdessen eine bereinigte Kopie, oder bitten Sie den Eigentümer, sie zu bereinigen.</translation>
+    </message>
+    <message id="error_group_not_kept">
+        <source>%1 belongs to a group you are not a member of, and its cleaned version could not keep that group; it was left unchanged. Save a cleaned copy instead, or ask its owner to clean it.</source>
+        <translation>%1 gehört einer Gruppe, der Sie nicht angehören, und die bereinigte Fassung könnte diese Gruppe nicht behalten; die Datei wurde nicht verändert. Speichern Sie stattdessen eine bereinigte Kopie, oder bitten Sie den Eigentümer, sie zu bereinigen.</translation>
+    </message>
+    <message id="error_folder_not_permitted">
+        <source>The cleaned version of %1 could not be written, because Tessaly may not write in its folder; the file was left unchanged. Check the folder's permissions and try again.</source>
+        <translation>Die bereinigte Fassung von %1 konnte nicht geschrieben werden, weil Tessaly in ihrem Ordner nicht schreiben darf; die Datei wurde nicht verändert. Prüfen Sie die Berechtigungen des Ordners und versuchen Sie es erneut.</translation>
+    </message>
+    <message id="error_output_not_written">
+        <source>The cleaned version of %1 could not be written; the file was left unchanged. Make sure the disk has free space and you may write in the folder, close any program that is writing the file, and try again.</source>
+        <translation>Die bereinigte Fassung von %1 konnte nicht geschrieben werden; die Datei wurde nicht verändert. Sorgen Sie für freien Speicherplatz und Schreibrechte im Ordner, schließen Sie jedes Programm, das die Datei gerade schreibt, und versuchen Sie es erneut.</translation>
+    </message>
+    <message id="error_name_not_text">
+        <source>The name of %1, or of a folder it is in, is not UTF-8 text, and Tessaly cannot yet clean such files; it was left unchanged. Rename it and add it again.</source>
+        <translation>Der Name von %1 oder eines Ordners darüber ist kein UTF-8-Text, und solche Dateien kann Tessaly noch nicht bereinigen; die Datei wurde nicht verändert. Benennen Sie sie um und fügen Sie sie erneut hinzu.</translation>
     </message>
     <message id="error_write_failed">
         <source>The cleaned version of %1 could not be written (%2); the file was left unchanged.</source>

@@ -220,8 +220,8 @@
         <translation>%1 is being cleaned by another Tessaly window; it was left to that window.</translation>
     </message>
     <message id="error_disk_full">
-        <source>There is not enough space on the disk to clean %1; it was left unchanged.</source>
-        <translation>There is not enough space on the disk to clean %1; it was left unchanged.</translation>
+        <source>There is not enough space on the disk to clean %1; it was left unchanged. Free some space on the disk and try again.</source>
+        <translation>There is not enough space on the disk to clean %1; it was left unchanged. Free some space on the disk and try again.</translation>
     </message>
     <message id="error_folder_not_writable">
         <source>Tessaly cannot write in the folder of %1 (%2); it was left unchanged.</source>
@@ -230,6 +230,26 @@
     <message id="error_read_only_disk">
         <source>%1 is on a disk that cannot be written to; it was left unchanged.</source>
         <translation>%1 is on a disk that cannot be written to; it was left unchanged.</translation>
+    </message>
+    <message id="error_owner_not_kept">
+        <source>%1 belongs to another user, and its cleaned version could only belong to you; it was left unchanged. Save a cleaned copy instead, or ask its owner to clean it.</source>
+        <translation>%1 belongs to another user, and its cleaned version could only belong to you; it was left unchanged. Save a cleaned copy instead, or ask its owner to clean it.</translation>
+    </message>
+    <message id="error_group_not_kept">
+        <source>%1 belongs to a group you are not a member of, and its cleaned version could not keep that group; it was left unchanged. Save a cleaned copy instead, or ask its owner to clean it.</source>
+        <translation>%1 belongs to a group you are not a member of, and its cleaned version could not keep that group; it was left unchanged. Save a cleaned copy instead, or ask its owner to clean it.</translation>
+    </message>
+    <message id="error_folder_not_permitted">
+        <source>The cleaned version of %1 could not be written, because Tessaly may not write in its folder; the file was left unchanged. Check the folder's permissions and try again.</source>
+        <translation>The cleaned version of %1 could not be written, because Tessaly may not write in its folder; the file was left unchanged. Check the folder's permissions and try again.</translation>
+    </message>
+    <message id="error_output_not_written">
+        <source>The cleaned version of %1 could not be written; the file was left unchanged. Make sure the disk has free space and you may write in the folder, close any program that is writing the file, and try again.</source>
+        <translation>The cleaned version of %1 could not be written; the file was left unchanged. Make sure the disk has free space and you may write in the folder, close any program that is writing the file, and try again.</translation>
+    </message>
+    <message id="error_name_not_text">
+        <source>The name of %1, or of a folder it is in, is not UTF-8 text, and Tessaly cannot yet clean such files; it was left unchanged. Rename it and add it again.</source>
+        <translation>The name of %1, or of a folder it is in, is not UTF-8 text, and Tessaly cannot yet clean such files; it was left unchanged. Rename it and add it again.</translation>
     </message>
     <message id="error_write_failed">
         <source>The cleaned version of %1 could not be written (%2); the file was left unchanged.</source>

@@ -70,11 +70,11 @@ QList<QPair<QByteArray, QByteArray>> identifyingAttributes(int fd)
     return found;
 }
 
-void copy(int from, int to)
+Ownership copy(int from, int to)
 {
     struct stat original;
     if (::fstat(from, &original) != 0)
-        return;
+        return {false, false};
     // Only root gives a file away; anyone may give it one of their own groups.
     if (::fchown(to, original.st_uid, original.st_gid) != 0)
         [[maybe_unused]] const int ignored = ::fchown(to, uid_t(-1), original.st_gid);
@@ -90,6 +90,22 @@ void copy(int from, int to)
         const QByteArray value = attributeValue(from, name);
         [[maybe_unused]] const int set = ::fsetxattr(to, name.constData(), value.constData(), value.size(), 0);
     }
+    // What the file system now says, not what the calls returned: one
+    // without owners (FAT) gives both files the same ones whatever is asked.
+    struct stat now;
+    if (::fstat(to, &now) != 0)
+        return {false, false};
+    return {now.st_uid == original.st_uid, now.st_gid == original.st_gid};
+}
+
+bool closeToGroup(int fd)
+{
+    struct stat info;
+    if (::fstat(fd, &info) != 0)
+        return false;
+    if (::fremovexattr(fd, "system.posix_acl_access") != 0 && errno != ENODATA && errno != EOPNOTSUPP)
+        return false;
+    return ::fchmod(fd, info.st_mode & 07707 & ~mode_t(S_ISGID)) == 0;
 }
 
 } // namespace FileAttributes

@@ -20,9 +20,22 @@ bool isIdentifying(const QByteArray &name);
 // The identifying attributes of an open file, name and value.
 QList<QPair<QByteArray, QByteArray>> identifyingAttributes(int fd);
 
+struct Ownership
+{
+    bool ownerKept = true;
+    bool groupKept = true;
+};
+
 // Gives `to` the attributes of `from` (both open descriptors). Whatever the
 // file system cannot hold (FAT has no owners, modes or attributes; some FUSE
-// mounts refuse some) is skipped, and so is an owner only root may give.
-void copy(int from, int to);
+// mounts refuse some) is skipped, and so is an owner only root may give or a
+// group the user is no member of: the result says whether `to` now has the
+// owner and the group of `from`.
+Ownership copy(int from, int to);
+
+// Takes from the file's group, and from the groups and users its access
+// list names, all they may do: for a file that could not keep its group,
+// whose own group would otherwise be given the original's rights.
+bool closeToGroup(int fd);
 
 } // namespace FileAttributes

@@ -8,7 +8,10 @@
 #include "ResidueCheck.h"
 #include "StagedCopy.h"
 #include "StripPlan.h"
+#include "ToolFailureReading.h"
 #include "WriteTransaction.h"
+
+#include <LocalName.h>
 
 #include <QFile>
 #include <QFileInfo>
@@ -98,6 +101,8 @@ Expected<CleanResult> FileCleaner::cleanFile(const CleanRequest &request) const
 {
     if (auto tool = m_exiftool.exiftoolPath(); !tool)
         return tool.error();
+    if (const QByteArray bytes = localPathBytes(request.url); !isTextPath(bytes))
+        return CleanError(CleanError::Kind::nameNotText, {visibleFileName(bytes)});
     const QString path = toolPathArgument(request.url);
     if (path.isEmpty())
         return CleanError(CleanError::Kind::notLocalFile, {request.url.toDisplayString()});
@@ -206,7 +211,8 @@ Expected<FileCleaner::WriterNotes> FileCleaner::write(SupportedFormat format, co
         break;
     case CleaningMethod::exiftool:
         if (auto written = m_exiftool.writeCleanCopy(original.path(), copy.scratchPath(), plan.extraArguments); !written)
-            return namingTheFile(written.error(), copy.scratchPath(), original.path());
+            return readToolFailure(namingTheFile(written.error(), copy.scratchPath(), original.path()),
+                                   original.displayName(), QFileInfo(copy.path()).absolutePath(), original.size());
         if (auto named = copy.moveToPath(); !named)
             return named.error();
         break;

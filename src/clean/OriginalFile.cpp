@@ -2,6 +2,8 @@
 
 #include "SystemError.h"
 
+#include <LocalName.h>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -100,7 +102,7 @@ OriginalFile::~OriginalFile()
 Expected<OriginalFile> OriginalFile::open(const QString &path, const std::optional<FileIdentity> &expected)
 {
     const QFileInfo given(path);
-    const QString name = given.fileName();
+    const QString name = visibleFileName(QFile::encodeName(path));
     struct stat link;
     if (::lstat(QFile::encodeName(path).constData(), &link) != 0)
         return CleanError(CleanError::Kind::notFound, {name});

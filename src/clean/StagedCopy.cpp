@@ -85,6 +85,8 @@ StagedCopy::StagedCopy(StagedCopy &&other) noexcept
     , m_path(std::move(other.m_path))
     , m_displayName(std::move(other.m_displayName))
     , m_note(std::move(other.m_note))
+    , m_ownerKept(other.m_ownerKept)
+    , m_groupKept(other.m_groupKept)
 {
 }
 
@@ -97,9 +99,11 @@ void StagedCopy::dropFolder()
 {
     if (m_folder.isEmpty())
         return;
-    removeStagedFolder(m_folder);
+    if (removeStagedFolder(m_folder))
+        m_note.discard();
+    else
+        m_note.release();
     m_folder.clear();
-    m_note.discard();
 }
 
 Expected<StagedCopy> StagedCopy::create(const OriginalFile &original, const StagingJournal *journal)
@@ -183,7 +187,9 @@ Expected<Success> StagedCopy::finish(const OriginalFile &original, bool keepModi
         ::close(fd);
         return CleanError(CleanError::Kind::verifyFailed, {m_displayName, QStringLiteral("empty")});
     }
-    FileAttributes::copy(original.descriptor(), fd);
+    const FileAttributes::Ownership ownership = FileAttributes::copy(original.descriptor(), fd);
+    m_ownerKept = ownership.ownerKept;
+    m_groupKept = ownership.groupKept;
     if (keepModificationTime) {
         const timespec times[2] = {{0, UTIME_NOW}, original.snapshot().st_mtim};
         ::futimens(fd, times);
@@ -210,6 +216,10 @@ Expected<Success> StagedCopy::flush()
 
 Expected<Success> StagedCopy::replace(const OriginalFile &original)
 {
+    if (!m_ownerKept)
+        return CleanError(CleanError::Kind::ownerNotKept, {m_displayName});
+    if (!m_groupKept)
+        return CleanError(CleanError::Kind::groupNotKept, {m_displayName});
     if (auto flushed = flush(); !flushed)
         return flushed.error();
     auto guard = original.guardAgainstWriters();
@@ -226,6 +236,15 @@ Expected<Success> StagedCopy::replace(const OriginalFile &original)
 
 Expected<QString> StagedCopy::saveAsCopy(const OriginalFile &original)
 {
+    if (!m_groupKept) {
+        const int fd = ::open(encoded(m_path).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+        const bool closed = fd >= 0 && FileAttributes::closeToGroup(fd);
+        const int error = errno;
+        if (fd >= 0)
+            ::close(fd);
+        if (!closed)
+            return systemFailure(CleanError::Kind::writeFailed, m_displayName, error);
+    }
     if (auto flushed = flush(); !flushed)
         return flushed.error();
     // A copy made while the original changed could be half of each version.

@@ -55,12 +55,15 @@ private:
 
     // Both ways into place first flush the version to disk (fsync, checked).
     // Renames the finished version over the original, but only while the
-    // original is still the file that was read and nobody is writing it.
+    // original is still the file that was read and nobody is writing it, and
+    // only when the version could be given the original's owner and group:
+    // another group would let its members read what they could not before.
     Expected<Success> replace(const OriginalFile &original);
 
     // Renames the finished version to a new name in the original's folder,
     // never over an existing file: "<name> (cleaned).<ext>", then
-    // "(cleaned 2)" and so on. Returns the path it took.
+    // "(cleaned 2)" and so on. Returns the path it took. A copy that could
+    // not keep the original's group is the user's, and its group gets no rights.
     Expected<QString> saveAsCopy(const OriginalFile &original);
 
     Expected<Success> flush();
@@ -71,6 +74,8 @@ private:
     QString m_path;
     QString m_displayName;
     StagingJournal::Note m_note;
+    bool m_ownerKept = true;
+    bool m_groupKept = true;
 };
 
 // "<base> (cleaned).<ext>" or, for n > 1, "<base> (cleaned n).<ext>".

@@ -13,6 +13,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 // Emptied notes kept open and locked: a note per file would otherwise create
@@ -92,6 +93,15 @@ void StagingJournal::Note::discard()
     m_fd = -1;
 }
 
+void StagingJournal::Note::release()
+{
+    m_spares.reset();
+    if (m_fd >= 0)
+        ::close(m_fd);
+    m_path.clear();
+    m_fd = -1;
+}
+
 StagingJournal::Note StagingJournal::note(const QString &stagedFolder) const
 {
     Note note;
@@ -144,9 +154,13 @@ int StagingJournal::sweep() const
         content.truncate(std::max<ssize_t>(got, 0));
         const QString staged = QFile::decodeName(content);
         // Only ever a folder we would have made: anything else is left alone.
-        if (QFileInfo(staged).fileName().startsWith(QLatin1String(stagedFolderPrefix)) && QFileInfo(staged).isDir()
-            && !QFileInfo(staged).isSymLink()) {
-            removeStagedFolder(staged);
+        struct stat info;
+        if (QFileInfo(staged).fileName().startsWith(QLatin1String(stagedFolderPrefix))
+            && ::lstat(content.constData(), &info) == 0 && S_ISDIR(info.st_mode)) {
+            if (!removeStagedFolder(staged)) {
+                ::close(fd); // still there: the next sweep tries again
+                continue;
+            }
             ++removed;
         }
         ::unlink(path.constData());
@@ -155,12 +169,12 @@ int StagingJournal::sweep() const
     return removed;
 }
 
-void removeStagedFolder(const QString &path)
+bool removeStagedFolder(const QString &path)
 {
     const QByteArray folder = QFile::encodeName(path);
     // A clean that went through left it empty.
-    if (::rmdir(folder.constData()) == 0)
-        return;
+    if (::rmdir(folder.constData()) == 0 || errno == ENOENT)
+        return true;
     const int dirFd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     if (dirFd >= 0) {
         if (DIR *dir = ::fdopendir(dirFd)) {
@@ -174,5 +188,5 @@ void removeStagedFolder(const QString &path)
             ::close(dirFd);
         }
     }
-    ::rmdir(folder.constData());
+    return ::rmdir(folder.constData()) == 0 || errno == ENOENT;
 }

@@ -37,6 +37,9 @@ public:
         // The staged folder is gone: the note goes too, or is emptied and
         // kept, still locked, for the journal's next note.
         void discard();
+        // The staged folder could not be removed (a disk gone read-only):
+        // the note stays as it is, unlocked, for a later sweep to retry.
+        void release();
 
     private:
         friend class StagingJournal;
@@ -49,8 +52,9 @@ public:
     // empty note when the journal cannot be written: cleaning goes on.
     Note note(const QString &stagedFolder) const;
 
-    // Removes the staged folders of notes nobody holds, and those notes.
-    // Returns how many staged folders it removed.
+    // Removes the staged folders of notes nobody holds, and each note whose
+    // folder is then gone; a note whose folder stays is kept for the next
+    // sweep. Returns how many staged folders it removed.
     int sweep() const;
 
     const QString &folder() const { return m_folder; }
@@ -65,4 +69,5 @@ private:
 inline constexpr char stagedFolderPrefix[] = ".tessaly-staging-";
 
 // Removes a staged folder and the files in it (it holds no folders).
-void removeStagedFolder(const QString &path);
+// Whether the folder is gone afterwards.
+bool removeStagedFolder(const QString &path);

@@ -1,5 +1,7 @@
 #include "FileListModel.h"
 
+#include <LocalName.h>
+
 #include <QFileInfo>
 
 namespace {
@@ -34,7 +36,7 @@ QVariant FileListModel::data(const QModelIndex &index, int role) const
     switch (role) {
     case Qt::DisplayRole:
     case FileNameRole:
-        return item.cleanedCopyUrl.isEmpty() ? item.fileName : QFileInfo(item.cleanedCopyUrl.toLocalFile()).fileName();
+        return item.cleanedCopyUrl.isEmpty() ? item.fileName : visibleFileName(localPathBytes(item.cleanedCopyUrl));
     case IdRole:
         return item.id;
     case FileExtensionRole:

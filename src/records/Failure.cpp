@@ -40,6 +40,10 @@ QString textOf(CleanError::Kind kind)
         return translated("error_link_target_missing", "%1 is a link to a file that does not exist.");
     case Kind::notFound:
         return translated("error_not_found", "%1 was not found; it may have been moved or deleted.");
+    case Kind::nameNotText:
+        return translated("error_name_not_text",
+                          "The name of %1, or of a folder it is in, is not UTF-8 text, and Tessaly cannot yet clean "
+                          "such files; it was left unchanged. Rename it and add it again.");
     case Kind::cannotOpen:
         return translated("error_cannot_open", "%1 cannot be opened (%2); it was left unchanged.");
     case Kind::replacedSinceAdded:
@@ -57,12 +61,30 @@ QString textOf(CleanError::Kind kind)
         return translated("error_cleaned_elsewhere",
                           "%1 is being cleaned by another Tessaly window; it was left to that window.");
     case Kind::diskFull:
-        return translated("error_disk_full", "There is not enough space on the disk to clean %1; it was left unchanged.");
+        return translated("error_disk_full", "There is not enough space on the disk to clean %1; it was left unchanged. "
+                                                    "Free some space on the disk and try again.");
     case Kind::folderNotWritable:
         return translated("error_folder_not_writable",
                           "Tessaly cannot write in the folder of %1 (%2); it was left unchanged.");
     case Kind::readOnlyDisk:
         return translated("error_read_only_disk", "%1 is on a disk that cannot be written to; it was left unchanged.");
+    case Kind::ownerNotKept:
+        return translated("error_owner_not_kept",
+                          "%1 belongs to another user, and its cleaned version could only belong to you; it was left "
+                          "unchanged. Save a cleaned copy instead, or ask its owner to clean it.");
+    case Kind::groupNotKept:
+        return translated("error_group_not_kept",
+                          "%1 belongs to a group you are not a member of, and its cleaned version could not keep that "
+                          "group; it was left unchanged. Save a cleaned copy instead, or ask its owner to clean it.");
+    case Kind::folderNotPermitted:
+        return translated("error_folder_not_permitted",
+                          "The cleaned version of %1 could not be written, because Tessaly may not write in its "
+                          "folder; the file was left unchanged. Check the folder's permissions and try again.");
+    case Kind::outputNotWritten:
+        return translated("error_output_not_written",
+                          "The cleaned version of %1 could not be written; the file was left unchanged. Make sure "
+                          "the disk has free space and you may write in the folder, close any program that is "
+                          "writing the file, and try again.");
     case Kind::writeFailed:
         return translated("error_write_failed",
                           "The cleaned version of %1 could not be written (%2); the file was left unchanged.");
@@ -172,10 +194,18 @@ QString CleanError::description() const
 {
     if (m_kind == Kind::residueLeft)
         return residueDescription(m_arguments);
-    QString text = textOf(m_kind);
-    for (const QString &argument : m_arguments)
-        text = text.arg(argument);
-    return text;
+    const QString text = textOf(m_kind);
+    const QStringList &a = m_arguments;
+    switch (a.size()) {
+    case 0:
+        return text;
+    case 1:
+        return text.arg(a[0]);
+    case 2:
+        return text.arg(a[0], a[1]);
+    default:
+        return text.arg(a[0], a[1], a[2]);
+    }
 }
 
 QString describe(const Failure &failure)
@@ -189,6 +219,13 @@ QString describe(const Failure &failure)
                 return f.description;
         },
         failure);
+}
+
+QString failureDetail(const Failure &failure)
+{
+    if (const auto *error = std::get_if<CleanError>(&failure))
+        return error->detail();
+    return {};
 }
 
 bool isToolError(const Failure &failure, ExifToolError::Case kind)

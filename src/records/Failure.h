@@ -72,6 +72,7 @@ public:
         contentMismatch,     // %1 extension
         linkTargetMissing,   // %1 name
         notFound,            // %1 name
+        nameNotText,         // %1 name as shown
         cannotOpen,          // %1 name, %2 system reason
         replacedSinceAdded,  // %1 name
         changedWhileCleaning,// %1 name
@@ -80,6 +81,10 @@ public:
         diskFull,            // %1 name
         folderNotWritable,   // %1 name, %2 system reason
         readOnlyDisk,        // %1 name
+        ownerNotKept,        // %1 name
+        groupNotKept,        // %1 name
+        folderNotPermitted,  // %1 name (a tool could not write in its folder)
+        outputNotWritten,    // %1 name (a tool could not write its output, for no reason it gave)
         writeFailed,         // %1 name, %2 system reason
         copyExists,          // %1 name of the copy
         verifyFailed,        // %1 name, %2 what the check found
@@ -96,10 +101,15 @@ public:
         quitting,            // (none)
     };
 
-    CleanError(Kind kind, QStringList arguments = {}) : m_kind(kind), m_arguments(std::move(arguments)) { }
+    CleanError(Kind kind, QStringList arguments = {}, QString detail = {})
+        : m_kind(kind), m_arguments(std::move(arguments)), m_detail(std::move(detail)) { }
 
     Kind kind() const { return m_kind; }
     const QStringList &arguments() const { return m_arguments; }
+    // What a tool said about it, in its own words: for the log, never the message.
+    const QString &detail() const { return m_detail; }
+    // Every %n is filled in one pass: text an argument brings (a name with
+    // "%1" in it) is never filled again.
     QString description() const;
 
     friend bool operator==(const CleanError &, const CleanError &) = default;
@@ -107,12 +117,16 @@ public:
 private:
     Kind m_kind;
     QStringList m_arguments;
+    QString m_detail;
 };
 
 using Failure = std::variant<ExifToolError, LaunchError, JsonSyntaxError, CleanError>;
 
 // The user-facing text of any failure, in the interface's language.
 QString describe(const Failure &failure);
+
+// A tool's own account of the failure, for the log; empty when there is none.
+QString failureDetail(const Failure &failure);
 
 // True when the failure is the given case of ExifToolError.
 bool isToolError(const Failure &failure, ExifToolError::Case kind);

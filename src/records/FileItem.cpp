@@ -1,5 +1,7 @@
 #include "FileItem.h"
 
+#include "LocalName.h"
+
 namespace {
 
 QString lastPathComponent(const QUrl &url)
@@ -14,7 +16,10 @@ QString lastPathComponent(const QUrl &url)
 
 QString lowerCasePathExtension(const QUrl &url)
 {
-    const QString name = lastPathComponent(url);
+    // Spaces at the end are no part of an extension; they are shown where the name is.
+    QString name = lastPathComponent(url);
+    while (name.endsWith(u' '))
+        name.chop(1);
     const qsizetype dot = name.lastIndexOf(u'.');
     if (dot <= 0 || dot == name.size() - 1)
         return {};
@@ -26,7 +31,7 @@ FileItem FileItem::fromUrl(const QUrl &url)
     FileItem item;
     item.id = QUuid::createUuid();
     item.url = url;
-    item.fileName = lastPathComponent(url);
+    item.fileName = url.isLocalFile() ? visibleFileName(localPathBytes(url)) : lastPathComponent(url);
     item.fileExtension = lowerCasePathExtension(url);
     item.format = parseSupportedFormat(item.fileExtension);
     return item;

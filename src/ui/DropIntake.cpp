@@ -3,6 +3,7 @@
 #include "UiTexts.h"
 
 #include <FileItem.h>
+#include <LocalName.h>
 #include <SupportedFormat.h>
 
 #include <QCollator>
@@ -14,11 +15,46 @@
 
 #include <algorithm>
 
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace {
 
 bool isFolder(const QUrl &url)
 {
-    return url.isLocalFile() && QFileInfo(url.toLocalFile()).isDir();
+    struct stat info;
+    return url.isLocalFile() && ::stat(localPathBytes(url).constData(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+// Names as the disk has them: a name that is not UTF-8 is found all the
+// same (a QDir listing leaves it out without a word). Hidden entries and
+// links are not followed; `depth` bounds a folder that holds itself some way.
+void collectSupported(int folderFd, const QByteArray &path, int depth, QList<QByteArray> &found)
+{
+    DIR *dir = ::fdopendir(folderFd);
+    if (!dir) {
+        ::close(folderFd);
+        return;
+    }
+    while (const dirent *entry = ::readdir(dir)) {
+        const QByteArray name(entry->d_name);
+        if (name.startsWith('.'))
+            continue;
+        struct stat info;
+        if (::fstatat(::dirfd(dir), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0)
+            continue;
+        const QByteArray full = path + '/' + name;
+        if (S_ISDIR(info.st_mode) && depth < 256) {
+            const int child = ::openat(::dirfd(dir), entry->d_name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+            if (child >= 0)
+                collectSupported(child, full, depth + 1, found);
+        } else if (S_ISREG(info.st_mode) && parseSupportedFormat(lowerCasePathExtension(urlForLocalPath(full)))) {
+            found.append(full);
+        }
+    }
+    ::closedir(dir);
 }
 
 struct Expansion
@@ -36,10 +72,9 @@ Expansion expand(const QList<QUrl> &urls)
             result.urls.append(url);
             continue;
         }
-        const QStringList files = DropIntake::supportedFilesIn(url.toLocalFile());
+        const QList<QUrl> files = DropIntake::supportedFileUrlsIn(localPathBytes(url));
         result.fromFolders += files.size();
-        for (const QString &file : files)
-            result.urls.append(QUrl::fromLocalFile(file));
+        result.urls.append(files);
     }
     return result;
 }
@@ -82,21 +117,35 @@ qint64 DropIntake::countUnsupported(const QList<QUrl> &urls)
     });
 }
 
-QStringList DropIntake::supportedFilesIn(const QString &folder)
+QList<QUrl> DropIntake::supportedFileUrlsIn(const QByteArray &folder)
 {
-    QStringList files;
-    // Without FollowSymlinks the iterator does not descend into linked
-    // folders; NoSymLinks also leaves out linked files.
-    QDirIterator it(folder, QDir::Files | QDir::NoSymLinks | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        if (parseSupportedFormat(it.fileInfo().suffix().toLower()))
-            files.append(path);
-    }
+    QList<QByteArray> paths;
+    const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0)
+        collectSupported(fd, folder.endsWith('/') && folder.size() > 1 ? folder.chopped(1) : folder, 0, paths);
     // The C locale's collation has no numeric mode.
     QCollator collator(QLocale().language() == QLocale::C ? QLocale(QLocale::English) : QLocale());
     collator.setNumericMode(true);
-    std::sort(files.begin(), files.end(), [&collator](const QString &a, const QString &b) { return collator(a, b); });
+    QList<std::pair<QString, QByteArray>> shown;
+    shown.reserve(paths.size());
+    for (const QByteArray &path : paths)
+        shown.append({QString::fromUtf8(path), path});
+    std::sort(shown.begin(), shown.end(), [&collator](const auto &a, const auto &b) {
+        const int order = collator.compare(a.first, b.first);
+        return order != 0 ? order < 0 : a.second < b.second;
+    });
+    QList<QUrl> urls;
+    urls.reserve(shown.size());
+    for (const auto &[text, path] : shown)
+        urls.append(urlForLocalPath(path));
+    return urls;
+}
+
+QStringList DropIntake::supportedFilesIn(const QString &folder)
+{
+    QStringList files;
+    for (const QUrl &url : supportedFileUrlsIn(QFile::encodeName(folder)))
+        files.append(url.toLocalFile());
     return files;
 }
 
@@ -135,7 +184,7 @@ void DropIntake::intake(const QList<QUrl> &urls, bool announceUnsupported, std::
     QString folderName;
     if (folders == 1) {
         const auto folder = std::find_if(dropped.cbegin(), dropped.cend(), isFolder);
-        folderName = QFileInfo(folder->toLocalFile()).fileName();
+        folderName = visibleFileName(localPathBytes(*folder));
     }
 
     if (m_scans++ == 0)

@@ -58,6 +58,8 @@ public:
     // way people read numbers ("IMG_2" before "IMG_10"). Hidden entries and
     // symbolic links are skipped, so the search never leaves the folder.
     static QStringList supportedFilesIn(const QString &folder);
+    // The same as URLs, which keep names of any bytes; `folder` as the disk names it.
+    static QList<QUrl> supportedFileUrlsIn(const QByteArray &folder);
 
     // `urls` in the order the drop delivered them; invalid entries (an item
     // that carried no URL) are left out. Without folders, addFiles is called

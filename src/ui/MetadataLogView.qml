@@ -49,6 +49,17 @@ Rectangle {
             }
         }
 
+        Text {
+            objectName: "errorDetail"
+            visible: text !== ""
+            text: panel.log.errorDetail !== undefined ? panel.log.errorDetail : ""
+            textFormat: Text.PlainText
+            font.pixelSize: Theme.calloutSize
+            color: Theme.secondaryLabel
+            wrapMode: Text.Wrap
+            Layout.fillWidth: true
+        }
+
         RowLayout {
             objectName: "comparison"
             visible: panel.log.hasComparison

@@ -78,7 +78,8 @@ bool Presentation::canExpand(int status) const
 QVariantMap Presentation::metadataLog(FileListModel *files, int row) const
 {
     if (!files || row < 0 || row >= files->items().size())
-        return {{QStringLiteral("errorMessage"), QString()}, {QStringLiteral("hasComparison"), false},
+        return {{QStringLiteral("errorMessage"), QString()}, {QStringLiteral("errorDetail"), QString()},
+                {QStringLiteral("hasComparison"), false},
                 {QStringLiteral("before"), QVariantList()}, {QStringLiteral("after"), QVariantList()},
                 {QStringLiteral("stillInFile"), QStringList()}};
     const FileItem &file = files->items().at(row);
@@ -88,6 +89,9 @@ QVariantMap Presentation::metadataLog(FileListModel *files, int row) const
     return {
         {QStringLiteral("errorMessage"),
          MetadataLog::displayText(file.errorMessage().value_or(QString()), MetadataLog::maxValueLength)},
+        // The tool's own words, under the app's: what a helper would ask for.
+        {QStringLiteral("errorDetail"),
+         MetadataLog::displayText(file.failure ? failureDetail(*file.failure) : QString(), MetadataLog::maxValueLength)},
         {QStringLiteral("hasComparison"), !before.isEmpty() || !after.isEmpty()},
         {QStringLiteral("before"), toVariantList(MetadataLog::sortedEntries(before, removed))},
         {QStringLiteral("after"), toVariantList(MetadataLog::sortedEntries(after))},

@@ -82,8 +82,8 @@ private slots:
                                            << QString();
         QTest::newRow("JPEG under Flate") << "flate" << photo << QList<QByteArray>{"/DCTDecode", "JFIF"} << none << QString();
         QTest::newRow("metadata on the page and picture")
-            << "objects" << (photo + QList<QByteArray>{"TsyXmpQ7x", "TsyPieceQ7x", "/Metadata", "/PieceInfo"})
-            << QList<QByteArray>() << QStringList{"removed xmpRemoved/0/2/", "removed applicationDataRemoved/0/1/"} << QString();
+            << "objects" << (photo + QList<QByteArray>{"TsyXmpQ7x", "TsyPageXmpQ7x", "TsyPieceQ7x", "/Metadata", "/PieceInfo"})
+            << QList<QByteArray>() << QStringList{"removed xmpRemoved/0/3/", "removed applicationDataRemoved/0/1/"} << QString();
         QTest::newRow("trailer") << "trailer"
                                  << QList<QByteArray>{author, "TsyChecksumQ7x", "/DocChecksum", "5a5a0123456789ab", "6b6b0123456789ab"}
                                  << QList<QByteArray>{"/ID"} << QStringList{"removed documentInfoRemoved/0/0/"} << QString();
@@ -155,8 +155,9 @@ private slots:
             onePicture("[/FlateDecode /DCTDecode]", qCompress(jpeg).mid(4), "/DecodeParms [null null]");
         } else if (kind == "objects") {
             const QByteArray xmp = stream("/Type /Metadata /Subtype /XML", "<x:xmpmeta>TsyXmpQ7x</x:xmpmeta>");
-            onePicture("/DCTDecode", jpeg, "/Metadata 7 0 R", "/Metadata 6 0 R", "/PieceInfo << /Tsy << /Private (TsyPieceQ7x) >> >>",
-                       {xmp, xmp});
+            const QByteArray pageXmp = stream("/Type /Metadata /Subtype /XML", "<x:xmpmeta>TsyPageXmpQ7x</x:xmpmeta>");
+            onePicture("/DCTDecode", jpeg, "/Metadata 7 0 R", "/Metadata 6 0 R",
+                       "/PieceInfo << /Tsy << /Private (TsyPieceQ7x) >> >> /Metadata 8 0 R", {xmp, xmp, pageXmp});
         } else if (kind == "trailer") {
             onePicture("/DCTDecode", jpeg, {}, {}, {}, {"<< /Author (" + QByteArray(author) + ") >>"},
                        "/Info 6 0 R /ID [<5a5a0123456789abcdef0123456789ab> <6b6b0123456789abcdef0123456789ab>] "

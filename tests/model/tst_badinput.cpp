@@ -4,9 +4,11 @@
 #include <Translations.h>
 
 #include <Fixtures.h>
+#include <LocalName.h>
 
 #include <QDirIterator>
 #include <QScopeGuard>
+#include <QStorageInfo>
 #include <QImage>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -14,6 +16,10 @@
 #include <QThread>
 
 #include <csignal>
+#include <fcntl.h>
+#include <cstdio>
+#include <grp.h>
+#include <pwd.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -40,10 +46,10 @@ class tst_BadInput : public QObject
     // What main() makes for the window: a pool, a runner and a cleaner over them.
     struct Pipeline
     {
-        explicit Pipeline(bool persistent)
+        explicit Pipeline(bool persistent, const StagingJournal *journal = nullptr)
             : runner(persistent ? std::unique_ptr<ToolRunner>(new StayOpenRunner(StayOpenRunner::Options{2, 1000, qint64(512) << 20}))
                                 : std::unique_ptr<ToolRunner>(new OneShotRunner))
-            , cleaner(ToolPaths::installed(), *runner)
+            , cleaner(ToolPaths::installed(), *runner, {}, journal)
         {
             pool.setMaxThreadCount(2);
         }
@@ -99,6 +105,103 @@ class tst_BadInput : public QObject
             Fixtures::run("ffmpeg", {"-v", "error", "-f", "lavfi", "-i", "testsrc=size=1920x1080:rate=25:duration=4", "-c:v",
                            "libx264", "-b:v", "40M", "-metadata", "title=" + QString(Fixtures::author), path});
         }
+    }
+
+    // An ext4 image of `megabytes` mounted at <root>/disk, or why there is none.
+    static QString mountSmallDisk(const QString &root, int megabytes)
+    {
+        if (::geteuid() != 0)
+            return "only root may mount a disk image: not running as root";
+        const QString image = root + "/disk.img", disk = root + "/disk";
+        QDir().mkpath(disk);
+        QFile file(image);
+        if (!file.open(QIODevice::WriteOnly) || !file.resize(qint64(megabytes) << 20))
+            return "no room for a disk image";
+        file.close();
+        // No blocks kept for root: the test runs as root, and the disk must fill.
+        if (QProcess::execute("mkfs.ext4", {"-q", "-m", "0", image}) != 0)
+            return "mkfs.ext4 cannot make a disk image here";
+        if (QProcess::execute("mount", {"-o", "loop", image, disk}) != 0)
+            return "mount refuses a loop device here (a container without loop devices or the right to mount)";
+        return {};
+    }
+
+    // Cleans `path` as `user` in a process of its own (this program, told so
+    // by its environment) and returns the row's message.
+    static QString cleanAs(const QString &user, const QString &path, bool keepOriginal)
+    {
+        QProcess worker;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("TSY_CLEAN_AS_WORKER", path);
+        env.insert("TSY_CLEAN_KEEP_ORIGINAL", keepOriginal ? "1" : "0");
+        worker.setProcessEnvironment(env);
+        worker.start("runuser", {"-u", user, "--", QCoreApplication::applicationFilePath()});
+        if (!worker.waitForFinished(120000) || worker.exitCode() != 0)
+            return "(worker failed: " + QString::fromUtf8(worker.readAllStandardError()) + ")";
+        return QString::fromUtf8(worker.readAllStandardOutput()).trimmed();
+    }
+
+    static void groupTheUserIsNotIn(const QString &root)
+    {
+        if (::geteuid() != 0)
+            QSKIP("no other user to clean as: not running as root");
+        const QString user = "tsy-clean-test", shared = "tsy-share-test";
+        QProcess::execute("groupadd", {"--system", shared});
+        QProcess::execute("useradd", {"--system", "--no-create-home", "--user-group", "-G", shared, user});
+        auto removeUser = qScopeGuard([&] {
+            QProcess::execute("userdel", {user});
+            QProcess::execute("groupdel", {shared});
+        });
+        const passwd *account = ::getpwnam(user.toUtf8().constData());
+        // getgrnam() answers in one buffer: each answer is read before the next question.
+        const group *sharedGroup = ::getgrnam(shared.toUtf8().constData());
+        const gid_t member = sharedGroup ? sharedGroup->gr_gid : gid_t(-1);
+        const group *nobody = ::getgrnam("nogroup");
+        const gid_t notMember = nobody ? nobody->gr_gid : gid_t(-1);
+        if (!account || member == gid_t(-1) || notMember == gid_t(-1))
+            QSKIP("useradd or groupadd does not work here: no user to clean as");
+        const uid_t uid = account->pw_uid;
+        const gid_t own = account->pw_gid;
+        QVERIFY(QProcess::execute("runuser", {"-u", user, "--", "true"}) == 0);
+
+        const QString folder = root + "/shared";
+        QVERIFY(QDir().mkpath(folder));
+        QCOMPARE(::chmod(QFile::encodeName(root).constData(), 0755), 0);
+        const auto makeOwned = [&](const QString &name, gid_t gid) {
+            const QString path = Fixtures::make(folder, "jpg", name);
+            ::chmod(QFile::encodeName(path).constData(), 0640); // while root still owns it
+            ::chown(QFile::encodeName(path).constData(), uid, gid);
+            return path;
+        };
+        const QString inMember = makeOwned("member.jpg", member), inOther = makeOwned("other.jpg", notMember);
+        // Last: without root's powers over permissions this test may not write in it afterwards.
+        QCOMPARE(::chown(QFile::encodeName(folder).constData(), uid, own), 0);
+        const QByteArray otherBytes = Fixtures::readAll(inOther);
+        struct stat info;
+
+        // A group the user is in is kept.
+        QCOMPARE(cleanAs(user, inMember, false), "(no error)");
+        QVERIFY(!Fixtures::marked(inMember));
+        QCOMPARE(::stat(QFile::encodeName(inMember).constData(), &info), 0);
+        QVERIFY(info.st_uid == uid && info.st_gid == member && (info.st_mode & 07777) == 0640);
+
+        // One the user is not in cannot be: the file stays as it is.
+        const QString refused = cleanAs(user, inOther, false);
+        QVERIFY2(refused.contains("belongs to a group you are not a member of") && refused.startsWith("other.jpg"),
+                 qPrintable(refused));
+        QCOMPARE(Fixtures::readAll(inOther), otherBytes);
+        QCOMPARE(::stat(QFile::encodeName(inOther).constData(), &info), 0);
+        QCOMPARE(info.st_gid, notMember);
+
+        // A copy is the user's, and the group it gets may do nothing with it.
+        QCOMPARE(cleanAs(user, inOther, true), "(no error)");
+        const QString copy = folder + "/other (cleaned).jpg";
+        QVERIFY(!Fixtures::marked(copy));
+        QCOMPARE(::stat(QFile::encodeName(copy).constData(), &info), 0);
+        QCOMPARE(info.st_uid, uid);
+        QCOMPARE(info.st_gid, own);
+        QCOMPARE(info.st_mode & 07777, mode_t(0600));
+        QVERIFY(!stagedFolderIn(folder));
     }
 
     static QString messageOf(const FileItem *item)
@@ -190,6 +293,12 @@ private slots:
         QCOMPARE(::link(QFile::encodeName(linked).constData(), QFile::encodeName(root + "/linked-too.jpg").constData()), 0);
         add("hard-linked", linked, false, "hard link");
         add("other name of the hard link", root + "/linked-too.jpg", false, {}, false);
+        // A name that looks like the message's own placeholders is shown as it is.
+        const QString percent = Fixtures::make(root, "jpg", "h%1%2.jpg");
+        QCOMPARE(::link(QFile::encodeName(percent).constData(), QFile::encodeName(root + "/h-too.jpg").constData()), 0);
+        add("placeholders in a name", percent, false, "h%1%2.jpg has 1 other names");
+        add("other name of that file", root + "/h-too.jpg", false, {}, false);
+        add("placeholders in a clean name", Fixtures::make(root, "jpg", "%2 50%1.jpg"), true);
         QFile::setPermissions(unreadable, QFileDevice::Permissions());
         QFile::setPermissions(root + "/locked", QFile::ReadOwner | QFile::ExeOwner);
 
@@ -237,7 +346,10 @@ private slots:
             } else {
                 QVERIFY2(!c.listed && now == c.bytes, qPrintable(c.name + " was changed although it was never listed"));
             }
-            QVERIFY2(messageOf(item).contains(c.message, Qt::CaseInsensitive), qPrintable(what));
+            if (c.mustClean)
+                QCOMPARE(messageOf(item), QStringLiteral("(no error)"));
+            else if (!c.message.isEmpty())
+                QVERIFY2(messageOf(item).contains(c.message, Qt::CaseInsensitive), qPrintable(what));
         }
         QCOMPARE(Fixtures::readAll(leftover + "_exiftool_tmp"), QByteArray("from a crash long ago"));
         // Nothing new lies anywhere.
@@ -264,7 +376,8 @@ private slots:
              {"same file by link and odd spellings", "same files in two windows", "hostile PDFs beside ordinary files",
               "replaced while being cleaned", "held open for writing", "link swapped after adding",
               "disk full", "access control and attributes", "read-only PDF and MKV, under a locale never generated",
-              "no permissions on the file system"})
+              "no permissions on the file system", "small disk full, photo and video", "disk turned read-only mid-run",
+              "group the user is not in", "names that are not UTF-8"})
             QTest::newRow(situation) << QString::fromLatin1(situation);
     }
 
@@ -471,6 +584,93 @@ private slots:
             // fusefat reads back less than it was given for some writes: the
             // check before the rename sees that, and the file stays as it was.
             QVERIFY(status(pdf) == FileStatus::done ? !Fixtures::marked(pdf) : Fixtures::readAll(pdf) == pdfBytes);
+        } else if (situation == "small disk full, photo and video") {
+            // Room for the originals, not for their cleaned versions beside them.
+            const QString disk = root + "/disk";
+            if (const QString why = mountSmallDisk(root, 128); !why.isEmpty())
+                QSKIP(qPrintable(why));
+            auto unmount = qScopeGuard([&] { QProcess::execute("umount", {disk}); });
+            for (const char *name : {"photo.jpg", "video.mp4"})
+                makeBigFile(disk + "/" + name);
+            QFile::remove(disk + "/noise.jpg");
+            // Less room than half the smaller file takes.
+            const qint64 room = std::min(QFileInfo(disk + "/photo.jpg").size(), QFileInfo(disk + "/video.mp4").size()) / 2;
+            Fixtures::writeAll(disk + "/filler", QByteArray(QStorageInfo(disk).bytesAvailable() - room, 'f'));
+            const QByteArray photoBytes = Fixtures::readAll(disk + "/photo.jpg");
+            const QByteArray videoBytes = Fixtures::readAll(disk + "/video.mp4");
+            model->addFiles({QUrl::fromLocalFile(disk + "/photo.jpg"), QUrl::fromLocalFile(disk + "/video.mp4")});
+            endOfRun(*model);
+            QCOMPARE(model->totalCount(), 2);
+            for (const QString &path : {disk + "/photo.jpg", disk + "/video.mp4"}) {
+                const QString message = messageOf(itemFor(*model, path));
+                // The app's words, with what to do; the tool's own stay in the detail.
+                QVERIFY2(message.contains("not enough space on the disk") && message.contains("Free some space")
+                             && !message.contains("ExifTool") && !message.contains("Error"),
+                         qPrintable(message));
+                QVERIFY(!failureDetail(*itemFor(*model, path)->failure).isEmpty());
+            }
+            QCOMPARE(Fixtures::readAll(disk + "/photo.jpg"), photoBytes);
+            QCOMPARE(Fixtures::readAll(disk + "/video.mp4"), videoBytes);
+            QVERIFY(!stagedFolderIn(disk));
+        } else if (situation == "disk turned read-only mid-run") {
+            // The staged copy cannot be removed then; its note must outlive the app and be used at the next start.
+            const QString disk = root + "/disk";
+            if (const QString why = mountSmallDisk(root, 64); !why.isEmpty())
+                QSKIP(qPrintable(why));
+            auto unmount = qScopeGuard([&] { QProcess::execute("umount", {disk}); });
+            const QString file = disk + "/big.jpg";
+            makeBigFile(file);
+            const QByteArray bytes = Fixtures::readAll(file);
+            QTemporaryDir state;
+            {
+                StagingJournal journal(state.path());
+                Pipeline withJournal(true, &journal);
+                TessalyViewModel running(withJournal.cleaner, withJournal.pool, ModelOptions{10ms});
+                running.addFiles({QUrl::fromLocalFile(file)});
+                QDeadlineTimer deadline(60000);
+                while (!stagedFolderIn(disk) && !deadline.hasExpired())
+                    QTest::qWait(1);
+                QVERIFY(stagedFolderIn(disk));
+                // Refused while a tool has a file there open for writing: tried until it takes.
+                while (QProcess::execute("mount", {"-o", "remount,ro", disk}) != 0 && !deadline.hasExpired())
+                    QTest::qWait(1);
+                endOfRun(running);
+                QCOMPARE(running.errorCount(), 1);
+                const QString message = messageOf(&running.files().first());
+                QVERIFY2(message.contains("cannot be written to") && !message.contains("ExifTool"), qPrintable(message));
+            }
+            QCOMPARE(Fixtures::readAll(file), bytes);
+            QVERIFY(stagedFolderIn(disk));
+            QCOMPARE(QDir(state.path()).entryList({"*.note"}, QDir::Files).size(), 1);
+            QCOMPARE(QProcess::execute("mount", {"-o", "remount,rw", disk}), 0);
+            QCOMPARE(StagingJournal(state.path()).sweep(), 1);
+            QVERIFY(!stagedFolderIn(disk));
+            QCOMPARE(QDir(state.path()).entryList({"*.note"}, QDir::Files), QStringList());
+        } else if (situation == "names that are not UTF-8") {
+            // A Latin-1 name, and a plain name in a Latin-1 folder: each gets its row and says why it stays.
+            const QByteArray base = QFile::encodeName(root);
+            QCOMPARE(::mkdir(QByteArray(base + "/Fotos \xe9t\xe9").constData(), 0755), 0);
+            const QList<QByteArray> paths{base + "/caf\xe9.jpg", base + "/Fotos \xe9t\xe9/in.jpg"};
+            QList<QUrl> urls;
+            for (const QByteArray &path : paths) {
+                QCOMPARE(::rename(QFile::encodeName(Fixtures::make(root, "jpg", "made.jpg")).constData(), path.constData()), 0);
+                urls << urlForLocalPath(path);
+            }
+            model->addFiles(urls);
+            endOfRun(*model);
+            QCOMPARE(model->totalCount(), 2);
+            for (const FileItem &item : model->files())
+                QVERIFY2(messageOf(&item).contains("is not UTF-8 text")
+                             && (messageOf(&item).startsWith(u"The name of caf\uFFFDE9.jpg") || messageOf(&item).startsWith("The name of in.jpg")),
+                         qPrintable(messageOf(&item)));
+            for (const QByteArray &path : paths) {
+                QFile file;
+                const int fd = ::open(path.constData(), O_RDONLY);
+                QVERIFY(fd >= 0 && file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle));
+                QVERIFY(marked(file.readAll())); // as it was
+            }
+        } else if (situation == "group the user is not in") {
+            groupTheUserIsNotIn(root);
         }
         QVERIFY(!stagedFolderIn(root));
     }
@@ -537,8 +737,23 @@ private slots:
     }
 };
 
+// The clean of one file as another user, for groupTheUserIsNotIn.
+static int cleanAsWorker(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    OneShotRunner runner;
+    const FileCleaner cleaner(ToolPaths::installed(), runner);
+    const QUrl url = QUrl::fromLocalFile(qEnvironmentVariable("TSY_CLEAN_AS_WORKER"));
+    const CleaningChoices choices{qEnvironmentVariable("TSY_CLEAN_KEEP_ORIGINAL") == "1", false};
+    const CleanResult result = cleaner.clean({QUuid::createUuid(), url, FileItem::fromUrl(url).format, {}, choices});
+    std::puts(result.errorMessage().value_or("(no error)").toUtf8().constData());
+    return 0;
+}
+
 int main(int argc, char *argv[])
 {
+    if (qEnvironmentVariableIsSet("TSY_CLEAN_AS_WORKER"))
+        return cleanAsWorker(argc, argv);
     // As root, permissions never bite: run without the capabilities that
     // override them, so the read-only and unreadable cases mean something.
     if (::geteuid() == 0 && !qEnvironmentVariableIsSet("TESSALY_DROPPED_CAPS")) {

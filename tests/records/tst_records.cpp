@@ -1,4 +1,6 @@
+#include <Failure.h>
 #include <FileItem.h>
+#include <LocalName.h>
 #include <SupportedFormat.h>
 
 #include <QTest>
@@ -23,6 +25,67 @@ private slots:
             QCOMPARE(packed.unpack(), table);
         }
         QVERIFY(PackedMetadata::pack({}).isEmpty() && PackedMetadata::pack({}).unpack().isEmpty());
+    }
+
+    // Every name is shown whole and visible, and bytes that are no UTF-8
+    // survive the trip through a URL.
+    void namesAreShownWholeAndKeptAsBytes_data()
+    {
+        QTest::addColumn<QByteArray>("name");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("plain") << QByteArray("photo.jpg") << u"photo.jpg"_qs;
+        QTest::newRow("text beyond ASCII") << QByteArray("caf\xc3\xa9 \xf0\x9f\x99\x82.jpg") << u"café 🙂.jpg"_qs;
+        QTest::newRow("line break") << QByteArray("a\nb.jpg") << u"a↵b.jpg"_qs;
+        QTest::newRow("tab and escape") << QByteArray("a\tb\x1b.jpg") << u"a␉b␛.jpg"_qs;
+        QTest::newRow("Latin-1") << QByteArray("caf\xe9.jpg") << u"caf\uFFFDE9.jpg"_qs;
+        QTest::newRow("cut sequence") << QByteArray("a\xc3.jpg") << u"a\uFFFDC3.jpg"_qs;
+        QTest::newRow("overlong slash") << QByteArray("a\xc0\xaf.jpg") << u"a\uFFFDC0\uFFFDAF.jpg"_qs;
+        QTest::newRow("spaces at the end") << QByteArray("a b.jpg  ") << u"a b.jpg␣␣"_qs;
+        QTest::newRow("percent signs") << QByteArray("%41%2F.jpg") << u"%41%2F.jpg"_qs;
+    }
+
+    void namesAreShownWholeAndKeptAsBytes()
+    {
+        QFETCH(QByteArray, name);
+        QFETCH(QString, shown);
+        QCOMPARE(visibleName(name), shown);
+        const QByteArray path = "/tmp/dir\xff/" + name;
+        const QUrl url = urlForLocalPath(path);
+        QVERIFY(url.isLocalFile());
+        QCOMPARE(localPathBytes(url), path);
+        QCOMPARE(localPathBytes(QUrl(url.toString())), path); // as a drop's text carries it
+        QCOMPARE(FileItem::fromUrl(url).fileName, shown);
+        QCOMPARE(isTextPath(name), !shown.contains(u'\uFFFD'));
+    }
+
+    // A name that ends in spaces is still a .jpg; a name that is only an extension has none.
+    void extensionsIgnoreSpacesAtTheEnd()
+    {
+        QCOMPARE(lowerCasePathExtension(urlForLocalPath("/x/a.JPG  ")), u"jpg"_qs);
+        QCOMPARE(lowerCasePathExtension(urlForLocalPath("/x/ .jpg")), u"jpg"_qs);
+        QCOMPARE(lowerCasePathExtension(urlForLocalPath("/x/.jpg")), QString());
+    }
+
+    // A name is shown as it is, whatever placeholders it looks like it holds.
+    void messagesShowNamesAsTheyAre_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("second");
+        for (const char *name : {"h%1.jpg", "%2.jpg", "a%1%2.jpg", "%%1 50%.jpg", "%9%10.jpg", "plain.jpg"})
+            QTest::newRow(name) << QString::fromUtf8(name) << QStringLiteral("3");
+        QTest::newRow("placeholder in the second argument") << QStringLiteral("b%2.jpg") << QStringLiteral("x%1y");
+    }
+
+    void messagesShowNamesAsTheyAre()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, second);
+        const QString message = CleanError(CleanError::Kind::hardLinks, {name, second}).description();
+        QCOMPARE(message, QStringLiteral("%1 has %2 other names (hard links) that would keep the metadata; it was left "
+                                         "unchanged.").arg(name, second));
+        QVERIFY(message.startsWith(name + " has " + second + " other names"));
+        const QString single = CleanError(CleanError::Kind::notFound, {name}).description();
+        QVERIFY2(single.startsWith(name + " was not found;"), qPrintable(single));
     }
 };
 

@@ -324,6 +324,11 @@ void makeRaw(const QString &path, const QString &extension)
         writeAll(path, extension == "cr3" ? buildCr3(movieSeconds(), sample)
                                            : buildTiffRaw(extension == "dng", cameras[extension][0], cameras[extension][1]));
     }
+    // Tags that tell one shot, lens or person from another without naming them.
+    if (extension != "cr3")
+        tags += " -ExifIFD:ImageUniqueID=5e1f0c3a9b2d4e6f8a7b6c5d4e3f2a1b -ExifIFD:SubSecTimeOriginal=417"
+                " -ExifIFD:OffsetTimeOriginal=+09:30 -ExifIFD:LensSerialNumber=TsyLensQ7x -XPAuthor=TsyXpQ7x"
+                " -ExifIFD:UserComment=TsyUserQ7x";
     plant(path, args(tags));
 }
 

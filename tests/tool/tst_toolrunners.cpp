@@ -33,7 +33,8 @@ const QByteArray perlStandIn = R"(#!/usr/bin/perl
 use strict; use warnings; $| = 1;
 sub act {
     my $path = $_[-1];
-    sleep 60 if $path =~ /hang/; kill 'KILL', $$ if $path =~ /crash/;
+    if ($path =~ /hang/) { open(my $mark, '>', "$path.started"); close($mark) if $mark; sleep 60; }
+    kill 'KILL', $$ if $path =~ /crash/;
     print STDERR 'Warning: no line break' and return 1 if $path =~ /nonewline/;
     print STDERR "Error: File not found - x.jpg\n" and return 1 if $path =~ /notfound/;
     print STDERR "\xff\xfebad" and return 2 if $path =~ /notutf8/;
@@ -339,7 +340,7 @@ private slots:
         QElapsedTimer clock;
         clock.start();
         auto hung = QtConcurrent::run([&] { return runner->run(tool, {"-j", dir.filePath("hang.jpg")}, 60s); });
-        QTest::qWait(1500); // under way
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(dir.filePath("hang.jpg.started")), 20000); // under way
         runner->stopAll();
         const auto result = hung.result();
         QVERIFY(clock.elapsed() < 5000);

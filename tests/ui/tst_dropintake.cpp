@@ -1,4 +1,5 @@
 #include <DropIntake.h>
+#include <LocalName.h>
 #include <Translations.h>
 
 #include <FileCleaner.h>
@@ -12,6 +13,10 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 class TestDropIntake : public QObject
 {
@@ -111,6 +116,16 @@ private slots:
         QCOMPARE(listedPaths(quiet.model),
                  (QStringList{photos + u"/IMG_2.JPG"_qs, photos + u"/IMG_10.jpg"_qs, photos + u"/sub/deep/clip.mkv"_qs}));
         QCOMPARE(DropIntake::supportedFilesIn(dir.filePath(u"nothing here"_qs)), QStringList());
+        // Names that are not UTF-8, of the folder and of the file in it, are found all the same.
+        const QByteArray latin = QFile::encodeName(dir.path()) + "/Fotos \xe9t\xe9";
+        QCOMPARE(::mkdir(latin.constData(), 0755), 0);
+        const int fd = ::open(QByteArray(latin + "/caf\xe9.jpg").constData(), O_WRONLY | O_CREAT, 0644);
+        QVERIFY(fd >= 0 && ::close(fd) == 0);
+        QCOMPARE(DropIntake::supportedFileUrlsIn(latin), QList<QUrl>{urlForLocalPath(latin + "/caf\xe9.jpg")});
+        QuietModel bytes;
+        bytes.intake.addPicked({urlForLocalPath(latin)});
+        QTRY_COMPARE(bytes.model.files().size(), 1);
+        QCOMPARE(bytes.model.files().first().fileName, u"caf\uFFFDE9.jpg"_qs);
         quiet.intake.addPicked({file("y.doc")}); // picked: no message of its own
         QTRY_COMPARE(quiet.intake.unsupportedMessage(), QString());
 

@@ -1,0 +1,51 @@
+#include "ToolFailureReading.h"
+
+#include <QFile>
+
+#include <sys/statvfs.h>
+
+namespace {
+
+bool says(const QString &text, const char *words)
+{
+    return text.contains(QLatin1String(words), Qt::CaseInsensitive);
+}
+
+bool readOnly(const QString &folder)
+{
+    struct statvfs space;
+    return !folder.isEmpty() && ::statvfs(QFile::encodeName(folder).constData(), &space) == 0
+        && (space.f_flag & ST_RDONLY) != 0;
+}
+
+bool littleRoomIn(const QString &folder, qint64 needed)
+{
+    struct statvfs space;
+    if (folder.isEmpty() || ::statvfs(QFile::encodeName(folder).constData(), &space) != 0)
+        return false;
+    return qint64(space.f_bavail) * qint64(space.f_frsize) < needed;
+}
+
+} // namespace
+
+Failure readToolFailure(const Failure &failure, const QString &name, const QString &folder, qint64 needed)
+{
+    const auto *toolError = std::get_if<ExifToolError>(&failure);
+    if (!toolError || toolError->kind() != ExifToolError::Case::processError)
+        return failure;
+    const QString &text = toolError->message();
+    using Kind = CleanError::Kind;
+    const auto ours = [&](Kind kind) { return CleanError(kind, {name}, text.trimmed()); };
+
+    if (says(text, "No space left on device") || says(text, "Disk quota exceeded") || says(text, "File too large"))
+        return ours(Kind::diskFull);
+    // A disk that went read-only under the tool makes it say all kinds of things.
+    if (says(text, "Read-only file system") || readOnly(folder))
+        return ours(Kind::readOnlyDisk);
+    const bool output = says(text, "output file");
+    if (output && says(text, "Permission denied"))
+        return ours(Kind::folderNotPermitted);
+    if (output && (says(text, "Error writing") || says(text, "Error creating") || says(text, "Error opening")))
+        return ours(littleRoomIn(folder, needed) ? Kind::diskFull : Kind::outputNotWritten);
+    return failure;
+}

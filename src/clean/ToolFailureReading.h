@@ -1,0 +1,14 @@
+#pragma once
+
+#include <Failure.h>
+
+#include <QString>
+
+// exiftool says why a write failed in its own words, often after warnings
+// that have nothing to do with it. The failures the app knows (a full disk, a
+// read-only disk, a folder it may not write in, an output it could not write)
+// become its own message about `name`, with the tool's text kept as the
+// detail; anything else is passed on as it is. `folder` is where the output
+// was to be written and `needed` about how much it takes: a write error there
+// with less room left than that is a full disk.
+Failure readToolFailure(const Failure &failure, const QString &name, const QString &folder, qint64 needed);
