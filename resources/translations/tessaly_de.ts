@@ -364,5 +364,146 @@ Ohne --copy oder --in-place gilt die Wahl in den Einstellungen (vorgegeben: erse
         <source>Keep the file's modification date</source>
         <translation>Das Änderungsdatum der Datei beibehalten</translation>
     </message>
+    <message id="error_residue_left">
+        <source>%1 could not be removed from %2; the file was left unchanged.</source>
+        <translation>%1 ließ sich nicht aus %2 entfernen; die Datei wurde nicht verändert.</translation>
+    </message>
+    <message id="residue_gps">
+        <source>The GPS position</source>
+        <translation>Die GPS-Position</translation>
+    </message>
+    <message id="residue_attribute">
+        <source>The file attribute %1</source>
+        <translation>Das Dateiattribut %1</translation>
+    </message>
+    <message id="residue_damage">
+        <source>A part that could not be read (%1)</source>
+        <translation>Ein Teil, der sich nicht lesen ließ (%1)</translation>
+    </message>
+    <message id="residue_xmp">
+        <source>The XMP metadata (%1)</source>
+        <translation>Die XMP-Metadaten (%1)</translation>
+    </message>
+    <message id="residue_thumbnail">
+        <source>The thumbnail's %1</source>
+        <translation>%1 des Vorschaubilds</translation>
+    </message>
+    <message id="residue_in_group">
+        <source>%1 (%2)</source>
+        <translation>%1 (%2)</translation>
+    </message>
+    <message id="residue_more" numerus="yes">
+        <source>(%n more)</source>
+        <translation>
+            <numerusform>(%n weiteres)</numerusform>
+            <numerusform>(%n weitere)</numerusform>
+        </translation>
+    </message>
+    <message id="error_damaged_file">
+        <source>%1 is damaged (%2), so it could not be cleaned safely; it was left unchanged.</source>
+        <translation>%1 ist beschädigt (%2) und ließ sich daher nicht sicher bereinigen; die Datei wurde nicht verändert.</translation>
+    </message>
+    <message id="nothing_to_remove">
+        <source>Nothing to remove</source>
+        <translation>Nichts zu entfernen</translation>
+    </message>
+    <message id="still_in_file">
+        <source>Still in the file</source>
+        <translation>Noch in der Datei</translation>
+    </message>
+    <message id="kept_orientation">
+        <source>keeps the picture upright</source>
+        <translation>hält das Bild aufrecht</translation>
+    </message>
+    <message id="kept_colour_profile">
+        <source>keeps the colours right</source>
+        <translation>hält die Farben richtig</translation>
+    </message>
+    <message id="kept_colour_space">
+        <source>describes the picture's colours</source>
+        <translation>beschreibt die Farben des Bildes</translation>
+    </message>
+    <message id="kept_animation">
+        <source>plays the animation</source>
+        <translation>spielt die Animation ab</translation>
+    </message>
+    <message id="kept_transparency">
+        <source>keeps the transparent parts transparent</source>
+        <translation>hält durchsichtige Stellen durchsichtig</translation>
+    </message>
+    <message id="kept_media">
+        <source>plays the sound and picture</source>
+        <translation>gibt Ton und Bild wieder</translation>
+    </message>
+    <message id="kept_content">
+        <source>the document's own content</source>
+        <translation>der eigene Inhalt des Dokuments</translation>
+    </message>
+    <message id="kept_pixels">
+        <source>needed to draw the picture</source>
+        <translation>nötig, um das Bild darzustellen</translation>
+    </message>
+    <message id="kept_structure">
+        <source>needed to open the file</source>
+        <translation>nötig, um die Datei zu öffnen</translation>
+    </message>
+    <message id="kept_profile_unnamed">
+        <source>Colour profile</source>
+        <translation>Farbprofil</translation>
+    </message>
+    <message id="kept_profile_named">
+        <source>Colour profile '%1'</source>
+        <translation>Farbprofil „%1“</translation>
+    </message>
+    <message id="kept_pdf_comments" numerus="yes">
+        <source>%n comments on page %1</source>
+        <translation>
+            <numerusform>%n Kommentar auf Seite %1</numerusform>
+            <numerusform>%n Kommentare auf Seite %1</numerusform>
+        </translation>
+    </message>
+    <message id="kept_pdf_form_fields" numerus="yes">
+        <source>%n form fields</source>
+        <translation>
+            <numerusform>%n Formularfeld</numerusform>
+            <numerusform>%n Formularfelder</numerusform>
+        </translation>
+    </message>
+    <message id="kept_pdf_bookmarks" numerus="yes">
+        <source>%n bookmarks</source>
+        <translation>
+            <numerusform>%n Lesezeichen</numerusform>
+            <numerusform>%n Lesezeichen</numerusform>
+        </translation>
+    </message>
+    <message id="kept_pdf_pictures" numerus="yes">
+        <source>%n pictures</source>
+        <translation>
+            <numerusform>%n Bild</numerusform>
+            <numerusform>%n Bilder</numerusform>
+        </translation>
+    </message>
+    <message id="kept_pdf_links" numerus="yes">
+        <source>%n links</source>
+        <translation>
+            <numerusform>%n Verweis</numerusform>
+            <numerusform>%n Verweise</numerusform>
+        </translation>
+    </message>
+    <message id="kept_pdf_pages" numerus="yes">
+        <source>%n pages</source>
+        <translation>
+            <numerusform>%n Seite</numerusform>
+            <numerusform>%n Seiten</numerusform>
+        </translation>
+    </message>
+    <message id="kept_pdf_layer">
+        <source>Layer '%1'</source>
+        <translation>Ebene „%1“</translation>
+    </message>
+    <message id="kept_pdf_first_id">
+        <source>The document's first ID (its password's key is made from it)</source>
+        <translation>Die erste Kennung des Dokuments (der Schlüssel seines Passworts wird daraus gebildet)</translation>
+    </message>
 </context>
 </TS>

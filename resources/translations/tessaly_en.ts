@@ -364,5 +364,146 @@ Without --copy or --in-place, the choice in Settings applies (by default: replac
         <source>Keep the file's modification date</source>
         <translation>Keep the file's modification date</translation>
     </message>
+    <message id="error_residue_left">
+        <source>%1 could not be removed from %2; the file was left unchanged.</source>
+        <translation>%1 could not be removed from %2; the file was left unchanged.</translation>
+    </message>
+    <message id="residue_gps">
+        <source>The GPS position</source>
+        <translation>The GPS position</translation>
+    </message>
+    <message id="residue_attribute">
+        <source>The file attribute %1</source>
+        <translation>The file attribute %1</translation>
+    </message>
+    <message id="residue_damage">
+        <source>A part that could not be read (%1)</source>
+        <translation>A part that could not be read (%1)</translation>
+    </message>
+    <message id="residue_xmp">
+        <source>The XMP metadata (%1)</source>
+        <translation>The XMP metadata (%1)</translation>
+    </message>
+    <message id="residue_thumbnail">
+        <source>The thumbnail's %1</source>
+        <translation>The thumbnail's %1</translation>
+    </message>
+    <message id="residue_in_group">
+        <source>%1 (%2)</source>
+        <translation>%1 (%2)</translation>
+    </message>
+    <message id="residue_more" numerus="yes">
+        <source>(%n more)</source>
+        <translation>
+            <numerusform>(%n more)</numerusform>
+            <numerusform>(%n more)</numerusform>
+        </translation>
+    </message>
+    <message id="error_damaged_file">
+        <source>%1 is damaged (%2), so it could not be cleaned safely; it was left unchanged.</source>
+        <translation>%1 is damaged (%2), so it could not be cleaned safely; it was left unchanged.</translation>
+    </message>
+    <message id="nothing_to_remove">
+        <source>Nothing to remove</source>
+        <translation>Nothing to remove</translation>
+    </message>
+    <message id="still_in_file">
+        <source>Still in the file</source>
+        <translation>Still in the file</translation>
+    </message>
+    <message id="kept_orientation">
+        <source>keeps the picture upright</source>
+        <translation>keeps the picture upright</translation>
+    </message>
+    <message id="kept_colour_profile">
+        <source>keeps the colours right</source>
+        <translation>keeps the colours right</translation>
+    </message>
+    <message id="kept_colour_space">
+        <source>describes the picture's colours</source>
+        <translation>describes the picture's colours</translation>
+    </message>
+    <message id="kept_animation">
+        <source>plays the animation</source>
+        <translation>plays the animation</translation>
+    </message>
+    <message id="kept_transparency">
+        <source>keeps the transparent parts transparent</source>
+        <translation>keeps the transparent parts transparent</translation>
+    </message>
+    <message id="kept_media">
+        <source>plays the sound and picture</source>
+        <translation>plays the sound and picture</translation>
+    </message>
+    <message id="kept_content">
+        <source>the document's own content</source>
+        <translation>the document's own content</translation>
+    </message>
+    <message id="kept_pixels">
+        <source>needed to draw the picture</source>
+        <translation>needed to draw the picture</translation>
+    </message>
+    <message id="kept_structure">
+        <source>needed to open the file</source>
+        <translation>needed to open the file</translation>
+    </message>
+    <message id="kept_profile_unnamed">
+        <source>Colour profile</source>
+        <translation>Colour profile</translation>
+    </message>
+    <message id="kept_profile_named">
+        <source>Colour profile '%1'</source>
+        <translation>Colour profile '%1'</translation>
+    </message>
+    <message id="kept_pdf_comments" numerus="yes">
+        <source>%n comments on page %1</source>
+        <translation>
+            <numerusform>%n comment on page %1</numerusform>
+            <numerusform>%n comments on page %1</numerusform>
+        </translation>
+    </message>
+    <message id="kept_pdf_form_fields" numerus="yes">
+        <source>%n form fields</source>
+        <translation>
+            <numerusform>%n form field</numerusform>
+            <numerusform>%n form fields</numerusform>
+        </translation>
+    </message>
+    <message id="kept_pdf_bookmarks" numerus="yes">
+        <source>%n bookmarks</source>
+        <translation>
+            <numerusform>%n bookmark</numerusform>
+            <numerusform>%n bookmarks</numerusform>
+        </translation>
+    </message>
+    <message id="kept_pdf_pictures" numerus="yes">
+        <source>%n pictures</source>
+        <translation>
+            <numerusform>%n picture</numerusform>
+            <numerusform>%n pictures</numerusform>
+        </translation>
+    </message>
+    <message id="kept_pdf_links" numerus="yes">
+        <source>%n links</source>
+        <translation>
+            <numerusform>%n link</numerusform>
+            <numerusform>%n links</numerusform>
+        </translation>
+    </message>
+    <message id="kept_pdf_pages" numerus="yes">
+        <source>%n pages</source>
+        <translation>
+            <numerusform>%n page</numerusform>
+            <numerusform>%n pages</numerusform>
+        </translation>
+    </message>
+    <message id="kept_pdf_layer">
+        <source>Layer '%1'</source>
+        <translation>Layer '%1'</translation>
+    </message>
+    <message id="kept_pdf_first_id">
+        <source>The document's first ID (its password's key is made from it)</source>
+        <translation>The document's first ID (its password's key is made from it)</translation>
+    </message>
 </context>
 </TS>

@@ -14,9 +14,9 @@ CleanError systemFailure(CleanError::Kind kind, const QString &name, int error)
     case ENOSPC:
     case EDQUOT:
     case EFBIG:
-        return CleanError(CleanError::Kind::diskFull, {name});
+        return CleanError(CleanError::Kind::diskFull, {name}, systemReason(error));
     case EROFS:
-        return CleanError(CleanError::Kind::readOnlyDisk, {name});
+        return CleanError(CleanError::Kind::readOnlyDisk, {name}, systemReason(error));
     default:
         return CleanError(kind, {name, systemReason(error)});
     }

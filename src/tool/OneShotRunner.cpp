@@ -28,8 +28,12 @@ Expected<QByteArray> endedRunResult(bool crashed, int exitCode, QByteArray stand
         QString message = toolErrorText(standardError);
         // A read that fails (an empty file, say) reports why in its JSON, not on stderr.
         if (message.isEmpty()) {
-            if (auto table = parseMetadataJson(standardOutput); table && table.value().contains(QStringLiteral("Error")))
-                message = QStringLiteral("Error: ") + table.value().value(QStringLiteral("Error"));
+            if (auto table = parseMetadataJson(standardOutput); table) {
+                const QString error = table.value().value(QStringLiteral("ExifTool:Error"),
+                                                          table.value().value(QStringLiteral("Error")));
+                if (!error.isEmpty())
+                    message = QStringLiteral("Error: ") + error;
+            }
         }
         if (message.isEmpty())
             message = QStringLiteral("exiftool failed with exit status %1").arg(exitCode);

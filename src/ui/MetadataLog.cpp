@@ -1,5 +1,7 @@
 #include "MetadataLog.h"
 
+#include <optional>
+
 #include <algorithm>
 
 namespace MetadataLog {
@@ -107,8 +109,41 @@ QString reasonFor(KeptBecause reason)
     return qtTrId("kept_structure");
 }
 
+// A document's content, as its cleaner counted it.
+std::optional<QString> documentContent(const ContainerItem &item)
+{
+    const int n = item.detail.toInt();
+    if (item.type == "comments")
+        //% "%n comments on page %1"
+        return qtTrId("kept_pdf_comments", n).arg(item.place);
+    if (item.type == "formFields")
+        //% "%n form fields"
+        return qtTrId("kept_pdf_form_fields", n);
+    if (item.type == "outlineEntries")
+        //% "%n bookmarks"
+        return qtTrId("kept_pdf_bookmarks", n);
+    if (item.type == "pictures")
+        //% "%n pictures"
+        return qtTrId("kept_pdf_pictures", n);
+    if (item.type == "links")
+        //% "%n links"
+        return qtTrId("kept_pdf_links", n);
+    if (item.type == "pages")
+        //% "%n pages"
+        return qtTrId("kept_pdf_pages", n);
+    if (item.type == "layer")
+        //% "Layer '%1'"
+        return qtTrId("kept_pdf_layer").arg(item.detail);
+    if (item.type == "keptFirstId")
+        //% "The document's first ID (its password's key is made from it)"
+        return qtTrId("kept_pdf_first_id");
+    return std::nullopt;
+}
+
 QString whatIsKept(const ContainerItem &item)
 {
+    if (auto content = documentContent(item))
+        return *content;
     const QString type = QString::fromUtf8(item.type);
     if (item.keptBecause == KeptBecause::colourProfile) {
         if (item.detail.isEmpty())

@@ -36,8 +36,10 @@ public:
         }
         if (m_before.isEmpty())
             return ExifToolError::processError(QStringLiteral("no tool"));
+        // A read of a staged version reads what was written, whoever wrote it.
         if (arguments.contains(QStringLiteral("-j")))
-            return m_stripped.contains(name) ? m_after : m_before;
+            return m_stripped.contains(name) || arguments.last().contains(QStringLiteral("/.tessaly-staging"))
+                ? m_after : m_before;
         if (m_stripFailures.contains(name))
             return ExifToolError::processError(m_stripFailures.value(name));
         if (const qsizetype output = arguments.indexOf(QStringLiteral("-o")); output >= 0) {
