@@ -16,7 +16,7 @@ run_pkgs=(qml6-module-qtqml qml6-module-qtqml-workerscript qml6-module-qtquick
     adwaita-icon-theme mkvtoolnix dbus libqt6widgets6 qt6-xdgdesktopportal-platformtheme xdg-desktop-portal)
 test_pkgs=(qml6-module-qttest xvfb xauth xfonts-base x11-utils xdotool xcompmgr imagemagick
     qpdf img2pdf ffmpeg libraw-bin appstream desktop-file-utils poppler-utils rawtran-doc
-    libheif-examples dpkg-dev binutils file dosfstools fusefat fuse3 acl attr)
+    libheif-examples dpkg-dev binutils file dosfstools fusefat fuse3 acl attr clang libclang-rt-14-dev)
 package_pkgs=(dpkg-dev binutils file lintian)
 
 wanted=("${build_pkgs[@]}" "${run_pkgs[@]}")

@@ -1,0 +1,210 @@
+// ISO-BMFF containers: what the walkers list in HEIF files made by the
+// tools users' files come from, what the HEIF editor takes out of them, and
+// how both behave on files a stranger broke.
+
+#include <BmffBoxes.h>
+#include <ByteSource.h>
+#include <HeifItems.h>
+#include <HeifMetadataRemoval.h>
+
+#include "HeifFixture.h"
+#include <Fixtures.h>
+
+#include <QBuffer>
+#include <QImage>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+QByteArray be32(quint32 value)
+{
+    const char bytes[] {char(value >> 24), char(value >> 16), char(value >> 8), char(value)};
+    return QByteArray(bytes, 4);
+}
+
+ContainerWalk walkBytes(QByteArray bytes)
+{
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    return walkHeif(buffer);
+}
+
+QStringList identifyingPlaces(const ContainerWalk &walk)
+{
+    QStringList places;
+    for (const auto &item : walk.items) {
+        if (item.role == ItemRole::identifying)
+            places << QString::fromLatin1(item.type) + u": "_qs + item.place;
+    }
+    places.sort();
+    return places;
+}
+
+QImage decoded(const QString &heic)
+{
+    const QString png = heic + u".png"_qs;
+    Fixtures::run(u"heif-convert"_qs, {heic, png});
+    return QImage(png).convertToFormat(QImage::Format_RGBA8888);
+}
+
+QString makeKind(const QString &dir, const QString &kind)
+{
+    if (kind == u"plain") {
+        const QString path = dir + u"/plain.heic"_qs;
+        Fixtures::writeImage(dir + u"/source.png"_qs, "PNG", QSize(96, 64));
+        Fixtures::run(u"heif-enc"_qs, {u"-t"_qs, u"32"_qs, u"-o"_qs, path, dir + u"/source.png"_qs});
+        return path;
+    }
+    if (kind == u"exiftool")
+        return HeifFixture::make(dir);
+    return HeifFixture::makeWithThumbnailItems(dir);
+}
+
+} // namespace
+
+class TestBoxContainers : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void boxHeaders_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QByteArrayList>("types");
+        QTest::addColumn<QList<qint64>>("sizes");
+        QTest::addColumn<bool>("damaged");
+
+        const QByteArray free16 = be32(16) + "free" + QByteArray(8, 'x');
+        QTest::newRow("two boxes") << free16 + free16 << QByteArrayList {"free", "free"} << QList<qint64> {16, 16} << false;
+        QTest::newRow("64-bit size") << be32(1) + "mdat" + be32(0) + be32(20) + "abcd" + free16
+                                     << QByteArrayList {"mdat", "free"} << QList<qint64> {20, 16} << false;
+        QTest::newRow("size 0 runs to the end") << free16 + be32(0) + "mdat" + QByteArray(100, 'p')
+                                                << QByteArrayList {"free", "mdat"} << QList<qint64> {16, 108} << false;
+        QTest::newRow("uuid header") << be32(28) + "uuid" + QByteArray(16, 'u') + "data" << QByteArrayList {"uuid"}
+                                     << QList<qint64> {28} << false;
+        QTest::newRow("past the end") << free16 + be32(64) + "mdat" + "short" << QByteArrayList {"free"}
+                                      << QList<qint64> {16} << true;
+        QTest::newRow("smaller than its header") << be32(4) + "free" << QByteArrayList {} << QList<qint64> {} << true;
+        QTest::newRow("64-bit size past the end") << be32(1) + "mdat" + be32(0x7fffffff) + be32(0) << QByteArrayList {}
+                                                  << QList<qint64> {} << true;
+        QTest::newRow("truncated header") << free16 + QByteArray(2, '\0') << QByteArrayList {"free"} << QList<qint64> {16} << true;
+    }
+
+    void boxHeaders()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QByteArrayList, types);
+        QFETCH(QList<qint64>, sizes);
+        QFETCH(bool, damaged);
+        QBuffer buffer(&bytes);
+        QVERIFY(buffer.open(QIODevice::ReadOnly));
+        for (const auto &listing : {BmffBoxes::inFile(ByteSource(buffer), 0, bytes.size()), BmffBoxes::inBytes(bytes, 0)}) {
+            QByteArrayList seenTypes;
+            QList<qint64> seenSizes;
+            for (const auto &box : listing.boxes)
+                seenTypes << box.type, seenSizes << box.size;
+            QCOMPARE(seenTypes, types);
+            QCOMPARE(seenSizes, sizes);
+            QCOMPARE(listing.damage.has_value(), damaged);
+        }
+    }
+
+    void heifWalk_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QStringList>("identifying");
+
+        QTest::newRow("no metadata") << u"plain"_qs << QStringList {};
+        QTest::newRow("exiftool's items") << u"exiftool"_qs
+                                          << QStringList {u"Exif: item 4, about the primary image (item 1)"_qs,
+                                                          u"mime: item 5, about the primary image (item 1)"_qs};
+        QTest::newRow("thumbnail's own items")
+            << u"thumbnail"_qs
+            << QStringList {u"Exif: item 4, about the primary image (item 1)"_qs,
+                            u"Exif: item 6, about the thumbnail of item 1 (item 3)"_qs,
+                            u"mime: item 5, about the primary image (item 1)"_qs,
+                            u"mime: item 7, about the thumbnail of item 1 (item 3)"_qs};
+    }
+
+    void heifWalk()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QStringList, identifying);
+        QTemporaryDir dir;
+        const QString path = makeKind(dir.path(), kind);
+        const ContainerWalk walk = walkBytes(Fixtures::readAll(path));
+        QCOMPARE(walk.damage, std::nullopt);
+        QCOMPARE(identifyingPlaces(walk), identifying);
+        QStringList images;
+        for (const auto &item : walk.items) {
+            if (item.role == ItemRole::needed && item.detail.startsWith(u"item "))
+                images << item.place;
+        }
+        images.sort();
+        QCOMPARE(images, (QStringList {u"primary image"_qs, u"thumbnail of item 1"_qs, u"tile of item 3"_qs}));
+        const auto has = [&walk](const char *type, KeptBecause why) {
+            return std::any_of(walk.items.begin(), walk.items.end(), [&](const ContainerItem &item) {
+                return item.type == type && item.role == ItemRole::needed && item.keptBecause == why;
+            });
+        };
+        QVERIFY(has("hvcC", KeptBecause::pixels));
+        QVERIFY(has("ispe", KeptBecause::pixels));
+        QVERIFY(has("mdat", KeptBecause::pixels));
+    }
+
+    void heifRemoval_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<int>("removed");
+        QTest::addColumn<QByteArrayList>("marks");
+
+        QTest::newRow("no metadata") << u"plain"_qs << 0 << QByteArrayList {};
+        QTest::newRow("exiftool's items") << u"exiftool"_qs << 2
+                                          << QByteArrayList {Fixtures::author, Fixtures::serial, Fixtures::creator};
+        QTest::newRow("thumbnail's own items, in mdat and idat")
+            << u"thumbnail"_qs << 4
+            << QByteArrayList {Fixtures::author, Fixtures::creator, HeifFixture::thumbnailMark,
+                               HeifFixture::thumbnailXmpMark};
+    }
+
+    void heifRemoval()
+    {
+        QFETCH(QString, kind);
+        QFETCH(int, removed);
+        QFETCH(QByteArrayList, marks);
+        QTemporaryDir dir;
+        const QString path = makeKind(dir.path(), kind);
+        const QByteArray before = Fixtures::readAll(path);
+        QCOMPARE(Fixtures::found(before, marks), marks);
+        const QImage pixels = decoded(path);
+
+        const auto result = HeifMetadataRemoval::remove(path);
+        QVERIFY2(result, result ? "" : qPrintable(describe(result.error())));
+        QCOMPARE(result.value(), removed);
+
+        const QByteArray after = Fixtures::readAll(path);
+        QCOMPARE(after.size(), before.size());
+        QCOMPARE(Fixtures::found(after, marks), QByteArrayList {});
+        const ContainerWalk walk = walkBytes(after);
+        QCOMPARE(walk.damage, std::nullopt);
+        QCOMPARE(identifyingPlaces(walk), QStringList {});
+        Fixtures::run(u"heif-info"_qs, {path});
+        QCOMPARE(decoded(path), pixels);
+        const QByteArray tags = Fixtures::run(u"exiftool"_qs, {u"-a"_qs, u"-u"_qs, u"-G1"_qs, u"-ee"_qs, path});
+        for (const char *tag : {"[IFD0]", "[ExifIFD]", "[GPS]", "[XMP-dc]", "Artist", "Creator"})
+            QVERIFY2(!tags.contains(tag), tag);
+        // Outside the image index, bytes only ever turned to zeros.
+        const auto top = BmffBoxes::inBytes(before, 0);
+        const BmffBox *meta = BmffBoxes::find(top.boxes, "meta");
+        QVERIFY(meta);
+        QCOMPARE(after.left(meta->offset), before.left(meta->offset));
+        for (qsizetype i = meta->end(); i < after.size(); ++i) {
+            if (after.at(i) != before.at(i))
+                QVERIFY2(after.at(i) == '\0', qPrintable(QString::number(i)));
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(TestBoxContainers)
+#include "tst_boxcontainers.moc"
