@@ -188,7 +188,8 @@ private:
             const QByteArray value = text(element);
             if (element.id == title || element.id == segmentFilename || element.id == prevFilename
                 || element.id == nextFilename)
-                add(place, element, hex(element.id), ItemRole::identifying, KeptBecause::structure, QString::fromUtf8(value));
+                add(place, element, element.id == title ? "Title" : "Filename", ItemRole::identifying,
+                    KeptBecause::structure, QString::fromUtf8(value));
             else if (element.id == dateUtc)
                 add(place, element, "DateUTC", ItemRole::identifying, KeptBecause::structure);
             else if (element.id == muxingApp || element.id == writingApp)
@@ -203,8 +204,11 @@ private:
         const QString place = translated("mkv_tracks", "tracks");
         add(place, parent, "Tracks", ItemRole::needed, KeptBecause::structure);
         for (const auto &entry : children(parent.payloadOffset(), parent.end(), {})) {
-            if (entry.id != trackEntry)
+            if (entry.id != trackEntry) {
+                const bool padding = entry.id == voidElement || entry.id == crc32;
+                add(place, entry, hex(entry.id), padding ? ItemRole::needed : ItemRole::identifying, KeptBecause::structure);
                 continue;
+            }
             quint64 type = 0;
             QByteArray codec, lang = "eng";
             for (const auto &element : children(entry.payloadOffset(), entry.end(), {})) {
@@ -248,6 +252,14 @@ private:
         const QString place = translated("mkv_attachments", "attachments");
         add(place, parent, "Attachments", ItemRole::needed, KeptBecause::structure);
         for (const auto &file : children(parent.payloadOffset(), parent.end(), {})) {
+            if (file.id == voidElement || file.id == crc32) {
+                add(place, file, file.id == crc32 ? "CRC-32" : "Void", ItemRole::needed, KeptBecause::structure);
+                continue;
+            }
+            if (file.id != attachedFile) {
+                add(place, file, hex(file.id), ItemRole::identifying, KeptBecause::structure);
+                continue;
+            }
             QByteArray name, mime, description;
             for (const auto &element : children(file.payloadOffset(), file.end(), {})) {
                 if (element.id == fileName)
@@ -257,7 +269,7 @@ private:
                 else if (element.id == fileDescription)
                     description = text(element);
             }
-            const bool font = file.id == attachedFile && MatroskaElements::isFont(QString::fromUtf8(name), mime);
+            const bool font = MatroskaElements::isFont(QString::fromUtf8(name), mime);
             add(place, file, "AttachedFile", font && description.isEmpty() ? ItemRole::content : ItemRole::identifying,
                 KeptBecause::content, QString::fromUtf8(name));
         }

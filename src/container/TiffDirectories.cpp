@@ -131,6 +131,10 @@ private:
                 }
             }
             if (tag == subIfds || tag == exifIfd || tag == gpsIfd || tag == interopIfd) {
+                if (length > quint64(ByteSource::maxRead)) {
+                    m_walk.damage = ContainerText::brokenAt(offset + 2 + at);
+                    return false;
+                }
                 const Directory target = tag == subIfds ? Directory::sub
                     : tag == exifIfd ? Directory::exif : tag == gpsIfd ? Directory::gps : Directory::interop;
                 for (qsizetype v = 0; v + 4 <= value.size() && (type == 4 || type == 13); v += 4)
