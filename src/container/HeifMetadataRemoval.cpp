@@ -237,13 +237,21 @@ Expected<int> HeifMetadataRemoval::remove(QIODevice &file, const QString &name)
                 return sharedBytes(name);
         }
     }
-    // Bytes in idat go with the rewritten index; the rest is zeroed in place below.
+    // Bytes in idat go with the rewritten index; the rest is zeroed in place below, and
+    // must lie in media data: zeros anywhere else would break the file's structure.
+    const auto within = [](const HeifItems::Span &span, const BmffBox &box) {
+        return span.offset >= box.payloadOffset() && span.offset + span.length <= box.end();
+    };
     QList<HeifItems::Span> inFile;
     for (const auto &span : std::as_const(doomed)) {
-        if (heif.idat && span.offset >= heif.idat->payloadOffset() && span.offset < heif.idat->end())
+        if (heif.idat && within(span, *heif.idat)) {
             whole->replace(span.offset - metaBox->offset, span.length, QByteArray(span.length, '\0'));
-        else
-            inFile.append(span);
+            continue;
+        }
+        if (!std::any_of(top.boxes.begin(), top.boxes.end(),
+                         [&](const BmffBox &box) { return box.type == "mdat" && within(span, box); }))
+            return unfollowable(name);
+        inFile.append(span);
     }
 
     QByteArray meta = MetaRewriter(heif, *whole, removed).rewritten();

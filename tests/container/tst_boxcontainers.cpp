@@ -61,6 +61,38 @@ QString makeKind(const QString &dir, const QString &kind)
     return HeifFixture::makeWithThumbnailItems(dir);
 }
 
+void put32(QByteArray &bytes, qint64 at, quint32 value)
+{
+    bytes.replace(at, 4, be32(value));
+}
+
+// The thumbnail fixture, broken the way the row's name says.
+QByteArray broken(const QByteArray &file, const QString &how)
+{
+    QByteArray bytes = file;
+    const auto top = BmffBoxes::inBytes(bytes, 0);
+    const BmffBox meta = *BmffBoxes::find(top.boxes, "meta");
+    const HeifItems heif = HeifItems::parse(meta, QByteArrayView(bytes).sliced(meta.payloadOffset(), meta.payloadSize()));
+    // heif-enc's iloc: version 1, 4-byte base offsets, offsets and lengths: id, method, reference, base, count, extents.
+    const auto extentOf = [&](quint32 id) { return heif.location(id)->entryOffset + 12; };
+    const quint32 exif = 6; // the thumbnail's Exif, in its own mdat
+    if (how == u"shared") {
+        put32(bytes, extentOf(exif), quint32(heif.spans(heif.primary, bytes.size())->first().offset));
+    } else if (how == u"primary") {
+        const BmffBox *pitm = BmffBoxes::find(heif.children, "pitm");
+        bytes.replace(pitm->payloadOffset() + 4, 2, be32(exif).right(2));
+    } else if (how == u"cut") {
+        bytes.truncate(meta.offset + meta.size / 2);
+    } else if (how == u"past the end") {
+        put32(bytes, extentOf(exif) + 4, 0x7fffff00);
+    } else if (how == u"in the index") {
+        put32(bytes, extentOf(exif), quint32(meta.offset));
+    } else if (how == u"to the end") {
+        put32(bytes, extentOf(exif) + 4, 0);
+    }
+    return bytes;
+}
+
 } // namespace
 
 class TestBoxContainers : public QObject
@@ -203,6 +235,41 @@ private slots:
             if (after.at(i) != before.at(i))
                 QVERIFY2(after.at(i) == '\0', qPrintable(QString::number(i)));
         }
+    }
+
+    void heifRefused_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<bool>("damaged");
+        QTest::addColumn<QString>("reason");
+
+        QTest::newRow("Exif item reusing the picture's bytes") << u"shared"_qs << false << u"shares its bytes"_qs;
+        QTest::newRow("primary image is an Exif item") << u"primary"_qs << false << u"could not be followed"_qs;
+        QTest::newRow("index cut short") << u"cut"_qs << true << u"could not be followed"_qs;
+        QTest::newRow("Exif item past the end") << u"past the end"_qs << false << u"could not be followed"_qs;
+        QTest::newRow("Exif item inside the index") << u"in the index"_qs << false << u"could not be followed"_qs;
+        QTest::newRow("Exif item running to the end") << u"to the end"_qs << false << u"could not be followed"_qs;
+    }
+
+    // What the editor cannot take apart soundly it leaves alone, byte for byte.
+    void heifRefused()
+    {
+        QFETCH(QString, how);
+        QFETCH(bool, damaged);
+        QFETCH(QString, reason);
+        QTemporaryDir dir;
+        const QString path = HeifFixture::makeWithThumbnailItems(dir.path());
+        const QByteArray bytes = broken(Fixtures::readAll(path), how);
+        Fixtures::writeAll(path, bytes);
+        const ContainerWalk walk = walkBytes(bytes);
+        QCOMPARE(walk.damage.has_value(), damaged);
+        QVERIFY(walk.hasIdentifying());
+
+        const auto result = HeifMetadataRemoval::remove(path);
+        QVERIFY(!result);
+        QVERIFY(isCleanError(result.error(), CleanError::Kind::verifyFailed));
+        QVERIFY2(describe(result.error()).contains(reason), qPrintable(describe(result.error())));
+        QCOMPARE(Fixtures::readAll(path), bytes);
     }
 };
 

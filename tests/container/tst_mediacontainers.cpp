@@ -195,6 +195,8 @@ private slots:
                                                           << ItemRole::identifying;
         QTest::newRow("timed metadata") << QByteArray("meta") << QByteArrayList {"mett"} << false << ItemRole::identifying;
         QTest::newRow("timecode") << QByteArray("tmcd") << QByteArrayList {"tmcd"} << false << ItemRole::identifying;
+        QTest::newRow("timecode entry under a video handler") << QByteArray("vide") << QByteArrayList {"avc1", "tmcd"}
+                                                              << false << ItemRole::identifying;
         QTest::newRow("timed text") << QByteArray("text") << QByteArrayList {"tx3g"} << false << ItemRole::content;
         QTest::newRow("WebVTT in a subt handler") << QByteArray("subt") << QByteArrayList {"wvtt"} << false
                                                   << ItemRole::content;
