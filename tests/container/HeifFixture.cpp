@@ -57,6 +57,23 @@ Box only(const QList<Box> &boxes, const char *type)
     qFatal("fixture: no %s box", type);
 }
 
+// The item property box with one more ipma entry: `id` takes the first property.
+QByteArray withAssociation(const QByteArray &file, const Box &iprp, quint32 id)
+{
+    QByteArray payload;
+    for (const auto &part : children(file, iprp.offset + 8, iprp.offset + iprp.size)) {
+        if (part.type != "ipma") {
+            payload += file.mid(part.offset, part.size);
+            continue;
+        }
+        const int version = file.at(part.offset + 8), flags = file.at(part.offset + 11);
+        const QByteArray entry = field(id, version < 1 ? 2 : 4) + field(1, 1) + ((flags & 1) ? field(1, 2) : field(1, 1));
+        payload += box("ipma", file.mid(part.offset + 8, 4) + field(be(file, part.offset + 12, 4) + 1, 4)
+                                   + file.mid(part.offset + 16, part.size - 16) + entry);
+    }
+    return box("iprp", payload);
+}
+
 } // namespace
 
 QByteArray exifWithArtist(const QByteArray &artist)
@@ -158,6 +175,8 @@ QByteArray addDescription(const QByteArray &file, quint32 described, const QByte
                 payload += ilocWith(shift, newOffset);
             else if (b.type == "idat")
                 payload += box("idat", idatPayload);
+            else if (b.type == "iprp" && inIdat)
+                payload += withAssociation(file, b, newId);
             else if (b.type == "iref")
                 hadIref = true, payload += box("iref", irefHead + refs);
             else

@@ -14,11 +14,12 @@ inline constexpr char thumbnailXmpMark[] = "TsyThumbXmpQ7x";
 // heif-enc's picture with a thumbnail, then exiftool's Exif, XMP and GPS
 // (Fixtures' author and creator marks) on the primary image.
 QString make(const QString &directory, const QString &name = QStringLiteral("photo.heic"));
-// `make`'s file plus an Exif item (mdat) and an XMP item (idat) describing the thumbnail.
+// `make`'s file plus an Exif item (mdat) and an XMP item (idat, with a property) describing the thumbnail.
 QString makeWithThumbnailItems(const QString &directory);
 
 // The file with one more item of `type` ("Exif", "mime") describing item
-// `described` (cdsc), its bytes in a new mdat at the end or in idat.
+// `described` (cdsc), its bytes in a new mdat at the end or in idat; one in
+// idat also takes the first property, as some writers do.
 QByteArray addDescription(const QByteArray &file, quint32 described, const QByteArray &type, const QByteArray &data,
                           bool inIdat);
 // A small big-endian TIFF whose one entry is an Artist string.

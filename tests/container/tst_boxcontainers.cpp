@@ -221,6 +221,18 @@ private slots:
         const ContainerWalk walk = walkBytes(after);
         QCOMPARE(walk.damage, std::nullopt);
         QCOMPARE(identifyingPlaces(walk), QStringList {});
+        // Every table names only items that are still there.
+        const BmffBox index = *BmffBoxes::find(BmffBoxes::inBytes(after, 0).boxes, "meta");
+        const HeifItems heif = HeifItems::parse(index, QByteArrayView(after).sliced(index.payloadOffset(), index.payloadSize()));
+        QCOMPARE(heif.damage, std::nullopt);
+        QCOMPARE(heif.locations.size(), heif.items.size());
+        for (const auto &association : heif.associations)
+            QVERIFY(heif.item(association.item));
+        for (const auto &reference : heif.references) {
+            QVERIFY(heif.item(reference.from));
+            for (quint32 to : reference.to)
+                QVERIFY(heif.item(to));
+        }
         Fixtures::run(u"heif-info"_qs, {path});
         QCOMPARE(decoded(path), pixels);
         const QByteArray tags = Fixtures::run(u"exiftool"_qs, {u"-a"_qs, u"-u"_qs, u"-G1"_qs, u"-ee"_qs, path});
