@@ -15,6 +15,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+Q_DECLARE_METATYPE(ItemRole)
+Q_DECLARE_METATYPE(KeptBecause)
+
 namespace {
 
 QByteArray be32(quint32 value)
@@ -59,6 +62,11 @@ QString makeKind(const QString &dir, const QString &kind)
     if (kind == u"exiftool")
         return HeifFixture::make(dir);
     return HeifFixture::makeWithThumbnailItems(dir);
+}
+
+QByteArray box(const char *type, const QByteArray &payload)
+{
+    return be32(quint32(8 + payload.size())) + QByteArray(type, 4) + payload;
 }
 
 void put32(QByteArray &bytes, qint64 at, quint32 value)
@@ -282,6 +290,67 @@ private slots:
         QVERIFY(isCleanError(result.error(), CleanError::Kind::verifyFailed));
         QVERIFY2(describe(result.error()).contains(reason), qPrintable(describe(result.error())));
         QCOMPARE(Fixtures::readAll(path), bytes);
+    }
+
+    // The app's own HEIC fixture carries a Display P3 profile.
+    void heifProfile()
+    {
+        QTemporaryDir dir;
+        const ContainerWalk walk = walkBytes(Fixtures::readAll(Fixtures::make(dir.path(), u"heic"_qs)));
+        QCOMPARE(walk.damage, std::nullopt);
+        QStringList properties;
+        for (const auto &item : walk.items) {
+            if (item.place.startsWith(u"image property") && item.role == ItemRole::needed)
+                properties << QString::fromLatin1(item.type) + u' ' + item.detail.trimmed();
+        }
+        properties.removeDuplicates();
+        properties.sort();
+        QCOMPARE(properties, (QStringList {u"colr prof"_qs, u"hvcC "_qs, u"ispe "_qs, u"pixi "_qs}));
+        QCOMPARE(identifyingPlaces(walk).filter(u"image property"_qs), QStringList {});
+    }
+
+    void heifPropertyRoles_data()
+    {
+        QTest::addColumn<QByteArray>("property");
+        QTest::addColumn<ItemRole>("role");
+        QTest::addColumn<KeptBecause>("why");
+        QTest::addColumn<QString>("detail");
+
+        QTest::newRow("rotation") << box("irot", QByteArray(1, 3)) << ItemRole::needed << KeptBecause::orientation << u"270°"_qs;
+        QTest::newRow("mirror") << box("imir", QByteArray(1, 1)) << ItemRole::needed << KeptBecause::orientation << QString();
+        QTest::newRow("nclx colour") << box("colr", "nclx" + QByteArray(7, 1)) << ItemRole::needed
+                                     << KeptBecause::colourProfile << u"nclx"_qs;
+        QTest::newRow("clean aperture") << box("clap", QByteArray(32, 1)) << ItemRole::needed << KeptBecause::pixels << QString();
+        QTest::newRow("light level") << box("clli", QByteArray(4, 1)) << ItemRole::needed << KeptBecause::colourSpace
+                                     << QString();
+        QTest::newRow("user description") << box("udes", QByteArray("\0\0\0\0en\0TsyAuthorQ7x\0\0\0", 19))
+                                          << ItemRole::identifying << KeptBecause::structure << QString();
+        QTest::newRow("unknown") << box("zzzz", "whatever") << ItemRole::identifying << KeptBecause::structure << QString();
+    }
+
+    void heifPropertyRoles()
+    {
+        QFETCH(QByteArray, property);
+        QFETCH(ItemRole, role);
+        QFETCH(KeptBecause, why);
+        QFETCH(QString, detail);
+        // One hvc1 item with that property, its bytes in mdat.
+        const QByteArray infe = box("infe", QByteArray("\2\0\0\0\0\1\0\0hvc1\0", 13));
+        const QByteArray index = box("meta", QByteArray(4, '\0') + box("hdlr", QByteArray(8, '\0') + "pict" + QByteArray(13, '\0'))
+                                                 + box("pitm", QByteArray(4, '\0') + QByteArray("\0\1", 2))
+                                                 + box("iinf", QByteArray(4, '\0') + QByteArray("\0\1", 2) + infe)
+                                                 + box("iprp", box("ipco", property)
+                                                                   + box("ipma", QByteArray(4, '\0') + be32(1) + QByteArray("\0\1\1\1", 4))));
+        const ContainerWalk walk = walkBytes(box("ftyp", QByteArray("heic\0\0\0\0mif1heic", 16)) + index + box("mdat", "pixels"));
+        QCOMPARE(walk.damage, std::nullopt);
+        const auto found = std::find_if(walk.items.begin(), walk.items.end(),
+                                        [](const ContainerItem &item) { return item.place == u"image property 1"; });
+        QVERIFY(found != walk.items.end());
+        QCOMPARE(found->type, property.mid(4, 4));
+        QCOMPARE(found->role, role);
+        if (role != ItemRole::identifying)
+            QCOMPARE(found->keptBecause, why);
+        QCOMPARE(found->detail, detail);
     }
 };
 
