@@ -504,6 +504,133 @@ Ohne --copy oder --in-place gilt die Wahl in den Einstellungen (vorgegeben: erse
     <message id="kept_pdf_first_id">
         <source>The document's first ID (its password's key is made from it)</source>
         <translation>Die erste Kennung des Dokuments (der Schlüssel seines Passworts wird daraus gebildet)</translation>
+    <message id="bmff_top_level">
+        <source>file</source>
+        <translation>Datei</translation>
+    </message>
+    <message id="container_broken_at">
+        <source>the file's structure breaks at byte %1</source>
+        <translation>der Aufbau der Datei bricht bei Byte %1 ab</translation>
+    </message>
+    <message id="container_too_many">
+        <source>more parts than any real file has, at byte %1</source>
+        <translation>mehr Teile, als eine echte Datei hat, bei Byte %1</translation>
+    </message>
+    <message id="heif_auxiliary_image">
+        <source>auxiliary image</source>
+        <translation>Hilfsbild</translation>
+    </message>
+    <message id="heif_bytes_shared">
+        <source>an Exif or XMP item shares its bytes with a picture</source>
+        <translation>ein Exif- oder XMP-Element teilt seine Bytes mit einem Bild</translation>
+    </message>
+    <message id="heif_index_unfollowable">
+        <source>its image index could not be followed</source>
+        <translation>ihr Bildverzeichnis konnte nicht gelesen werden</translation>
+    </message>
+    <message id="heif_meta_box">
+        <source>image index</source>
+        <translation>Bildverzeichnis</translation>
+    </message>
+    <message id="heif_metadata_left">
+        <source>metadata items were still there afterwards</source>
+        <translation>danach waren noch Metadaten-Elemente vorhanden</translation>
+    </message>
+    <message id="heif_metadata_loose">
+        <source>item %1, about the whole file</source>
+        <translation>Element %1, zur ganzen Datei</translation>
+    </message>
+    <message id="heif_metadata_of">
+        <source>item %1, about the %2 (item %3)</source>
+        <translation>Element %1, zum %2 (Element %3)</translation>
+    </message>
+    <message id="heif_primary_image">
+        <source>primary image</source>
+        <translation>Hauptbild</translation>
+    </message>
+    <message id="heif_property">
+        <source>image property %1</source>
+        <translation>Bildeigenschaft %1</translation>
+    </message>
+    <message id="heif_second_image">
+        <source>second image</source>
+        <translation>zweites Bild</translation>
+    </message>
+    <message id="heif_thumbnail_of">
+        <source>thumbnail of item %1</source>
+        <translation>Vorschaubild von Element %1</translation>
+    </message>
+    <message id="heif_tile_of">
+        <source>tile of item %1</source>
+        <translation>Kachel von Element %1</translation>
+    </message>
+    <message id="mkv_attachments">
+        <source>attachments</source>
+        <translation>Anhänge</translation>
+    </message>
+    <message id="mkv_chapters">
+        <source>chapters</source>
+        <translation>Kapitel</translation>
+    </message>
+    <message id="mkv_info">
+        <source>segment info</source>
+        <translation>Segmentinformationen</translation>
+    </message>
+    <message id="mkv_segment">
+        <source>segment</source>
+        <translation>Segment</translation>
+    </message>
+    <message id="mkv_tracks">
+        <source>tracks</source>
+        <translation>Spuren</translation>
+    </message>
+    <message id="movie_chapter_track">
+        <source>chapters</source>
+        <translation>Kapitel</translation>
+    </message>
+    <message id="movie_creation_date">
+        <source>creation date</source>
+        <translation>Erstellungsdatum</translation>
+    </message>
+    <message id="movie_index">
+        <source>movie index</source>
+        <translation>Filmverzeichnis</translation>
+    </message>
+    <message id="movie_track">
+        <source>track %1</source>
+        <translation>Spur %1</translation>
+    </message>
+    <message id="movie_track_unnumbered">
+        <source>track</source>
+        <translation>Spur</translation>
+    </message>
+    <message id="tiff_exif_ifd">
+        <source>EXIF IFD</source>
+        <translation>EXIF-IFD</translation>
+    </message>
+    <message id="tiff_gps_ifd">
+        <source>GPS IFD</source>
+        <translation>GPS-IFD</translation>
+    </message>
+    <message id="tiff_header">
+        <source>file header</source>
+        <translation>Dateikopf</translation>
+    </message>
+    <message id="tiff_ifd">
+        <source>IFD%1</source>
+        <translation>IFD%1</translation>
+    </message>
+    <message id="tiff_interop_ifd">
+        <source>interoperability IFD</source>
+        <translation>Interoperabilitäts-IFD</translation>
+    </message>
+    <message id="tiff_read_by_decoders">
+        <source>raw decoders read it</source>
+        <translation>RAW-Decoder lesen es</translation>
+    </message>
+    <message id="tiff_subifd">
+        <source>SubIFD</source>
+        <translation>SubIFD</translation>
     </message>
 </context>
 </TS>

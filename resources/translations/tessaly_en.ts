@@ -504,6 +504,133 @@ Without --copy or --in-place, the choice in Settings applies (by default: replac
     <message id="kept_pdf_first_id">
         <source>The document's first ID (its password's key is made from it)</source>
         <translation>The document's first ID (its password's key is made from it)</translation>
+    <message id="bmff_top_level">
+        <source>file</source>
+        <translation>file</translation>
+    </message>
+    <message id="container_broken_at">
+        <source>the file's structure breaks at byte %1</source>
+        <translation>the file's structure breaks at byte %1</translation>
+    </message>
+    <message id="container_too_many">
+        <source>more parts than any real file has, at byte %1</source>
+        <translation>more parts than any real file has, at byte %1</translation>
+    </message>
+    <message id="heif_auxiliary_image">
+        <source>auxiliary image</source>
+        <translation>auxiliary image</translation>
+    </message>
+    <message id="heif_bytes_shared">
+        <source>an Exif or XMP item shares its bytes with a picture</source>
+        <translation>an Exif or XMP item shares its bytes with a picture</translation>
+    </message>
+    <message id="heif_index_unfollowable">
+        <source>its image index could not be followed</source>
+        <translation>its image index could not be followed</translation>
+    </message>
+    <message id="heif_meta_box">
+        <source>image index</source>
+        <translation>image index</translation>
+    </message>
+    <message id="heif_metadata_left">
+        <source>metadata items were still there afterwards</source>
+        <translation>metadata items were still there afterwards</translation>
+    </message>
+    <message id="heif_metadata_loose">
+        <source>item %1, about the whole file</source>
+        <translation>item %1, about the whole file</translation>
+    </message>
+    <message id="heif_metadata_of">
+        <source>item %1, about the %2 (item %3)</source>
+        <translation>item %1, about the %2 (item %3)</translation>
+    </message>
+    <message id="heif_primary_image">
+        <source>primary image</source>
+        <translation>primary image</translation>
+    </message>
+    <message id="heif_property">
+        <source>image property %1</source>
+        <translation>image property %1</translation>
+    </message>
+    <message id="heif_second_image">
+        <source>second image</source>
+        <translation>second image</translation>
+    </message>
+    <message id="heif_thumbnail_of">
+        <source>thumbnail of item %1</source>
+        <translation>thumbnail of item %1</translation>
+    </message>
+    <message id="heif_tile_of">
+        <source>tile of item %1</source>
+        <translation>tile of item %1</translation>
+    </message>
+    <message id="mkv_attachments">
+        <source>attachments</source>
+        <translation>attachments</translation>
+    </message>
+    <message id="mkv_chapters">
+        <source>chapters</source>
+        <translation>chapters</translation>
+    </message>
+    <message id="mkv_info">
+        <source>segment info</source>
+        <translation>segment info</translation>
+    </message>
+    <message id="mkv_segment">
+        <source>segment</source>
+        <translation>segment</translation>
+    </message>
+    <message id="mkv_tracks">
+        <source>tracks</source>
+        <translation>tracks</translation>
+    </message>
+    <message id="movie_chapter_track">
+        <source>chapters</source>
+        <translation>chapters</translation>
+    </message>
+    <message id="movie_creation_date">
+        <source>creation date</source>
+        <translation>creation date</translation>
+    </message>
+    <message id="movie_index">
+        <source>movie index</source>
+        <translation>movie index</translation>
+    </message>
+    <message id="movie_track">
+        <source>track %1</source>
+        <translation>track %1</translation>
+    </message>
+    <message id="movie_track_unnumbered">
+        <source>track</source>
+        <translation>track</translation>
+    </message>
+    <message id="tiff_exif_ifd">
+        <source>EXIF IFD</source>
+        <translation>EXIF IFD</translation>
+    </message>
+    <message id="tiff_gps_ifd">
+        <source>GPS IFD</source>
+        <translation>GPS IFD</translation>
+    </message>
+    <message id="tiff_header">
+        <source>file header</source>
+        <translation>file header</translation>
+    </message>
+    <message id="tiff_ifd">
+        <source>IFD%1</source>
+        <translation>IFD%1</translation>
+    </message>
+    <message id="tiff_interop_ifd">
+        <source>interoperability IFD</source>
+        <translation>interoperability IFD</translation>
+    </message>
+    <message id="tiff_read_by_decoders">
+        <source>raw decoders read it</source>
+        <translation>raw decoders read it</translation>
+    </message>
+    <message id="tiff_subifd">
+        <source>SubIFD</source>
+        <translation>SubIFD</translation>
     </message>
 </context>
 </TS>
