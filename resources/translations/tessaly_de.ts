@@ -504,6 +504,7 @@ Ohne --copy oder --in-place gilt die Wahl in den Einstellungen (vorgegeben: erse
     <message id="kept_pdf_first_id">
         <source>The document's first ID (its password's key is made from it)</source>
         <translation>Die erste Kennung des Dokuments (der Schlüssel seines Passworts wird daraus gebildet)</translation>
+    </message>
     <message id="bmff_top_level">
         <source>file</source>
         <translation>Datei</translation>

@@ -504,6 +504,7 @@ Without --copy or --in-place, the choice in Settings applies (by default: replac
     <message id="kept_pdf_first_id">
         <source>The document's first ID (its password's key is made from it)</source>
         <translation>The document's first ID (its password's key is made from it)</translation>
+    </message>
     <message id="bmff_top_level">
         <source>file</source>
         <translation>file</translation>
