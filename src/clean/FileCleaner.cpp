@@ -209,6 +209,12 @@ Expected<FileCleaner::WriterNotes> FileCleaner::write(SupportedFormat format, co
         if (auto written = NativeCleaner::clean(format, original, copy.path()); !written)
             return written.error();
         break;
+    case CleaningMethod::heif:
+        if (auto copied = copy.copyOriginal(original); !copied)
+            return copied.error();
+        if (auto cleaned = NativeCleaner::cleanHeifInPlace(copy.path(), original.displayName()); !cleaned)
+            return cleaned.error();
+        break;
     case CleaningMethod::exiftool:
         if (auto written = m_exiftool.writeCleanCopy(original.path(), copy.scratchPath(), plan.extraArguments); !written)
             return readToolFailure(namingTheFile(written.error(), copy.scratchPath(), original.path()),

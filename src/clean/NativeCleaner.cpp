@@ -3,7 +3,11 @@
 #include "OriginalFile.h"
 #include "SystemError.h"
 
+#include <HeifItems.h>
+#include <HeifMetadataRemoval.h>
+#include <IccProfile.h>
 #include <JpegContainer.h>
+#include <TiffDirectories.h>
 #include <PngContainer.h>
 #include <WebpContainer.h>
 
@@ -85,7 +89,58 @@ Expected<Success> writeNew(const QString &path, const QByteArray &bytes, const Q
     return Success{};
 }
 
+// The profile scrubbed and padded with zeros to the length it had, so the
+// box around it keeps its size and nothing after it moves.
+std::optional<QByteArray> scrubbedInPlace(const QByteArray &profile)
+{
+    auto cleaned = cleanIcc(profile);
+    if (!cleaned || cleaned.value().size() > profile.size())
+        return std::nullopt;
+    QByteArray padded = cleaned.value();
+    padded.append(QByteArray(profile.size() - padded.size(), '\0'));
+    const quint32 size = quint32(padded.size());
+    padded[0] = char(size >> 24);
+    padded[1] = char(size >> 16);
+    padded[2] = char(size >> 8);
+    padded[3] = char(size);
+    return padded;
+}
+
+bool isTiffBased(SupportedFormat format)
+{
+    return format == SupportedFormat::dng || format == SupportedFormat::nef || format == SupportedFormat::arw
+        || format == SupportedFormat::cr2;
+}
+
 } // namespace
+
+Expected<Success> cleanHeifInPlace(const QString &path, const QString &displayName)
+{
+    if (auto removed = HeifMetadataRemoval::remove(path); !removed)
+        return removed.error();
+    QFile file(path);
+    if (!file.open(QIODevice::ReadWrite))
+        return CleanError(CleanError::Kind::writeFailed, {displayName, file.errorString()});
+    const ContainerWalk walk = walkHeif(file);
+    if (walk.damage)
+        return CleanError(CleanError::Kind::damagedFile, {displayName, *walk.damage});
+    for (const ContainerItem &item : walk.items) {
+        // colr: size, type, colour type ("prof" or "rICC"), then the profile.
+        if (item.type != "colr" || (item.detail != u"prof" && item.detail != u"rICC") || item.size <= 12)
+            continue;
+        if (!file.seek(item.offset + 12))
+            return CleanError(CleanError::Kind::damagedFile, {displayName, QStringLiteral("colr")});
+        const QByteArray profile = file.read(item.size - 12);
+        const auto scrubbed = scrubbedInPlace(profile);
+        if (profile.size() != item.size - 12 || !scrubbed)
+            return CleanError(CleanError::Kind::damagedFile, {displayName, QStringLiteral("colr")});
+        if (!file.seek(item.offset + 12) || file.write(*scrubbed) != scrubbed->size())
+            return CleanError(CleanError::Kind::writeFailed, {displayName, file.errorString()});
+    }
+    if (!file.flush())
+        return CleanError(CleanError::Kind::writeFailed, {displayName, file.errorString()});
+    return Success{};
+}
 
 bool handles(SupportedFormat format)
 {
@@ -116,10 +171,17 @@ Expected<Success> clean(SupportedFormat format, const OriginalFile &original, co
 
 std::optional<ContainerWalk> walk(SupportedFormat format, const QString &path)
 {
-    if (!handles(format))
-        return std::nullopt;
     QFile file(path);
     ContainerWalk unreadable;
+    if (format == SupportedFormat::heic || isTiffBased(format)) {
+        if (!file.open(QIODevice::ReadOnly)) {
+            unreadable.damage = QStringLiteral("unreadable");
+            return unreadable;
+        }
+        return format == SupportedFormat::heic ? walkHeif(file) : walkTiff(file);
+    }
+    if (!handles(format))
+        return std::nullopt;
     if (!file.open(QIODevice::ReadOnly) || file.size() > largestPicture) {
         unreadable.damage = QStringLiteral("unreadable");
         return unreadable;

@@ -10,7 +10,7 @@
 
 class OriginalFile;
 
-// JPEG, PNG and WebP are simple enough to clean by the app's own allowed
+// JPEG, PNG, WebP and HEIF are simple enough to clean by the app's own allowed
 // lists: what the picture needs is copied, everything else is left behind,
 // and the orientation is written back by value. Lossless: the coded picture
 // is copied byte for byte.
@@ -21,7 +21,13 @@ bool handles(SupportedFormat format);
 // Writes the cleaned version of `original` to `destination`, a new file.
 Expected<Success> clean(SupportedFormat format, const OriginalFile &original, const QString &destination);
 
-// The pieces of the file at `path`, for a kind this cleaner handles.
+// HEIF: the staged copy at `path` (a byte-for-byte copy of the original)
+// loses every Exif, XMP and uri item of every image, thumbnails and
+// auxiliary images included, and its colour profiles are scrubbed in place.
+// The pictures are not touched.
+Expected<Success> cleanHeifInPlace(const QString &path, const QString &displayName);
+
+// The pieces of the file at `path`, for a kind the app walks.
 std::optional<ContainerWalk> walk(SupportedFormat format, const QString &path);
 
 } // namespace NativeCleaner

@@ -69,9 +69,7 @@ void listKept(QList<ContainerItem> &kept, QHash<int, ContainerItem> &byReason, c
 
 std::optional<ContainerWalk> walkContainer(SupportedFormat format, const QString &path)
 {
-    if (NativeCleaner::handles(format))
-        return NativeCleaner::walk(format, path);
-    return std::nullopt;
+    return NativeCleaner::walk(format, path);
 }
 
 ResidueReport checkResidue(SupportedFormat format, const QString &path, const MetadataTable &tags,

@@ -2,14 +2,6 @@
 
 namespace {
 
-// Photos: the Orientation tag turns the picture upright and the ICC profile
-// gives its colours meaning; neither says anything about the person.
-// `--ICC_Profile:all` must come before `-tagsFromFile`, or it only limits the copy.
-const QStringList keepHowItLooks {
-    QStringLiteral("--ICC_Profile:all"),
-    QStringLiteral("-tagsFromFile"), QStringLiteral("@"), QStringLiteral("-Orientation"),
-};
-
 // Camera raws: exiftool cannot delete their IFD0 (and must not: the decoder
 // needs Make, Model and the image tags), so `-all=` leaves most of it, and a
 // CR2 not a byte less. What identifies a person, place or time is deleted by
@@ -78,7 +70,7 @@ StripPlan stripPlanFor(SupportedFormat format)
         plan.method = CleaningMethod::native;
         break;
     case SupportedFormat::heic:
-        plan.extraArguments = keepHowItLooks;
+        plan.method = CleaningMethod::heif;
         break;
     case SupportedFormat::cr2:
     case SupportedFormat::cr3:

@@ -13,6 +13,7 @@
 // edits reversible and raws untouched. Each format's answer lives here.
 enum class CleaningMethod {
     native,   // the app's own allowed-list writers (JPEG, PNG, WebP)
+    heif,     // a copy edited in place: metadata items out, colour profiles scrubbed
     exiftool, // exiftool writes a copy without the metadata: `-all=` plus the plan's arguments
     matroska, // exiftool cannot write Matroska: mkvpropedit edits a copy
     pdf,      // our own PDF cleaner rewrites the document (exiftool would only append an update)

@@ -116,7 +116,7 @@ private slots:
     void aStripThatLeavesMetadataIsRefused_data()
     {
         QTest::addColumn<QString>("extension");
-        QTest::newRow("heic") << "heic";
+        QTest::newRow("cr2") << "cr2";
         QTest::newRow("mp4") << "mp4";
         QTest::newRow("dng") << "dng";
     }
