@@ -10,6 +10,8 @@
 
 #include <FakeTool.h>
 #include <Fixtures.h>
+#include <HeifFixture.h>
+#include <ImageSamples.h>
 
 #include <QFile>
 #include <QFileInfo>
@@ -63,32 +65,10 @@ struct Snapshot
     }
 };
 
-QByteArray pngChunk(const QByteArray &type, const QByteArray &data)
-{
-    QByteArray chunk;
-    const quint32 length = quint32(data.size());
-    chunk.append(char(length >> 24)).append(char(length >> 16)).append(char(length >> 8)).append(char(length));
-    chunk.append(type).append(data);
-    // CRC-32 over type and data, as PNG wants it.
-    quint32 c = 0xFFFFFFFFu;
-    for (const char byte : type + data) {
-        c ^= quint8(byte);
-        for (int k = 0; k < 8; ++k)
-            c = (c >> 1) ^ (0xEDB88320u & (0u - (c & 1u)));
-    }
-    c ^= 0xFFFFFFFFu;
-    chunk.append(char(c >> 24)).append(char(c >> 16)).append(char(c >> 8)).append(char(c));
-    return chunk;
-}
-
 // A plain picture with `extra` chunks placed before its end.
-QByteArray pngWith(const QString &directory, const QByteArray &extra)
+QByteArray pngWith(const QByteArray &extra)
 {
-    const QString plain = directory + "/plain.png";
-    if (!writeImage(plain, "PNG"))
-        qFatal("cannot write a PNG");
-    QByteArray bytes = readAll(plain);
-    QFile::remove(plain);
+    QByteArray bytes = ImageSamples::picture("PNG");
     return bytes.insert(bytes.size() - 12, extra);
 }
 
@@ -136,37 +116,54 @@ private slots:
         QVERIFY(Snapshot::of(path).sameFile(before));
     }
 
-    // Private chunks, trailing bytes and attributes are what exiftool's
-    // listing does not show; the walk does, and the log lists them.
+    // Pieces exiftool's listing does not show (private chunks, bytes after
+    // the end, a thumbnail's own Exif and XMP items, desktop attributes): the
+    // walk finds them, the clean takes them out, the log lists them.
     void piecesOnlyTheWalkSeesGoAndAreListed_data()
     {
-        QTest::addColumn<QByteArray>("extra");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QList<QByteArray>>("marks");
         QTest::addColumn<QString>("listed");
-        QTest::newRow("provenance chunk") << pngChunk("caBX", "TsyC2paQ7x") << "Container:caBX";
-        QTest::newRow("private chunk") << pngChunk("prVt", "TsyPrivQ7x") << "Container:prVt";
+        using namespace ImageSamples;
+        QTest::newRow("PNG provenance chunk") << "a.png" << pngWith(pngChunk("caBX", "TsyC2paQ7x")) + "TsyTrailQ7x"
+                                              << QList<QByteArray>{"TsyC2paQ7x", "TsyTrailQ7x"} << "Container:caBX";
+        QTest::newRow("PNG private chunk") << "a.png" << pngWith(pngChunk("prVt", "TsyPrivQ7x"))
+                                           << QList<QByteArray>{"TsyPrivQ7x"} << "Container:prVt";
+        QTest::newRow("WebP unknown chunk") << "a.webp" << withRiffChunk(picture("WEBP"), riffChunk("TSYX", "TsyRiffQ7x"))
+                                            << QList<QByteArray>{"TsyRiffQ7x"} << "Container:TSYX";
+        QTest::newRow("WebP bytes after the end") << "a.webp" << picture("WEBP") + "TsyTrailQ7x"
+                                                  << QList<QByteArray>{"TsyTrailQ7x"} << "Container:trailing";
+        QTest::newRow("JPEG second picture") << "a.jpg" << picture("JPEG") + picture("JPEG").replace("JFIF", "TSYQ")
+                                             << QList<QByteArray>{"TSYQ"} << "Container:trailing";
+        QTemporaryDir heif;
+        QTest::newRow("HEIC thumbnail's items") << "a.heic" << readAll(HeifFixture::makeWithThumbnailItems(heif.path()))
+                                                << QList<QByteArray>{HeifFixture::thumbnailMark, HeifFixture::thumbnailXmpMark}
+                                                << "Container:Exif";
     }
 
     void piecesOnlyTheWalkSeesGoAndAreListed()
     {
-        QFETCH(QByteArray, extra);
+        QFETCH(QString, name);
+        QFETCH(QByteArray, bytes);
+        QFETCH(QList<QByteArray>, marks);
         QFETCH(QString, listed);
         QTemporaryDir dir;
-        const QString path = dir.path() + "/picture.png";
-        writeAll(path, pngWith(dir.path(), extra) + "TsyTrailQ7x");
+        const QString path = dir.filePath(name);
+        writeAll(path, bytes);
+        QCOMPARE(found(bytes, marks), marks);
         QCOMPARE(::setxattr(QFile::encodeName(path).constData(), "user.xdg.comment", "TsyNoteQ7x", 10, 0), 0);
         QCOMPARE(::setxattr(QFile::encodeName(path).constData(), "user.xdg.tags", "holiday", 7, 0), 0);
 
         const CleanResult result = cleanWith(ToolPaths::installed(), path);
         QCOMPARE(result.errorMessage().value_or(QString()), QString());
         QVERIFY(!result.nothingToRemove);
-        const QByteArray bytes = readAll(path);
-        QCOMPARE(found(bytes, {extra.mid(8, 10), "TsyTrailQ7x"}), QList<QByteArray>());
+        QCOMPARE(found(readAll(path), marks), QList<QByteArray>());
         char value[64];
         QCOMPARE(::getxattr(QFile::encodeName(path).constData(), "user.xdg.comment", value, sizeof value), -1);
         QCOMPARE(::getxattr(QFile::encodeName(path).constData(), "user.xdg.tags", value, sizeof value), -1);
         const MetadataTable logged = result.metadataBefore.unpack();
         QVERIFY2(logged.contains(listed), qPrintable(logged.keys().join(", ")));
-        QVERIFY(logged.contains("Container:trailing"));
         QCOMPARE(logged.value("Attribute:user.xdg.comment"), "TsyNoteQ7x");
         QVERIFY(!result.metadataAfter.unpack().contains("Attribute:user.xdg.comment"));
     }
