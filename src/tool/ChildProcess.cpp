@@ -1,5 +1,7 @@
 #include "ChildProcess.h"
 
+#include "Sandbox.h"
+
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QProcess>
@@ -50,12 +52,23 @@ std::chrono::milliseconds clampedLimit(std::chrono::milliseconds limit)
 }
 
 Outcome run(const QString &program, const QStringList &arguments, std::chrono::milliseconds limit,
-            qint64 memoryLimitBytes, const std::atomic<bool> *cancel)
+            qint64 memoryLimitBytes, const std::atomic<bool> *cancel, const SandboxGrant &grant)
 {
     Outcome outcome;
     QProcess process;
-    process.setProgram(program);
-    process.setArguments(arguments);
+    QStringList command = Sandbox::command(program, arguments, grant);
+    process.setProgram(command.takeFirst());
+    process.setArguments(command);
+    if (!grant.standardOutputTo.isEmpty()) {
+        // Made here, never over an existing file: the tool only gets to fill it.
+        QFile output(grant.standardOutputTo);
+        if (!output.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+            outcome.launchError = output.errorString();
+            return outcome;
+        }
+        output.close();
+        process.setStandardOutputFile(grant.standardOutputTo, QIODevice::Truncate);
+    }
     process.setProcessEnvironment(environment());
     process.setChildProcessModifier([memoryLimitBytes] { setUpChild(memoryLimitBytes); });
     process.start(QIODevice::ReadWrite);

@@ -35,12 +35,13 @@ Expected<QString> ExifToolService::exiftoolPath() const
     return ExifToolError::binaryNotFound();
 }
 
-Expected<QByteArray> ExifToolService::runProcess(const QStringList &arguments, qint64 fileSize) const
+Expected<QByteArray> ExifToolService::runProcess(const QStringList &arguments, qint64 fileSize,
+                                                const SandboxGrant &grant) const
 {
     auto tool = exiftoolPath();
     if (!tool)
         return tool.error();
-    return m_runner.run(tool.value(), arguments, m_limits.forFileSize(fileSize));
+    return m_runner.run(tool.value(), arguments, m_limits.forFileSize(fileSize), grant);
 }
 
 Expected<MetadataTable> ExifToolService::readMetadata(const QUrl &from) const
@@ -53,7 +54,7 @@ Expected<MetadataTable> ExifToolService::readMetadata(const QUrl &from) const
 
 Expected<MetadataTable> ExifToolService::readMetadata(const QString &path) const
 {
-    auto output = runProcess({QStringLiteral("-all"), QStringLiteral("-j"), path}, sizeOf(path));
+    auto output = runProcess({QStringLiteral("-all"), QStringLiteral("-j"), path}, sizeOf(path), SandboxGrant::toRead(path));
     if (!output)
         return output.error();
     return parseMetadataJson(output.value());
@@ -64,8 +65,10 @@ Expected<Success> ExifToolService::writeCleanCopy(const QString &source, const Q
 {
     QStringList arguments{QStringLiteral("-all=")};
     arguments += extraArguments;
-    arguments << QStringLiteral("-o") << destination << source;
-    auto output = runProcess(arguments, sizeOf(source));
+    arguments << QStringLiteral("-o") << QStringLiteral("-") << source;
+    SandboxGrant grant = SandboxGrant::toRead(source);
+    grant.standardOutputTo = destination;
+    auto output = runProcess(arguments, sizeOf(source), grant);
     if (!output)
         return output.error();
     return Success{};

@@ -195,9 +195,11 @@ private slots:
         Fixtures::readAll(dir.filePath(name)); // settle the access time before both runs
 
         const QStringList arguments = extra + QStringList{"-all", "-j", name};
-        const QString expected = resultText(m_oneShot->run(Fixtures::program("exiftool"), arguments, 60s));
+        SandboxGrant grant;
+        grant.readable = {dir.path()};
+        const QString expected = resultText(m_oneShot->run(Fixtures::program("exiftool"), arguments, 60s, grant));
         StayOpenRunner runner;
-        QCOMPARE(resultText(runner.run(Fixtures::program("exiftool"), arguments, 60s)), expected);
+        QCOMPARE(resultText(runner.run(Fixtures::program("exiftool"), arguments, 60s, grant)), expected);
         QCOMPARE(runner.counts().persistent, persistent ? 1 : 0);
         QVERIFY(QTest::currentDataTag() != QByteArray("plain") || expected.contains(Fixtures::author));
     }
