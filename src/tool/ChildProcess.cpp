@@ -4,6 +4,7 @@
 
 #include <QDeadlineTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 
 #include <algorithm>
@@ -56,6 +57,11 @@ Outcome run(const QString &program, const QStringList &arguments, std::chrono::m
 {
     Outcome outcome;
     QProcess process;
+    // bwrap would start where the tool cannot: that is the tool's launch error.
+    if (Sandbox::status().active() && !QFileInfo(program).isExecutable()) {
+        outcome.launchError = QStringLiteral("%1 cannot be executed").arg(program);
+        return outcome;
+    }
     QStringList command = Sandbox::command(program, arguments, grant);
     process.setProgram(command.takeFirst());
     process.setArguments(command);
@@ -100,7 +106,8 @@ Outcome run(const QString &program, const QStringList &arguments, std::chrono::m
         process.waitForFinished(-1);
         return outcome;
     }
-    outcome.ending = process.exitStatus() == QProcess::CrashExit ? Outcome::Ending::crashed : Outcome::Ending::exited;
+    const bool crashed = process.exitStatus() == QProcess::CrashExit || Sandbox::endedBySignal(process.exitCode());
+    outcome.ending = crashed ? Outcome::Ending::crashed : Outcome::Ending::exited;
     outcome.exitCode = process.exitCode();
     outcome.standardOutput = process.readAllStandardOutput();
     outcome.standardError = process.readAllStandardError();

@@ -98,6 +98,11 @@ QString Sandbox::bwrapPath()
     return QStringLiteral("/usr/bin/bwrap");
 }
 
+bool Sandbox::endedBySignal(int exitStatus)
+{
+    return exitStatus > 128 && exitStatus <= 128 + 64 && status().active();
+}
+
 Sandbox::Status Sandbox::status()
 {
     std::lock_guard lock(probeMutex());
@@ -138,7 +143,8 @@ QStringList Sandbox::mountArguments(const QString &program, const SandboxGrant &
               << QStringLiteral("--tmpfs") << QStringLiteral("/tmp");
 
     // The tool's own folder (exiftool's modules sit beside it), and where a
-    // link to the tool leads.
+    // link to the tool leads; the tool itself once more after the grant, so
+    // that a view of its folder never hides it.
     const QFileInfo tool(program);
     QStringList toolFolders{tool.absolutePath()};
     if (const QString real = tool.canonicalFilePath(); !real.isEmpty())
@@ -153,6 +159,7 @@ QStringList Sandbox::mountArguments(const QString &program, const SandboxGrant &
         arguments << QStringLiteral("--ro-bind-try") << path << path;
     for (const QString &path : grant.writable)
         arguments << QStringLiteral("--bind-try") << path << path;
+    arguments << QStringLiteral("--ro-bind") << tool.absoluteFilePath() << tool.absoluteFilePath();
     // Without --chdir, bwrap keeps the current folder where the grant shows it.
     return arguments;
 }

@@ -55,6 +55,10 @@ public:
     // is active, `program` and `arguments` unchanged otherwise.
     static QStringList command(const QString &program, const QStringList &arguments, const SandboxGrant &grant);
 
+    // Whether an exit status of bwrap's says its tool was ended by a signal
+    // (bwrap exits with 128 + the signal): a crash, as it is unconfined.
+    static bool endedBySignal(int exitStatus);
+
     // Where bubblewrap is expected: Debian's package, never a PATH search.
     static QString bwrapPath();
 

@@ -323,9 +323,10 @@ Expected<QByteArray> StayOpenRunner::Private::run(const QString &program, const 
 // One more worker for the program, unless it has all it may have.
 void StayOpenRunner::Private::prepareOne(const QByteArray &path)
 {
-    // A sandboxed worker sees the files of one grant, unknown until a run names them.
+    // Sandboxed, these see no file of the user's: they serve runs without a
+    // grant, and save the first of a folder's workers a cold start.
     const auto version = versionOf(path);
-    if (!version || Sandbox::status().active())
+    if (!version)
         return;
     const auto pool = poolFor(path, {});
     std::vector<std::unique_ptr<Worker>> outdated;

@@ -4,6 +4,7 @@
 // the parts of StayOpenRunner that talk to a single process.
 
 #include "ChildProcess.h"
+#include "Sandbox.h"
 
 #include <QByteArray>
 #include <QFile>
@@ -325,7 +326,7 @@ private:
         while (::waitpid(m_pid, &status, 0) < 0 && errno == EINTR) { }
         m_pid = -1;
         closeAll();
-        if (WIFSIGNALED(status))
+        if (WIFSIGNALED(status) || Sandbox::endedBySignal(WEXITSTATUS(status)))
             return {true, 0};
         return {false, WEXITSTATUS(status)};
     }
