@@ -9,6 +9,7 @@
 #include <QThread>
 #include <QThreadPool>
 
+#include <iterator>
 #include <map>
 
 using namespace StayOpen;
@@ -53,8 +54,7 @@ public:
         std::vector<std::unique_ptr<Worker>> ending;
         for (auto &[program, pool] : pools) {
             std::lock_guard lock(pool->mutex);
-            for (auto &worker : pool->idle)
-                ending.push_back(std::move(worker));
+            std::move(pool->idle.begin(), pool->idle.end(), std::back_inserter(ending));
             pool->idle.clear();
         }
         end(std::move(ending));
@@ -92,38 +92,36 @@ private:
         if (Sandbox::status().active())
             key += '\0' + grant.mountKey();
         std::vector<std::unique_ptr<Worker>> ending;
-        std::shared_ptr<ToolPool> found;
-        {
-            std::lock_guard lock(poolsMutex);
-            auto &pool = pools[key];
-            if (!pool)
-                pool = std::make_shared<ToolPool>();
-            pool->lastUsed = ++uses;
-            found = pool;
-            while (pools.size() > poolsKept && dropOldestIdle(found, ending)) { }
-        }
+        std::unique_lock lock(poolsMutex);
+        auto &pool = pools[key];
+        if (!pool)
+            pool = std::make_shared<ToolPool>();
+        pool->lastUsed = ++uses;
+        const std::shared_ptr<ToolPool> found = pool;
+        while (pools.size() > poolsKept && dropOldestIdle(found, ending)) { }
+        lock.unlock();
         end(std::move(ending));
         return found;
     }
 
     // With poolsMutex held: forgets the least recently used pool other than
-    // `keep` that has no run under way, handing out its workers to be ended.
+    // `keep` with no run under way, handing out its workers to be ended.
     bool dropOldestIdle(const std::shared_ptr<ToolPool> &keep, std::vector<std::unique_ptr<Worker>> &ending)
     {
-        auto oldest = pools.end();
-        for (auto it = pools.begin(); it != pools.end(); ++it) {
-            if (it->second == keep || (oldest != pools.end() && oldest->second->lastUsed <= it->second->lastUsed))
-                continue;
-            std::lock_guard lock(it->second->mutex);
-            if (it->second->live == int(it->second->idle.size()))
-                oldest = it;
+        std::shared_ptr<ToolPool> oldest;
+        QByteArray oldestKey;
+        for (const auto &[key, pool] : pools) {
+            std::lock_guard lock(pool->mutex);
+            if (pool != keep && pool->live == int(pool->idle.size()) && (!oldest || pool->lastUsed < oldest->lastUsed))
+                oldest = pool, oldestKey = key;
         }
-        if (oldest == pools.end())
+        if (!oldest)
             return false;
-        std::lock_guard lock(oldest->second->mutex);
-        for (auto &worker : oldest->second->idle)
-            ending.push_back(std::move(worker));
-        pools.erase(oldest);
+        std::lock_guard lock(oldest->mutex);
+        std::move(oldest->idle.begin(), oldest->idle.end(), std::back_inserter(ending));
+        oldest->live -= int(oldest->idle.size());
+        oldest->idle.clear();
+        pools.erase(oldestKey);
         return true;
     }
 
@@ -271,8 +269,7 @@ Expected<QByteArray> StayOpenRunner::Private::run(const QString &program, const 
             }
         }
 
-        // Made only now, so that a run that goes to a one-shot tool instead
-        // finds it still to be made.
+        // Made only now: a run that goes to a one-shot tool instead makes its own.
         const Sink sink(grant.standardOutputTo);
         if (!sink.ready()) {
             giveBack(*pool, std::move(worker));
@@ -281,6 +278,12 @@ Expected<QByteArray> StayOpenRunner::Private::run(const QString &program, const 
         Worker::Exchange answer = worker->exchange(*lines, deadline, stopping, sink.fd());
         if (answer.ending != Worker::Ending::notSent)
             ++persistentRuns;
+        // Stopped mid-command, or gone: killed and waited for before the
+        // caller looks for what it left.
+        if (answer.ending != Worker::Ending::answered && answer.ending != Worker::Ending::died) {
+            worker->kill();
+            giveBack(*pool, nullptr);
+        }
         switch (answer.ending) {
         case Worker::Ending::answered: {
             worker->noteServed();
@@ -290,13 +293,8 @@ Expected<QByteArray> StayOpenRunner::Private::run(const QString &program, const 
             return endedRunResult(false, answer.status, std::move(answer.output), answer.error);
         }
         case Worker::Ending::cancelled:
-            worker->kill();
-            giveBack(*pool, nullptr);
             return CleanError(CleanError::Kind::quitting);
         case Worker::Ending::timedOut:
-            // Killed and waited for before the caller looks for what it left.
-            worker->kill();
-            giveBack(*pool, nullptr);
             return ExifToolError::timeout();
         case Worker::Ending::died: {
             const auto ended = worker->reap(deadline);
@@ -306,13 +304,9 @@ Expected<QByteArray> StayOpenRunner::Private::run(const QString &program, const 
             return endedRunResult(ended->crashed, ended->exitCode, std::move(answer.output), answer.error);
         }
         case Worker::Ending::sinkFailed:
-            worker->kill();
-            giveBack(*pool, nullptr);
             return ExifToolError::processError(toolErrorText(answer.error));
         case Worker::Ending::notSent:
             // It was gone before it read a word of this command: try a fresh one.
-            worker->kill();
-            giveBack(*pool, nullptr);
             sink.remove();
             break;
         }
@@ -323,8 +317,8 @@ Expected<QByteArray> StayOpenRunner::Private::run(const QString &program, const 
 // One more worker for the program, unless it has all it may have.
 void StayOpenRunner::Private::prepareOne(const QByteArray &path)
 {
-    // Sandboxed, these see no file of the user's: they serve runs without a
-    // grant, and save the first of a folder's workers a cold start.
+    // Sandboxed, these see no file of the user's and serve runs without a
+    // grant; a folder's workers start with its first run.
     const auto version = versionOf(path);
     if (!version)
         return;
