@@ -4,6 +4,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <sys/stat.h>
+
 namespace {
 
 const QLatin1String stagingPrefix(".tessaly-staging-");
@@ -42,7 +44,13 @@ QByteArray SandboxGrant::mountKey() const
         key += "r:" + QFile::encodeName(path) + '\0';
     for (const QString &path : writable)
         key += "w:" + QFile::encodeName(path) + '\0';
-    if (!viewFolder.isEmpty())
-        key += "v:" + QFile::encodeName(viewFolder) + '\0' + viewSuffix.toUtf8() + '\0';
+    // A folder removed and made anew under the same name is another folder:
+    // a worker started on the old one would see nothing of the new.
+    if (!viewFolder.isEmpty()) {
+        struct stat info = {};
+        ::stat(QFile::encodeName(viewFolder).constData(), &info);
+        key += "v:" + QFile::encodeName(viewFolder) + '\0' + viewSuffix.toUtf8() + '\0'
+               + QByteArray::number(quint64(info.st_dev)) + ':' + QByteArray::number(quint64(info.st_ino)) + '\0';
+    }
     return key;
 }
