@@ -5,23 +5,20 @@
 #include <QFileInfo>
 #include <QProcess>
 
-#include <dirent.h>
+#include <atomic>
 #include <mutex>
+
+#include <dirent.h>
 
 namespace {
 
 const QByteArray stagingPrefix(".tessaly-staging-");
 
-std::optional<Sandbox::Status> &probed()
-{
-    static std::optional<Sandbox::Status> status;
-    return status;
-}
-std::mutex &probeMutex()
-{
-    static std::mutex mutex;
-    return mutex;
-}
+// Written once, before `probed` turns true: the UI thread reads it without
+// waiting for a probe under way.
+Sandbox::Status probeResult;
+std::atomic<bool> probed = false;
+std::once_flag probeOnce;
 
 Sandbox::Status probe()
 {
@@ -75,7 +72,7 @@ void addView(QStringList &arguments, const QString &folder, const QString &suffi
                 continue; // resolved inside the sandbox, where only the grant is
             if (info.isDir()) {
                 if (!name.startsWith(stagingPrefix))
-                    masks << QStringLiteral("--tmpfs") << target << QStringLiteral("--remount-ro") << target;
+                    masks << QStringLiteral("--perms") << QStringLiteral("0555") << QStringLiteral("--tmpfs") << target;
                 continue;
             }
             const bool shown = info.isFile() && !name.startsWith('.') && info.suffix().toLower() == suffix;
@@ -85,7 +82,7 @@ void addView(QStringList &arguments, const QString &folder, const QString &suffi
         ::closedir(dir);
     }
     if (!maskable) {
-        arguments << QStringLiteral("--tmpfs") << folder << QStringLiteral("--remount-ro") << folder;
+        arguments << QStringLiteral("--perms") << QStringLiteral("0555") << QStringLiteral("--tmpfs") << folder;
         return;
     }
     arguments << QStringLiteral("--ro-bind-try") << folder << folder << masks;
@@ -105,16 +102,18 @@ bool Sandbox::endedBySignal(int exitStatus)
 
 Sandbox::Status Sandbox::status()
 {
-    std::lock_guard lock(probeMutex());
-    if (!probed())
-        probed() = probe();
-    return *probed();
+    std::call_once(probeOnce, [] {
+        probeResult = probe();
+        probed.store(true, std::memory_order_release);
+    });
+    return probeResult;
 }
 
 std::optional<Sandbox::Status> Sandbox::known()
 {
-    std::lock_guard lock(probeMutex());
-    return probed();
+    if (!probed.load(std::memory_order_acquire))
+        return std::nullopt;
+    return probeResult;
 }
 
 QStringList Sandbox::mountArguments(const QString &program, const SandboxGrant &grant)
@@ -142,9 +141,15 @@ QStringList Sandbox::mountArguments(const QString &program, const SandboxGrant &
     arguments << QStringLiteral("--proc") << QStringLiteral("/proc") << QStringLiteral("--dev") << QStringLiteral("/dev")
               << QStringLiteral("--tmpfs") << QStringLiteral("/tmp");
 
-    // The tool's own folder (exiftool's modules sit beside it), and where a
-    // link to the tool leads; the tool itself once more after the grant, so
-    // that a view of its folder never hides it.
+    if (!grant.viewFolder.isEmpty())
+        addView(arguments, grant.viewFolder, grant.viewSuffix);
+    for (const QString &path : grant.readable)
+        arguments << QStringLiteral("--ro-bind-try") << path << path;
+    for (const QString &path : grant.writable)
+        arguments << QStringLiteral("--bind-try") << path << path;
+
+    // The tool's own folder (exiftool's modules sit beside it) and where a
+    // link to the tool leads: after the grant, so that a view never hides them.
     const QFileInfo tool(program);
     QStringList toolFolders{tool.absolutePath()};
     if (const QString real = tool.canonicalFilePath(); !real.isEmpty())
@@ -152,14 +157,6 @@ QStringList Sandbox::mountArguments(const QString &program, const SandboxGrant &
     toolFolders.removeDuplicates();
     for (const QString &folder : toolFolders)
         arguments << QStringLiteral("--ro-bind") << folder << folder;
-
-    if (!grant.viewFolder.isEmpty())
-        addView(arguments, grant.viewFolder, grant.viewSuffix);
-    for (const QString &path : grant.readable)
-        arguments << QStringLiteral("--ro-bind-try") << path << path;
-    for (const QString &path : grant.writable)
-        arguments << QStringLiteral("--bind-try") << path << path;
-    arguments << QStringLiteral("--ro-bind") << tool.absoluteFilePath() << tool.absoluteFilePath();
     // Without --chdir, bwrap keeps the current folder where the grant shows it.
     return arguments;
 }
