@@ -28,7 +28,10 @@
 // exiftool never writes into the user's folders: a clean copy comes back on
 // its standard output (`-o -`) and Tessaly writes it into the staging
 // folder. So a worker needs only read access, and workers are kept per
-// (folder, extension) view: a drop of many photos from one folder keeps them.
+// (folder, extension) view: a drop of many photos from one folder keeps them
+// (StayOpenRunner keeps the workers of the four views last used). A view is
+// made when its worker starts: what appears in the folder later, other than
+// files of its kind and staging folders, stays visible to it until it retires.
 //
 // bubblewrap alone, without Landlock or a seccomp filter inside: namespaces
 // already take away every path and socket the grant does not name, and one
