@@ -13,6 +13,7 @@
 #include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace ChildProcess {
 
@@ -39,6 +40,9 @@ QList<QByteArray> environmentBlock()
 void setUpChild(qint64 memoryLimitBytes) noexcept
 {
     ::prctl(PR_SET_PDEATHSIG, SIGINT);
+    // A group of its own, so that a stop reaches what bwrap has forked before
+    // it is far enough along to die with its parent.
+    ::setpgid(0, 0);
     ::setpriority(PRIO_PROCESS, 0, 5);
     ::umask(077);
     if (memoryLimitBytes > 0) {
@@ -102,6 +106,8 @@ Outcome run(const QString &program, const QStringList &arguments, std::chrono::m
         finished = process.waitForFinished(slice) || process.state() == QProcess::NotRunning;
     }
     if (!finished) {
+        if (const qint64 pid = process.processId(); pid > 0)
+            ::kill(-pid_t(pid), SIGKILL);
         process.kill();
         process.waitForFinished(-1);
         return outcome;

@@ -16,6 +16,7 @@
 //   LANG naming a locale this machine never generated would fail every file;
 // - with umask 077, so that whatever it writes (a staged copy) is private;
 // - at nice 5, below the window's own threads;
+// - in a process group of its own, which a stop kills whole;
 // - told to stop (SIGINT, which lets exiftool remove its own temporary file)
 //   when the thread that started it ends;
 // - with an address-space limit where one is given, so that a hostile file

@@ -257,6 +257,7 @@ public:
     void kill()
     {
         if (m_pid > 0) {
+            ::kill(-m_pid, SIGKILL); // and what bwrap forked, while it sets up
             ::kill(m_pid, SIGKILL);
             reap();
         }
