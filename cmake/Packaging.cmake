@@ -36,6 +36,11 @@ install(FILES ${PROJECT_SOURCE_DIR}/resources/package/copyright ${_doc_dir}/chan
 install(FILES ${_doc_dir}/tessaly.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${PROJECT_SOURCE_DIR}/resources/package/lintian-overrides
         DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides RENAME tessaly)
+# Put into /etc/apparmor.d by postinst, only where AppArmor can read it.
+install(FILES ${PROJECT_SOURCE_DIR}/resources/package/apparmor-tessaly
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/tessaly/apparmor RENAME tessaly)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA
+    ${PROJECT_SOURCE_DIR}/resources/package/postinst ${PROJECT_SOURCE_DIR}/resources/package/postrm)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME tessaly)
@@ -63,13 +68,15 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # What the app loads or runs without linking to it: the QML modules its
 # views import, the xcb platform and SVG image plugins, the icon theme its
-# buttons draw from, Perl for the bundled exiftool and mkvtoolnix for MKVs.
+# buttons draw from, Perl for the bundled exiftool, mkvtoolnix for MKVs and
+# bubblewrap, which every tool that reads a file runs in (without it they run
+# unconfined and the app says so: a Depends, so that no install lacks it).
 set(_runtime_depends
     qml6-module-qtqml qml6-module-qtqml-workerscript qml6-module-qtquick
     qml6-module-qtquick-window qml6-module-qtquick-controls qml6-module-qtquick-templates
     qml6-module-qtquick-layouts
     qml6-module-qtquick-shapes qt6-qpa-plugins libqt6svg6 libgl1-mesa-dri
-    adwaita-icon-theme hicolor-icon-theme perl mkvtoolnix)
+    adwaita-icon-theme hicolor-icon-theme perl mkvtoolnix bubblewrap)
 list(JOIN _runtime_depends ", " CPACK_DEBIAN_PACKAGE_DEPENDS)
 # The file dialog is the desktop's own through the portal; without them Qt
 # falls back to its QML dialog.

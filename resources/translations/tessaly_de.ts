@@ -143,6 +143,22 @@
         <source>Missing</source>
         <translation>Fehlt</translation>
     </message>
+    <message id="sandbox_off">
+        <source>Tools run without a sandbox: %1</source>
+        <translation>Werkzeuge laufen ohne Sandbox: %1</translation>
+    </message>
+    <message id="sandbox_reason_turned_off">
+        <source>turned off (TESSALY_SANDBOX=off)</source>
+        <translation>abgeschaltet (TESSALY_SANDBOX=off)</translation>
+    </message>
+    <message id="sandbox_reason_not_installed">
+        <source>bubblewrap is not installed (%1)</source>
+        <translation>bubblewrap ist nicht installiert (%1)</translation>
+    </message>
+    <message id="sandbox_reason_refused">
+        <source>the system does not let bubblewrap start (%1)</source>
+        <translation>das System lässt bubblewrap nicht starten (%1)</translation>
+    </message>
     <message id="exiftool_not_found">
         <source>ExifTool was not found among Tessaly's resources. Reinstall Tessaly.</source>
         <translation>ExifTool wurde in Tessalys Ressourcen nicht gefunden. Bitte installieren Sie Tessaly neu.</translation>

@@ -143,6 +143,22 @@
         <source>Missing</source>
         <translation>Missing</translation>
     </message>
+    <message id="sandbox_off">
+        <source>Tools run without a sandbox: %1</source>
+        <translation>Tools run without a sandbox: %1</translation>
+    </message>
+    <message id="sandbox_reason_turned_off">
+        <source>turned off (TESSALY_SANDBOX=off)</source>
+        <translation>turned off (TESSALY_SANDBOX=off)</translation>
+    </message>
+    <message id="sandbox_reason_not_installed">
+        <source>bubblewrap is not installed (%1)</source>
+        <translation>bubblewrap is not installed (%1)</translation>
+    </message>
+    <message id="sandbox_reason_refused">
+        <source>the system does not let bubblewrap start (%1)</source>
+        <translation>the system does not let bubblewrap start (%1)</translation>
+    </message>
     <message id="exiftool_not_found">
         <source>ExifTool was not found among Tessaly's resources. Reinstall Tessaly.</source>
         <translation>ExifTool was not found among Tessaly's resources. Reinstall Tessaly.</translation>

@@ -185,4 +185,21 @@ ApplicationWindow {
         anchors.fill: parent
         viewModel: window.viewModel
     }
+
+    // Said once as the app starts when tools cannot run sandboxed; Settings
+    // keeps saying it.
+    MessageBanner {
+        objectName: "sandboxNotice"
+        message: window.settingsInfo.startNotice
+        anchors.horizontalCenter: parent.horizontalCenter
+        anchors.top: parent.top
+        anchors.topMargin: 12
+        z: 2
+        onShownChanged: if (shown) sandboxNoticeTimer.restart()
+        Timer {
+            id: sandboxNoticeTimer
+            interval: 12000
+            onTriggered: window.settingsInfo.dismissStartNotice()
+        }
+    }
 }

@@ -66,6 +66,17 @@ Pane {
                         textFormat: Text.PlainText
                     }
                 }
+
+                Label {
+                    objectName: "sandboxText"
+                    visible: text !== ""
+                    text: view.info.sandboxNote
+                    textFormat: Text.PlainText
+                    color: Theme.red
+                    wrapMode: Text.Wrap
+                    Layout.columnSpan: 2
+                    Layout.fillWidth: true
+                }
             }
         }
 

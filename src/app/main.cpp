@@ -118,6 +118,7 @@ int main(int argc, char *argv[])
                      [&] { viewModel.setCleaningChoices(preferences.choices()); });
     AppCommands commands(&viewModel);
     SettingsInfo settingsInfo(recordedVersion());
+    settingsInfo.probeSandbox();
 
     QQmlApplicationEngine engine;
     engine.addImportPath(QStringLiteral("qrc:/qt/qml"));

@@ -226,7 +226,8 @@ Expected<FileCleaner::WriterNotes> FileCleaner::write(SupportedFormat format, co
         const auto mkvpropedit = paths().mkvpropedit();
         if (!mkvpropedit)
             return CleanError(CleanError::Kind::helperMissing, {QStringLiteral("mkvpropedit"), paths().helperDirectory});
-        auto listing = m_exiftool.runProcess(MatroskaCleaner::contentsQuery(original.path()), original.size());
+        auto listing = m_exiftool.runProcess(MatroskaCleaner::contentsQuery(original.path()), original.size(),
+                                             SandboxGrant::toRead(original.path()));
         if (!listing)
             return listing.error();
         auto contents = MatroskaCleaner::parseContents(listing.value());

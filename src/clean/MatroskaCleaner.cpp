@@ -4,6 +4,8 @@
 
 #include <ChildProcess.h>
 
+#include <QFileInfo>
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -95,7 +97,10 @@ QStringList propeditArguments(const QString &path, const Contents &contents)
 Expected<Success> clean(const QString &mkvpropedit, const QString &path, const Contents &contents,
                         std::chrono::milliseconds limit, const std::atomic<bool> *cancel)
 {
-    const auto outcome = ChildProcess::run(mkvpropedit, propeditArguments(path, contents), limit, 0, cancel);
+    // It edits the staged copy where it is: the one folder it may write.
+    SandboxGrant grant;
+    grant.writable = {QFileInfo(path).absolutePath()};
+    const auto outcome = ChildProcess::run(mkvpropedit, propeditArguments(path, contents), limit, 0, cancel, grant);
     const QString tool = QStringLiteral("mkvpropedit");
     if (auto failure = unfinishedRun(outcome, tool))
         return *failure;

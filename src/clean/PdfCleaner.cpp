@@ -78,7 +78,8 @@ Expected<PdfReport> clean(const QString &helper, const QString &source, const QS
     const qint64 size = QFileInfo(source).size();
     const QString tool = QStringLiteral("tessaly-pdf-clean");
     const auto outcome =
-        ChildProcess::run(helper, {source, destination}, limits.forFileSize(size), memoryLimitFor(size), cancel);
+        ChildProcess::run(helper, {source, destination}, limits.forFileSize(size), memoryLimitFor(size), cancel,
+                          SandboxGrant::toWrite(source, QFileInfo(destination).absolutePath()));
     if (auto failure = unfinishedRun(outcome, tool))
         return *failure;
     const QString detail = toolErrorText(outcome.standardError).trimmed();

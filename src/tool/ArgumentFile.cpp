@@ -95,6 +95,11 @@ std::optional<QByteArray> encodeAll(const QStringList &arguments)
 {
     QByteArray lines;
     for (qsizetype i = 0; i < arguments.size(); ++i) {
+        // "-o -": the copy comes back on standard output, ahead of the command's end marks.
+        if (arguments[i] == QLatin1String("-") && i > 0 && arguments[i - 1].compare(QLatin1String("-o"), Qt::CaseInsensitive) == 0) {
+            lines += "-\n";
+            continue;
+        }
         const auto line = argumentLine(QFile::encodeName(arguments[i]), i + 1 == arguments.size());
         if (!line)
             return std::nullopt;

@@ -1,7 +1,10 @@
 #include "ChildProcess.h"
 
+#include "Sandbox.h"
+
 #include <QDeadlineTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 
 #include <algorithm>
@@ -10,6 +13,7 @@
 #include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace ChildProcess {
 
@@ -36,6 +40,9 @@ QList<QByteArray> environmentBlock()
 void setUpChild(qint64 memoryLimitBytes) noexcept
 {
     ::prctl(PR_SET_PDEATHSIG, SIGINT);
+    // A group of its own, so that a stop reaches what bwrap has forked before
+    // it is far enough along to die with its parent.
+    ::setpgid(0, 0);
     ::setpriority(PRIO_PROCESS, 0, 5);
     ::umask(077);
     if (memoryLimitBytes > 0) {
@@ -50,12 +57,28 @@ std::chrono::milliseconds clampedLimit(std::chrono::milliseconds limit)
 }
 
 Outcome run(const QString &program, const QStringList &arguments, std::chrono::milliseconds limit,
-            qint64 memoryLimitBytes, const std::atomic<bool> *cancel)
+            qint64 memoryLimitBytes, const std::atomic<bool> *cancel, const SandboxGrant &grant)
 {
     Outcome outcome;
     QProcess process;
-    process.setProgram(program);
-    process.setArguments(arguments);
+    // bwrap would start where the tool cannot: that is the tool's launch error.
+    if (Sandbox::status().active() && !QFileInfo(program).isExecutable()) {
+        outcome.launchError = QStringLiteral("%1 cannot be executed").arg(program);
+        return outcome;
+    }
+    QStringList command = Sandbox::command(program, arguments, grant);
+    process.setProgram(command.takeFirst());
+    process.setArguments(command);
+    if (!grant.standardOutputTo.isEmpty()) {
+        // Made here, never over an existing file: the tool only gets to fill it.
+        QFile output(grant.standardOutputTo);
+        if (!output.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+            outcome.launchError = output.errorString();
+            return outcome;
+        }
+        output.close();
+        process.setStandardOutputFile(grant.standardOutputTo, QIODevice::Truncate);
+    }
     process.setProcessEnvironment(environment());
     process.setChildProcessModifier([memoryLimitBytes] { setUpChild(memoryLimitBytes); });
     process.start(QIODevice::ReadWrite);
@@ -83,11 +106,14 @@ Outcome run(const QString &program, const QStringList &arguments, std::chrono::m
         finished = process.waitForFinished(slice) || process.state() == QProcess::NotRunning;
     }
     if (!finished) {
+        if (const qint64 pid = process.processId(); pid > 0)
+            ::kill(-pid_t(pid), SIGKILL);
         process.kill();
         process.waitForFinished(-1);
         return outcome;
     }
-    outcome.ending = process.exitStatus() == QProcess::CrashExit ? Outcome::Ending::crashed : Outcome::Ending::exited;
+    const bool crashed = process.exitStatus() == QProcess::CrashExit || Sandbox::endedBySignal(process.exitCode());
+    outcome.ending = crashed ? Outcome::Ending::crashed : Outcome::Ending::exited;
     outcome.exitCode = process.exitCode();
     outcome.standardOutput = process.readAllStandardOutput();
     outcome.standardError = process.readAllStandardError();

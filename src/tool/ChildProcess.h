@@ -1,5 +1,7 @@
 #pragma once
 
+#include "SandboxGrant.h"
+
 #include <QByteArray>
 #include <QProcessEnvironment>
 #include <QString>
@@ -14,6 +16,7 @@
 //   LANG naming a locale this machine never generated would fail every file;
 // - with umask 077, so that whatever it writes (a staged copy) is private;
 // - at nice 5, below the window's own threads;
+// - in a process group of its own, which a stop kills whole;
 // - told to stop (SIGINT, which lets exiftool remove its own temporary file)
 //   when the thread that started it ends;
 // - with an address-space limit where one is given, so that a hostile file
@@ -42,8 +45,11 @@ struct Outcome
 
 // Starts `program`, gives it no input, and blocks this (worker) thread until it
 // ends, `limit` passes or `*cancel` turns true; a run that is stopped is
-// killed and waited for before this returns.
+// killed and waited for before this returns. It runs in the sandbox with
+// `grant` (see Sandbox); with grant.standardOutputTo, its standard output
+// goes to that new file and the outcome holds none.
 Outcome run(const QString &program, const QStringList &arguments, std::chrono::milliseconds limit,
-            qint64 memoryLimitBytes = 0, const std::atomic<bool> *cancel = nullptr);
+            qint64 memoryLimitBytes = 0, const std::atomic<bool> *cancel = nullptr,
+            const SandboxGrant &grant = {});
 
 } // namespace ChildProcess

@@ -35,12 +35,13 @@ Expected<QString> ExifToolService::exiftoolPath() const
     return ExifToolError::binaryNotFound();
 }
 
-Expected<QByteArray> ExifToolService::runProcess(const QStringList &arguments, qint64 fileSize) const
+Expected<QByteArray> ExifToolService::runProcess(const QStringList &arguments, qint64 fileSize,
+                                                const SandboxGrant &grant) const
 {
     auto tool = exiftoolPath();
     if (!tool)
         return tool.error();
-    return m_runner.run(tool.value(), arguments, m_limits.forFileSize(fileSize));
+    return m_runner.run(tool.value(), arguments, m_limits.forFileSize(fileSize), grant);
 }
 
 Expected<MetadataTable> ExifToolService::readMetadata(const QUrl &from) const
@@ -64,7 +65,7 @@ Expected<MetadataTable> ExifToolService::readEverything(const QString &path) con
 
 Expected<MetadataTable> ExifToolService::read(const QStringList &arguments) const
 {
-    auto output = runProcess(arguments, sizeOf(arguments.last()));
+    auto output = runProcess(arguments, sizeOf(arguments.last()), SandboxGrant::toRead(arguments.last()));
     if (!output)
         return output.error();
     auto table = parseMetadataJson(output.value());
@@ -85,8 +86,10 @@ Expected<Success> ExifToolService::writeCleanCopy(const QString &source, const Q
 {
     QStringList arguments{QStringLiteral("-all=")};
     arguments += extraArguments;
-    arguments << QStringLiteral("-o") << destination << source;
-    auto output = runProcess(arguments, sizeOf(source));
+    arguments << QStringLiteral("-o") << QStringLiteral("-") << source;
+    SandboxGrant grant = SandboxGrant::toRead(source);
+    grant.standardOutputTo = destination;
+    auto output = runProcess(arguments, sizeOf(source), grant);
     if (!output)
         return output.error();
     return Success{};

@@ -31,14 +31,16 @@ public:
     // samples of a movie's tracks, pictures inside pictures) read too.
     Expected<MetadataTable> readEverything(const QString &path) const;
 
-    // `exiftool -all= [extraArguments] -o <destination> <source>`: writes a
-    // copy of `source` without its metadata. `destination` must not exist;
-    // `source` is only read.
+    // `exiftool -all= [extraArguments] -o - <source>`: writes a copy of
+    // `source` without its metadata to `destination`, which must not exist.
+    // The tool only reads; the copy reaches `destination` through Tessaly.
     Expected<Success> writeCleanCopy(const QString &source, const QString &destination,
                                      const QStringList &extraArguments) const;
 
-    // Any other question for the tool, answered on standard output.
-    Expected<QByteArray> runProcess(const QStringList &arguments, qint64 fileSize) const;
+    // Any other question for the tool, answered on standard output; the
+    // tool reaches what `grant` names.
+    Expected<QByteArray> runProcess(const QStringList &arguments, qint64 fileSize,
+                                    const SandboxGrant &grant = {}) const;
 
     // Has the runner start the tool ahead of the first file; see ToolRunner::prepare.
     QFuture<void> prepare() const;

@@ -43,11 +43,11 @@ Expected<QByteArray> endedRunResult(bool crashed, int exitCode, QByteArray stand
 }
 
 Expected<QByteArray> OneShotRunner::run(const QString &program, const QStringList &arguments,
-                                        std::chrono::milliseconds limit)
+                                        std::chrono::milliseconds limit, const SandboxGrant &grant)
 {
     if (stopping())
         return CleanError(CleanError::Kind::quitting);
-    ChildProcess::Outcome outcome = ChildProcess::run(program, arguments, limit, 0, stopFlag());
+    ChildProcess::Outcome outcome = ChildProcess::run(program, arguments, limit, 0, stopFlag(), grant);
     switch (outcome.ending) {
     case ChildProcess::Outcome::Ending::notStarted:
         return LaunchError{outcome.launchError};

@@ -7,7 +7,7 @@ class OneShotRunner final : public ToolRunner
 {
 public:
     Expected<QByteArray> run(const QString &program, const QStringList &arguments,
-                             std::chrono::milliseconds limit) override;
+                             std::chrono::milliseconds limit, const SandboxGrant &grant = {}) override;
 };
 
 // The message of a failed run: standard error as UTF-8, "Unknown error" when

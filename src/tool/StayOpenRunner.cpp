@@ -2,21 +2,24 @@
 
 #include "ArgumentFile.h"
 #include "OneShotRunner.h"
+#include "StayOpenSpawner.h"
 #include "StayOpenWorker.h"
 
 #include <QPromise>
 #include <QThread>
 #include <QThreadPool>
 
+#include <iterator>
 #include <map>
 
 using namespace StayOpen;
 
 namespace {
 
-// The workers of one program.
+// The workers of one program with one grant.
 struct ToolPool
 {
+    quint64 lastUsed = 0; // under the runner's poolsMutex
     std::mutex mutex;
     std::condition_variable changed;
     std::optional<ToolFileVersion> version;
@@ -37,7 +40,8 @@ public:
         starters.setMaxThreadCount(this->options.workersPerTool);
     }
 
-    Expected<QByteArray> run(const QString &program, const QStringList &arguments, std::chrono::milliseconds limit);
+    Expected<QByteArray> run(const QString &program, const QStringList &arguments, std::chrono::milliseconds limit,
+                             const SandboxGrant &grant);
 
     QFuture<void> prepare(const QString &program);
 
@@ -50,18 +54,17 @@ public:
         std::vector<std::unique_ptr<Worker>> ending;
         for (auto &[program, pool] : pools) {
             std::lock_guard lock(pool->mutex);
-            for (auto &worker : pool->idle)
-                ending.push_back(std::move(worker));
+            std::move(pool->idle.begin(), pool->idle.end(), std::back_inserter(ending));
             pool->idle.clear();
         }
         end(std::move(ending));
     }
 
     Expected<QByteArray> runOnce(const QString &program, const QStringList &arguments,
-                                 std::chrono::milliseconds limit)
+                                 std::chrono::milliseconds limit, const SandboxGrant &grant)
     {
         ++oneShotRuns;
-        return oneShot.run(program, arguments, limit);
+        return oneShot.run(program, arguments, limit, grant);
     }
 
     Options options;
@@ -71,6 +74,7 @@ public:
     Spawner spawner;
     std::mutex poolsMutex;
     std::map<QByteArray, std::shared_ptr<ToolPool>> pools;
+    quint64 uses = 0;
     std::mutex preparingMutex;
     std::condition_variable preparingDone;
     int preparing = 0; // prepare() tasks still to end
@@ -78,13 +82,47 @@ public:
     const std::atomic<bool> *stopping = nullptr;
 
 private:
-    std::shared_ptr<ToolPool> poolFor(const QByteArray &program)
+    // Sandboxed workers see one grant's files, so each grant has its own
+    // workers; a few grants' are kept, the least recently used idle ones end.
+    static constexpr std::size_t poolsKept = 4;
+
+    std::shared_ptr<ToolPool> poolFor(const QByteArray &program, const SandboxGrant &grant)
     {
-        std::lock_guard lock(poolsMutex);
-        auto &pool = pools[program];
+        QByteArray key = program;
+        if (Sandbox::status().active())
+            key += '\0' + grant.mountKey();
+        std::vector<std::unique_ptr<Worker>> ending;
+        std::unique_lock lock(poolsMutex);
+        auto &pool = pools[key];
         if (!pool)
             pool = std::make_shared<ToolPool>();
-        return pool;
+        pool->lastUsed = ++uses;
+        const std::shared_ptr<ToolPool> found = pool;
+        while (pools.size() > poolsKept && dropOldestIdle(found, ending)) { }
+        lock.unlock();
+        end(std::move(ending));
+        return found;
+    }
+
+    // With poolsMutex held: forgets the least recently used pool other than
+    // `keep` with no run under way, handing out its workers to be ended.
+    bool dropOldestIdle(const std::shared_ptr<ToolPool> &keep, std::vector<std::unique_ptr<Worker>> &ending)
+    {
+        std::shared_ptr<ToolPool> oldest;
+        QByteArray oldestKey;
+        for (const auto &[key, pool] : pools) {
+            std::lock_guard lock(pool->mutex);
+            if (pool != keep && pool->live == int(pool->idle.size()) && (!oldest || pool->lastUsed < oldest->lastUsed))
+                oldest = pool, oldestKey = key;
+        }
+        if (!oldest)
+            return false;
+        std::lock_guard lock(oldest->mutex);
+        std::move(oldest->idle.begin(), oldest->idle.end(), std::back_inserter(ending));
+        oldest->live -= int(oldest->idle.size());
+        oldest->idle.clear();
+        pools.erase(oldestKey);
+        return true;
     }
 
     static void end(std::vector<std::unique_ptr<Worker>> workers)
@@ -147,15 +185,15 @@ private:
         pool.changed.notify_one();
     }
 
-    std::unique_ptr<Worker> start(const QByteArray &program, quint64 generation, Clock::time_point deadline,
-                                  bool *speaks);
+    std::unique_ptr<Worker> start(const QByteArray &program, const SandboxGrant &grant, quint64 generation,
+                                  Clock::time_point deadline, bool *speaks);
 };
 
-std::unique_ptr<Worker> StayOpenRunner::Private::start(const QByteArray &program, quint64 generation,
-                                                       Clock::time_point deadline, bool *speaks)
+std::unique_ptr<Worker> StayOpenRunner::Private::start(const QByteArray &program, const SandboxGrant &grant,
+                                                       quint64 generation, Clock::time_point deadline, bool *speaks)
 {
     *speaks = true;
-    const SpawnResult spawned = spawner.spawn(program);
+    const SpawnResult spawned = spawner.spawn(program, grant);
     if (spawned.pid < 0)
         return nullptr;
     auto worker = std::make_unique<Worker>(spawned.pid, spawned.input, spawned.output, spawned.error, generation);
@@ -169,7 +207,7 @@ std::unique_ptr<Worker> StayOpenRunner::Private::start(const QByteArray &program
 }
 
 Expected<QByteArray> StayOpenRunner::Private::run(const QString &program, const QStringList &arguments,
-                                                  std::chrono::milliseconds limit)
+                                                  std::chrono::milliseconds limit, const SandboxGrant &grant)
 {
     // No arguments at all has exiftool print its manual; a relative program
     // name is looked up in PATH by a one-shot run, not by execve.
@@ -177,16 +215,16 @@ Expected<QByteArray> StayOpenRunner::Private::run(const QString &program, const 
         return CleanError(CleanError::Kind::quitting);
     const auto lines = arguments.isEmpty() ? std::nullopt : ArgumentFile::encode(arguments);
     if (!lines || !program.startsWith(u'/'))
-        return runOnce(program, arguments, limit);
+        return runOnce(program, arguments, limit, grant);
 
     const QByteArray path = QFile::encodeName(program);
     const auto version = versionOf(path);
     if (!version)
-        return runOnce(program, arguments, limit);
+        return runOnce(program, arguments, limit, grant);
 
     limit = ChildProcess::clampedLimit(limit);
     const auto deadline = Clock::now() + limit;
-    const auto pool = poolFor(path);
+    const auto pool = poolFor(path, grant);
 
     for (int attempt = 0; attempt < 2; ++attempt) {
         std::unique_ptr<Worker> worker;
@@ -201,7 +239,7 @@ Expected<QByteArray> StayOpenRunner::Private::run(const QString &program, const 
             if (!pool->speaksProtocol) {
                 lock.unlock();
                 end(std::move(outdated));
-                return runOnce(program, arguments, limit);
+                return runOnce(program, arguments, limit, grant);
             }
             generation = pool->generation;
             if (!pool->idle.empty()) {
@@ -220,20 +258,32 @@ Expected<QByteArray> StayOpenRunner::Private::run(const QString &program, const 
         }
         if (!worker) {
             bool speaks = true;
-            worker = start(path, generation, deadline, &speaks);
+            worker = start(path, grant, generation, deadline, &speaks);
             if (!worker) {
                 notStarted(*pool, generation, speaks);
                 if (speaks && Clock::now() >= deadline) {
                     ++persistentRuns;
                     return ExifToolError::timeout();
                 }
-                return runOnce(program, arguments, limit);
+                return runOnce(program, arguments, limit, grant);
             }
         }
 
-        Worker::Exchange answer = worker->exchange(*lines, deadline, stopping);
+        // Made only now: a run that goes to a one-shot tool instead makes its own.
+        const Sink sink(grant.standardOutputTo);
+        if (!sink.ready()) {
+            giveBack(*pool, std::move(worker));
+            return ExifToolError::processError(sink.failure());
+        }
+        Worker::Exchange answer = worker->exchange(*lines, deadline, stopping, sink.fd());
         if (answer.ending != Worker::Ending::notSent)
             ++persistentRuns;
+        // Stopped mid-command, or gone: killed and waited for before the
+        // caller looks for what it left.
+        if (answer.ending != Worker::Ending::answered && answer.ending != Worker::Ending::died) {
+            worker->kill();
+            giveBack(*pool, nullptr);
+        }
         switch (answer.ending) {
         case Worker::Ending::answered: {
             worker->noteServed();
@@ -243,13 +293,8 @@ Expected<QByteArray> StayOpenRunner::Private::run(const QString &program, const 
             return endedRunResult(false, answer.status, std::move(answer.output), answer.error);
         }
         case Worker::Ending::cancelled:
-            worker->kill();
-            giveBack(*pool, nullptr);
             return CleanError(CleanError::Kind::quitting);
         case Worker::Ending::timedOut:
-            // Killed and waited for before the caller looks for what it left.
-            worker->kill();
-            giveBack(*pool, nullptr);
             return ExifToolError::timeout();
         case Worker::Ending::died: {
             const auto ended = worker->reap(deadline);
@@ -258,23 +303,26 @@ Expected<QByteArray> StayOpenRunner::Private::run(const QString &program, const 
                 return ExifToolError::timeout();
             return endedRunResult(ended->crashed, ended->exitCode, std::move(answer.output), answer.error);
         }
+        case Worker::Ending::sinkFailed:
+            return ExifToolError::processError(toolErrorText(answer.error));
         case Worker::Ending::notSent:
             // It was gone before it read a word of this command: try a fresh one.
-            worker->kill();
-            giveBack(*pool, nullptr);
+            sink.remove();
             break;
         }
     }
-    return runOnce(program, arguments, limit);
+    return runOnce(program, arguments, limit, grant);
 }
 
 // One more worker for the program, unless it has all it may have.
 void StayOpenRunner::Private::prepareOne(const QByteArray &path)
 {
+    // Sandboxed, these see no file of the user's and serve runs without a
+    // grant; a folder's workers start with its first run.
     const auto version = versionOf(path);
     if (!version)
         return;
-    const auto pool = poolFor(path);
+    const auto pool = poolFor(path, {});
     std::vector<std::unique_ptr<Worker>> outdated;
     quint64 generation = 0;
     bool wanted = false;
@@ -293,7 +341,7 @@ void StayOpenRunner::Private::prepareOne(const QByteArray &path)
     // Perl and exiftool's modules load in well under a second; a machine that
     // takes this long is better served by starting workers as runs need them.
     bool speaks = true;
-    auto worker = start(path, generation, Clock::now() + std::chrono::seconds(30), &speaks);
+    auto worker = start(path, {}, generation, Clock::now() + std::chrono::seconds(30), &speaks);
     if (worker)
         giveBack(*pool, std::move(worker));
     else
@@ -336,9 +384,9 @@ StayOpenRunner::StayOpenRunner(Options options) : d(std::make_unique<Private>(op
 StayOpenRunner::~StayOpenRunner() = default;
 
 Expected<QByteArray> StayOpenRunner::run(const QString &program, const QStringList &arguments,
-                                         std::chrono::milliseconds limit)
+                                         std::chrono::milliseconds limit, const SandboxGrant &grant)
 {
-    return d->run(program, arguments, limit);
+    return d->run(program, arguments, limit, grant);
 }
 
 QFuture<void> StayOpenRunner::prepare(const QString &program)

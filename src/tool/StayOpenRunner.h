@@ -35,7 +35,7 @@ public:
     StayOpenRunner &operator=(const StayOpenRunner &) = delete;
 
     Expected<QByteArray> run(const QString &program, const QStringList &arguments,
-                             std::chrono::milliseconds limit) override;
+                             std::chrono::milliseconds limit, const SandboxGrant &grant = {}) override;
 
     // Starts the program's workers, all of them at once, on the tool pool.
     QFuture<void> prepare(const QString &program) override;

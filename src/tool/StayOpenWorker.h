@@ -4,6 +4,7 @@
 // the parts of StayOpenRunner that talk to a single process.
 
 #include "ChildProcess.h"
+#include "Sandbox.h"
 
 #include <QByteArray>
 #include <QFile>
@@ -23,6 +24,7 @@
 #include <vector>
 
 #include <cerrno>
+#include <cstring>
 #include <csignal>
 #include <fcntl.h>
 #include <poll.h>
@@ -77,7 +79,7 @@ inline void closeQuietly(int &fd)
 class Worker
 {
 public:
-    enum class Ending { answered, timedOut, died, notSent, cancelled };
+    enum class Ending { answered, timedOut, died, notSent, cancelled, sinkFailed };
     struct Exchange
     {
         Ending ending;
@@ -105,7 +107,7 @@ public:
     qint64 residentBytes()
     {
         if (m_statm < 0 && m_pid > 0) {
-            const QByteArray path = "/proc/" + QByteArray::number(m_pid) + "/statm";
+            const QByteArray path = "/proc/" + QByteArray::number(toolProcess()) + "/statm";
             m_statm = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
         }
         char text[128];
@@ -135,9 +137,11 @@ public:
     }
 
     // Sends one command and reads its answer: standard output up to the
-    // `{readyN}` line, standard error up to the end mark.
+    // `{readyN}` line, standard error up to the end mark. With a `sink`, the
+    // output goes there as it comes (a few kilobytes held back, where the
+    // marks end it); a failed write ends the exchange with the reason in `error`.
     Exchange exchange(const QByteArray &arguments, Clock::time_point deadline,
-                      const std::atomic<bool> *cancel = nullptr)
+                      const std::atomic<bool> *cancel = nullptr, int sink = -1)
     {
         const int id = ++m_lastId;
         const QByteArray ready = "{ready" + QByteArray::number(id) + "}\n";
@@ -197,6 +201,14 @@ public:
 
             if (outputEnd < 0 && result.output.endsWith(ready))
                 outputEnd = statusEnd(result.output, result.output.size() - ready.size(), &result.status);
+            if (sink >= 0 && outputEnd < 0 && result.output.size() > 2 * heldBack) {
+                if (!writeAll(sink, result.output.first(result.output.size() - heldBack))) {
+                    result.ending = Ending::sinkFailed;
+                    result.error = "Error: cannot write the cleaned copy: " + QByteArray(::strerror(errno));
+                    return result;
+                }
+                result.output.remove(0, result.output.size() - heldBack);
+            }
             if (!errorDone && result.error.endsWith(m_errorMark))
                 errorDone = true;
             if (!outputOpen && !errorOpen && (outputEnd < 0 || !errorDone)) {
@@ -206,6 +218,13 @@ public:
         }
         result.output.truncate(outputEnd);
         result.error.chop(m_errorMark.size());
+        if (sink >= 0) {
+            if (!writeAll(sink, result.output)) {
+                result.status = 1;
+                result.error = "Error: cannot write the cleaned copy: " + QByteArray(::strerror(errno));
+            }
+            result.output.clear();
+        }
         return result;
     }
 
@@ -238,6 +257,7 @@ public:
     void kill()
     {
         if (m_pid > 0) {
+            ::kill(-m_pid, SIGKILL); // and what bwrap forked, while it sets up
             ::kill(m_pid, SIGKILL);
             reap();
         }
@@ -269,13 +289,45 @@ public:
     }
 
 private:
+    static constexpr qsizetype heldBack = 4096;
+
+    static bool writeAll(int fd, QByteArrayView bytes)
+    {
+        while (!bytes.isEmpty()) {
+            const ssize_t written = ::write(fd, bytes.data(), bytes.size());
+            if (written < 0 && errno == EINTR)
+                continue;
+            if (written <= 0)
+                return false;
+            bytes = bytes.sliced(written);
+        }
+        return true;
+    }
+
+    // The process that is exiftool: in a sandbox, bwrap's child's child
+    // (bwrap, then the PID namespace's init, then the tool).
+    pid_t toolProcess() const
+    {
+        pid_t pid = m_pid;
+        for (int level = 0; level < 2; ++level) {
+            QFile children("/proc/" + QByteArray::number(pid) + "/task/" + QByteArray::number(pid) + "/children");
+            if (!children.open(QIODevice::ReadOnly))
+                break;
+            const QList<QByteArray> pids = children.readAll().trimmed().split(' ');
+            if (pids.size() != 1 || pids.first().toInt() <= 0)
+                break;
+            pid = pids.first().toInt();
+        }
+        return pid;
+    }
+
     Ended reap()
     {
         int status = 0;
         while (::waitpid(m_pid, &status, 0) < 0 && errno == EINTR) { }
         m_pid = -1;
         closeAll();
-        if (WIFSIGNALED(status))
+        if (WIFSIGNALED(status) || Sandbox::endedBySignal(WEXITSTATUS(status)))
             return {true, 0};
         return {false, WEXITSTATUS(status)};
     }
@@ -332,116 +384,6 @@ private:
     int m_lastId = 0;
     int m_served = 0;
     int m_statm = -1;
-};
-
-struct SpawnResult
-{
-    pid_t pid = -1;
-    int input = -1, output = -1, error = -1;
-};
-
-// Starts exiftool with its standard input on a socket (so that writing to a
-// worker that died fails with EPIPE instead of raising SIGPIPE) and its
-// output on pipes. Runs on the runner's own thread: see the class comment.
-inline SpawnResult spawnWorker(const QByteArray &program)
-{
-    // Built before the fork: the child may only make async-signal-safe calls.
-    const QList<QByteArray> environment = ChildProcess::environmentBlock();
-    std::vector<char *> envp;
-    for (const QByteArray &entry : environment)
-        envp.push_back(const_cast<char *>(entry.constData()));
-    envp.push_back(nullptr);
-
-    int input[2], output[2], error[2];
-    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, input) != 0)
-        return {};
-    if (::pipe2(output, O_CLOEXEC) != 0) {
-        ::close(input[0]), ::close(input[1]);
-        return {};
-    }
-    if (::pipe2(error, O_CLOEXEC) != 0) {
-        ::close(input[0]), ::close(input[1]), ::close(output[0]), ::close(output[1]);
-        return {};
-    }
-    const char *argv[] = {program.constData(), "-stay_open", "True", "-@", "-", nullptr};
-    const pid_t parent = ::getpid();
-
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        ChildProcess::setUpChild();
-        if (::getppid() != parent)
-            ::_exit(127);
-        sigset_t none;
-        ::sigemptyset(&none);
-        ::sigprocmask(SIG_SETMASK, &none, nullptr);
-        ::signal(SIGPIPE, SIG_DFL);
-        if (::dup2(input[1], 0) < 0 || ::dup2(output[1], 1) < 0 || ::dup2(error[1], 2) < 0)
-            ::_exit(127);
-        ::execve(argv[0], const_cast<char **>(argv), envp.data());
-        ::_exit(127);
-    }
-    ::close(input[1]);
-    ::close(output[1]);
-    ::close(error[1]);
-    if (pid < 0) {
-        ::close(input[0]), ::close(output[0]), ::close(error[0]);
-        return {};
-    }
-    for (int fd : {input[0], output[0], error[0]})
-        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
-    return {pid, input[0], output[0], error[0]};
-}
-
-// The thread every worker is started from. A child's parent-death signal
-// fires when the thread that forked it ends, and pool threads come and go.
-class Spawner
-{
-public:
-    Spawner() : m_thread([this] { loop(); }) { }
-
-    ~Spawner()
-    {
-        {
-            std::lock_guard lock(m_mutex);
-            m_stopping = true;
-        }
-        m_wake.notify_one();
-        m_thread.join();
-    }
-
-    SpawnResult spawn(const QByteArray &program)
-    {
-        std::packaged_task<SpawnResult()> task([&program] { return spawnWorker(program); });
-        auto result = task.get_future();
-        {
-            std::lock_guard lock(m_mutex);
-            m_tasks.push_back(std::move(task));
-        }
-        m_wake.notify_one();
-        return result.get();
-    }
-
-private:
-    void loop()
-    {
-        std::unique_lock lock(m_mutex);
-        for (;;) {
-            m_wake.wait(lock, [this] { return m_stopping || !m_tasks.empty(); });
-            if (m_tasks.empty())
-                return;
-            auto task = std::move(m_tasks.front());
-            m_tasks.pop_front();
-            lock.unlock();
-            task();
-            lock.lock();
-        }
-    }
-
-    std::mutex m_mutex;
-    std::condition_variable m_wake;
-    std::deque<std::packaged_task<SpawnResult()>> m_tasks;
-    bool m_stopping = false;
-    std::thread m_thread;
 };
 
 } // namespace StayOpen

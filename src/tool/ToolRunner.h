@@ -1,5 +1,7 @@
 #pragma once
 
+#include "SandboxGrant.h"
+
 #include <Expected.h>
 
 #include <QByteArray>
@@ -14,15 +16,17 @@
 // (worker) thread. On exit status 0 the result is the complete standard
 // output; otherwise processError with the standard error text ("Unknown
 // error" when it is not UTF-8), a LaunchError, or timeout once `limit` has
-// passed (the run is then stopped). Implementations are safe to call from
-// several threads at once.
+// passed (the run is then stopped). The tool reaches of the user's files only
+// what `grant` names (see Sandbox); with grant.standardOutputTo its output
+// lands in that file and the result is empty. Implementations are safe to
+// call from several threads at once.
 class ToolRunner
 {
 public:
     virtual ~ToolRunner() = default;
 
     virtual Expected<QByteArray> run(const QString &program, const QStringList &arguments,
-                                     std::chrono::milliseconds limit) = 0;
+                                     std::chrono::milliseconds limit, const SandboxGrant &grant = {}) = 0;
 
     // Gets ready to run `program` before anything asks, so that the first
     // runs do not wait for it to start. Returns at once; the future finishes

@@ -22,7 +22,8 @@ public:
                               QByteArray after = R"([{"SourceFile":"x","FileName":"kept"}])")
         : m_before(std::move(before)), m_after(std::move(after)) { }
 
-    Expected<QByteArray> run(const QString &, const QStringList &arguments, std::chrono::milliseconds) override
+    Expected<QByteArray> run(const QString &, const QStringList &arguments, std::chrono::milliseconds,
+                             const SandboxGrant &grant = {}) override
     {
         ++m_runs;
         const QString name = QFileInfo(arguments.last()).fileName();
@@ -42,8 +43,8 @@ public:
                 ? m_after : m_before;
         if (m_stripFailures.contains(name))
             return ExifToolError::processError(m_stripFailures.value(name));
-        if (const qsizetype output = arguments.indexOf(QStringLiteral("-o")); output >= 0) {
-            QFile copy(arguments.at(output + 1)); // the cleaned copy the app stages
+        if (arguments.contains(QStringLiteral("-o"))) {
+            QFile copy(grant.standardOutputTo); // the cleaned copy the app stages
             copy.open(QIODevice::WriteOnly);
             copy.write("cleaned");
         }

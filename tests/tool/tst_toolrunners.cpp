@@ -6,6 +6,7 @@
 #include <FileCleaner.h>
 #include <FileItem.h>
 #include <OneShotRunner.h>
+#include <Sandbox.h>
 #include <StayOpenRunner.h>
 #include <Translations.h>
 
@@ -155,7 +156,9 @@ private slots:
         QCOMPARE(runner->counts().oneShot, 0);
         QVERIFY(runner->counts().persistent >= 2 * corpus.size()); // PDFs are rewritten by their own helper
 
-        QVERIFY(!ourChildren().isEmpty() && ourChildren().size() <= 2);
+        // Two at most for each kind of file the folder shows to a sandboxed worker (jpg, png, pdf).
+        const qsizetype kinds = Sandbox::status().active() ? 3 : 1;
+        QVERIFY(!ourChildren().isEmpty() && ourChildren().size() <= 2 * kinds);
         runner.reset();
         QVERIFY(ourChildren("exiftool").isEmpty());
     }
@@ -196,9 +199,11 @@ private slots:
         Fixtures::readAll(dir.filePath(name)); // settle the access time before both runs
 
         const QStringList arguments = extra + QStringList{"-all", "-j", name};
-        const QString expected = resultText(m_oneShot->run(Fixtures::program("exiftool"), arguments, 60s));
+        SandboxGrant grant;
+        grant.readable = {dir.path()};
+        const QString expected = resultText(m_oneShot->run(Fixtures::program("exiftool"), arguments, 60s, grant));
         StayOpenRunner runner;
-        QCOMPARE(resultText(runner.run(Fixtures::program("exiftool"), arguments, 60s)), expected);
+        QCOMPARE(resultText(runner.run(Fixtures::program("exiftool"), arguments, 60s, grant)), expected);
         QCOMPARE(runner.counts().persistent, persistent ? 1 : 0);
         QVERIFY(QTest::currentDataTag() != QByteArray("plain") || expected.contains(Fixtures::author));
     }
