@@ -66,7 +66,8 @@ std::optional<Failure> refuseLocked(const std::optional<QString> &helper, Suppor
         return std::nullopt;
     const qint64 size = QFileInfo(path).size();
     const auto outcome = ChildProcess::run(*helper, {QStringLiteral("--needs-password"), path},
-                                           std::chrono::seconds(20), memoryLimitFor(size));
+                                           std::chrono::seconds(20), memoryLimitFor(size), nullptr,
+                                           SandboxGrant::toRead(path));
     if (outcome.ending == ChildProcess::Outcome::Ending::exited && Exit(outcome.exitCode) == Exit::NeedsPassword)
         return CleanError(CleanError::Kind::pdfPasswordProtected, {displayName});
     return std::nullopt;

@@ -148,8 +148,12 @@ private slots:
                                               << QStringList {u"MuxingApp: Lavf"_qs, u"Tags"_qs, u"WritingApp: Lavf"_qs}
                                               << QStringList {};
         const QStringList gps {u"0x0000"_qs, u"0x0001"_qs, u"0x0002"_qs, u"0x0003"_qs, u"0x0004"_qs};
+        // The fixtures' raws also carry the tags that tie a picture to a
+        // moment and a body beyond the usual ones.
         const QStringList common {u"Artist"_qs, u"Copyright"_qs, u"DateTime"_qs, u"DateTimeDigitized"_qs,
-                                  u"DateTimeOriginal"_qs, u"IPTC"_qs, u"ImageDescription"_qs, u"XMP"_qs};
+                                  u"DateTimeOriginal"_qs, u"IPTC"_qs, u"ImageDescription"_qs, u"XMP"_qs,
+                                  u"ImageUniqueID"_qs, u"LensSerialNumber"_qs, u"OffsetTimeOriginal"_qs,
+                                  u"SubSecTimeOriginal"_qs, u"UserComment"_qs, u"XPAuthor"_qs};
         QTest::newRow("dng") << u"dng"_qs << gps + common + QStringList {u"CameraOwnerName"_qs, u"CameraSerialNumber"_qs}
                              << QStringList {};
         QTest::newRow("nef") << u"nef"_qs << gps + common + QStringList {u"BodySerialNumber"_qs, u"CameraOwnerName"_qs}

@@ -7,6 +7,7 @@
 #include <FileItem.h>
 #include <OneShotRunner.h>
 #include <Sandbox.h>
+#include <SandboxGrant.h>
 #include <StayOpenRunner.h>
 #include <Translations.h>
 
@@ -34,7 +35,7 @@ const QByteArray perlStandIn = R"(#!/usr/bin/perl
 use strict; use warnings; $| = 1;
 sub act {
     my $path = $_[-1];
-    if ($path =~ /hang/) { open(my $mark, '>', "$path.started"); close($mark) if $mark; sleep 60; }
+    if ($path =~ m{^(.*)/(hang[^/]*)$}) { open(my $mark, '>', "$1/marks/$2.started"); close($mark) if $mark; sleep 60; }
     kill 'KILL', $$ if $path =~ /crash/;
     print STDERR 'Warning: no line break' and return 1 if $path =~ /nonewline/;
     print STDERR "Error: File not found - x.jpg\n" and return 1 if $path =~ /notfound/;
@@ -336,7 +337,9 @@ private slots:
     {
         QFETCH(bool, persistent);
         QTemporaryDir dir;
-        const QString tool = writePerlStandIn(dir.path());
+        // The tool's own folder is shown read-only over everything in it.
+        QVERIFY(QDir(dir.path()).mkdir("tool"));
+        const QString tool = writePerlStandIn(dir.filePath("tool"));
         std::unique_ptr<ToolRunner> runner;
         if (persistent)
             runner = std::make_unique<StayOpenRunner>(StayOpenRunner::Options{1, 1000, qint64(512) << 20});
@@ -344,8 +347,12 @@ private slots:
             runner = std::make_unique<OneShotRunner>();
         QElapsedTimer clock;
         clock.start();
-        auto hung = QtConcurrent::run([&] { return runner->run(tool, {"-j", dir.filePath("hang.jpg")}, 60s); });
-        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(dir.filePath("hang.jpg.started")), 20000); // under way
+        // The stand-in marks the run as under way in a folder beside its
+        // file, where a sandboxed tool may write only when granted.
+        QVERIFY(QDir(dir.path()).mkdir("marks"));
+        const SandboxGrant markBeside = SandboxGrant::toWrite(dir.filePath("hang.jpg"), dir.filePath("marks"));
+        auto hung = QtConcurrent::run([&] { return runner->run(tool, {"-j", dir.filePath("hang.jpg")}, 60s, markBeside); });
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(dir.filePath("marks/hang.jpg.started")), 20000); // under way
         runner->stopAll();
         const auto result = hung.result();
         QVERIFY(clock.elapsed() < 5000);

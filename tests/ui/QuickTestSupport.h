@@ -1,6 +1,7 @@
 #pragma once
 
 #include <ControlledRunner.h>
+#include <Fixtures.h>
 #include <FakeTool.h>
 #include <FileCleaner.h>
 #include <FileListModel.h>
@@ -12,6 +13,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QThread>
@@ -56,15 +58,22 @@ public:
             runner->releaseAll();
     }
 
-    // An empty file of that name in `folder` (a URL).
+    // A file of that name in `folder` (a URL): a plain picture for a JPEG or
+    // PNG name, which the app cleans itself; an empty file otherwise.
     Q_INVOKABLE QUrl makeFileIn(const QUrl &folder, const QString &name)
     {
-        QFile file(QDir(folder.toLocalFile()).filePath(name));
-        file.open(QIODevice::WriteOnly);
-        return QUrl::fromLocalFile(file.fileName());
+        const QString path = QDir(folder.toLocalFile()).filePath(name);
+        const QString extension = QFileInfo(name).suffix().toLower();
+        if (extension == u"jpg"_qs || extension == u"jpeg"_qs || extension == u"png"_qs) {
+            Fixtures::writeImage(path, extension == u"png"_qs ? "PNG" : "JPEG");
+        } else {
+            QFile file(path);
+            file.open(QIODevice::WriteOnly);
+        }
+        return QUrl::fromLocalFile(path);
     }
 
-    // An empty file of that name in a fresh folder.
+    // Such a file in a fresh folder.
     Q_INVOKABLE QUrl makeFile(const QString &name)
     {
         return makeFileIn(QUrl::fromLocalFile(freshFolder()), name);

@@ -49,7 +49,8 @@ private slots:
     void rowsControlsAndCounterAreNamed()
     {
         QuickTestSupport support;
-        TessalyViewModel *model = support.createModel(QStringLiteral(R"([{"SourceFile":"x","Artist":"Jane Marker"}])"));
+        TessalyViewModel *model = support.createModel(QStringLiteral(R"([{"SourceFile":"x","IFD0:Artist":"Jane Marker"}])"), false,
+                                                       QStringLiteral(R"([{"SourceFile":"x","File:ImageWidth":64}])"));
         QQuickView view;
         view.engine()->addImportPath(QStringLiteral("qrc:/qt/qml"));
         view.setInitialProperties({{QStringLiteral("viewModel"), QVariant::fromValue(model)}});
