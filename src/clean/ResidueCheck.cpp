@@ -3,6 +3,10 @@
 #include "NativeCleaner.h"
 #include "TagRoles.h"
 
+#include <MatroskaElements.h>
+#include <Mp4Tracks.h>
+
+#include <QFile>
 #include <QHash>
 
 namespace {
@@ -71,7 +75,16 @@ std::optional<ContainerWalk> walkContainer(SupportedFormat format, const QString
 {
     if (NativeCleaner::handles(format))
         return NativeCleaner::walk(format, path);
-    return std::nullopt;
+    if (format != SupportedFormat::mp4 && format != SupportedFormat::mov && format != SupportedFormat::mkv)
+        return std::nullopt;
+    // Movies are walked where they lie: only their indexes are read.
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        ContainerWalk unreadable;
+        unreadable.damage = QStringLiteral("unreadable");
+        return unreadable;
+    }
+    return format == SupportedFormat::mkv ? walkMatroska(file) : walkMovie(file);
 }
 
 ResidueReport checkResidue(SupportedFormat format, const QString &path, const MetadataTable &tags,
