@@ -94,7 +94,7 @@ private:
                 dates(place, box);
             } else if (box.type == "trak") {
                 tracks.append(track(box, chapterTracks));
-            } else if (box.type == "mvex" || box.type == "iods") {
+            } else if (box.type == "mvex" || box.type == "iods" || box.type == "free" || box.type == "skip") {
                 m_walk.items.append(itemOf(place, box, ItemRole::needed, KeptBecause::structure));
             } else {
                 // udta (©xyz, ©day, ©nam...), meta with keys and ilst, and anything unknown
@@ -271,7 +271,9 @@ QByteArray Mp4Tracks::rewrittenName(const QByteArray &field, bool counted, const
 {
     QByteArray out(field.size(), '\0');
     if (counted && field.size() >= word.size() + 1) {
-        out[0] = char(word.size());
+        // The count covers the whole field, NULs included: readers take a
+        // counted string only when it fills its field.
+        out[0] = char(field.size() - 1);
         out.replace(1, word.size(), word);
     } else if (!counted && field.size() >= word.size() + 1) {
         out.replace(0, word.size(), word);

@@ -33,8 +33,8 @@ public:
     // What a player expects a handler of this type to be called.
     static QByteArray neutralHandlerName(const QByteArray &handlerType, bool dataReference);
     // A handler's name field rewritten to `word`, in the field's own form
-    // (QuickTime's counted string or MP4's NUL-ended one), zero-padded to the
-    // same length; empty when the word does not fit.
+    // (QuickTime's counted string or MP4's NUL-ended one), padded with NULs to
+    // the same length; empty when the word does not fit.
     static QByteArray rewrittenName(const QByteArray &field, bool counted, const QByteArray &word);
 };
 

@@ -1,0 +1,166 @@
+// Inside MP4 and QuickTime movies: tracks that tell where and when, and the
+// names a maker's software leaves on tracks, go; what plays, subtitles and
+// chapters stay, down to the frame.
+
+#include <FileCleaner.h>
+#include <FileItem.h>
+#include <MovieScrub.h>
+#include <Mp4Tracks.h>
+#include <StayOpenRunner.h>
+
+#include <Fixtures.h>
+
+#include <QBuffer>
+#include <QDir>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace Fixtures;
+
+namespace {
+
+StayOpenRunner &runner()
+{
+    static StayOpenRunner shared(StayOpenRunner::Options{2, 1000, qint64(512) << 20});
+    return shared;
+}
+
+CleanResult strip(const QString &path)
+{
+    const FileCleaner cleaner(ToolPaths::installed(), runner());
+    const QUrl url = QUrl::fromLocalFile(path);
+    return cleaner.clean({QUuid::createUuid(), url, FileItem::fromUrl(url).format, {}, {}});
+}
+
+// A second of video and sound, with `extra` ffmpeg arguments; "~" stands for a space inside an argument.
+// Inputs 2 and 3 are there to take: subtitles.srt and chapters.txt, or telemetry.bin as data.
+QString movie(const QString &dir, const QString &name, const QString &extra)
+{
+    writeAll(dir + "/chapters.txt", ";FFMETADATA1\n[CHAPTER]\nTIMEBASE=1/1000\nSTART=0\nEND=500\ntitle=TsyChapterQ7x\n");
+    writeAll(dir + "/subtitles.srt", "1\n00:00:00,000 --> 00:00:00,500\nTsySubtitleQ7x\n");
+    writeAll(dir + "/telemetry.bin", QByteArray("TsyTelemetryQ7x.").repeated(8));
+    QStringList arguments = QString("-v error -y -f lavfi -i testsrc=size=64x48:rate=10:duration=1 -f lavfi -i "
+                                    "sine=duration=1 %1 -c:v libx264 -c:a aac %2")
+                                .arg(extra, dir + '/' + name)
+                                .split(' ', Qt::SkipEmptyParts);
+    for (QString &argument : arguments)
+        argument.replace('~', ' ').replace("$dir", dir);
+    run("ffmpeg", arguments);
+    return dir + '/' + name;
+}
+
+// "type|handler" of every stream, then the chapters' titles.
+QString probed(const QString &path)
+{
+    return QString::fromUtf8(run("ffprobe", {"-v", "error", "-show_entries", "stream=codec_type:stream_tags=handler_name",
+                                             "-of", "compact=p=0:nk=1", path})
+                             + run("ffprobe", {"-v", "error", "-show_entries", "chapter_tags=title", "-of",
+                                               "compact=p=0:nk=1", path}))
+        .trimmed();
+}
+
+QByteArray frames(const QString &path)
+{
+    return run("ffmpeg", {"-v", "error", "-i", path, "-map", "0:v", "-map", "0:a", "-f", "framemd5", "-"});
+}
+
+} // namespace
+
+class tst_MovieInsides : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void tracksAndNames_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("extra");
+        QTest::addColumn<QByteArrayList>("gone");
+        QTest::addColumn<QString>("streams");
+        QTest::addColumn<QStringList>("kept");
+
+        const QString playable = "video|VideoHandler\naudio|SoundHandler";
+        QTest::newRow("mov: GoPro telemetry track")
+            << "gopro.mov" << "-f data -i $dir/telemetry.bin -map 0 -map 1 -map 2 -c:d copy -tag:d gpmd"
+            << QByteArrayList {"GoPro MET", "TsyTelemetryQ7x"} << playable << QStringList {};
+        QTest::newRow("mov: timecode, and a phone's handler names")
+            << "phone.mov" << "-timecode 01:02:03:04 -metadata:s:v handler_name=Core~Media~Video"
+            << QByteArrayList {"Core Media Video"} << playable << QStringList {};
+        QTest::newRow("mp4: timecode") << "timecode.mp4" << "-timecode 01:02:03:04"
+                                       << QByteArrayList {"TimeCodeHandler"} << playable << QStringList {};
+        QTest::newRow("mov: track name and encoder name")
+            << "named.mov" << "-metadata:s:v title=TsyTrackNameQ7x -metadata:s:v encoder=TsyEncoderQ7x"
+            << QByteArrayList {"TsyTrackNameQ7x", "TsyEncoderQ7x"} << playable << QStringList {};
+        QTest::newRow("mp4: handler names of the maker")
+            << "handlers.mp4" << "-metadata:s:a handler_name=TsyHandlerQ7x~of~a~long~name -metadata:s:v handler_name=TsyV"
+            << QByteArrayList {"TsyHandlerQ7x", "TsyV"} << "video\naudio|SoundHandler" << QStringList {};
+        QTest::newRow("mp4: subtitles and chapters stay")
+            << "subtitles.mp4"
+            << "-i $dir/subtitles.srt -i $dir/chapters.txt -map 0 -map 1 -map 2 -map_chapters 3 -metadata:s:s:0 "
+               "language=deu -c:s mov_text"
+            << QByteArrayList {}
+            << playable + "\nsubtitle|SubtitleHandler\ndata|SubtitleHandler\nTsyChapterQ7x"
+            << QStringList {"chapters: TsyChapterQ7x", "subtitles: deu, 1 cues"};
+    }
+
+    void tracksAndNames()
+    {
+        QFETCH(QString, file);
+        QFETCH(QString, extra);
+        QFETCH(QByteArrayList, gone);
+        QFETCH(QString, streams);
+        QFETCH(QStringList, kept);
+        QTemporaryDir dir;
+        const QString path = movie(dir.path(), file, extra);
+        QCOMPARE(found(readAll(path), gone), gone);
+        const QByteArray framesBefore = frames(path);
+
+        const CleanResult result = strip(path);
+        QCOMPARE(result.errorMessage().value_or(QString()), QString());
+        QCOMPARE(found(readAll(path), gone), QList<QByteArray> {});
+        QCOMPARE(probed(path), streams);
+        QCOMPARE(frames(path), framesBefore);
+        QStringList listed;
+        for (const ContainerItem &item : result.stillInFile) {
+            if (item.role == ItemRole::content)
+                listed << QString::fromUtf8(item.type) + ": " + item.detail;
+        }
+        listed.sort();
+        QCOMPARE(listed, kept);
+        // Subtitle text and chapter titles are the film's own words.
+        if (!kept.isEmpty())
+            QCOMPARE(found(readAll(path), {"TsySubtitleQ7x", "TsyChapterQ7x"}).size(), 2);
+    }
+
+    void handlerNameFields_data()
+    {
+        QTest::addColumn<QByteArray>("field");
+        QTest::addColumn<bool>("quickTime");
+        QTest::addColumn<QByteArray>("written");
+
+        QTest::newRow("MP4, longer name") << QByteArray("Core Media Video\0", 17) << false
+                                          << QByteArray("VideoHandler\0\0\0\0\0", 17);
+        QTest::newRow("MP4, just fits") << QByteArray("Abcdefghijkl\0", 13) << false << QByteArray("VideoHandler\0", 13);
+        QTest::newRow("MP4, too short") << QByteArray("Short\0", 6) << false << QByteArray(6, '\0');
+        QTest::newRow("QuickTime, longer name") << QByteArray("\x10" "Core Media Video") << true
+                                                << QByteArray("\x10" "VideoHandler\0\0\0\0", 17);
+        QTest::newRow("QuickTime, too short") << QByteArray("\x05" "Short") << true << QByteArray(6, '\0');
+        QTest::newRow("empty") << QByteArray() << true << QByteArray();
+    }
+
+    // The neutral word written in the field's own form reads back as the neutral word.
+    void handlerNameFields()
+    {
+        QFETCH(QByteArray, field);
+        QFETCH(bool, quickTime);
+        QFETCH(QByteArray, written);
+        const bool counted = quickTime && !field.isEmpty() && quint8(field.at(0)) < field.size();
+        const QByteArray name = Mp4Tracks::rewrittenName(field, counted, Mp4Tracks::neutralHandlerName("vide", false));
+        QCOMPARE(name, written);
+        QVERIFY(Mp4Tracks::isNeutralHandlerName(Mp4Tracks::handlerName(name, quickTime)));
+        QVERIFY(field.isEmpty() || !Mp4Tracks::isNeutralHandlerName(Mp4Tracks::handlerName(field, quickTime)));
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_MovieInsides)
+#include "tst_movieinsides.moc"
