@@ -105,9 +105,9 @@ public:
             for (const auto &handler : track.handlers)
                 rename(handler, track.dataReferenceHandlers.contains(handler.offset) ? QByteArray() : track.track.handler,
                        track.dataReferenceHandlers.contains(handler.offset));
-            // A visual sample entry's compressor name: 32 bytes after 40 fixed ones.
+            // A visual sample entry's compressor name: 32 bytes after 42 fixed ones.
             for (const auto &entry : track.visualEntries)
-                m_bytes.replace(entry.payloadOffset() + 40 - m_moov.offset, 32, QByteArray(32, '\0'));
+                m_bytes.replace(entry.payloadOffset() + 42 - m_moov.offset, 32, QByteArray(32, '\0'));
         }
     }
 
@@ -187,7 +187,7 @@ private:
                             return false;
                         for (const auto &entry : *entries) {
                             track.track.sampleEntries.append(entry.type);
-                            if (entry.payloadSize() >= 72)
+                            if (entry.payloadSize() >= 74)
                                 track.visualEntries.append(entry);
                         }
                     }

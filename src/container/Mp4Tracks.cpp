@@ -194,9 +194,9 @@ private:
             track.sampleEntries.append(entry.type);
             if (track.handler != "vide")
                 continue;
-            // A visual sample entry names its compressor in a 32-byte counted string after 40 fixed bytes.
+            // A visual sample entry names its compressor in a 32-byte counted string after 42 fixed bytes.
             ByteCursor cursor(QByteArrayView(*bytes).sliced(entry.payloadOffset() - stsd.payloadOffset(), entry.payloadSize()));
-            cursor.skip(40);
+            cursor.skip(42);
             const int length = cursor.u8();
             const QByteArray name = cursor.bytes(qMin(length, 31));
             if (cursor.ok() && !name.trimmed().isEmpty()) {
