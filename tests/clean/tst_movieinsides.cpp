@@ -82,12 +82,12 @@ private slots:
         const QString playable = "video|VideoHandler\naudio|SoundHandler";
         QTest::newRow("mov: GoPro telemetry track")
             << "gopro.mov" << "-f data -i $dir/telemetry.bin -map 0 -map 1 -map 2 -c:d copy -tag:d gpmd"
-            << QByteArrayList {"GoPro MET", "TsyTelemetryQ7x"} << playable << QStringList {};
+            << QByteArrayList {"GoPro MET", "gpmd", "TsyTelemetryQ7x"} << playable << QStringList {};
         QTest::newRow("mov: timecode, and a phone's handler names")
             << "phone.mov" << "-timecode 01:02:03:04 -metadata:s:v handler_name=Core~Media~Video"
-            << QByteArrayList {"Core Media Video"} << playable << QStringList {};
+            << QByteArrayList {"Core Media Video", "tmcd"} << playable << QStringList {};
         QTest::newRow("mp4: timecode") << "timecode.mp4" << "-timecode 01:02:03:04"
-                                       << QByteArrayList {"TimeCodeHandler"} << playable << QStringList {};
+                                       << QByteArrayList {"TimeCodeHandler", "tmcd"} << playable << QStringList {};
         QTest::newRow("mov: track name and encoder name")
             << "named.mov" << "-metadata:s:v title=TsyTrackNameQ7x -metadata:s:v encoder=TsyEncoderQ7x"
             << QByteArrayList {"TsyTrackNameQ7x", "TsyEncoderQ7x"} << playable << QStringList {};
