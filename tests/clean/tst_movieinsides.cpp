@@ -14,6 +14,7 @@
 #include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QtEndian>
 
 using namespace Fixtures;
 
@@ -130,6 +131,50 @@ private slots:
         // Subtitle text and chapter titles are the film's own words.
         if (!kept.isEmpty())
             QCOMPARE(found(readAll(path), {"TsySubtitleQ7x", "TsyChapterQ7x"}).size(), 2);
+    }
+
+    void brokenTablesAreRefused_data()
+    {
+        QTest::addColumn<QString>("change");
+        QTest::newRow("telemetry samples inside the video's") << "shared";
+        QTest::newRow("telemetry samples past the media data") << "outside";
+        QTest::newRow("more chunk runs than bytes") << "runs";
+        QTest::newRow("a chunk run that starts at chunk 0") << "first";
+        QTest::newRow("more samples than sizes") << "samples";
+    }
+
+    // A sample table a stranger wrote is followed only as far as it holds:
+    // nothing is written unless every removed byte is the track's own.
+    void brokenTablesAreRefused()
+    {
+        QFETCH(QString, change);
+        QTemporaryDir dir;
+        QByteArray bytes = readAll(movie(dir.path(), "gopro.mov", "-f data -i $dir/telemetry.bin -map 0 -map 1 -map 2 -c:d copy -tag:d gpmd"));
+        const qsizetype entry = bytes.indexOf("gpmd");
+        // Payloads: a version and flags, a count, then the entries.
+        const qsizetype chunks = bytes.indexOf("stsc", entry) + 4, offsets = bytes.indexOf("stco", entry) + 4;
+        QVERIFY(entry > 0 && chunks > entry && offsets > entry);
+        const auto put = [&bytes](qsizetype at, quint32 value) {
+            for (int i = 0; i < 4; ++i)
+                bytes[at + i] = char(value >> (24 - 8 * i));
+        };
+        if (change == "shared")
+            put(offsets + 8, qFromBigEndian<quint32>(bytes.constData() + bytes.indexOf("stco") + 12));
+        else if (change == "outside")
+            put(offsets + 8, quint32(bytes.size() - 2));
+        else if (change == "runs")
+            put(chunks + 4, 0x10000000);
+        else if (change == "first")
+            put(chunks + 8, 0);
+        else
+            put(chunks + 12, 1000);
+        const QByteArray before = bytes;
+        QBuffer buffer(&bytes);
+        QVERIFY(buffer.open(QIODevice::ReadWrite));
+        const auto scrubbed = MovieScrub::scrub(buffer, "gopro.mov");
+        QVERIFY(!scrubbed);
+        QVERIFY(describe(scrubbed.error()).contains("gopro.mov"));
+        QVERIFY(bytes == before);
     }
 
     void handlerNameFields_data()
