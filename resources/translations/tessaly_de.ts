@@ -605,6 +605,10 @@ Ohne --copy oder --in-place gilt die Wahl in den Einstellungen (vorgegeben: erse
         <source>its movie index could not be followed</source>
         <translation>sein Filmverzeichnis konnte nicht gelesen werden</translation>
     </message>
+    <message id="mkv_index_unfollowable">
+        <source>its tracks, chapters or attachments could not be followed</source>
+        <translation>ihre Spuren, Kapitel oder Anhänge konnten nicht gelesen werden</translation>
+    </message>
     <message id="movie_bytes_shared">
         <source>a data track's samples lie outside its own bytes</source>
         <translation>die Daten einer Datenspur liegen außerhalb ihrer eigenen Bytes</translation>

@@ -4,6 +4,7 @@
 
 #include <FileCleaner.h>
 #include <FileItem.h>
+#include <MatroskaScrub.h>
 #include <MovieScrub.h>
 #include <Mp4Tracks.h>
 #include <StayOpenRunner.h>
@@ -11,6 +12,7 @@
 #include <Fixtures.h>
 
 #include <QBuffer>
+#include <QDebug>
 #include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
@@ -63,6 +65,42 @@ QString probed(const QString &path)
 QByteArray frames(const QString &path)
 {
     return run("ffmpeg", {"-v", "error", "-i", path, "-map", "0:v", "-map", "0:a", "-f", "framemd5", "-"});
+}
+
+// A Matroska film with an ASS subtitle track whose header names its makers,
+// a font attached under its owner's name with a description, and chapters,
+// one naming the video track; every UID is a readable word ("TsyTrak1").
+QString matroska(const QString &dir)
+{
+    writeAll(dir + "/face.ttf", QByteArray("\0\1\0\0 not really a font", 24));
+    writeAll(dir + "/script.ass", "[Script Info]\r\nTitle: TsyAssTitleQ7x\r\nOriginal Script: TsyScriptQ7x\r\n"
+                                  "Original Timing: TsyTimingQ7x\r\nScript Updated By: TsyUpdaterQ7x\r\n"
+                                  "ScriptType: v4.00+\r\n\r\n[V4+ Styles]\r\nFormat: Name, Fontname, Fontsize\r\n"
+                                  "Style: Default,Tsy Face,20\r\n\r\n[Events]\r\n"
+                                  "Format: Layer, Start, End, Style, Name, MarginL, MarginR, MarginV, Effect, Text\r\n"
+                                  "Dialogue: 0,0:00:00.00,0:00:00.50,Default,,0,0,0,,TsySubtitleQ7x\r\n");
+    writeAll(dir + "/chapters.xml", "<?xml version=\"1.0\"?><Chapters><EditionEntry><EditionUID>6085340860452009009</EditionUID>"
+                                    "<ChapterAtom><ChapterUID>6085340851928657969</ChapterUID><ChapterTimeStart>00:00:00.000"
+                                    "</ChapterTimeStart><ChapterTrack><ChapterTrackNumber>6085340925110872881</ChapterTrackNumber>"
+                                    "</ChapterTrack><ChapterDisplay><ChapterString>TsyChapterQ7x</ChapterString></ChapterDisplay>"
+                                    "</ChapterAtom></EditionEntry></Chapters>");
+    const QString base = dir + "/base.mkv", path = dir + "/film.mkv";
+    run("ffmpeg", {"-v", "error", "-y", "-f", "lavfi", "-i", "testsrc=size=64x48:rate=10:duration=1", "-f", "lavfi", "-i",
+                   "sine=duration=1", "-c:v", "libx264", "-c:a", "libvorbis", base});
+    run("mkvmerge", {"-q", "-o", path, base, "--language", "0:deu", dir + "/script.ass", "--attachment-name",
+                     "TsyFontOwnerQ7x.ttf", "--attachment-description", "TsyFontDescQ7x", "--attachment-mime-type",
+                     "font/ttf", "--attach-file", dir + "/face.ttf"});
+    run("mkvpropedit", {"-q", path, "--edit", "track:v1", "--set", "track-uid=6085340925110872881", "--attachment-uid",
+                        "6085340843541291313", "--update-attachment", "1", "--chapters", dir + "/chapters.xml"});
+    return path;
+}
+
+// The first track's UID (the video's, as mkvmerge muxed it) as mkvinfo shows it, and the chapters as mkvextract writes them.
+std::pair<QByteArray, QByteArray> matroskaUids(const QString &path)
+{
+    const QByteArray info = run("mkvinfo", {path});
+    const qsizetype at = info.indexOf("Track UID: ") + 11;
+    return {info.mid(at, info.indexOf('\n', at) - at), run("mkvextract", {path, "chapters", "-"})};
 }
 
 } // namespace
@@ -175,6 +213,69 @@ private slots:
         QVERIFY(!scrubbed);
         QVERIFY(describe(scrubbed.error()).contains("gopro.mov"));
         QVERIFY(bytes == before);
+    }
+
+    void matroskaInsides_data()
+    {
+        QTest::addColumn<QByteArrayList>("gone");
+        QTest::newRow("font named after its owner, with a description") << QByteArrayList {"TsyFontOwnerQ7x", "TsyFontDescQ7x"};
+        QTest::newRow("subtitle header naming its makers")
+            << QByteArrayList {"TsyAssTitleQ7x", "TsyScriptQ7x", "TsyTimingQ7x", "TsyUpdaterQ7x"};
+        QTest::newRow("UIDs of tracks, attachments, editions and chapters")
+            << QByteArrayList {"TsyTrak1", "TsyChap1", "TsyEdit1", "TsyAtta1"};
+    }
+
+    void matroskaInsides()
+    {
+        QFETCH(QByteArrayList, gone);
+        QTemporaryDir dir;
+        const QString path = matroska(dir.path());
+        QCOMPARE(found(readAll(path), gone), gone);
+        const QByteArray framesBefore = frames(path);
+
+        const CleanResult result = strip(path);
+        QCOMPARE(result.errorMessage().value_or(QString()), QString());
+        QCOMPARE(found(readAll(path), gone), QList<QByteArray> {});
+        QCOMPARE(frames(path), framesBefore);
+        // What the film says stays: its subtitles, the font they name, its chapters.
+        const QList<QByteArray> words {"TsySubtitleQ7x", "Tsy Face", "TsyChapterQ7x"};
+        QCOMPARE(found(readAll(path), words), words);
+        QCOMPARE(run("exiftool", {"-a", "-s3", "-AttachedFileName", "-AttachedFileDescription", path}), "font-1.ttf\n");
+        // The chapter still names the video track, by its new UID.
+        const auto [videoUid, chapters] = matroskaUids(path);
+        QVERIFY2(chapters.contains("<ChapterTrackNumber>" + videoUid + "</ChapterTrackNumber>"), chapters.constData());
+        QList<QStringList> kept;
+        for (const ContainerItem &item : result.stillInFile) {
+            if (item.role == ItemRole::content)
+                kept << QStringList {QString::fromUtf8(item.type), item.detail};
+        }
+        QVERIFY(kept.contains(QStringList {"Chapters", "TsyChapterQ7x"}));
+        QVERIFY2(kept.contains(QStringList {"TrackEntry", "ger"}), qPrintable(QDebug::toString(kept)));
+    }
+
+    void scriptHeaders_data()
+    {
+        QTest::addColumn<QByteArray>("header");
+        QTest::addColumn<QByteArray>("cleared");
+        QTest::addColumn<int>("count");
+
+        QTest::newRow("names in the script's info") << QByteArray("[Script Info]\r\nTitle: A\r\nOriginal Editing: Bo\r\nPlayResX: 64\r\n")
+                                                    << QByteArray("[Script Info]\r\n;       \r\n;                   \r\nPlayResX: 64\r\n") << 2;
+        QTest::newRow("any case, no carriage returns, last line") << QByteArray("[script info]\nupdate details: x\nscript updated by: Jo")
+                                                                  << QByteArray("[script info]\n;                \n;                    ") << 2;
+        QTest::newRow("a style named Title stays") << QByteArray("[V4+ Styles]\nTitle: kept\n") << QByteArray("[V4+ Styles]\nTitle: kept\n") << 0;
+        QTest::newRow("other keys stay") << QByteArray("[Script Info]\nScriptType: v4.00+\nTitled: no\n")
+                                         << QByteArray("[Script Info]\nScriptType: v4.00+\nTitled: no\n") << 0;
+    }
+
+    void scriptHeaders()
+    {
+        QFETCH(QByteArray, header);
+        QFETCH(QByteArray, cleared);
+        QFETCH(int, count);
+        int found = 0;
+        QCOMPARE(MatroskaScrub::clearedScriptHeader(header, found), cleared);
+        QCOMPARE(found, count);
     }
 
     void handlerNameFields_data()
