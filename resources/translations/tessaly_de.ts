@@ -573,6 +573,10 @@ Ohne --copy oder --in-place gilt die Wahl in den Einstellungen (vorgegeben: erse
         <source>chapters</source>
         <translation>Kapitel</translation>
     </message>
+    <message id="mkv_index_unfollowable">
+        <source>its tracks, chapters or attachments could not be followed</source>
+        <translation>ihre Spuren, Kapitel oder Anhänge konnten nicht gelesen werden</translation>
+    </message>
     <message id="mkv_info">
         <source>segment info</source>
         <translation>Segmentinformationen</translation>
@@ -604,10 +608,6 @@ Ohne --copy oder --in-place gilt die Wahl in den Einstellungen (vorgegeben: erse
     <message id="movie_index_unfollowable">
         <source>its movie index could not be followed</source>
         <translation>sein Filmverzeichnis konnte nicht gelesen werden</translation>
-    </message>
-    <message id="mkv_index_unfollowable">
-        <source>its tracks, chapters or attachments could not be followed</source>
-        <translation>ihre Spuren, Kapitel oder Anhänge konnten nicht gelesen werden</translation>
     </message>
     <message id="movie_bytes_shared">
         <source>a data track's samples lie outside its own bytes</source>

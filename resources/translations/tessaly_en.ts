@@ -573,6 +573,10 @@ Without --copy or --in-place, the choice in Settings applies (by default: replac
         <source>chapters</source>
         <translation>chapters</translation>
     </message>
+    <message id="mkv_index_unfollowable">
+        <source>its tracks, chapters or attachments could not be followed</source>
+        <translation>its tracks, chapters or attachments could not be followed</translation>
+    </message>
     <message id="mkv_info">
         <source>segment info</source>
         <translation>segment info</translation>
@@ -604,10 +608,6 @@ Without --copy or --in-place, the choice in Settings applies (by default: replac
     <message id="movie_index_unfollowable">
         <source>its movie index could not be followed</source>
         <translation>its movie index could not be followed</translation>
-    </message>
-    <message id="mkv_index_unfollowable">
-        <source>its tracks, chapters or attachments could not be followed</source>
-        <translation>its tracks, chapters or attachments could not be followed</translation>
     </message>
     <message id="movie_bytes_shared">
         <source>a data track's samples lie outside its own bytes</source>

@@ -103,6 +103,16 @@ std::pair<QByteArray, QByteArray> matroskaUids(const QString &path)
     return {info.mid(at, info.indexOf('\n', at) - at), run("mkvextract", {path, "chapters", "-"})};
 }
 
+// An EBML element with an eight-byte size, or a size that says "unknown".
+QByteArray ebml(const QByteArray &id, const QByteArray &payload, bool unknownSize = false)
+{
+    QByteArray size(8, '\0');
+    size[0] = 0x01;
+    for (int i = 0; i < 7; ++i)
+        size[7 - i] = unknownSize ? char(0xff) : char((payload.size() >> (8 * i)) & 0xff);
+    return id + size + payload;
+}
+
 } // namespace
 
 class tst_MovieInsides : public QObject
@@ -251,6 +261,46 @@ private slots:
         }
         QVERIFY(kept.contains(QStringList {"Chapters", "TsyChapterQ7x"}));
         QVERIFY2(kept.contains(QStringList {"TrackEntry", "ger"}), qPrintable(QDebug::toString(kept)));
+    }
+
+    void hostileMatroska_data()
+    {
+        QTest::addColumn<QByteArray>("tracks");
+        QTest::addColumn<bool>("refused");
+
+        const QByteArray uid = ebml("\x73\xc5", "TsyTrak1");
+        const QByteArray ass = ebml("\x86", "S_TEXT/ASS") + ebml("\x63\xa2", "[Script Info]\nTitle: TsyAssTitleQ7x\n");
+        QTest::newRow("a track with a UID and a subtitle header") << ebml("\x16\x54\xae\x6b", ebml("\xae", uid + ass)) << false;
+        QTest::newRow("a UID wider than eight bytes")
+            << ebml("\x16\x54\xae\x6b", ebml("\xae", ebml("\x73\xc5", "TsyTrak12"))) << true;
+        QTest::newRow("tracks of unknown size") << ebml("\x16\x54\xae\x6b", ebml("\xae", uid), true) << true;
+        QTest::newRow("a track past the end of the tracks")
+            << ebml("\x16\x54\xae\x6b", ebml("\xae", uid)).chopped(3) + ebml("\xec", "") << true;
+        QTest::newRow("a compressed subtitle header")
+            << ebml("\x16\x54\xae\x6b", ebml("\xae", uid + ebml("\x6d\x80", "") + ass)) << true;
+        QTest::newRow("a zero byte where an ID starts") << ebml("\x16\x54\xae\x6b", QByteArray(4, '\0')) << true;
+    }
+
+    // Nothing is written into a Matroska file the editor cannot follow to its end.
+    void hostileMatroska()
+    {
+        QFETCH(QByteArray, tracks);
+        QFETCH(bool, refused);
+        QByteArray bytes = ebml("\x1a\x45\xdf\xa3", ebml("\x42\x82", "matroska")) + ebml("\x18\x53\x80\x67", tracks);
+        const QByteArray before = bytes;
+        QBuffer buffer(&bytes);
+        QVERIFY(buffer.open(QIODevice::ReadWrite));
+        const auto scrubbed = MatroskaScrub::scrub(buffer, "film.mkv");
+        QCOMPARE(!scrubbed, refused);
+        if (refused) {
+            QVERIFY(describe(scrubbed.error()).contains("film.mkv"));
+            QVERIFY(bytes == before);
+        } else {
+            QCOMPARE(scrubbed.value().uidsRenewed, 1);
+            QCOMPARE(scrubbed.value().headerLinesCleared, 1);
+            QCOMPARE(bytes.size(), before.size());
+            QCOMPARE(found(bytes, {"TsyTrak1", "TsyAssTitleQ7x"}), QList<QByteArray> {});
+        }
     }
 
     void scriptHeaders_data()
