@@ -589,6 +589,10 @@ Ohne --copy oder --in-place gilt die Wahl in den Einstellungen (vorgegeben: erse
         <source>chapters</source>
         <translation>Kapitel</translation>
     </message>
+    <message id="mkv_index_unfollowable">
+        <source>its tracks, chapters or attachments could not be followed</source>
+        <translation>ihre Spuren, Kapitel oder Anhänge konnten nicht gelesen werden</translation>
+    </message>
     <message id="mkv_info">
         <source>segment info</source>
         <translation>Segmentinformationen</translation>
@@ -616,6 +620,22 @@ Ohne --copy oder --in-place gilt die Wahl in den Einstellungen (vorgegeben: erse
     <message id="movie_track">
         <source>track %1</source>
         <translation>Spur %1</translation>
+    </message>
+    <message id="movie_index_unfollowable">
+        <source>its movie index could not be followed</source>
+        <translation>sein Filmverzeichnis konnte nicht gelesen werden</translation>
+    </message>
+    <message id="movie_bytes_shared">
+        <source>a data track's samples lie outside its own bytes</source>
+        <translation>die Daten einer Datenspur liegen außerhalb ihrer eigenen Bytes</translation>
+    </message>
+    <message id="movie_index_left">
+        <source>a data track or a maker's name was still there afterwards</source>
+        <translation>eine Datenspur oder der Name eines Herstellers war danach noch vorhanden</translation>
+    </message>
+    <message id="movie_subtitle_detail">
+        <source>%1, %2 cues</source>
+        <translation>%1, %2 Einblendungen</translation>
     </message>
     <message id="movie_track_unnumbered">
         <source>track</source>

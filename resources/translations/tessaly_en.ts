@@ -589,6 +589,10 @@ Without --copy or --in-place, the choice in Settings applies (by default: replac
         <source>chapters</source>
         <translation>chapters</translation>
     </message>
+    <message id="mkv_index_unfollowable">
+        <source>its tracks, chapters or attachments could not be followed</source>
+        <translation>its tracks, chapters or attachments could not be followed</translation>
+    </message>
     <message id="mkv_info">
         <source>segment info</source>
         <translation>segment info</translation>
@@ -616,6 +620,22 @@ Without --copy or --in-place, the choice in Settings applies (by default: replac
     <message id="movie_track">
         <source>track %1</source>
         <translation>track %1</translation>
+    </message>
+    <message id="movie_index_unfollowable">
+        <source>its movie index could not be followed</source>
+        <translation>its movie index could not be followed</translation>
+    </message>
+    <message id="movie_bytes_shared">
+        <source>a data track's samples lie outside its own bytes</source>
+        <translation>a data track's samples lie outside its own bytes</translation>
+    </message>
+    <message id="movie_index_left">
+        <source>a data track or a maker's name was still there afterwards</source>
+        <translation>a data track or a maker's name was still there afterwards</translation>
+    </message>
+    <message id="movie_subtitle_detail">
+        <source>%1, %2 cues</source>
+        <translation>%1, %2 cues</translation>
     </message>
     <message id="movie_track_unnumbered">
         <source>track</source>

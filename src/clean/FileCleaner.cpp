@@ -12,6 +12,7 @@
 #include "WriteTransaction.h"
 
 #include <LocalName.h>
+#include <MovieScrub.h>
 
 #include <QFile>
 #include <QFileInfo>
@@ -66,6 +67,17 @@ void listPieces(MetadataTable &table, const QList<ContainerItem> &pieces)
             key = QStringLiteral("Container:%1 (%2)").arg(QString::fromUtf8(piece.type), QString::number(n));
         table.insert(key, piece.detail.isEmpty() ? piece.place : piece.place + QStringLiteral(": ") + piece.detail);
     }
+}
+
+// The pieces of a walk a writer describes itself, at the same place, are told once, in the writer's words.
+QList<ContainerItem> withoutRetold(QList<ContainerItem> walked, const QList<ContainerItem> &told)
+{
+    walked.removeIf([&told](const ContainerItem &piece) {
+        return std::any_of(told.begin(), told.end(), [&piece](const ContainerItem &item) {
+            return item.size > 0 && item.offset == piece.offset && item.size == piece.size;
+        });
+    });
+    return walked;
 }
 
 QString toolError(const MetadataTable &table)
@@ -194,7 +206,7 @@ Expected<CleanResult> FileCleaner::cleanFile(const CleanRequest &request) const
     listedBefore.insert(notes.value().removed);
     CleanResult result = CleanResult::succeeded(request.id, listedBefore, after,
                                                 asCopy ? QUrl::fromLocalFile(finalPath) : QUrl(), FileIdentity::of(path));
-    result.stillInFile = residue.kept + notes.value().kept;
+    result.stillInFile = withoutRetold(residue.kept, notes.value().kept) + notes.value().kept;
     return result;
 }
 
@@ -221,6 +233,12 @@ Expected<FileCleaner::WriterNotes> FileCleaner::write(SupportedFormat format, co
                                    original.displayName(), QFileInfo(copy.path()).absolutePath(), original.size());
         if (auto named = copy.moveToPath(); !named)
             return named.error();
+        if (format == SupportedFormat::mp4 || format == SupportedFormat::mov) {
+            auto scrubbed = MovieScrub::scrub(copy.path());
+            if (!scrubbed)
+                return scrubbed.error();
+            notes.kept = scrubbed.value().content;
+        }
         break;
     case CleaningMethod::matroska: {
         const auto mkvpropedit = paths().mkvpropedit();

@@ -91,16 +91,27 @@ QStringList propeditArguments(const QString &path, const Contents &contents)
         deletedTypes.append(type);
         arguments << QStringLiteral("--delete-attachment") << QStringLiteral("mime-type:") + type;
     }
+    for (const MatroskaScrub::Font &font : contents.fonts) {
+        arguments << QStringLiteral("--attachment-name") << font.neutralName;
+        if (font.described)
+            arguments << QStringLiteral("--attachment-description") << QString();
+        arguments << QStringLiteral("--update-attachment") << QStringLiteral("=") + QString::number(font.uid);
+    }
     return arguments;
 }
 
 Expected<Success> clean(const QString &mkvpropedit, const QString &path, const Contents &contents,
                         std::chrono::milliseconds limit, const std::atomic<bool> *cancel)
 {
+    auto fonts = MatroskaScrub::fonts(path);
+    if (!fonts)
+        return fonts.error();
+    Contents withFonts = contents;
+    withFonts.fonts = fonts.value();
     // It edits the staged copy where it is: the one folder it may write.
     SandboxGrant grant;
     grant.writable = {QFileInfo(path).absolutePath()};
-    const auto outcome = ChildProcess::run(mkvpropedit, propeditArguments(path, contents), limit, 0, cancel, grant);
+    const auto outcome = ChildProcess::run(mkvpropedit, propeditArguments(path, withFonts), limit, 0, cancel, grant);
     const QString tool = QStringLiteral("mkvpropedit");
     if (auto failure = unfinishedRun(outcome, tool))
         return *failure;
@@ -108,6 +119,8 @@ Expected<Success> clean(const QString &mkvpropedit, const QString &path, const C
     // none are expected, so one is a reason to keep the original.
     if (outcome.exitCode != 0)
         return CleanError(CleanError::Kind::helperFailed, {tool, outputText(outcome.standardOutput, outcome.exitCode)});
+    if (auto scrubbed = MatroskaScrub::scrub(path); !scrubbed)
+        return scrubbed.error();
     return Success{};
 }
 

@@ -3,6 +3,10 @@
 #include "NativeCleaner.h"
 #include "TagRoles.h"
 
+#include <MatroskaElements.h>
+#include <Mp4Tracks.h>
+
+#include <QFile>
 #include <QHash>
 
 namespace {
@@ -69,7 +73,18 @@ void listKept(QList<ContainerItem> &kept, QHash<int, ContainerItem> &byReason, c
 
 std::optional<ContainerWalk> walkContainer(SupportedFormat format, const QString &path)
 {
-    return NativeCleaner::walk(format, path);
+    if (auto walked = NativeCleaner::walk(format, path))
+        return walked;
+    if (format != SupportedFormat::mp4 && format != SupportedFormat::mov && format != SupportedFormat::mkv)
+        return std::nullopt;
+    // Movies are walked where they lie: only their indexes are read.
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        ContainerWalk unreadable;
+        unreadable.damage = QStringLiteral("unreadable");
+        return unreadable;
+    }
+    return format == SupportedFormat::mkv ? walkMatroska(file) : walkMovie(file);
 }
 
 ResidueReport checkResidue(SupportedFormat format, const QString &path, const MetadataTable &tags,

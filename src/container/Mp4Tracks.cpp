@@ -94,7 +94,7 @@ private:
                 dates(place, box);
             } else if (box.type == "trak") {
                 tracks.append(track(box, chapterTracks));
-            } else if (box.type == "mvex" || box.type == "iods") {
+            } else if (box.type == "mvex" || box.type == "iods" || box.type == "free" || box.type == "skip") {
                 m_walk.items.append(itemOf(place, box, ItemRole::needed, KeptBecause::structure));
             } else {
                 // udta (©xyz, ©day, ©nam...), meta with keys and ilst, and anything unknown
@@ -160,15 +160,11 @@ private:
         if (!bytes)
             return;
         ByteCursor cursor(*bytes);
-        cursor.skip(8);
+        cursor.skip(4);
+        const bool quickTime = cursor.u32() != 0;
         const QByteArray type = cursor.bytes(4);
         cursor.skip(12);
-        QByteArray name = cursor.remaining() > 0 ? bytes->mid(cursor.position()) : QByteArray();
-        // QuickTime counts the name's length in its first byte; MP4 ends it with a NUL.
-        if (!name.isEmpty() && quint8(name.at(0)) == name.size() - 1 && name.size() > 1)
-            name = name.mid(1);
-        if (name.contains('\0'))
-            name.truncate(name.indexOf('\0'));
+        const QByteArray name = Mp4Tracks::handlerName(cursor.remaining() > 0 ? bytes->mid(cursor.position()) : QByteArray(), quickTime);
         if (track)
             track->handler = type, track->handlerName = name;
         const bool neutral = Mp4Tracks::isNeutralHandlerName(name);
@@ -198,9 +194,9 @@ private:
             track.sampleEntries.append(entry.type);
             if (track.handler != "vide")
                 continue;
-            // A visual sample entry names its compressor in a 32-byte counted string after 40 fixed bytes.
+            // A visual sample entry names its compressor in a 32-byte counted string after 42 fixed bytes.
             ByteCursor cursor(QByteArrayView(*bytes).sliced(entry.payloadOffset() - stsd.payloadOffset(), entry.payloadSize()));
-            cursor.skip(40);
+            cursor.skip(42);
             const int length = cursor.u8();
             const QByteArray name = cursor.bytes(qMin(length, 31));
             if (cursor.ok() && !name.trimmed().isEmpty()) {
@@ -243,6 +239,46 @@ bool Mp4Tracks::isNeutralHandlerName(const QByteArray &name)
 {
     return name.isEmpty() || name == "VideoHandler" || name == "SoundHandler" || name == "SubtitleHandler"
         || name == "DataHandler";
+}
+
+QByteArray Mp4Tracks::handlerName(const QByteArray &field, bool quickTime)
+{
+    // QuickTime counts the name's length in its first byte (and fills the
+    // component type, which MP4 leaves zero); MP4 ends it with a NUL.
+    QByteArray name = field;
+    const int count = name.isEmpty() ? -1 : quint8(name.at(0));
+    if (count >= 0 && (count == name.size() - 1 || (quickTime && count < name.size())))
+        name = name.mid(1, count);
+    if (name.contains('\0'))
+        name.truncate(name.indexOf('\0'));
+    return name;
+}
+
+QByteArray Mp4Tracks::neutralHandlerName(const QByteArray &handlerType, bool dataReference)
+{
+    if (dataReference)
+        return "DataHandler";
+    if (handlerType == "vide")
+        return "VideoHandler";
+    if (handlerType == "soun")
+        return "SoundHandler";
+    if (handlerType == "text" || handlerType == "sbtl" || handlerType == "subt")
+        return "SubtitleHandler";
+    return "DataHandler";
+}
+
+QByteArray Mp4Tracks::rewrittenName(const QByteArray &field, bool counted, const QByteArray &word)
+{
+    QByteArray out(field.size(), '\0');
+    if (counted && field.size() >= word.size() + 1) {
+        // The count covers the whole field, NULs included: readers take a
+        // counted string only when it fills its field.
+        out[0] = char(field.size() - 1);
+        out.replace(1, word.size(), word);
+    } else if (!counted && field.size() >= word.size() + 1) {
+        out.replace(0, word.size(), word);
+    }
+    return out;
 }
 
 ContainerWalk walkMovie(QIODevice &file)

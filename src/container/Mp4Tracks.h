@@ -27,6 +27,15 @@ public:
     static ItemRole roleOf(const Track &track, bool isChapterTrack);
     // Handler names the tools write for every file alike.
     static bool isNeutralHandlerName(const QByteArray &name);
+    // The name in a handler's name field; `quickTime` when the handler
+    // fills its component type, as QuickTime's do.
+    static QByteArray handlerName(const QByteArray &field, bool quickTime);
+    // What a player expects a handler of this type to be called.
+    static QByteArray neutralHandlerName(const QByteArray &handlerType, bool dataReference);
+    // A handler's name field rewritten to `word`, in the field's own form
+    // (QuickTime's counted string or MP4's NUL-ended one), padded with NULs to
+    // the same length; empty when the word does not fit.
+    static QByteArray rewrittenName(const QByteArray &field, bool counted, const QByteArray &word);
 };
 
 // Every piece of an MP4 or QuickTime movie, with what it is for. Only the

@@ -122,20 +122,22 @@ private slots:
 
         const QStringList dates {u"mdhd: creation date"_qs, u"mdhd: creation date"_qs, u"mvhd: creation date"_qs,
                                  u"tkhd: creation date"_qs, u"tkhd: creation date"_qs};
-        QTest::newRow("mp4 with tags and XMP") << u"mp4"_qs << dates + QStringList {u"meta"_qs, u"meta"_qs, u"uuid"_qs}
+        // The encoder's name in the video's sample entry.
+        const QString lavc = u"avc1: Lavc59.37.100 libx264"_qs;
+        QTest::newRow("mp4 with tags and XMP") << u"mp4"_qs << dates + QStringList {lavc, u"meta"_qs, u"meta"_qs, u"uuid"_qs}
                                                << QStringList {};
         QTest::newRow("mov with tags and XMP")
             << u"mov"_qs
-            << QStringList {u"XMP_"_qs} + dates
+            << QStringList {u"XMP_"_qs, lavc} + dates
                    + QStringList {u"meta"_qs, u"meta"_qs, u"©ART"_qs, u"©cmt"_qs, u"©des"_qs, u"©nam"_qs, u"©swr"_qs}
             << QStringList {};
         QTest::newRow("mov with timecode and a handler name")
             << u"timecode.mov"_qs
-            << QStringList {u"hdlr: Core Media Video"_qs, u"hdlr: Core Media Video"_qs, u"trak: tmcd tmcd"_qs, u"©swr"_qs}
+            << QStringList {lavc, u"hdlr: Core Media Video"_qs, u"hdlr: Core Media Video"_qs, u"trak: tmcd tmcd"_qs, u"©swr"_qs}
             << QStringList {};
-        QTest::newRow("mp4 with subtitles and chapters") << u"subtitles.mp4"_qs << QStringList {u"chpl"_qs, u"meta"_qs}
+        QTest::newRow("mp4 with subtitles and chapters") << u"subtitles.mp4"_qs << QStringList {lavc, u"chpl"_qs, u"meta"_qs}
                                                          << QStringList {u"trak: chapters"_qs, u"trak: sbtl tx3g"_qs};
-        QTest::newRow("mp4 without metadata") << u"bare.mp4"_qs << QStringList {u"meta"_qs} << QStringList {};
+        QTest::newRow("mp4 without metadata") << u"bare.mp4"_qs << QStringList {u"avc1: Lavc libx264"_qs, u"meta"_qs} << QStringList {};
         QTest::newRow("mkv with title, track names and a text attachment")
             << u"mkv"_qs
             << QStringList {u"AttachedFile: note.txt"_qs, u"DateUTC"_qs, u"MuxingApp: Lavf59.27.100"_qs, u"Name: TsyOwnerQ7x"_qs,

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "ContainerItem.h"
+
+#include <Expected.h>
+
+#include <QList>
+#include <QString>
+
+class QIODevice;
+
+// Finishes the clean of an MP4 or QuickTime movie that exiftool has already
+// stripped of its tags, in place and without moving a byte: data and
+// metadata tracks (GPS, sensors, timed metadata, timecode) become `free`
+// boxes with their samples zeroed and the references to them blanked, track
+// names go the same way, handler names become the neutral word for their
+// kind and compressor names are blanked. Video, sound, subtitles and chapters
+// stay as they were. Meant for a staged copy, never a user's file.
+class MovieScrub
+{
+public:
+    struct Outcome
+    {
+        int tracksRemoved = 0;
+        // Subtitle tracks (language and cue count) and chapters (their
+        // titles), at the offsets of their tracks.
+        QList<ContainerItem> content;
+    };
+
+    static Expected<Outcome> scrub(const QString &stagedPath);
+    // The same on an open, seekable, writable device; `name` is what failures call it.
+    static Expected<Outcome> scrub(QIODevice &file, const QString &name);
+};
