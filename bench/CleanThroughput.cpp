@@ -201,8 +201,8 @@ ModelRun runModel(const QList<QUrl> &first, const QList<QList<QUrl>> &later = {}
     }
     const FileItem &sample = model.files().constFirst();
     const MetadataTable before = sample.metadataBefore(), after = sample.metadataAfter();
-    run.metadataRemoved = before.contains(QStringLiteral("Artist")) && !after.contains(QStringLiteral("Artist"))
-                          && !after.contains(QStringLiteral("GPSLatitude"));
+    run.metadataRemoved = before.contains(QStringLiteral("IFD0:Artist")) && !after.contains(QStringLiteral("IFD0:Artist"))
+                          && !after.contains(QStringLiteral("GPS:GPSLatitude"));
     return run;
 }
 
