@@ -1,6 +1,7 @@
 #include "ToolFailureReading.h"
 
 #include <QFile>
+#include <QRegularExpression>
 
 #include <sys/statvfs.h>
 
@@ -47,5 +48,11 @@ Failure readToolFailure(const Failure &failure, const QString &name, const QStri
         return ours(Kind::folderNotPermitted);
     if (output && (says(text, "Error writing") || says(text, "Error creating") || says(text, "Error opening")))
         return ours(littleRoomIn(folder, needed) ? Kind::diskFull : Kind::outputNotWritten);
+    // "Not a valid JPG (looks more like a TXT)": the file is not what its name says.
+    static const QRegularExpression notValid(QStringLiteral("Not a valid (\\w+)(?: \\(looks more like an? (\\w+)\\))?"));
+    if (const auto match = notValid.match(text); match.hasMatch())
+        return CleanError(Kind::notThatKind, {name, match.captured(1), match.captured(2)}, text.trimmed());
+    if (says(text, "File format error"))
+        return ours(Kind::formatError);
     return failure;
 }

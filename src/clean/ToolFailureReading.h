@@ -6,7 +6,8 @@
 
 // exiftool says why a write failed in its own words, often after warnings
 // that have nothing to do with it. The failures the app knows (a full disk, a
-// read-only disk, a folder it may not write in, an output it could not write)
+// read-only disk, a folder it may not write in, an output it could not write,
+// a file that is not the kind its name says or whose structure it cannot follow)
 // become its own message about `name`, with the tool's text kept as the
 // detail; anything else is passed on as it is. `folder` is where the output
 // was to be written and `needed` about how much it takes: a write error there
