@@ -733,5 +733,9 @@ Ohne --copy oder --in-place gilt die Wahl in den Einstellungen (vorgegeben: erse
         <source>a %1 file</source>
         <translation>einer %1-Datei</translation>
     </message>
+    <message id="kind_like_xml">
+        <source>XML text</source>
+        <translation>XML-Text</translation>
+    </message>
 </context>
 </TS>

@@ -733,5 +733,9 @@ Without --copy or --in-place, the choice in Settings applies (by default: replac
         <source>a %1 file</source>
         <translation>a %1 file</translation>
     </message>
+    <message id="kind_like_xml">
+        <source>XML text</source>
+        <translation>XML text</translation>
+    </message>
 </context>
 </TS>

@@ -56,3 +56,18 @@ Failure readToolFailure(const Failure &failure, const QString &name, const QStri
         return ours(Kind::formatError);
     return failure;
 }
+
+Failure readWrongKind(const Failure &failure, SupportedFormat format, const MetadataTable &read, const QString &name)
+{
+    if (!isCleanError(failure, CleanError::Kind::damagedFile))
+        return failure;
+    const QString type = read.value(QStringLiteral("File:FileType"));
+    const QString mimeType = read.value(QStringLiteral("File:MIMEType"));
+    const bool jpeg = format == SupportedFormat::jpg || format == SupportedFormat::jpeg;
+    const QString expected = jpeg ? QStringLiteral("JPEG") : rawValue(format).toUpper();
+    // "image/jpeg" for a JPEG, "image/apng" for an animated PNG: damaged, but the right kind.
+    if (type.isEmpty() || mimeType.contains(expected, Qt::CaseInsensitive))
+        return failure;
+    return CleanError(CleanError::Kind::notThatKind, {name, expected, type},
+                      QStringLiteral("ExifTool: File:FileType %1, File:MIMEType %2").arg(type, mimeType));
+}

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <Failure.h>
+#include <MetadataTable.h>
+#include <SupportedFormat.h>
 
 #include <QString>
 
@@ -13,3 +15,9 @@
 // was to be written and `needed` about how much it takes: a write error there
 // with less room left than that is a full disk.
 Failure readToolFailure(const Failure &failure, const QString &name, const QString &folder, qint64 needed);
+
+// A file the app's own writer could not follow (`failure` is damagedFile)
+// that exiftool's read of the original (`read`) took for another kind of
+// file, a .jpg holding text, is said to be that instead; anything else is
+// passed on as it is.
+Failure readWrongKind(const Failure &failure, SupportedFormat format, const MetadataTable &read, const QString &name);

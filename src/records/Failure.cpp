@@ -189,8 +189,11 @@ QString lookalikeKind(const QString &code)
     const QString kind = code.toUpper();
     if (kind == QLatin1String("TXT"))
         return translated("kind_like_text", "text");
-    if (kind == QLatin1String("HTML") || kind == QLatin1String("XML"))
+    if (kind == QLatin1String("HTML"))
         return translated("kind_like_web_page", "a web page");
+    // exiftool takes any XML, a web page too, for XMP.
+    if (kind == QLatin1String("XML") || kind == QLatin1String("XMP"))
+        return translated("kind_like_xml", "XML text");
     if (kind == QLatin1String("JPG") || kind == QLatin1String("JPEG"))
         return translated("kind_like_jpeg", "a JPEG picture");
     if (kind == QLatin1String("PNG"))

@@ -2,6 +2,8 @@
 
 #include <QTest>
 
+Q_DECLARE_METATYPE(SupportedFormat)
+
 // exiftool's write errors as it prints them, and what the row says instead.
 // The tool's own text stays with the failure as its detail.
 class TestToolFailureReading : public QObject
@@ -19,8 +21,8 @@ private slots:
             << u"This is not a JPEG picture (it looks like text). It was left unchanged."_qs;
         QTest::newRow("PNG named .heic") << u"Error: Not a valid HEIC (looks more like a PNG) - b.heic"_qs
                                          << u"This is not a HEIC picture (it looks like a PNG picture). It was left unchanged."_qs;
-        QTest::newRow("web page named .mov") << u"Error: Not a valid MOV (looks more like a HTML) - c.mov"_qs
-                                             << u"This is not a MOV video (it looks like a web page). It was left unchanged."_qs;
+        QTest::newRow("web page named .mov") << u"Error: Not a valid MOV (looks more like a XMP) - c.mov"_qs
+                                             << u"This is not a MOV video (it looks like XML text). It was left unchanged."_qs;
         QTest::newRow("archive named .nef") << u"Error: Not a valid NEF (looks more like a ZIP) - d.nef"_qs
                                             << u"This is not a NEF camera raw (it looks like a ZIP archive). It was left unchanged."_qs;
         QTest::newRow("unknown kinds by their names") << u"Error: Not a valid XYZ (looks more like a RIFF) - e.xyz"_qs
@@ -44,6 +46,42 @@ private slots:
         const Failure read = readToolFailure(ExifToolError::processError(toolText), u"g.cr2"_qs, QString(), 0);
         QCOMPARE(describe(read), shown);
         QCOMPARE(failureDetail(read), toolText.trimmed());
+    }
+
+    // The app's own writers cannot follow the file: what exiftool read it as
+    // says why, unless that is the kind its name says (then it is damaged).
+    void writerRefusalsByWhatTheFileIs_data()
+    {
+        QTest::addColumn<SupportedFormat>("format");
+        QTest::addColumn<QString>("fileType");
+        QTest::addColumn<QString>("mimeType");
+        QTest::addColumn<QString>("shown");
+        const QString damaged = u"a.jpg is damaged (offset 2), so it could not be cleaned safely; it was left unchanged."_qs;
+        QTest::newRow("text named .jpg") << SupportedFormat::jpg << u"TXT"_qs << u"text/plain"_qs
+                                         << u"This is not a JPEG picture (it looks like text). It was left unchanged."_qs;
+        QTest::newRow("text named .jpeg") << SupportedFormat::jpeg << u"TXT"_qs << u"text/plain"_qs
+                                          << u"This is not a JPEG picture (it looks like text). It was left unchanged."_qs;
+        QTest::newRow("PDF named .png") << SupportedFormat::png << u"PDF"_qs << u"application/pdf"_qs
+                                        << u"This is not a PNG picture (it looks like a PDF document). It was left unchanged."_qs;
+        QTest::newRow("broken JPEG") << SupportedFormat::jpg << u"JPEG"_qs << u"image/jpeg"_qs << damaged;
+        QTest::newRow("broken animated PNG") << SupportedFormat::png << u"APNG"_qs << u"image/apng"_qs << damaged;
+        QTest::newRow("broken extended WebP") << SupportedFormat::webp << u"Extended WEBP"_qs << u"image/webp"_qs << damaged;
+        QTest::newRow("nothing read") << SupportedFormat::jpg << QString() << QString() << damaged;
+    }
+
+    void writerRefusalsByWhatTheFileIs()
+    {
+        QFETCH(SupportedFormat, format);
+        QFETCH(QString, fileType);
+        QFETCH(QString, mimeType);
+        MetadataTable read;
+        if (!fileType.isEmpty())
+            read = {{u"File:FileType"_qs, fileType}, {u"File:MIMEType"_qs, mimeType}};
+        const Failure refused = CleanError(CleanError::Kind::damagedFile, {u"a.jpg"_qs, u"offset 2"_qs});
+        QTEST(describe(readWrongKind(refused, format, read, u"a.jpg"_qs)), "shown");
+        // Other failures are not the writer's to reword.
+        const Failure full = CleanError(CleanError::Kind::diskFull, {u"a.jpg"_qs});
+        QCOMPARE(readWrongKind(full, format, read, u"a.jpg"_qs), full);
     }
 
     // What the app does not recognise is passed on as the tool said it.
