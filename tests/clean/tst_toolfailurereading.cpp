@@ -59,8 +59,6 @@ private slots:
         const QString damaged = u"a.jpg is damaged (offset 2), so it could not be cleaned safely; it was left unchanged."_qs;
         QTest::newRow("text named .jpg") << SupportedFormat::jpg << u"TXT"_qs << u"text/plain"_qs
                                          << u"This is not a JPEG picture (it looks like text). It was left unchanged."_qs;
-        QTest::newRow("text named .jpeg") << SupportedFormat::jpeg << u"TXT"_qs << u"text/plain"_qs
-                                          << u"This is not a JPEG picture (it looks like text). It was left unchanged."_qs;
         QTest::newRow("PDF named .png") << SupportedFormat::png << u"PDF"_qs << u"application/pdf"_qs
                                         << u"This is not a PNG picture (it looks like a PDF document). It was left unchanged."_qs;
         QTest::newRow("broken JPEG") << SupportedFormat::jpg << u"JPEG"_qs << u"image/jpeg"_qs << damaged;
