@@ -19,7 +19,7 @@ bool hasAny(QStringView text, std::initializer_list<const char16_t *> words)
 
 bool isLocation(QStringView group, QStringView name)
 {
-    return group == u"GPS" || group.startsWith(u"XMP-exif") && name.startsWith(u"GPS")
+    return group == u"GPS"
         || hasAny(name, {u"GPS", u"Latitude", u"Longitude", u"Altitude", u"Location", u"City", u"Country",
                          u"Province", u"Sub-location", u"Sublocation", u"Coordinates"})
         || name == u"State";
@@ -28,16 +28,15 @@ bool isLocation(QStringView group, QStringView name)
 // Before people: "CreatorTool", a PDF's "Creator" and "Producer" name programs, not people.
 bool isSoftware(QStringView group, QStringView name)
 {
-    return group == u"PDF" && name == u"Creator"
-        || hasAny(name, {u"Software", u"CreatorTool", u"Producer", u"Application", u"Encoder", u"WritingApp",
-                         u"MuxingApp", u"Firmware", u"HistorySoftwareAgent", u"Tool"});
+    return (group == u"PDF" && name == u"Creator")
+        || hasAny(name, {u"Software", u"Tool", u"Producer", u"Application", u"Encoder", u"WritingApp",
+                         u"MuxingApp", u"Firmware"});
 }
 
-bool isPeople(QStringView group, QStringView name)
+bool isPeople(QStringView name)
 {
-    return group == u"XMP-dc" && (name == u"Creator" || name == u"Contributor" || name == u"Publisher")
-        || hasAny(name, {u"Artist", u"Author", u"Creator", u"Owner", u"Copyright", u"Rights", u"By-line",
-                         u"Credit", u"Contact", u"Person", u"Writer", u"Editor", u"Publisher"});
+    return hasAny(name, {u"Artist", u"Author", u"Creator", u"Contributor", u"Owner", u"Copyright", u"Rights",
+                         u"By-line", u"Credit", u"Contact", u"Person", u"Writer", u"Editor", u"Publisher"});
 }
 
 // Before dates: an exposure time is a camera setting, not a moment.
@@ -71,7 +70,7 @@ TagTopic topicOfTag(QStringView key)
         return TagTopic::location;
     if (isSoftware(group, name))
         return TagTopic::software;
-    if (isPeople(group, name))
+    if (isPeople(name))
         return TagTopic::people;
     if (isCamera(group, name))
         return TagTopic::camera;
