@@ -46,7 +46,6 @@ set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME tessaly)
 set(CPACK_PACKAGE_VENDOR "Tessaly developers")
 set(CPACK_PACKAGE_CONTACT "Tessaly developers <dev@tessaly.org>")
-set(CPACK_PACKAGE_HOMEPAGE_URL https://tessaly.org)
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "remove hidden metadata from photos, videos and PDFs")
 set(CPACK_PACKAGE_DESCRIPTION "\
 Photos, camera raws, videos and PDFs carry hidden metadata: where a picture
@@ -68,14 +67,15 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # What the app loads or runs without linking to it: the QML modules its
 # views import, the xcb platform and SVG image plugins, the icon theme its
-# buttons draw from, Perl for the bundled exiftool, mkvtoolnix for MKVs and
-# bubblewrap, which every tool that reads a file runs in (without it they run
-# unconfined and the app says so: a Depends, so that no install lacks it).
+# buttons draw from, Qt's own German texts, Perl for the bundled exiftool,
+# mkvtoolnix for MKVs and bubblewrap, which every tool that reads a file runs
+# in (without it they run unconfined and the app says so: a Depends, so that
+# no install lacks it).
 set(_runtime_depends
     qml6-module-qtqml qml6-module-qtqml-workerscript qml6-module-qtquick
     qml6-module-qtquick-window qml6-module-qtquick-controls qml6-module-qtquick-templates
     qml6-module-qtquick-layouts
-    qml6-module-qtquick-shapes qt6-qpa-plugins libqt6svg6 libgl1-mesa-dri
+    qml6-module-qtquick-shapes qt6-qpa-plugins libqt6svg6 libgl1-mesa-dri qt6-translations-l10n
     adwaita-icon-theme hicolor-icon-theme perl mkvtoolnix bubblewrap)
 list(JOIN _runtime_depends ", " CPACK_DEBIAN_PACKAGE_DEPENDS)
 # The file dialog is the desktop's own through the portal; without them Qt

@@ -669,5 +669,109 @@ Ohne --copy oder --in-place gilt die Wahl in den Einstellungen (vorgegeben: erse
         <source>SubIFD</source>
         <translation>SubIFD</translation>
     </message>
+    <message id="log_topic_location">
+        <source>Location</source>
+        <translation>Ort</translation>
+    </message>
+    <message id="log_topic_people">
+        <source>People</source>
+        <translation>Personen</translation>
+    </message>
+    <message id="log_topic_dates">
+        <source>Dates</source>
+        <translation>Datumsangaben</translation>
+    </message>
+    <message id="log_topic_camera">
+        <source>Camera</source>
+        <translation>Kamera</translation>
+    </message>
+    <message id="log_topic_software">
+        <source>Software</source>
+        <translation>Software</translation>
+    </message>
+    <message id="log_topic_other">
+        <source>Other</source>
+        <translation>Sonstiges</translation>
+    </message>
+    <message id="log_topic_tool_warnings">
+        <source>ExifTool's warnings</source>
+        <translation>Warnungen von ExifTool</translation>
+    </message>
+    <message id="error_not_that_kind">
+        <source>This is not %1. It was left unchanged.</source>
+        <translation>Dies ist %1. Die Datei wurde nicht verändert.</translation>
+    </message>
+    <message id="error_not_that_kind_like">
+        <source>This is not %1 (it looks like %2). It was left unchanged.</source>
+        <translation>Dies ist %1 (die Datei sieht nach %2 aus). Sie wurde nicht verändert.</translation>
+    </message>
+    <message id="error_format_error">
+        <source>%1 is damaged, or not the kind of file its name says, so it could not be cleaned safely; it was left unchanged.</source>
+        <translation>%1 ist beschädigt oder nicht die Art Datei, die ihr Name angibt, und konnte daher nicht sicher bereinigt werden; sie wurde nicht verändert.</translation>
+    </message>
+    <message id="kind_not_jpeg">
+        <source>a JPEG picture</source>
+        <translation>kein JPEG-Bild</translation>
+    </message>
+    <message id="kind_not_png">
+        <source>a PNG picture</source>
+        <translation>kein PNG-Bild</translation>
+    </message>
+    <message id="kind_not_webp">
+        <source>a WebP picture</source>
+        <translation>kein WebP-Bild</translation>
+    </message>
+    <message id="kind_not_heic">
+        <source>a HEIC picture</source>
+        <translation>kein HEIC-Bild</translation>
+    </message>
+    <message id="kind_not_pdf">
+        <source>a PDF document</source>
+        <translation>kein PDF-Dokument</translation>
+    </message>
+    <message id="kind_not_raw">
+        <source>a %1 camera raw</source>
+        <translation>kein %1-Rohbild einer Kamera</translation>
+    </message>
+    <message id="kind_not_movie">
+        <source>a %1 video</source>
+        <translation>kein %1-Video</translation>
+    </message>
+    <message id="kind_not_other">
+        <source>a %1 file</source>
+        <translation>keine %1-Datei</translation>
+    </message>
+    <message id="kind_like_text">
+        <source>text</source>
+        <translation>Text</translation>
+    </message>
+    <message id="kind_like_web_page">
+        <source>a web page</source>
+        <translation>einer Webseite</translation>
+    </message>
+    <message id="kind_like_jpeg">
+        <source>a JPEG picture</source>
+        <translation>einem JPEG-Bild</translation>
+    </message>
+    <message id="kind_like_png">
+        <source>a PNG picture</source>
+        <translation>einem PNG-Bild</translation>
+    </message>
+    <message id="kind_like_pdf">
+        <source>a PDF document</source>
+        <translation>einem PDF-Dokument</translation>
+    </message>
+    <message id="kind_like_zip">
+        <source>a ZIP archive</source>
+        <translation>einem ZIP-Archiv</translation>
+    </message>
+    <message id="kind_like_other">
+        <source>a %1 file</source>
+        <translation>einer %1-Datei</translation>
+    </message>
+    <message id="kind_like_xml">
+        <source>XML text</source>
+        <translation>XML-Text</translation>
+    </message>
 </context>
 </TS>

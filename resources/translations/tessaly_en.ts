@@ -669,5 +669,109 @@ Without --copy or --in-place, the choice in Settings applies (by default: replac
         <source>SubIFD</source>
         <translation>SubIFD</translation>
     </message>
+    <message id="log_topic_location">
+        <source>Location</source>
+        <translation>Location</translation>
+    </message>
+    <message id="log_topic_people">
+        <source>People</source>
+        <translation>People</translation>
+    </message>
+    <message id="log_topic_dates">
+        <source>Dates</source>
+        <translation>Dates</translation>
+    </message>
+    <message id="log_topic_camera">
+        <source>Camera</source>
+        <translation>Camera</translation>
+    </message>
+    <message id="log_topic_software">
+        <source>Software</source>
+        <translation>Software</translation>
+    </message>
+    <message id="log_topic_other">
+        <source>Other</source>
+        <translation>Other</translation>
+    </message>
+    <message id="log_topic_tool_warnings">
+        <source>ExifTool's warnings</source>
+        <translation>ExifTool's warnings</translation>
+    </message>
+    <message id="error_not_that_kind">
+        <source>This is not %1. It was left unchanged.</source>
+        <translation>This is not %1. It was left unchanged.</translation>
+    </message>
+    <message id="error_not_that_kind_like">
+        <source>This is not %1 (it looks like %2). It was left unchanged.</source>
+        <translation>This is not %1 (it looks like %2). It was left unchanged.</translation>
+    </message>
+    <message id="error_format_error">
+        <source>%1 is damaged, or not the kind of file its name says, so it could not be cleaned safely; it was left unchanged.</source>
+        <translation>%1 is damaged, or not the kind of file its name says, so it could not be cleaned safely; it was left unchanged.</translation>
+    </message>
+    <message id="kind_not_jpeg">
+        <source>a JPEG picture</source>
+        <translation>a JPEG picture</translation>
+    </message>
+    <message id="kind_not_png">
+        <source>a PNG picture</source>
+        <translation>a PNG picture</translation>
+    </message>
+    <message id="kind_not_webp">
+        <source>a WebP picture</source>
+        <translation>a WebP picture</translation>
+    </message>
+    <message id="kind_not_heic">
+        <source>a HEIC picture</source>
+        <translation>a HEIC picture</translation>
+    </message>
+    <message id="kind_not_pdf">
+        <source>a PDF document</source>
+        <translation>a PDF document</translation>
+    </message>
+    <message id="kind_not_raw">
+        <source>a %1 camera raw</source>
+        <translation>a %1 camera raw</translation>
+    </message>
+    <message id="kind_not_movie">
+        <source>a %1 video</source>
+        <translation>a %1 video</translation>
+    </message>
+    <message id="kind_not_other">
+        <source>a %1 file</source>
+        <translation>a %1 file</translation>
+    </message>
+    <message id="kind_like_text">
+        <source>text</source>
+        <translation>text</translation>
+    </message>
+    <message id="kind_like_web_page">
+        <source>a web page</source>
+        <translation>a web page</translation>
+    </message>
+    <message id="kind_like_jpeg">
+        <source>a JPEG picture</source>
+        <translation>a JPEG picture</translation>
+    </message>
+    <message id="kind_like_png">
+        <source>a PNG picture</source>
+        <translation>a PNG picture</translation>
+    </message>
+    <message id="kind_like_pdf">
+        <source>a PDF document</source>
+        <translation>a PDF document</translation>
+    </message>
+    <message id="kind_like_zip">
+        <source>a ZIP archive</source>
+        <translation>a ZIP archive</translation>
+    </message>
+    <message id="kind_like_other">
+        <source>a %1 file</source>
+        <translation>a %1 file</translation>
+    </message>
+    <message id="kind_like_xml">
+        <source>XML text</source>
+        <translation>XML text</translation>
+    </message>
 </context>
 </TS>

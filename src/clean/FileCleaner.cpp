@@ -156,7 +156,7 @@ Expected<CleanResult> FileCleaner::cleanFile(const CleanRequest &request) const
     StagedCopy copy = std::move(staged).value();
     auto notes = write(format, original, copy);
     if (!notes)
-        return notes.error();
+        return readWrongKind(notes.error(), format, before.value(), original.displayName());
 
     const CleaningChoices &choices = request.choices;
     // A copy of a copy would be "(cleaned) (cleaned)": such files are cleaned where they are.

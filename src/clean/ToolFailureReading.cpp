@@ -1,6 +1,7 @@
 #include "ToolFailureReading.h"
 
 #include <QFile>
+#include <QRegularExpression>
 
 #include <sys/statvfs.h>
 
@@ -47,5 +48,26 @@ Failure readToolFailure(const Failure &failure, const QString &name, const QStri
         return ours(Kind::folderNotPermitted);
     if (output && (says(text, "Error writing") || says(text, "Error creating") || says(text, "Error opening")))
         return ours(littleRoomIn(folder, needed) ? Kind::diskFull : Kind::outputNotWritten);
+    // "Not a valid JPG (looks more like a TXT)": the file is not what its name says.
+    static const QRegularExpression notValid(QStringLiteral("Not a valid (\\w+)(?: \\(looks more like an? (\\w+)\\))?"));
+    if (const auto match = notValid.match(text); match.hasMatch())
+        return CleanError(Kind::notThatKind, {name, match.captured(1), match.captured(2)}, text.trimmed());
+    if (says(text, "File format error"))
+        return ours(Kind::formatError);
     return failure;
+}
+
+Failure readWrongKind(const Failure &failure, SupportedFormat format, const MetadataTable &read, const QString &name)
+{
+    if (!isCleanError(failure, CleanError::Kind::damagedFile))
+        return failure;
+    const QString type = read.value(QStringLiteral("File:FileType"));
+    const QString mimeType = read.value(QStringLiteral("File:MIMEType"));
+    const bool jpeg = format == SupportedFormat::jpg || format == SupportedFormat::jpeg;
+    const QString expected = jpeg ? QStringLiteral("JPEG") : rawValue(format).toUpper();
+    // "image/jpeg" for a JPEG, "image/apng" for an animated PNG: damaged, but the right kind.
+    if (type.isEmpty() || mimeType.contains(expected, Qt::CaseInsensitive))
+        return failure;
+    return CleanError(CleanError::Kind::notThatKind, {name, expected, type},
+                      QStringLiteral("ExifTool: File:FileType %1, File:MIMEType %2").arg(type, mimeType));
 }

@@ -1,7 +1,28 @@
 #include "Translations.h"
 
 #include <QCoreApplication>
+#include <QLibraryInfo>
 #include <QTranslator>
+
+namespace {
+
+// Qt's texts in the language the app's table was chosen for, not the
+// locale's first choice: an English table beside German file dialogs would
+// mix the two.
+void installQtTranslations(const QString &language)
+{
+    if (language.isEmpty() || language.startsWith(QLatin1String("en")))
+        return;
+    auto *qt = new QTranslator(QCoreApplication::instance());
+    // "qt_de" names the tables of every Qt module (qtbase_de, qtdeclarative_de, ...).
+    if (!qt->load(QLocale(language), QStringLiteral("qt"), QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete qt;
+        return;
+    }
+    QCoreApplication::installTranslator(qt);
+}
+
+} // namespace
 
 QTranslator *installTranslations(const QLocale &locale)
 {
@@ -13,5 +34,6 @@ QTranslator *installTranslations(const QLocale &locale)
         return nullptr;
     }
     QCoreApplication::installTranslator(translator);
+    installQtTranslations(translator->language());
     return translator;
 }

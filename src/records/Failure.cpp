@@ -115,6 +115,12 @@ QString textOf(CleanError::Kind kind)
     case Kind::damagedFile:
         return translated("error_damaged_file",
                           "%1 is damaged (%2), so it could not be cleaned safely; it was left unchanged.");
+    case Kind::notThatKind:
+        return translated("error_not_that_kind", "This is not %1. It was left unchanged.");
+    case Kind::formatError:
+        return translated("error_format_error",
+                          "%1 is damaged, or not the kind of file its name says, so it could not be cleaned "
+                          "safely; it was left unchanged.");
     case Kind::residueLeft:
         return translated("error_residue_left", "%1 could not be removed from %2; the file was left unchanged.");
     case Kind::quitting:
@@ -151,6 +157,61 @@ QString residueDescription(const QStringList &arguments)
     if (more > 0)
         text += u' ' + translated("residue_more", "(%n more)", more);
     return text;
+}
+
+// What a file should have been, as the object of "This is not ...": "a JPEG
+// picture". A translation may carry its own negation ("kein JPEG-Bild").
+QString expectedKind(const QString &code)
+{
+    const QString kind = code.toUpper();
+    if (kind == QLatin1String("JPG") || kind == QLatin1String("JPEG"))
+        return translated("kind_not_jpeg", "a JPEG picture");
+    if (kind == QLatin1String("PNG"))
+        return translated("kind_not_png", "a PNG picture");
+    if (kind == QLatin1String("WEBP"))
+        return translated("kind_not_webp", "a WebP picture");
+    if (kind == QLatin1String("HEIC") || kind == QLatin1String("HEIF"))
+        return translated("kind_not_heic", "a HEIC picture");
+    if (kind == QLatin1String("PDF"))
+        return translated("kind_not_pdf", "a PDF document");
+    static const QStringList raws{u"CR2"_qs, u"CR3"_qs, u"NEF"_qs, u"ARW"_qs, u"DNG"_qs, u"TIFF"_qs, u"TIF"_qs};
+    if (raws.contains(kind))
+        return translated("kind_not_raw", "a %1 camera raw").arg(kind);
+    static const QStringList movies{u"MP4"_qs, u"MOV"_qs, u"M4V"_qs, u"MKV"_qs, u"QUICKTIME"_qs};
+    if (movies.contains(kind))
+        return translated("kind_not_movie", "a %1 video").arg(kind);
+    return translated("kind_not_other", "a %1 file").arg(kind);
+}
+
+// What it looks like instead, as the object of "it looks like ...": "text".
+QString lookalikeKind(const QString &code)
+{
+    const QString kind = code.toUpper();
+    if (kind == QLatin1String("TXT"))
+        return translated("kind_like_text", "text");
+    if (kind == QLatin1String("HTML"))
+        return translated("kind_like_web_page", "a web page");
+    // exiftool takes any XML, a web page too, for XMP.
+    if (kind == QLatin1String("XML") || kind == QLatin1String("XMP"))
+        return translated("kind_like_xml", "XML text");
+    if (kind == QLatin1String("JPG") || kind == QLatin1String("JPEG"))
+        return translated("kind_like_jpeg", "a JPEG picture");
+    if (kind == QLatin1String("PNG"))
+        return translated("kind_like_png", "a PNG picture");
+    if (kind == QLatin1String("PDF"))
+        return translated("kind_like_pdf", "a PDF document");
+    if (kind == QLatin1String("ZIP"))
+        return translated("kind_like_zip", "a ZIP archive");
+    return translated("kind_like_other", "a %1 file").arg(kind);
+}
+
+QString notThatKindDescription(const QStringList &arguments)
+{
+    const QString expected = expectedKind(arguments.value(1));
+    if (arguments.value(2).isEmpty())
+        return textOf(CleanError::Kind::notThatKind).arg(expected);
+    return translated("error_not_that_kind_like", "This is not %1 (it looks like %2). It was left unchanged.")
+        .arg(expected, lookalikeKind(arguments.value(2)));
 }
 
 } // namespace
@@ -194,6 +255,8 @@ QString CleanError::description() const
 {
     if (m_kind == Kind::residueLeft)
         return residueDescription(m_arguments);
+    if (m_kind == Kind::notThatKind)
+        return notThatKindDescription(m_arguments);
     const QString text = textOf(m_kind);
     const QStringList &a = m_arguments;
     switch (a.size()) {

@@ -89,6 +89,9 @@ public:
         copyExists,          // %1 name of the copy
         verifyFailed,        // %1 name, %2 what the check found
         damagedFile,         // %1 name, %2 where its structure breaks
+        notThatKind,         // %1 name, %2 the kind expected, %3 the kind it looks like (may be empty),
+                             // both as exiftool names them ("JPG", "TXT")
+        formatError,         // %1 name (the tool could not follow the file's structure)
         residueLeft,         // %1 name, %2 group or piece, %3 tag or type, %4 how many more
         pdfUnreadable,       // %1 name, %2 the PDF reader's detail
         pdfPasswordProtected,// %1 name

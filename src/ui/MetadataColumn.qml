@@ -10,8 +10,17 @@ ColumnLayout {
     id: column
 
     required property string title
-    // [{key, value, removed}], already sorted and shortened by Presentation.
+    // [{key, value, removed, heading, warning}], already grouped, sorted and
+    // shortened by Presentation; a non-empty heading starts a topic.
     required property var entries
+    // exiftool's warnings are listed, not counted as tags.
+    readonly property int tagCount: {
+        let n = 0
+        for (let i = 0; i < entries.length; ++i)
+            if (!entries[i].warning)
+                ++n
+        return n
+    }
 
     spacing: 6
 
@@ -51,7 +60,7 @@ ColumnLayout {
         }
         Text {
             objectName: "rowCount"
-            text: Presentation.rowCountText(column.entries.length)
+            text: Presentation.rowCountText(column.tagCount)
             font.family: Theme.monospaceFamily
             font.pixelSize: Theme.captionSize
             color: Theme.tertiaryLabel
@@ -84,7 +93,7 @@ ColumnLayout {
 
                 objectName: "entry"
                 width: parent.width
-                implicitHeight: Math.max(keyText.implicitHeight, valueText.implicitHeight)
+                implicitHeight: topicHeading.height + Math.max(keyText.implicitHeight, valueText.implicitHeight)
 
                 // Removed tags are struck through and marked, not only red.
                 Accessible.role: Accessible.StaticText
@@ -93,6 +102,19 @@ ColumnLayout {
                                  ? qsTrId("a11y_removed_tag").arg(modelData.key).arg(modelData.value)
                                  : modelData.key + ": " + modelData.value
 
+                Text {
+                    id: topicHeading
+                    objectName: "topicHeading"
+                    visible: text !== ""
+                    height: visible ? implicitHeight + 4 : 0
+                    text: entryRow.modelData.heading || ""
+                    textFormat: Text.PlainText
+                    font.pixelSize: Theme.captionSize
+                    font.weight: Font.DemiBold
+                    color: Theme.secondaryLabel
+                    Accessible.role: Accessible.Heading
+                    Accessible.name: text
+                }
                 Text {
                     id: keyText
                     objectName: "key"
@@ -106,6 +128,7 @@ ColumnLayout {
                     elide: Text.ElideRight
                     maximumLineCount: 1
                     Accessible.ignored: true
+                    y: topicHeading.height
                     width: column.keyWidth
 
                     HoverHandler { id: keyHover; enabled: keyText.truncated }
@@ -123,6 +146,7 @@ ColumnLayout {
                     color: Theme.red
                     Accessible.ignored: true
                     x: keyText.width + 4
+                    y: topicHeading.height
                     width: removedMarkMetrics.advanceWidth("\u2212")
                 }
                 Text {
@@ -139,6 +163,7 @@ ColumnLayout {
                     elide: Text.ElideRight
                     Accessible.ignored: true
                     x: removedMark.x + removedMark.width + 4
+                    y: topicHeading.height
                     width: entryRow.width - x
                 }
             }

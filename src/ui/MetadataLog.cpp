@@ -73,6 +73,21 @@ QList<Entry> sortedEntries(const MetadataTable &table, const QSet<QString> &remo
     return entries;
 }
 
+QList<Section> groupedEntries(const MetadataTable &table, const QSet<QString> &removed)
+{
+    QList<Section> sections;
+    for (Entry &entry : sortedEntries(table, removed)) {
+        const TagTopic topic = topicOfTag(entry.key);
+        auto section = std::find_if(sections.begin(), sections.end(), [topic](const Section &s) { return s.topic == topic; });
+        if (section == sections.end())
+            section = sections.insert(sections.end(), Section{topic, {}});
+        section->entries.append(std::move(entry));
+    }
+    std::stable_sort(sections.begin(), sections.end(),
+                     [](const Section &a, const Section &b) { return a.topic < b.topic; });
+    return sections;
+}
+
 namespace {
 
 QString reasonFor(KeptBecause reason)

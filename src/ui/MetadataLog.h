@@ -1,5 +1,7 @@
 #pragma once
 
+#include "TagTopic.h"
+
 #include <FileItem.h>
 
 #include <QList>
@@ -30,6 +32,16 @@ QSet<QString> removedKeys(const MetadataTable &before, const MetadataTable &afte
 // The table's entries sorted by key; entries whose key is in `removed` are
 // marked.
 QList<Entry> sortedEntries(const MetadataTable &table, const QSet<QString> &removed = {});
+
+// The entries of sortedEntries() under what they are about, topics in
+// TagTopic's order (location first, exiftool's warnings last), each sorted by
+// key; topics without entries are left out.
+struct Section
+{
+    TagTopic topic;
+    QList<Entry> entries;
+};
+QList<Section> groupedEntries(const MetadataTable &table, const QSet<QString> &removed = {});
 
 // The log's "Still in the file": one line per kept piece with its reason,
 // "Orientation (Rotate 90 CW): keeps the picture upright".

@@ -9,16 +9,22 @@
 
 namespace {
 
-QVariantList toVariantList(const QList<MetadataLog::Entry> &entries)
+// One flat list for the view; the first entry of each topic carries its
+// heading, and exiftool's warnings are marked so they are not counted as tags.
+QVariantList toVariantList(const QList<MetadataLog::Section> &sections)
 {
     QVariantList list;
-    list.reserve(entries.size());
-    for (const MetadataLog::Entry &entry : entries) {
-        list.append(QVariantMap{
-            {QStringLiteral("key"), entry.key},
-            {QStringLiteral("value"), entry.value},
-            {QStringLiteral("removed"), entry.removed},
-        });
+    for (const MetadataLog::Section &section : sections) {
+        const QString heading = topicHeading(section.topic);
+        for (const MetadataLog::Entry &entry : section.entries) {
+            list.append(QVariantMap{
+                {QStringLiteral("key"), entry.key},
+                {QStringLiteral("value"), entry.value},
+                {QStringLiteral("removed"), entry.removed},
+                {QStringLiteral("heading"), &entry == &section.entries.first() ? heading : QString()},
+                {QStringLiteral("warning"), section.topic == TagTopic::toolWarnings},
+            });
+        }
     }
     return list;
 }
@@ -93,8 +99,8 @@ QVariantMap Presentation::metadataLog(FileListModel *files, int row) const
         {QStringLiteral("errorDetail"),
          MetadataLog::displayText(file.failure ? failureDetail(*file.failure) : QString(), MetadataLog::maxValueLength)},
         {QStringLiteral("hasComparison"), !before.isEmpty() || !after.isEmpty()},
-        {QStringLiteral("before"), toVariantList(MetadataLog::sortedEntries(before, removed))},
-        {QStringLiteral("after"), toVariantList(MetadataLog::sortedEntries(after))},
+        {QStringLiteral("before"), toVariantList(MetadataLog::groupedEntries(before, removed))},
+        {QStringLiteral("after"), toVariantList(MetadataLog::groupedEntries(after))},
         {QStringLiteral("stillInFile"), MetadataLog::stillInFileLines(file.stillInFile)},
     };
 }

@@ -275,7 +275,7 @@ private slots:
 
         // Content that is no picture, or a broken one.
         Fixtures::writeAll(root + "/text.jpg", Fixtures::author + QByteArray(" wrote this\n"));
-        add("text named .jpg", root + "/text.jpg", false);
+        add("text named .jpg", root + "/text.jpg", false, "This is not a JPEG picture (it looks like text). It was left unchanged.");
         Fixtures::writeAll(root + "/zero.jpg", {});
         add("zero bytes", root + "/zero.jpg", false, "File is empty");
         const QByteArray whole = Fixtures::readAll(Fixtures::make(root, "jpg", "whole.jpg"));

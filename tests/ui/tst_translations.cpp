@@ -1,5 +1,12 @@
+#include <Translations.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDialogButtonBox>
 #include <QDirIterator>
 #include <QFile>
+#include <QFileDialog>
+#include <QLabel>
 #include <QRegularExpression>
 #include <QSet>
 #include <QTest>
@@ -70,7 +77,59 @@ private slots:
         faults.removeDuplicates();
         QCOMPARE(faults.join(u'\n'), QString());
     }
+
+    // Texts Qt draws itself, in a German session: none of them is shown in
+    // English, in the widgets as they are built.
+    void qtTextsAreGerman_data()
+    {
+        QTest::addColumn<QString>("widget");
+        QTest::addColumn<QStringList>("english");
+        const QStringList dialogButtons{u"Cancel"_qs, u"&Cancel"_qs, u"Open"_qs, u"&Open"_qs, u"Choose"_qs,
+                                        u"&Choose"_qs}; // "OK" is German too
+        QTest::newRow("file dialog") << u"fileDialog"_qs
+                                     << dialogButtons + QStringList{u"Look in:"_qs, u"File &name:"_qs,
+                                                                    u"Files of type:"_qs, u"Folder:"_qs};
+        QTest::newRow("a question's buttons") << u"buttonBox"_qs << dialogButtons + QStringList{u"&Yes"_qs, u"&No"_qs};
+    }
+
+    void qtTextsAreGerman()
+    {
+        QFETCH(QString, widget);
+        QFETCH(QStringList, english);
+        QTranslator *app = installTranslations(QLocale(QLocale::German, QLocale::Germany));
+        QVERIFY(app);
+        std::unique_ptr<QWidget> shown;
+        if (widget == u"fileDialog"_qs) {
+            auto *dialog = new QFileDialog;
+            // Qt's own dialog, the one drawn where the desktop has none of its own.
+            dialog->setOption(QFileDialog::DontUseNativeDialog);
+            dialog->setFileMode(QFileDialog::ExistingFiles);
+            shown.reset(dialog);
+        } else {
+            shown.reset(new QDialogButtonBox(QDialogButtonBox::Open | QDialogButtonBox::Cancel | QDialogButtonBox::Yes
+                                             | QDialogButtonBox::No));
+        }
+        QStringList texts;
+        for (const auto *button : shown->findChildren<QAbstractButton *>())
+            texts << button->text();
+        for (const auto *label : shown->findChildren<QLabel *>())
+            texts << label->text();
+        texts.removeAll(QString());
+        QStringList leftEnglish;
+        for (const QString &text : std::as_const(texts))
+            if (english.contains(text))
+                leftEnglish << text;
+        // Without any text to look at, the check would pass on a broken build.
+        QVERIFY2(texts.size() >= 2, qPrintable(texts.join(u", "_qs)));
+        QVERIFY2(leftEnglish.isEmpty(), qPrintable(leftEnglish.join(u", "_qs)));
+        shown.reset();
+        const auto installed = QCoreApplication::instance()->findChildren<QTranslator *>();
+        for (QTranslator *translator : installed) {
+            QCoreApplication::removeTranslator(translator);
+            delete translator;
+        }
+    }
 };
 
-QTEST_GUILESS_MAIN(TestTranslations)
+QTEST_MAIN(TestTranslations)
 #include "tst_translations.moc"
