@@ -633,5 +633,40 @@ Ohne --copy oder --in-place gilt die Wahl in den Einstellungen (vorgegeben: erse
         <source>SubIFD</source>
         <translation>SubIFD</translation>
     </message>
+    <message id="status_stopped">
+        <source>Stopped</source>
+        <translation>Angehalten</translation>
+    </message>
+    <message id="status_waiting">
+        <source>Waiting</source>
+        <translation>Wartet</translation>
+    </message>
+    <message id="try_again">
+        <source>Try Again</source>
+        <translation>Erneut versuchen</translation>
+    </message>
+    <message id="stop">
+        <source>Stop</source>
+        <translation>Anhalten</translation>
+    </message>
+    <message id="quit_question_title">
+        <source>Quit while cleaning?</source>
+        <translation>Während der Bereinigung beenden?</translation>
+    </message>
+    <message id="quit_question" numerus="yes">
+        <source>%Ln files are not cleaned yet. They stay as they are; a file being cleaned is finished or left as it was.</source>
+        <translation>
+            <numerusform>%Ln Datei ist noch nicht bereinigt. Sie bleibt, wie sie ist; eine Datei in Bereinigung wird fertig bereinigt oder bleibt, wie sie war.</numerusform>
+            <numerusform>%Ln Dateien sind noch nicht bereinigt. Sie bleiben, wie sie sind; eine Datei in Bereinigung wird fertig bereinigt oder bleibt, wie sie war.</numerusform>
+        </translation>
+    </message>
+    <message id="quit_stop">
+        <source>Stop and Quit</source>
+        <translation>Anhalten und beenden</translation>
+    </message>
+    <message id="keep_cleaning">
+        <source>Keep Cleaning</source>
+        <translation>Weiter bereinigen</translation>
+    </message>
 </context>
 </TS>

@@ -633,5 +633,40 @@ Without --copy or --in-place, the choice in Settings applies (by default: replac
         <source>SubIFD</source>
         <translation>SubIFD</translation>
     </message>
+    <message id="status_stopped">
+        <source>Stopped</source>
+        <translation>Stopped</translation>
+    </message>
+    <message id="status_waiting">
+        <source>Waiting</source>
+        <translation>Waiting</translation>
+    </message>
+    <message id="try_again">
+        <source>Try Again</source>
+        <translation>Try Again</translation>
+    </message>
+    <message id="stop">
+        <source>Stop</source>
+        <translation>Stop</translation>
+    </message>
+    <message id="quit_question_title">
+        <source>Quit while cleaning?</source>
+        <translation>Quit while cleaning?</translation>
+    </message>
+    <message id="quit_question" numerus="yes">
+        <source>%Ln files are not cleaned yet. They stay as they are; a file being cleaned is finished or left as it was.</source>
+        <translation>
+            <numerusform>%Ln file is not cleaned yet. It stays as it is; a file being cleaned is finished or left as it was.</numerusform>
+            <numerusform>%Ln files are not cleaned yet. They stay as they are; a file being cleaned is finished or left as it was.</numerusform>
+        </translation>
+    </message>
+    <message id="quit_stop">
+        <source>Stop and Quit</source>
+        <translation>Stop and Quit</translation>
+    </message>
+    <message id="keep_cleaning">
+        <source>Keep Cleaning</source>
+        <translation>Keep Cleaning</translation>
+    </message>
 </context>
 </TS>

@@ -114,6 +114,8 @@ int main(int argc, char *argv[])
     // The one model of the process, shared by every window.
     TessalyViewModel viewModel(cleaner, toolPool);
     viewModel.setCleaningChoices(preferences.choices());
+    // Files not yet started are left alone; those under way roll back.
+    QObject::connect(&app, &QCoreApplication::aboutToQuit, &viewModel, [&viewModel] { viewModel.stop(); });
     QObject::connect(&preferences, &Preferences::changed, &viewModel,
                      [&] { viewModel.setCleaningChoices(preferences.choices()); });
     AppCommands commands(&viewModel);

@@ -182,6 +182,7 @@ Item {
                     cleanOffered: status === FileListModel.Pending
                     onRemoveRequested: root.viewModel.removeRow(index)
                     onCleanRequested: root.viewModel.cleanRow(index)
+                    onRetryRequested: root.viewModel.retryRow(index)
 
                     transform: Translate { id: slide }
 
@@ -218,6 +219,8 @@ Item {
 
         shown: root.viewModel.isProcessing
         progress: root.viewModel.progress
+        canStop: root.viewModel.canStop
+        onStopRequested: root.viewModel.stop()
         anchors.horizontalCenter: parent.horizontalCenter
         anchors.bottom: parent.bottom
         anchors.bottomMargin: shown ? 16 : -height

@@ -5,12 +5,13 @@ import Tessaly.Ui
 
 // One file of the list: kind, name, folder, status, and for a processed file
 // the tag counts and a panel with the before/after log. The row never
-// changes the model; it asks its owner through removeRequested and
-// cleanRequested.
+// changes the model; it asks its owner through removeRequested,
+// cleanRequested and retryRequested.
 //
 // The list moves the keyboard focus between rows with the arrow keys; the
 // focused row opens and closes on Return or Space, asks for its removal on
-// Delete and shows its menu on the Menu key or Shift+F10.
+// Delete, to be tried again on Ctrl+R when it failed or was stopped, and
+// shows its menu on the Menu key or Shift+F10.
 FocusScope {
     id: row
 
@@ -56,8 +57,11 @@ FocusScope {
         return parts.join(", ")
     }
 
+    readonly property bool retryOffered: status === FileListModel.Error || status === FileListModel.Stopped
+
     signal removeRequested()
     signal cleanRequested()
+    signal retryRequested()
 
     function toggle() {
         if (!canExpand)
@@ -89,6 +93,8 @@ FocusScope {
             toggle()
         } else if (event.key === Qt.Key_Delete) {
             removeRequested()
+        } else if (event.key === Qt.Key_R && (event.modifiers & Qt.ControlModifier) && retryOffered) {
+            retryRequested()
         } else if (event.key === Qt.Key_Menu || (event.key === Qt.Key_F10 && (event.modifiers & Qt.ShiftModifier))) {
             openContextMenu(true)
         } else {
@@ -314,6 +320,14 @@ FocusScope {
             symbol: "wand.and.stars"
             visible: row.status === FileListModel.Pending && row.cleanOffered
             onTriggered: row.cleanRequested()
+        }
+        SymbolMenuItem {
+            objectName: "retryMenuItem"
+            //% "Try Again"
+            text: qsTrId("try_again")
+            symbol: "arrow.clockwise"
+            visible: row.retryOffered
+            onTriggered: row.retryRequested()
         }
         MenuSeparator {}
         SymbolMenuItem {
