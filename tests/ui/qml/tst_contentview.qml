@@ -106,7 +106,7 @@ TestCase {
         compare(after.map(e => findChild(e, "key").font.strikeout), [false])
     }
 
-    function test_runShowsProgressAndLocksOnlyClear() {
+    function test_runShowsProgressAndLocksNothing() {
         const model = TestSupport.createModel(answer, true)
         const view = createView(model)
         const panel = part(view, "progressPanel")
@@ -119,8 +119,9 @@ TestCase {
         const bar = findChild(panel, "progressBar")
         compare(bar.Accessible.role, Accessible.ProgressBar)
         compare(bar.Accessible.name, "0%")
-        verify(!clear.enabled)
+        verify(clear.enabled)
         verify(part(view, "addButton").enabled)
+        verify(findChild(panel, "stopButton").enabled)
 
         TestSupport.openGate()
         tryCompare(findChild(panel, "percentageText"), "text", "100%")
@@ -132,6 +133,27 @@ TestCase {
         clear.forceActiveFocus()
         keyClick(Qt.Key_Return)
         compare(model.totalCount, 0)
+    }
+
+    // Stop: the files waiting are spared at once and say so; the run ends
+    // when the files being cleaned are back, and the button is spent.
+    function test_stopButtonEndsTheRun() {
+        const model = TestSupport.createModel(answer, true)
+        const view = createView(model)
+        const panel = part(view, "progressPanel")
+        model.addFiles(["s0.jpg", "s1.jpg", "s2.jpg"].map(n => TestSupport.makeFile(n)))
+        tryCompare(panel, "visible", true)
+        const stop = findChild(panel, "stopButton")
+        tryCompare(stop, "enabled", true)
+        compare(row(view, 0).status, FileListModel.Pending)
+        compare(findChild(row(view, 0), "statusText").text, "Waiting")
+
+        mouseClick(stop)
+        TestSupport.openGate()
+        tryCompare(model, "stoppedCount", 3)
+        compare(findChild(row(view, 2), "statusText").text, "Stopped")
+        tryCompare(model, "isProcessing", false)
+        verify(!stop.enabled)
     }
 
     // While the list is empty the message sits in the drop zone, else in a
