@@ -668,5 +668,32 @@ Ohne --copy oder --in-place gilt die Wahl in den Einstellungen (vorgegeben: erse
         <source>Keep Cleaning</source>
         <translation>Weiter bereinigen</translation>
     </message>
+    <message id="run_summary">
+        <source>%1 cleaned, %2 not cleaned</source>
+        <translation>%1 bereinigt, %2 nicht bereinigt</translation>
+    </message>
+    <message id="run_summary_all" numerus="yes">
+        <source>%Ln files cleaned</source>
+        <translation>
+            <numerusform>%Ln Datei bereinigt</numerusform>
+            <numerusform>%Ln Dateien bereinigt</numerusform>
+        </translation>
+    </message>
+    <message id="summary_show">
+        <source>Show</source>
+        <translation>Anzeigen</translation>
+    </message>
+    <message id="summary_show_all">
+        <source>Show All</source>
+        <translation>Alle anzeigen</translation>
+    </message>
+    <message id="summary_dismiss">
+        <source>Dismiss</source>
+        <translation>Schließen</translation>
+    </message>
+    <message id="run_notification_title">
+        <source>Cleaning finished</source>
+        <translation>Bereinigung abgeschlossen</translation>
+    </message>
 </context>
 </TS>

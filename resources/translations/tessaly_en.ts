@@ -668,5 +668,32 @@ Without --copy or --in-place, the choice in Settings applies (by default: replac
         <source>Keep Cleaning</source>
         <translation>Keep Cleaning</translation>
     </message>
+    <message id="run_summary">
+        <source>%1 cleaned, %2 not cleaned</source>
+        <translation>%1 cleaned, %2 not cleaned</translation>
+    </message>
+    <message id="run_summary_all" numerus="yes">
+        <source>%Ln files cleaned</source>
+        <translation>
+            <numerusform>%Ln file cleaned</numerusform>
+            <numerusform>%Ln files cleaned</numerusform>
+        </translation>
+    </message>
+    <message id="summary_show">
+        <source>Show</source>
+        <translation>Show</translation>
+    </message>
+    <message id="summary_show_all">
+        <source>Show All</source>
+        <translation>Show All</translation>
+    </message>
+    <message id="summary_dismiss">
+        <source>Dismiss</source>
+        <translation>Dismiss</translation>
+    </message>
+    <message id="run_notification_title">
+        <source>Cleaning finished</source>
+        <translation>Cleaning finished</translation>
+    </message>
 </context>
 </TS>

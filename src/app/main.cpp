@@ -9,6 +9,7 @@
 #include <StagingJournal.h>
 #include <StayOpenRunner.h>
 #include <RenderingBackend.h>
+#include <RunNotifier.h>
 #include <SettingsInfo.h>
 #include <SingleInstance.h>
 #include <TessalyViewModel.h>
@@ -119,6 +120,7 @@ int main(int argc, char *argv[])
     QObject::connect(&preferences, &Preferences::changed, &viewModel,
                      [&] { viewModel.setCleaningChoices(preferences.choices()); });
     AppCommands commands(&viewModel);
+    RunNotifier runNotifier(&viewModel);
     SettingsInfo settingsInfo(recordedVersion());
 
     QQmlApplicationEngine engine;

@@ -28,7 +28,10 @@ TessalyViewModel::TessalyViewModel(const FileCleaner &cleaner, QThreadPool &pool
     m_runTail.setSingleShot(true);
     m_runTail.setTimerType(Qt::PreciseTimer);
     m_runTail.setInterval(m_options.runTail);
-    connect(&m_runTail, &QTimer::timeout, this, [this] { setIsProcessing(false); });
+    connect(&m_runTail, &QTimer::timeout, this, [this] {
+        setIsProcessing(false);
+        emit runEnded(m_runCleaned, m_runNotCleaned, m_runClock.elapsed());
+    });
     // A timer, not a queued call: queued calls run back to back in one pass
     // of the event loop, and input and painting would wait for several slices.
     m_intakeTurn.setSingleShot(true);
@@ -203,6 +206,10 @@ void TessalyViewModel::cleanAll()
     // Files dropped while a run is under way join it (even during its tail)
     // instead of waiting, pending, for a run nobody would start.
     const bool joining = m_isProcessing;
+    if (!joining) {
+        m_runCleaned = m_runNotCleaned = 0;
+        m_runClock.start();
+    }
     setIsProcessing(true);
 
     QList<int> rows;
@@ -286,8 +293,10 @@ void TessalyViewModel::applyOutcomes(const QList<CleaningQueue::Outcome> &outcom
             else
                 stoppedRows.append(row);
         }
-        if (outcome.partOfRun)
+        if (outcome.partOfRun) {
+            ++(outcome.result && outcome.result->success() ? m_runCleaned : m_runNotCleaned);
             finishRunJob();
+        }
     }
     m_files.updateRows(stoppedRows, [](FileItem &item) { item.status = FileStatus::stopped; },
                        {FileListModel::StatusRole});

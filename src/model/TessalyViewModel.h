@@ -2,10 +2,12 @@
 
 #include "CleaningQueue.h"
 #include "FileListModel.h"
+#include "NotCleanedFilter.h"
 
 #include <CleanResult.h>
 #include <FileCleaner.h>
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QSet>
 #include <QTimer>
@@ -32,6 +34,7 @@ class TessalyViewModel : public QObject
 {
     Q_OBJECT
     Q_PROPERTY(FileListModel *files READ fileList CONSTANT)
+    Q_PROPERTY(NotCleanedFilter *notCleanedFiles READ notCleanedFiles CONSTANT)
     Q_PROPERTY(bool hasFiles READ hasFiles NOTIFY filesChanged)
     Q_PROPERTY(bool isProcessing READ isProcessing NOTIFY isProcessingChanged)
     Q_PROPERTY(bool canStop READ canStop NOTIFY canStopChanged)
@@ -49,6 +52,7 @@ public:
                      QObject *parent = nullptr);
 
     FileListModel *fileList() { return &m_files; }
+    NotCleanedFilter *notCleanedFiles() { return &m_notCleaned; }
     const QList<FileItem> &files() const { return m_files.items(); }
     bool hasFiles() const { return !m_files.items().isEmpty(); }
 
@@ -111,6 +115,9 @@ signals:
     void stoppedCountChanged();
     void unfinishedCountChanged();
     void progressChanged();
+    // A clean-all run is over (its tail included): how many of its files
+    // were cleaned, how many were not (failed or stopped), and how long it took.
+    void runEnded(qint64 cleaned, qint64 notCleaned, qint64 milliseconds);
 
 private:
     void addSlice(const QList<QUrl> &urls, std::optional<bool> keepOriginal);
@@ -130,6 +137,7 @@ private:
     ModelOptions m_options;
     CleaningChoices m_choices;
     FileListModel m_files;
+    NotCleanedFilter m_notCleaned{&m_files};
     bool m_isProcessing = false;
     bool m_canStop = false;
     qint64 m_totalCount = 0;
@@ -139,6 +147,9 @@ private:
     qint64 m_stoppedCount = 0;
     qint64 m_unfinishedCount = 0;
     qint64 m_runJobsOutstanding = 0;
+    qint64 m_runCleaned = 0;
+    qint64 m_runNotCleaned = 0;
+    QElapsedTimer m_runClock;
     QTimer m_runTail;
     // URLs of a large drop still to be taken in, with their launch's choice.
     std::deque<std::pair<QUrl, std::optional<bool>>> m_intake;

@@ -28,6 +28,36 @@ Item {
     readonly property string message: intake.unsupportedMessage !== "" ? intake.unsupportedMessage : revealMessage
     property string revealMessage
 
+    // What the last run came to, until dismissed or the next run starts;
+    // with it, the list may show only the files that were not cleaned.
+    property string runSummary
+    property bool runLeftFiles: false
+    property bool showOnlyNotCleaned: false
+
+    function sourceRow(row) {
+        return showOnlyNotCleaned ? viewModel.notCleanedFiles.sourceRow(row) : row
+    }
+    function dismissSummary() {
+        runSummary = ""
+        showOnlyNotCleaned = false
+    }
+
+    Connections {
+        target: root.viewModel
+        function onRunEnded(cleaned, notCleaned, milliseconds) {
+            root.runSummary = Presentation.runSummary(cleaned, notCleaned)
+            root.runLeftFiles = notCleaned > 0
+        }
+        function onIsProcessingChanged() {
+            if (root.viewModel.isProcessing)
+                root.dismissSummary()
+        }
+        function onFilesChanged() {
+            if (!root.viewModel.hasFiles)
+                root.dismissSummary()
+        }
+    }
+
     // The drop path, for the DropArea and for tests that cannot drag.
     function handleDrop(urls) {
         intake.handleDrop(urls)
@@ -143,7 +173,7 @@ Item {
                 topMargin: 12
                 bottomMargin: 12
                 spacing: 8
-                model: root.viewModel.files
+                model: root.showOnlyNotCleaned ? root.viewModel.notCleanedFiles : root.viewModel.files
                 activeFocusOnTab: true
                 keyNavigationEnabled: true
                 highlightFollowsCurrentItem: false
@@ -179,10 +209,12 @@ Item {
                     width: ListView.view.width - 32
                     expansion: expansionState
                     files: root.viewModel.files
+                    // Bound to `index`, so that it follows the rows as they move.
+                    listRow: root.sourceRow(index)
                     cleanOffered: status === FileListModel.Pending
-                    onRemoveRequested: root.viewModel.removeRow(index)
-                    onCleanRequested: root.viewModel.cleanRow(index)
-                    onRetryRequested: root.viewModel.retryRow(index)
+                    onRemoveRequested: root.viewModel.removeRow(listRow)
+                    onCleanRequested: root.viewModel.cleanRow(listRow)
+                    onRetryRequested: root.viewModel.retryRow(listRow)
 
                     transform: Translate { id: slide }
 
@@ -228,6 +260,22 @@ Item {
         Behavior on anchors.bottomMargin {
             NumberAnimation { duration: 300; easing.type: Easing.OutCubic }
         }
+    }
+
+    RunSummaryBar {
+        id: summaryBar
+        objectName: "runSummaryBar"
+
+        visible: root.runSummary !== "" && !progressPanel.shown
+        text: root.runSummary
+        offersFilter: root.runLeftFiles
+        showsOnlyNotCleaned: root.showOnlyNotCleaned
+        onFilterToggled: root.showOnlyNotCleaned = !root.showOnlyNotCleaned
+        onDismissed: root.dismissSummary()
+        anchors.horizontalCenter: parent.horizontalCenter
+        anchors.bottom: parent.bottom
+        anchors.bottomMargin: 16
+        width: Math.min(implicitWidth, parent.width - 32)
     }
 
     DropHighlight {

@@ -29,8 +29,10 @@ FocusScope {
     required property bool nothingToRemove
     required property int index
 
-    // The list the row belongs to: the metadata log asks it for this row's tables.
+    // The list the row belongs to: the metadata log asks it for this row's
+    // tables, at `listRow` (the row in that list when the view filters it).
     property FileListModel files: null
+    property int listRow: index
 
     // Given by the owner: whether the context menu offers "clean_file", and
     // where the open state lives while the row is scrolled out of sight.
@@ -270,7 +272,7 @@ FocusScope {
 
         // Inside the log view `row` names its own property.
         readonly property FileListModel logFiles: row.files
-        readonly property int logRow: row.index
+        readonly property int logRow: row.listRow
 
         anchors.top: header.bottom
         width: parent.width

@@ -70,6 +70,11 @@ QString Presentation::fileTint(const QString &extension) const
     return FileKind::forExtension(extension).tint;
 }
 
+QString Presentation::runSummary(qint64 cleaned, qint64 notCleaned) const
+{
+    return UiTexts::runSummary(cleaned, notCleaned);
+}
+
 bool Presentation::canExpand(int status) const
 {
     return status == FileListModel::Done || status == FileListModel::Error;

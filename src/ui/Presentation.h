@@ -29,6 +29,7 @@ public:
     Q_INVOKABLE bool isProgressComplete(double progress) const;
     Q_INVOKABLE QString keyCountsText(qint64 before, qint64 after) const;
     Q_INVOKABLE QString rowCountText(qint64 rows) const;
+    Q_INVOKABLE QString runSummary(qint64 cleaned, qint64 notCleaned) const;
 
     Q_INVOKABLE QString fileSymbol(const QString &extension) const;
     Q_INVOKABLE QString fileTint(const QString &extension) const;

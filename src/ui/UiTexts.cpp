@@ -1,6 +1,7 @@
 #include "UiTexts.h"
 
 #include <QCoreApplication>
+#include <QLocale>
 
 #include <algorithm>
 #include <cmath>
@@ -83,6 +84,17 @@ QString confirmationText(qint64 fileCount, const QString &folderName)
     }
     //% "Add %Ln files from “%1”?"
     return qtTrId("confirm_many_files", pluralCount(fileCount)).arg(folderName);
+}
+
+QString runSummary(qint64 cleaned, qint64 notCleaned)
+{
+    if (notCleaned <= 0) {
+        //% "%Ln files cleaned"
+        return qtTrId("run_summary_all", pluralCount(cleaned));
+    }
+    const QLocale locale;
+    //% "%1 cleaned, %2 not cleaned"
+    return qtTrId("run_summary").arg(locale.toString(cleaned), locale.toString(notCleaned));
 }
 
 } // namespace UiTexts

@@ -30,4 +30,8 @@ QString unsupportedMessage(qint64 unsupportedCount);
 // one folder they come from, or empty when they come from several.
 QString confirmationText(qint64 fileCount, const QString &folderName);
 
+// What a run came to, with the counts written as the language writes
+// numbers: "1,498 cleaned, 2 not cleaned"; "12 files cleaned" when all were.
+QString runSummary(qint64 cleaned, qint64 notCleaned);
+
 } // namespace UiTexts

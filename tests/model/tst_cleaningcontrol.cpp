@@ -222,6 +222,37 @@ private slots:
         QCOMPARE(model.unfinishedCount(), removed == "held.jpg" ? 0 : 1);
     }
 
+    // A run ends by saying what it came to; the filter lists the files it
+    // did not clean, failed or stopped, and lets go of one tried again.
+    void runEndsWithWhatItLeft()
+    {
+        TessalyViewModel model(*m_cleaner, m_pool, ModelOptions{50ms});
+        Releasing releasing{*m_runner};
+        QSignalSpy ended(&model, &TessalyViewModel::runEnded);
+        const QUrl broken = file("broken.jpg");
+        Fixtures::writeAll(broken.toLocalFile(), m_picture.chopped(40));
+        m_runner->hold("held.jpg");
+        model.addFiles({file("good.jpg"), broken, file("held.jpg")});
+        QTRY_COMPARE(model.doneCount() + model.errorCount(), 2);
+        model.stop();
+        m_runner->releaseAll();
+        QVERIFY(ended.wait(10000));
+        QCOMPARE(ended.size(), 1);
+        QCOMPARE(ended[0][0].toLongLong(), 1);
+        QCOMPARE(ended[0][1].toLongLong(), 2);
+
+        NotCleanedFilter *filter = model.notCleanedFiles();
+        QCOMPARE(filter->rowCount(), 2);
+        QCOMPARE((QList<int>{filter->sourceRow(0), filter->sourceRow(1), filter->sourceRow(2)}), (QList<int>{1, 2, -1}));
+        Fixtures::writeAll(broken.toLocalFile(), m_picture);
+        model.retryRow(1);
+        QCOMPARE(filter->rowCount(), 1);
+        QCOMPARE(filter->sourceRow(0), 2);
+        QVERIFY(ended.wait(10000));
+        QCOMPARE(ended[1][0].toLongLong(), 1);
+        QCOMPARE(ended[1][1].toLongLong(), 0);
+    }
+
     // A file removed and added again is a new row, cleaned again.
     void removedFileCanBeAddedAgain()
     {

@@ -141,19 +141,57 @@ TestCase {
         const model = TestSupport.createModel(answer, true)
         const view = createView(model)
         const panel = part(view, "progressPanel")
-        model.addFiles(["s0.jpg", "s1.jpg", "s2.jpg"].map(n => TestSupport.makeFile(n)))
+        const names = [...Array(12).keys()].map(n => "s" + n + ".jpg")
+        model.addFiles(names.map(n => TestSupport.makeFile(n)))
         tryCompare(panel, "visible", true)
         const stop = findChild(panel, "stopButton")
         tryCompare(stop, "enabled", true)
-        compare(row(view, 0).status, FileListModel.Pending)
-        compare(findChild(row(view, 0), "statusText").text, "Waiting")
+        // Only as many files as the workers hold are being cleaned.
+        tryCompare(findChild(row(view, 0), "statusText"), "text", "Cleaning…")
+        compare(findChild(row(view, 5), "statusText").text, "Waiting")
 
         mouseClick(stop)
+        compare(findChild(row(view, 5), "statusText").text, "Stopped")
         TestSupport.openGate()
-        tryCompare(model, "stoppedCount", 3)
-        compare(findChild(row(view, 2), "statusText").text, "Stopped")
+        tryCompare(model, "stoppedCount", 12)
+        compare(findChild(row(view, 0), "statusText").text, "Stopped")
         tryCompare(model, "isProcessing", false)
         verify(!stop.enabled)
+    }
+
+    // A run that leaves files behind ends with a summary that stays until
+    // dismissed; "Show" lists only those files, and the next run takes the
+    // summary away.
+    function test_summaryShowsWhatWasNotCleaned() {
+        const model = TestSupport.createModel()
+        const view = createView(model)
+        const list = part(view, "fileListView")
+        model.addFiles(["a.pdf", "b.pdf", "c.pdf"].map(n => TestSupport.makeFile(n)))
+        const bar = part(view, "runSummaryBar")
+        tryCompare(bar, "visible", true)
+        compare(findChild(bar, "summaryText").text, "0 cleaned, 3 not cleaned")
+        const filter = findChild(bar, "summaryFilterButton")
+        compare(filter.text, "Show")
+        mouseClick(filter)
+        verify(list.model === model.notCleanedFiles)
+        compare(filter.text, "Show All")
+        // Remove from the filtered list: the file shown goes.
+        const second = row(view, 1)
+        compare(second.fileName, "b.pdf")
+        mouseClick(findChild(second, "removeButton"))
+        compare(model.files.count, 2)
+        compare(model.files.count, 2)
+        verify(model.files.data(model.files.index(1, 0), FileListModel.FileNameRole) === "c.pdf")
+        tryCompare(list, "count", 2)
+
+        mouseClick(findChild(bar, "summaryDismissButton"))
+        verify(!bar.visible)
+        verify(list.model === model.files)
+
+        model.addFiles([TestSupport.makeFile("d.pdf")])
+        tryCompare(bar, "visible", true)
+        compare(findChild(bar, "summaryText").text, "0 cleaned, 1 not cleaned")
+        verify(list.model === model.files)
     }
 
     // While the list is empty the message sits in the drop zone, else in a
