@@ -47,14 +47,26 @@ Rectangle {
                   : qsTrId("summary_show")
             onClicked: bar.filterToggled()
         }
-        SymbolButton {
+        AbstractButton {
+            id: dismissButton
             objectName: "summaryDismissButton"
-            symbol: "xmark.circle.fill"
-            tint: Theme.secondaryLabel
+
             //% "Dismiss"
-            toolTipText: qsTrId("summary_dismiss")
-            Accessible.name: toolTipText
+            text: qsTrId("summary_dismiss")
+            Accessible.role: Accessible.Button
+            Accessible.name: text
+            implicitWidth: 18
+            implicitHeight: 18
             onClicked: bar.dismissed()
+
+            ToolTip.visible: hovered
+            ToolTip.text: text
+            ToolTip.delay: 600
+
+            contentItem: TintedIcon {
+                symbol: "xmark.circle.fill"
+                color: dismissButton.pressed || dismissButton.hovered ? Theme.secondaryLabel : Theme.quaternaryLabel
+            }
         }
     }
 }
