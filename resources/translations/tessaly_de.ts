@@ -308,6 +308,7 @@ Files and folders named here are cleaned as soon as the window is up.
 Options:
   --copy      keep the originals and save a cleaned copy beside each one
   --in-place  replace each file by its cleaned version
+  --review    list the files and clean them only when asked
   -h, --help  show this help
 
 Without --copy or --in-place, the choice in Settings applies (by default: replace).
@@ -320,6 +321,7 @@ Hier genannte Dateien und Ordner werden bereinigt, sobald das Fenster offen ist.
 Optionen:
   --copy      die Originale behalten und neben jedem eine bereinigte Kopie speichern
   --in-place  jede Datei durch ihre bereinigte Fassung ersetzen
+  --review    die Dateien auflisten und erst auf Wunsch bereinigen
   -h, --help  diese Hilfe zeigen
 
 Ohne --copy oder --in-place gilt die Wahl in den Einstellungen (vorgegeben: ersetzen).
@@ -694,6 +696,21 @@ Ohne --copy oder --in-place gilt die Wahl in den Einstellungen (vorgegeben: erse
     <message id="run_notification_title">
         <source>Cleaning finished</source>
         <translation>Bereinigung abgeschlossen</translation>
+    </message>
+    <message id="status_ready">
+        <source>Not cleaned yet</source>
+        <translation>Noch nicht bereinigt</translation>
+    </message>
+    <message id="clean_ready" numerus="yes">
+        <source>Clean %Ln Files</source>
+        <translation>
+            <numerusform>%Ln Datei bereinigen</numerusform>
+            <numerusform>%Ln Dateien bereinigen</numerusform>
+        </translation>
+    </message>
+    <message id="review_first">
+        <source>Show files before cleaning them</source>
+        <translation>Dateien vor dem Bereinigen anzeigen</translation>
     </message>
 </context>
 </TS>

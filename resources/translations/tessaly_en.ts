@@ -308,6 +308,7 @@ Files and folders named here are cleaned as soon as the window is up.
 Options:
   --copy      keep the originals and save a cleaned copy beside each one
   --in-place  replace each file by its cleaned version
+  --review    list the files and clean them only when asked
   -h, --help  show this help
 
 Without --copy or --in-place, the choice in Settings applies (by default: replace).
@@ -320,6 +321,7 @@ Files and folders named here are cleaned as soon as the window is up.
 Options:
   --copy      keep the originals and save a cleaned copy beside each one
   --in-place  replace each file by its cleaned version
+  --review    list the files and clean them only when asked
   -h, --help  show this help
 
 Without --copy or --in-place, the choice in Settings applies (by default: replace).
@@ -694,6 +696,21 @@ Without --copy or --in-place, the choice in Settings applies (by default: replac
     <message id="run_notification_title">
         <source>Cleaning finished</source>
         <translation>Cleaning finished</translation>
+    </message>
+    <message id="status_ready">
+        <source>Not cleaned yet</source>
+        <translation>Not cleaned yet</translation>
+    </message>
+    <message id="clean_ready" numerus="yes">
+        <source>Clean %Ln Files</source>
+        <translation>
+            <numerusform>Clean %Ln File</numerusform>
+            <numerusform>Clean %Ln Files</numerusform>
+        </translation>
+    </message>
+    <message id="review_first">
+        <source>Show files before cleaning them</source>
+        <translation>Show files before cleaning them</translation>
     </message>
 </context>
 </TS>

@@ -81,8 +81,8 @@ int main(int argc, char *argv[])
         const LaunchOptions early = LaunchOptions::parse(app.arguments().mid(1));
         const QList<QUrl> handed = urlsFromArguments(early.files, QDir::currentPath());
         if (early.unknownOption.isEmpty()
-            && (SingleInstance::handOver(handed, early.keepOriginal)
-                || (!instance.registerInstance() && SingleInstance::handOver(handed, early.keepOriginal))))
+            && (SingleInstance::handOver(handed, early.keepOriginal, early.review)
+                || (!instance.registerInstance() && SingleInstance::handOver(handed, early.keepOriginal, early.review))))
             return 0;
     }
 
@@ -115,10 +115,14 @@ int main(int argc, char *argv[])
     // The one model of the process, shared by every window.
     TessalyViewModel viewModel(cleaner, toolPool);
     viewModel.setCleaningChoices(preferences.choices());
+    viewModel.setReviewEveryAddition(preferences.reviewFirst());
     // Files not yet started are left alone; those under way roll back.
     QObject::connect(&app, &QCoreApplication::aboutToQuit, &viewModel, [&viewModel] { viewModel.stop(); });
     QObject::connect(&preferences, &Preferences::changed, &viewModel,
-                     [&] { viewModel.setCleaningChoices(preferences.choices()); });
+                     [&] {
+        viewModel.setCleaningChoices(preferences.choices());
+        viewModel.setReviewEveryAddition(preferences.reviewFirst());
+    });
     AppCommands commands(&viewModel);
     RunNotifier runNotifier(&viewModel);
     SettingsInfo settingsInfo(recordedVersion());
@@ -138,19 +142,27 @@ int main(int argc, char *argv[])
     // The tool starts while the window is idle, not when the first files arrive.
     cleaner.exiftool().prepare();
 
-    // Files named on the command line ("Open With" from a file manager), here
-    // or by a later launch, are added once the window is up, exactly as a
-    // picker selection would be. Named explicitly, a large folder is not
-    // questioned.
+    // Files named on the command line are added once the window is up,
+    // exactly as a picker selection would be: typed in a terminal, they are
+    // cleaned at once; from a file manager (the desktop entry's --review),
+    // they wait for the person's click. Here or by a later launch.
     DropIntake launchIntake;
     launchIntake.setViewModel(&viewModel);
-    launchIntake.setConfirmationLimit(-1);
+    DropIntake reviewIntake;
+    reviewIntake.setViewModel(&viewModel);
+    reviewIntake.setReview(true);
+    const auto intakeFor = [&](bool review) -> DropIntake & { return review ? reviewIntake : launchIntake; };
+    for (DropIntake *intake : {&launchIntake, &reviewIntake})
+        intake->setConfirmationLimit(-1);
     const QList<QUrl> urls = urlsFromArguments(launch.files, QDir::currentPath());
-    if (!urls.isEmpty())
-        QMetaObject::invokeMethod(&launchIntake, [&launchIntake, urls] { launchIntake.addPicked(urls); }, Qt::QueuedConnection);
-    QObject::connect(&instance, &SingleInstance::openRequested, &launchIntake,
-                     [&launchIntake](const QList<QUrl> &urls, std::optional<bool> keepOriginal) {
-        launchIntake.addPicked(urls, keepOriginal);
+    if (!urls.isEmpty()) {
+        QMetaObject::invokeMethod(&app, [&intakeFor, urls, review = launch.review] {
+            intakeFor(review).addPicked(urls);
+        }, Qt::QueuedConnection);
+    }
+    QObject::connect(&instance, &SingleInstance::openRequested, &app,
+                     [&intakeFor](const QList<QUrl> &urls, std::optional<bool> keepOriginal, bool review) {
+        intakeFor(review).addPicked(urls, keepOriginal);
         const QList<QWindow *> windows = QGuiApplication::topLevelWindows();
         if (windows.isEmpty())
             return;

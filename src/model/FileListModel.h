@@ -28,6 +28,7 @@ public:
         Done = int(FileStatus::done),
         Error = int(FileStatus::error),
         Stopped = int(FileStatus::stopped),
+        Ready = int(FileStatus::ready),
     };
     Q_ENUM(Status)
 
@@ -74,5 +75,5 @@ signals:
 private:
     QList<FileItem> m_items;
     QHash<QUuid, int> m_rows;
-    std::array<qint64, 5> m_counts{};
+    std::array<qint64, 6> m_counts{};
 };

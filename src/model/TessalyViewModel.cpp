@@ -46,34 +46,35 @@ double TessalyViewModel::progress() const
     return double(m_doneCount + m_errorCount + m_stoppedCount) / double(m_totalCount);
 }
 
-void TessalyViewModel::addFiles(const QList<QUrl> &urls, std::optional<bool> keepOriginal)
+void TessalyViewModel::addFiles(const QList<QUrl> &urls, AdditionChoices choices)
 {
+    choices.review |= m_reviewEveryAddition;
     if (urls.size() <= intakeSlice && m_intake.empty()) {
-        addSlice(urls, keepOriginal);
+        addSlice(urls, choices);
         return;
     }
     const bool idle = m_intake.empty();
     for (const QUrl &url : urls)
-        m_intake.emplace_back(url, keepOriginal);
+        m_intake.emplace_back(url, choices);
     if (idle)
         takeIntakeSlice();
 }
 
 void TessalyViewModel::takeIntakeSlice()
 {
-    // A slice ends early where the launch's choice changes.
-    const std::optional<bool> keepOriginal = m_intake.front().second;
+    // A slice ends early where the launch's choices change.
+    const AdditionChoices choices = m_intake.front().second;
     QList<QUrl> slice;
-    while (!m_intake.empty() && slice.size() < intakeSlice && m_intake.front().second == keepOriginal) {
+    while (!m_intake.empty() && slice.size() < intakeSlice && m_intake.front().second == choices) {
         slice.append(std::move(m_intake.front().first));
         m_intake.pop_front();
     }
-    addSlice(slice, keepOriginal);
+    addSlice(slice, choices);
     if (!m_intake.empty())
         m_intakeTurn.start();
 }
 
-void TessalyViewModel::addSlice(const QList<QUrl> &urls, std::optional<bool> keepOriginal)
+void TessalyViewModel::addSlice(const QList<QUrl> &urls, AdditionChoices choices)
 {
     QList<FileItem> accepted;
     accepted.reserve(urls.size());
@@ -81,7 +82,9 @@ void TessalyViewModel::addSlice(const QList<QUrl> &urls, std::optional<bool> kee
         FileItem item = FileItem::fromUrl(url);
         if (!item.format)
             continue;
-        item.keepOriginal = keepOriginal;
+        item.keepOriginal = choices.keepOriginal;
+        if (choices.review)
+            item.status = FileStatus::ready;
         if (url.isLocalFile())
             item.identity = FileIdentity::of(url.toLocalFile());
         // A file is listed once, whatever it is called; a file repeated
@@ -98,7 +101,7 @@ void TessalyViewModel::addSlice(const QList<QUrl> &urls, std::optional<bool> kee
     m_files.append(std::move(accepted));
     updateCounters();
 
-    if (addedAny)
+    if (addedAny && !choices.review)
         QMetaObject::invokeMethod(this, &TessalyViewModel::cleanAll, Qt::QueuedConnection);
 }
 
@@ -182,6 +185,7 @@ void TessalyViewModel::updateCounters()
     write(m_errorCount, m_files.countOf(FileStatus::error), &TessalyViewModel::errorCountChanged, true);
     write(m_pendingCount, m_files.countOf(FileStatus::pending), &TessalyViewModel::pendingCountChanged, false);
     write(m_stoppedCount, m_files.countOf(FileStatus::stopped), &TessalyViewModel::stoppedCountChanged, true);
+    write(m_readyCount, m_files.countOf(FileStatus::ready), &TessalyViewModel::readyCountChanged, false);
     write(m_unfinishedCount, m_files.countOf(FileStatus::pending) + m_files.countOf(FileStatus::processing),
           &TessalyViewModel::unfinishedCountChanged, false);
     if (progressMoved)
@@ -252,6 +256,19 @@ void TessalyViewModel::retryFile(const QUuid &id)
     }, {FileListModel::StatusRole, FileListModel::ErrorMessageRole});
     updateCounters();
     QMetaObject::invokeMethod(this, &TessalyViewModel::cleanAll, Qt::QueuedConnection);
+}
+
+void TessalyViewModel::cleanReady()
+{
+    QList<int> rows;
+    for (int row = 0; row < m_files.items().size(); ++row) {
+        if (m_files.items()[row].status == FileStatus::ready)
+            rows.append(row);
+    }
+    m_files.updateRows(rows, [](FileItem &item) { item.status = FileStatus::pending; }, {FileListModel::StatusRole});
+    updateCounters();
+    if (!rows.isEmpty())
+        cleanAll();
 }
 
 void TessalyViewModel::stop()

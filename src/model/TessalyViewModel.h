@@ -1,5 +1,6 @@
 #pragma once
 
+#include "AdditionChoices.h"
 #include "CleaningQueue.h"
 #include "FileListModel.h"
 #include "NotCleanedFilter.h"
@@ -43,6 +44,8 @@ class TessalyViewModel : public QObject
     Q_PROPERTY(qint64 errorCount READ errorCount NOTIFY errorCountChanged)
     Q_PROPERTY(qint64 pendingCount READ pendingCount NOTIFY pendingCountChanged)
     Q_PROPERTY(qint64 stoppedCount READ stoppedCount NOTIFY stoppedCountChanged)
+    // Files listed for review, waiting for cleanReady().
+    Q_PROPERTY(qint64 readyCount READ readyCount NOTIFY readyCountChanged)
     // Files waiting or being cleaned: what a quit now would leave as it is.
     Q_PROPERTY(qint64 unfinishedCount READ unfinishedCount NOTIFY unfinishedCountChanged)
     Q_PROPERTY(double progress READ progress NOTIFY progressChanged)
@@ -64,6 +67,7 @@ public:
     qint64 errorCount() const { return m_errorCount; }
     qint64 pendingCount() const { return m_pendingCount; }
     qint64 stoppedCount() const { return m_stoppedCount; }
+    qint64 readyCount() const { return m_readyCount; }
     qint64 unfinishedCount() const { return m_unfinishedCount; }
     // Share of the list that is finished (done, failed or stopped); 0 for an empty list.
     double progress() const;
@@ -72,15 +76,17 @@ public:
     void setCleaningChoices(const CleaningChoices &choices) { m_choices = choices; }
     const CleaningChoices &cleaningChoices() const { return m_choices; }
 
+    // Every later addition waits for cleanReady(), as if asked for review.
+    void setReviewEveryAddition(bool review) { m_reviewEveryAddition = review; }
+
     // Appends the supported files not yet listed as pending items and, if any
-    // was added, schedules cleanAll on the UI thread. A file is listed once
+    // was added, schedules cleanAll on the UI thread; for review, as ready
+    // items that wait for cleanReady(). A file is listed once
     // whatever it is called: by a link, "a//b", a percent escape; one listed
     // that failed or was stopped is tried again. More than five hundred URLs
     // are taken in five hundred per turn of the event loop.
-    Q_INVOKABLE void addFiles(const QList<QUrl> &urls) { addFiles(urls, std::nullopt); }
-    // With `keepOriginal`, these files keep or replace their originals
-    // whatever the settings say (a launch's --copy or --in-place).
-    void addFiles(const QList<QUrl> &urls, std::optional<bool> keepOriginal);
+    Q_INVOKABLE void addFiles(const QList<QUrl> &urls) { addFiles(urls, AdditionChoices{}); }
+    void addFiles(const QList<QUrl> &urls, AdditionChoices choices);
     // The file leaves the list and its clean is given up: a waiting file is
     // never touched, one being cleaned is left as it was.
     Q_INVOKABLE void removeFile(const QUuid &id);
@@ -90,6 +96,8 @@ public:
     Q_INVOKABLE void cleanRow(int row);
     Q_INVOKABLE void retryRow(int row);
 
+    // The files listed for review are cleaned now.
+    Q_INVOKABLE void cleanReady();
     // Starts a run over every pending item not yet queued; while a run is
     // active (its tail included) they join it. Results arrive later, on the
     // UI thread.
@@ -113,6 +121,7 @@ signals:
     void errorCountChanged();
     void pendingCountChanged();
     void stoppedCountChanged();
+    void readyCountChanged();
     void unfinishedCountChanged();
     void progressChanged();
     // A clean-all run is over (its tail included): how many of its files
@@ -120,7 +129,7 @@ signals:
     void runEnded(qint64 cleaned, qint64 notCleaned, qint64 milliseconds);
 
 private:
-    void addSlice(const QList<QUrl> &urls, std::optional<bool> keepOriginal);
+    void addSlice(const QList<QUrl> &urls, AdditionChoices choices);
     void takeIntakeSlice();
     // The item listed for this file, if any.
     std::optional<QUuid> listedAs(const FileItem &item) const;
@@ -145,14 +154,16 @@ private:
     qint64 m_errorCount = 0;
     qint64 m_pendingCount = 0;
     qint64 m_stoppedCount = 0;
+    qint64 m_readyCount = 0;
+    bool m_reviewEveryAddition = false;
     qint64 m_unfinishedCount = 0;
     qint64 m_runJobsOutstanding = 0;
     qint64 m_runCleaned = 0;
     qint64 m_runNotCleaned = 0;
     QElapsedTimer m_runClock;
     QTimer m_runTail;
-    // URLs of a large drop still to be taken in, with their launch's choice.
-    std::deque<std::pair<QUrl, std::optional<bool>>> m_intake;
+    // URLs of a large drop still to be taken in, with their launch's choices.
+    std::deque<std::pair<QUrl, AdditionChoices>> m_intake;
     QTimer m_intakeTurn;
     QHash<FileIdentity, QUuid> m_listedFiles;
     QHash<QString, QUuid> m_listedPaths; // of listed items whose path led nowhere when added

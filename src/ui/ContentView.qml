@@ -262,11 +262,41 @@ Item {
         }
     }
 
+    // Files listed for review wait for this button; it takes the keyboard
+    // when they come, so that Return cleans them and nothing else does.
+    Rectangle {
+        id: reviewPanel
+        objectName: "reviewPanel"
+
+        visible: root.viewModel.readyCount > 0
+        onVisibleChanged: if (visible) cleanReadyButton.forceActiveFocus()
+        anchors.horizontalCenter: parent.horizontalCenter
+        anchors.bottom: parent.bottom
+        anchors.bottomMargin: 16 + (progressPanel.shown ? progressPanel.height + 8 : 0)
+        implicitWidth: cleanReadyButton.implicitWidth + 24
+        implicitHeight: cleanReadyButton.implicitHeight + 16
+        radius: 12
+        color: Theme.floatingMaterial
+        border.color: Theme.divider
+
+        SymbolButton {
+            id: cleanReadyButton
+            objectName: "cleanReadyButton"
+
+            anchors.centerIn: parent
+            large: true
+            symbol: "wand.and.stars"
+            //% "Clean %Ln Files"
+            text: qsTrId("clean_ready", root.viewModel.readyCount)
+            onClicked: root.viewModel.cleanReady()
+        }
+    }
+
     RunSummaryBar {
         id: summaryBar
         objectName: "runSummaryBar"
 
-        visible: root.runSummary !== "" && !progressPanel.shown
+        visible: root.runSummary !== "" && !progressPanel.shown && !reviewPanel.visible
         text: root.runSummary
         offersFilter: root.runLeftFiles
         showsOnlyNotCleaned: root.showOnlyNotCleaned

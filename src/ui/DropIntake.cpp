@@ -230,7 +230,7 @@ void DropIntake::cancelPending()
 void DropIntake::addToModel(const QList<QUrl> &urls, std::optional<bool> keepOriginal)
 {
     if (m_viewModel)
-        m_viewModel->addFiles(urls, keepOriginal);
+        m_viewModel->addFiles(urls, AdditionChoices{keepOriginal, m_review});
 }
 
 void DropIntake::setUnsupportedMessage(const QString &message)

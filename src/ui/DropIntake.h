@@ -73,6 +73,10 @@ public:
     // Named on a command line with --copy or --in-place: see TessalyViewModel::addFiles.
     void addPicked(const QList<QUrl> &urls, std::optional<bool> keepOriginal);
 
+    // Whether the files this intake adds wait for the person's click
+    // (TessalyViewModel::cleanReady), as files from a file manager do.
+    void setReview(bool review) { m_review = review; }
+
     // Lists the files that wait, or forgets them.
     Q_INVOKABLE void confirmPending();
     Q_INVOKABLE void cancelPending();
@@ -98,6 +102,7 @@ private:
     QString m_confirmationText;
     QList<QUrl> m_pending;
     std::optional<bool> m_pendingKeepOriginal;
+    bool m_review = false;
     int m_scans = 0;
     int m_confirmationLimit = defaultConfirmationLimit;
 };

@@ -1,5 +1,6 @@
 #include <ControlledRunner.h>
 
+#include <AdditionChoices.h>
 #include <TessalyViewModel.h>
 #include <Translations.h>
 
@@ -251,6 +252,36 @@ private slots:
         QVERIFY(ended.wait(10000));
         QCOMPARE(ended[1][0].toLongLong(), 1);
         QCOMPARE(ended[1][1].toLongLong(), 0);
+    }
+
+    // Files listed for review are read by nobody until the click, whatever
+    // is added meanwhile; then they are cleaned like any other.
+    void reviewedFilesWaitForTheClick_data()
+    {
+        QTest::addColumn<bool>("bySetting");
+        QTest::newRow("from a file manager") << false;
+        QTest::newRow("every addition, by the settings") << true;
+    }
+    void reviewedFilesWaitForTheClick()
+    {
+        QFETCH(bool, bySetting);
+        TessalyViewModel model(*m_cleaner, m_pool, ModelOptions{50ms});
+        model.setReviewEveryAddition(bySetting);
+        model.addFiles({file("a.jpg"), file("b.jpg")}, AdditionChoices{std::nullopt, !bySetting});
+        QCOMPARE(model.readyCount(), 2);
+        if (!bySetting) {
+            model.addFiles({file("typed.jpg")}); // from a terminal: cleaned at once
+            QTRY_COMPARE(model.doneCount(), 1);
+        }
+        QTest::qWait(200); // nothing is to happen: give it the time to
+        QCOMPARE(model.readyCount(), 2);
+        QVERIFY(untouched("a.jpg") && untouched("b.jpg"));
+        QCOMPARE(m_runner->runCount(), bySetting ? 0 : 2);
+
+        model.cleanReady();
+        QCOMPARE(model.readyCount(), 0);
+        QTRY_COMPARE(model.doneCount(), bySetting ? 2 : 3);
+        QVERIFY(!untouched("a.jpg") && !untouched("b.jpg"));
     }
 
     // A file removed and added again is a new row, cleaned again.
