@@ -8,11 +8,6 @@
 
 namespace {
 
-int groupNumber(const std::optional<SupportedFormat> &format)
-{
-    return format ? int(groupOf(*format)) : -1;
-}
-
 QUrl shownUrl(const FileItem &item)
 {
     return item.cleanedCopyUrl.isEmpty() ? item.url : item.cleanedCopyUrl;
@@ -43,8 +38,6 @@ QVariant FileListModel::data(const QModelIndex &index, int role) const
         return item.id;
     case FileExtensionRole:
         return item.fileExtension;
-    case FormatGroupRole:
-        return groupNumber(item.format);
     case PathRole: {
         const QUrl url = shownUrl(item);
         return url.isLocalFile() ? url.toLocalFile() : url.toDisplayString();
@@ -72,7 +65,6 @@ QHash<int, QByteArray> FileListModel::roleNames() const
         {IdRole, "fileId"},
         {FileNameRole, "fileName"},
         {FileExtensionRole, "fileExtension"},
-        {FormatGroupRole, "formatGroup"},
         {PathRole, "path"},
         {UrlRole, "url"},
         {StatusRole, "status"},

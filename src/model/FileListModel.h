@@ -36,7 +36,6 @@ public:
         IdRole = Qt::UserRole + 1, // QUuid, for view state kept by file
         FileNameRole,              // QString: the file's name, or its cleaned copy's
         FileExtensionRole,         // QString, lower case
-        FormatGroupRole,           // int: 0 image, 1 video, 2 document, -1 none
         PathRole,                  // QString: the full path (of the cleaned copy, once there is one)
         UrlRole,                   // QUrl of that path
         StatusRole,                // Status

@@ -187,14 +187,10 @@ void DropIntake::intake(const QList<QUrl> &urls, bool announceUnsupported, std::
         folderName = visibleFileName(localPathBytes(*folder));
     }
 
-    if (m_scans++ == 0)
-        emit scanningChanged();
     auto *watcher = new QFutureWatcher<Expansion>(this);
     connect(watcher, &QFutureWatcher<Expansion>::finished, this, [this, watcher, folderName, keepOriginal] {
         const Expansion expansion = watcher->result();
         watcher->deleteLater();
-        if (--m_scans == 0)
-            emit scanningChanged();
         expanded(expansion.urls, expansion.fromFolders, folderName, keepOriginal);
     });
     watcher->setFuture(QtConcurrent::run(expand, dropped));

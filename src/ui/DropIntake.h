@@ -29,7 +29,6 @@ class DropIntake : public QObject
     // 1,234 files from “Photos”?"); empty when nothing waits.
     Q_PROPERTY(QString confirmationText READ confirmationText NOTIFY confirmationTextChanged)
     // Whether a folder is being searched.
-    Q_PROPERTY(bool scanning READ isScanning NOTIFY scanningChanged)
     // Files found in folders beyond this many wait for confirmPending(); a
     // negative limit never asks.
     Q_PROPERTY(int confirmationLimit READ confirmationLimit WRITE setConfirmationLimit NOTIFY confirmationLimitChanged)
@@ -46,7 +45,6 @@ public:
     int clearDelay() const { return m_clearDelay; }
     void setClearDelay(int milliseconds);
     QString confirmationText() const { return m_confirmationText; }
-    bool isScanning() const { return m_scans > 0; }
     int confirmationLimit() const { return m_confirmationLimit; }
     void setConfirmationLimit(int limit);
 
@@ -86,7 +84,6 @@ signals:
     void unsupportedMessageChanged();
     void clearDelayChanged();
     void confirmationTextChanged();
-    void scanningChanged();
     void confirmationLimitChanged();
 
 private:
@@ -103,6 +100,5 @@ private:
     QList<QUrl> m_pending;
     std::optional<bool> m_pendingKeepOriginal;
     bool m_review = false;
-    int m_scans = 0;
     int m_confirmationLimit = defaultConfirmationLimit;
 };

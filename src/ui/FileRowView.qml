@@ -21,7 +21,6 @@ FocusScope {
     required property string path
     required property string fileName
     required property string fileExtension
-    required property int formatGroup
     required property int status
     required property string errorMessage
     required property int beforeCount

@@ -1,6 +1,5 @@
 #include "Presentation.h"
 
-#include "AcceptedFileTypes.h"
 #include "FileKind.h"
 #include "MetadataLog.h"
 #include "UiTexts.h"
@@ -24,11 +23,6 @@ QVariantList toVariantList(const QList<MetadataLog::Entry> &entries)
 }
 
 } // namespace
-
-QStringList Presentation::nameFilters() const
-{
-    return AcceptedFileTypes::nameFilters();
-}
 
 QString Presentation::counterText(qint64 total, qint64 done, qint64 error) const
 {

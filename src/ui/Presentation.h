@@ -16,12 +16,10 @@ class Presentation : public QObject
     Q_OBJECT
     QML_ELEMENT
     QML_SINGLETON
-    Q_PROPERTY(QStringList nameFilters READ nameFilters CONSTANT)
 
 public:
     using QObject::QObject;
 
-    QStringList nameFilters() const;
 
     Q_INVOKABLE QString counterText(qint64 total, qint64 done, qint64 error) const;
     Q_INVOKABLE qint64 percentage(double progress) const;

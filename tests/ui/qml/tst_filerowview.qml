@@ -23,7 +23,6 @@ TestCase {
             path: "/home/jane/Pictures/a.jpg"
             fileName: "a.jpg"
             fileExtension: "jpg"
-            formatGroup: 0
             status: FileListModel.Done
             errorMessage: ""
             beforeCount: 80
