@@ -41,20 +41,6 @@
             <numerusform>%n Dateien haben einen nicht unterstützten Typ</numerusform>
         </translation>
     </message>
-    <message id="confirm_many_files" numerus="yes">
-        <source>Add %Ln files from “%1”?</source>
-        <translation>
-            <numerusform>%Ln Datei aus „%1“ hinzufügen?</numerusform>
-            <numerusform>%Ln Dateien aus „%1“ hinzufügen?</numerusform>
-        </translation>
-    </message>
-    <message id="confirm_many_files_folders" numerus="yes">
-        <source>Add %Ln files from these folders?</source>
-        <translation>
-            <numerusform>%Ln Datei aus diesen Ordnern hinzufügen?</numerusform>
-            <numerusform>%Ln Dateien aus diesen Ordnern hinzufügen?</numerusform>
-        </translation>
-    </message>
     <message id="file_picker_title">
         <source>Add Files</source>
         <translation>Dateien hinzufügen</translation>
@@ -70,10 +56,6 @@
     <message id="reveal_failed">
         <source>No file manager could show “%1”.</source>
         <translation>Kein Dateimanager konnte „%1“ anzeigen.</translation>
-    </message>
-    <message id="status_pending">
-        <source>Pending</source>
-        <translation>Wartend</translation>
     </message>
     <message id="status_processing">
         <source>Cleaning…</source>
@@ -341,10 +323,6 @@ Ohne --copy oder --in-place gilt die Wahl in den Einstellungen (vorgegeben: erse
             <numerusform>%n Tag vorher, %1 nachher</numerusform>
             <numerusform>%n Tags vorher, %1 nachher</numerusform>
         </translation>
-    </message>
-    <message id="confirm_add_title">
-        <source>Add Files</source>
-        <translation>Dateien hinzufügen</translation>
     </message>
     <message id="settings_window_title">
         <source>Settings</source>
@@ -711,6 +689,36 @@ Ohne --copy oder --in-place gilt die Wahl in den Einstellungen (vorgegeben: erse
     <message id="review_first">
         <source>Show files before cleaning them</source>
         <translation>Dateien vor dem Bereinigen anzeigen</translation>
+    </message>
+    <message id="confirm_copies_beside">
+        <source>Cleaned copies will be saved beside them.</source>
+        <translation>Bereinigte Kopien werden daneben gespeichert.</translation>
+    </message>
+    <message id="confirm_replaced">
+        <source>They will be replaced by cleaned versions.</source>
+        <translation>Sie werden durch bereinigte Fassungen ersetzt.</translation>
+    </message>
+    <message id="confirm_clean_folders" numerus="yes">
+        <source>Clean %Ln files from these folders?</source>
+        <translation>
+            <numerusform>%Ln Datei aus diesen Ordnern bereinigen?</numerusform>
+            <numerusform>%Ln Dateien aus diesen Ordnern bereinigen?</numerusform>
+        </translation>
+    </message>
+    <message id="confirm_clean_in" numerus="yes">
+        <source>Clean %Ln files in “%1”?</source>
+        <translation>
+            <numerusform>%Ln Datei in „%1“ bereinigen?</numerusform>
+            <numerusform>%Ln Dateien in „%1“ bereinigen?</numerusform>
+        </translation>
+    </message>
+    <message id="confirm_clean_title">
+        <source>Clean Many Files?</source>
+        <translation>Viele Dateien bereinigen?</translation>
+    </message>
+    <message id="cancel">
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
     </message>
 </context>
 </TS>

@@ -41,20 +41,6 @@
             <numerusform>%n files are of an unsupported type</numerusform>
         </translation>
     </message>
-    <message id="confirm_many_files" numerus="yes">
-        <source>Add %Ln files from “%1”?</source>
-        <translation>
-            <numerusform>Add %Ln file from “%1”?</numerusform>
-            <numerusform>Add %Ln files from “%1”?</numerusform>
-        </translation>
-    </message>
-    <message id="confirm_many_files_folders" numerus="yes">
-        <source>Add %Ln files from these folders?</source>
-        <translation>
-            <numerusform>Add %Ln file from these folders?</numerusform>
-            <numerusform>Add %Ln files from these folders?</numerusform>
-        </translation>
-    </message>
     <message id="file_picker_title">
         <source>Add Files</source>
         <translation>Add Files</translation>
@@ -70,10 +56,6 @@
     <message id="reveal_failed">
         <source>No file manager could show “%1”.</source>
         <translation>No file manager could show “%1”.</translation>
-    </message>
-    <message id="status_pending">
-        <source>Pending</source>
-        <translation>Pending</translation>
     </message>
     <message id="status_processing">
         <source>Cleaning…</source>
@@ -341,10 +323,6 @@ Without --copy or --in-place, the choice in Settings applies (by default: replac
             <numerusform>%n tag before, %1 after</numerusform>
             <numerusform>%n tags before, %1 after</numerusform>
         </translation>
-    </message>
-    <message id="confirm_add_title">
-        <source>Add Files</source>
-        <translation>Add Files</translation>
     </message>
     <message id="settings_window_title">
         <source>Settings</source>
@@ -711,6 +689,36 @@ Without --copy or --in-place, the choice in Settings applies (by default: replac
     <message id="review_first">
         <source>Show files before cleaning them</source>
         <translation>Show files before cleaning them</translation>
+    </message>
+    <message id="confirm_copies_beside">
+        <source>Cleaned copies will be saved beside them.</source>
+        <translation>Cleaned copies will be saved beside them.</translation>
+    </message>
+    <message id="confirm_replaced">
+        <source>They will be replaced by cleaned versions.</source>
+        <translation>They will be replaced by cleaned versions.</translation>
+    </message>
+    <message id="confirm_clean_folders" numerus="yes">
+        <source>Clean %Ln files from these folders?</source>
+        <translation>
+            <numerusform>Clean %Ln file from these folders?</numerusform>
+            <numerusform>Clean %Ln files from these folders?</numerusform>
+        </translation>
+    </message>
+    <message id="confirm_clean_in" numerus="yes">
+        <source>Clean %Ln files in “%1”?</source>
+        <translation>
+            <numerusform>Clean %Ln file in “%1”?</numerusform>
+            <numerusform>Clean %Ln files in “%1”?</numerusform>
+        </translation>
+    </message>
+    <message id="confirm_clean_title">
+        <source>Clean Many Files?</source>
+        <translation>Clean Many Files?</translation>
+    </message>
+    <message id="cancel">
+        <source>Cancel</source>
+        <translation>Cancel</translation>
     </message>
 </context>
 </TS>

@@ -355,9 +355,8 @@ Item {
         focus: true
         closePolicy: Popup.CloseOnEscape
         onQuestionChanged: question !== "" ? open() : close()
-        //% "Add Files"
-        title: qsTrId("confirm_add_title")
-        standardButtons: Dialog.Ok | Dialog.Cancel
+        //% "Clean Many Files?"
+        title: qsTrId("confirm_clean_title")
 
         Label {
             objectName: "confirmationText"
@@ -367,9 +366,27 @@ Item {
             width: Math.min(implicitWidth, 420)
         }
 
+        // Verbs, and the first takes Return.
+        footer: DialogButtonBox {
+            Button {
+                id: confirmButton
+                objectName: "confirmCleanButton"
+                text: qsTrId("clean_ready", intake.confirmationCount)
+                DialogButtonBox.buttonRole: DialogButtonBox.AcceptRole
+                Keys.onReturnPressed: clicked()
+                Keys.onEnterPressed: clicked()
+            }
+            Button {
+                objectName: "confirmCancelButton"
+                //% "Cancel"
+                text: qsTrId("cancel")
+                DialogButtonBox.buttonRole: DialogButtonBox.RejectRole
+            }
+        }
+
         onAccepted: intake.confirmPending()
         // Escape, Cancel and anything else that closes it without an answer.
         onClosed: if (intake.confirmationText !== "") intake.cancelPending()
-        onOpened: standardButton(Dialog.Ok).forceActiveFocus()
+        onOpened: confirmButton.forceActiveFocus()
     }
 }

@@ -206,7 +206,9 @@ void DropIntake::expanded(const QList<QUrl> &urls, qint64 fromFolders, const QSt
     // A later large drop replaces the question of an earlier one.
     m_pending = urls;
     m_pendingKeepOriginal = keepOriginal;
-    setConfirmationText(UiTexts::confirmationText(fromFolders, folderName));
+    m_confirmationCount = fromFolders;
+    setConfirmationText(UiTexts::confirmationText(
+        fromFolders, folderName, keepOriginal.value_or(m_viewModel && m_viewModel->cleaningChoices().keepOriginal)));
 }
 
 void DropIntake::confirmPending()

@@ -28,6 +28,8 @@ class DropIntake : public QObject
     // The question to ask before many files from folders are listed ("Add
     // 1,234 files from “Photos”?"); empty when nothing waits.
     Q_PROPERTY(QString confirmationText READ confirmationText NOTIFY confirmationTextChanged)
+    // How many files the question is about.
+    Q_PROPERTY(qint64 confirmationCount READ confirmationCount NOTIFY confirmationTextChanged)
     // Whether a folder is being searched.
     // Files found in folders beyond this many wait for confirmPending(); a
     // negative limit never asks.
@@ -45,6 +47,7 @@ public:
     int clearDelay() const { return m_clearDelay; }
     void setClearDelay(int milliseconds);
     QString confirmationText() const { return m_confirmationText; }
+    qint64 confirmationCount() const { return m_confirmationCount; }
     int confirmationLimit() const { return m_confirmationLimit; }
     void setConfirmationLimit(int limit);
 
@@ -97,6 +100,7 @@ private:
     QString m_unsupportedMessage;
     int m_clearDelay = int(defaultClearDelay.count());
     QString m_confirmationText;
+    qint64 m_confirmationCount = 0;
     QList<QUrl> m_pending;
     std::optional<bool> m_pendingKeepOriginal;
     bool m_review = false;

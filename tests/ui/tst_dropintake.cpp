@@ -132,7 +132,7 @@ private slots:
         DropIntake &intake = asking.intake;
         intake.setConfirmationLimit(2);
         intake.handleDrop({QUrl::fromLocalFile(photos)});
-        QTRY_COMPARE(intake.confirmationText(), u"Add 3 files from “Photos”?"_qs);
+        QTRY_COMPARE(intake.confirmationText(), u"Clean 3 files in “Photos”? They will be replaced by cleaned versions."_qs);
         QCOMPARE(asking.model.files().size(), 0);
         intake.cancelPending();
         QCOMPARE(intake.confirmationText(), QString());
@@ -140,7 +140,7 @@ private slots:
         QCOMPARE(asking.model.files().size(), 0);
 
         intake.addPicked({QUrl::fromLocalFile(photos), QUrl::fromLocalFile(photos + u"/sub"_qs), file("a.jpg")});
-        QTRY_COMPARE(intake.confirmationText(), u"Add 4 files from these folders?"_qs);
+        QTRY_COMPARE(intake.confirmationText(), u"Clean 4 files from these folders? They will be replaced by cleaned versions."_qs);
         intake.confirmPending();
         QCOMPARE(intake.confirmationText(), QString());
         // Photos' three, a.jpg; clip.mkv came twice and is listed once.

@@ -259,8 +259,8 @@ TestCase {
         tryVerify(() => list.currentItem !== null && list.currentItem.activeFocus)
     }
 
-    // A folder with more files than the limit asks first; Cancel adds none,
-    // OK adds them all.
+    // A folder with more files than the limit asks first; Escape adds none,
+    // Return on "Clean 3 Files" adds them all.
     function test_manyFilesFromAFolderAskFirst() {
         const model = TestSupport.createModel(answer)
         const view = createView(model)
@@ -281,7 +281,10 @@ TestCase {
 
         view.handleDrop([folder])
         tryCompare(dialog, "opened", true)
-        dialog.accept()
+        const clean = findChild(dialog.footer, "confirmCleanButton")
+        compare(clean.text, "Clean 3 Files")
+        verify(clean.activeFocus)
+        keyClick(Qt.Key_Return)
         tryCompare(model, "totalCount", 3)
         tryCompare(dialog, "visible", false)
     }
