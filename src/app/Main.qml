@@ -13,6 +13,9 @@ ApplicationWindow {
     required property AppCommands commands
     required property SettingsInfo settingsInfo
     required property Preferences preferences
+    // Where files named outside the window arrive; set by the app.
+    property DropIntake launchIntake: null
+    property DropIntake reviewIntake: null
 
     readonly property alias settingsWindow: settingsLoader.item
 
@@ -249,5 +252,6 @@ ApplicationWindow {
         objectName: "contentView"
         anchors.fill: parent
         viewModel: window.viewModel
+        otherIntakes: [window.launchIntake, window.reviewIntake].filter(i => i !== null)
     }
 }

@@ -127,23 +127,9 @@ int main(int argc, char *argv[])
     RunNotifier runNotifier(&viewModel);
     SettingsInfo settingsInfo(recordedVersion());
 
-    QQmlApplicationEngine engine;
-    engine.addImportPath(QStringLiteral("qrc:/qt/qml"));
-    engine.setInitialProperties({
-        {QStringLiteral("viewModel"), QVariant::fromValue(&viewModel)},
-        {QStringLiteral("commands"), QVariant::fromValue(&commands)},
-        {QStringLiteral("settingsInfo"), QVariant::fromValue(&settingsInfo)},
-        {QStringLiteral("preferences"), QVariant::fromValue(&preferences)},
-    });
-    QObject::connect(&engine, &QQmlApplicationEngine::objectCreationFailed, &app,
-                     [] { QCoreApplication::exit(1); }, Qt::QueuedConnection);
-    engine.load(QUrl(QStringLiteral("qrc:/qt/qml/Tessaly/App/Main.qml")));
-    makeWindowTranslucent(QGuiApplication::topLevelWindows());
-    // The tool starts while the window is idle, not when the first files arrive.
-    cleaner.exiftool().prepare();
-
     // Files named on the command line are added once the window is up,
-    // exactly as a picker selection would be: typed in a terminal, they are
+    // exactly as a picker selection would be, and many from folders are
+    // questioned in the window as a drop would be. Typed in a terminal, they are
     // cleaned at once; from a file manager (the desktop entry's --review),
     // they wait for the person's click. Here or by a later launch.
     DropIntake launchIntake;
@@ -152,8 +138,23 @@ int main(int argc, char *argv[])
     reviewIntake.setViewModel(&viewModel);
     reviewIntake.setReview(true);
     const auto intakeFor = [&](bool review) -> DropIntake & { return review ? reviewIntake : launchIntake; };
-    for (DropIntake *intake : {&launchIntake, &reviewIntake})
-        intake->setConfirmationLimit(-1);
+    QQmlApplicationEngine engine;
+    engine.addImportPath(QStringLiteral("qrc:/qt/qml"));
+    engine.setInitialProperties({
+        {QStringLiteral("viewModel"), QVariant::fromValue(&viewModel)},
+        {QStringLiteral("commands"), QVariant::fromValue(&commands)},
+        {QStringLiteral("settingsInfo"), QVariant::fromValue(&settingsInfo)},
+        {QStringLiteral("preferences"), QVariant::fromValue(&preferences)},
+        {QStringLiteral("launchIntake"), QVariant::fromValue(&launchIntake)},
+        {QStringLiteral("reviewIntake"), QVariant::fromValue(&reviewIntake)},
+    });
+    QObject::connect(&engine, &QQmlApplicationEngine::objectCreationFailed, &app,
+                     [] { QCoreApplication::exit(1); }, Qt::QueuedConnection);
+    engine.load(QUrl(QStringLiteral("qrc:/qt/qml/Tessaly/App/Main.qml")));
+    makeWindowTranslucent(QGuiApplication::topLevelWindows());
+    // The tool starts while the window is idle, not when the first files arrive.
+    cleaner.exiftool().prepare();
+
     const QList<QUrl> urls = urlsFromArguments(launch.files, QDir::currentPath());
     if (!urls.isEmpty()) {
         QMetaObject::invokeMethod(&app, [&intakeFor, urls, review = launch.review] {

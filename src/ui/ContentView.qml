@@ -20,6 +20,9 @@ Item {
     property alias messageDuration: intake.clearDelay
     // Files from folders beyond this many wait for the user's answer.
     property alias confirmationLimit: intake.confirmationLimit
+    // Intakes of files named outside the window (a command line, a file
+    // manager): their large additions ask here too.
+    property list<QtObject> otherIntakes
 
     readonly property string counterText: Presentation.counterText(viewModel.totalCount, viewModel.doneCount,
                                                                    viewModel.errorCount)
@@ -346,7 +349,31 @@ Item {
         id: confirmation
         objectName: "confirmationDialog"
 
-        readonly property string question: intake.confirmationText
+        // The intake whose question shows: the window's own first.
+        property DropIntake asking: null
+        property string question
+        function refresh() {
+            let found = intake.confirmationText !== "" ? intake : null
+            for (let k = 0; !found && k < root.otherIntakes.length; ++k) {
+                if (root.otherIntakes[k] && root.otherIntakes[k].confirmationText !== "")
+                    found = root.otherIntakes[k]
+            }
+            asking = found
+            question = found ? found.confirmationText : ""
+        }
+
+        Connections {
+            target: intake
+            function onConfirmationTextChanged() { confirmation.refresh() }
+        }
+        Instantiator {
+            model: root.otherIntakes
+            delegate: Connections {
+                required property QtObject modelData
+                target: modelData
+                function onConfirmationTextChanged() { confirmation.refresh() }
+            }
+        }
 
         parent: Overlay.overlay
         anchors.centerIn: parent
@@ -371,7 +398,7 @@ Item {
             Button {
                 id: confirmButton
                 objectName: "confirmCleanButton"
-                text: qsTrId("clean_ready", intake.confirmationCount)
+                text: confirmation.asking ? qsTrId("clean_ready", confirmation.asking.confirmationCount) : ""
                 DialogButtonBox.buttonRole: DialogButtonBox.AcceptRole
                 Keys.onReturnPressed: clicked()
                 Keys.onEnterPressed: clicked()
@@ -384,9 +411,20 @@ Item {
             }
         }
 
-        onAccepted: intake.confirmPending()
+        // The intake is fixed when the question opens: answering one question
+        // may bring up the next, of another intake.
+        property DropIntake answering: null
+        onAccepted: if (answering) answering.confirmPending()
         // Escape, Cancel and anything else that closes it without an answer.
-        onClosed: if (intake.confirmationText !== "") intake.cancelPending()
+        onClosed: {
+            const answered = answering
+            answering = null
+            if (answered && answered.confirmationText !== "")
+                answered.cancelPending()
+            if (question !== "")
+                Qt.callLater(() => { if (question !== "") open() })
+        }
+        onAboutToShow: answering = asking
         onOpened: confirmButton.forceActiveFocus()
     }
 }

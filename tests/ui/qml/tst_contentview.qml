@@ -26,6 +26,11 @@ TestCase {
         }
     }
 
+    Component {
+        id: intakeComponent
+        DropIntake { }
+    }
+
     function createView(model) {
         const view = createTemporaryObject(viewComponent, testCase, { viewModel: model })
         verify(view)
@@ -287,5 +292,28 @@ TestCase {
         keyClick(Qt.Key_Return)
         tryCompare(model, "totalCount", 3)
         tryCompare(dialog, "visible", false)
+    }
+
+    // Files named outside the window (a command line, a file manager) ask
+    // the same question in the window, and Return answers it.
+    function test_filesFromOutsideAskInTheWindow() {
+        const model = TestSupport.createModel(answer)
+        const outside = createTemporaryObject(intakeComponent, testCase, { viewModel: model, confirmationLimit: 2 })
+        const view = createView(model)
+        view.otherIntakes = [outside]
+        const first = TestSupport.makeFile("a.jpg")
+        const folder = first.toString().substring(0, first.toString().lastIndexOf("/"))
+        TestSupport.makeFileIn(folder, "b.jpg")
+        TestSupport.makeFileIn(folder, "c.png")
+        const dialog = part(view, "confirmationDialog")
+
+        outside.addPicked([folder])
+        tryCompare(dialog, "opened", true)
+        compare(model.totalCount, 0)
+        compare(findChild(dialog.footer, "confirmCleanButton").text, "Clean 3 Files")
+        keyClick(Qt.Key_Return)
+        tryCompare(model, "totalCount", 3)
+        tryCompare(dialog, "visible", false)
+        compare(outside.confirmationText, "")
     }
 }
