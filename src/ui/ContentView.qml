@@ -22,7 +22,7 @@ Item {
     property alias confirmationLimit: intake.confirmationLimit
     // Intakes of files named outside the window (a command line, a file
     // manager): their large additions ask here too.
-    property list<QtObject> otherIntakes
+    property var otherIntakes: []
 
     readonly property string counterText: Presentation.counterText(viewModel.totalCount, viewModel.doneCount,
                                                                    viewModel.errorCount)
@@ -74,6 +74,8 @@ Item {
     implicitWidth: 700
     implicitHeight: 500
 
+    // The view's own, under a name the question below can reach.
+    readonly property alias windowIntake: intake
     DropIntake {
         id: intake
         viewModel: root.viewModel
@@ -345,86 +347,9 @@ Item {
     }
 
     // Many files from folders wait for an answer before they are listed.
-    Dialog {
-        id: confirmation
+    ManyFilesQuestion {
         objectName: "confirmationDialog"
-
-        // The intake whose question shows: the window's own first.
-        property DropIntake asking: null
-        property string question
-        function refresh() {
-            let found = intake.confirmationText !== "" ? intake : null
-            for (let k = 0; !found && k < root.otherIntakes.length; ++k) {
-                if (root.otherIntakes[k] && root.otherIntakes[k].confirmationText !== "")
-                    found = root.otherIntakes[k]
-            }
-            asking = found
-            question = found ? found.confirmationText : ""
-        }
-
-        Connections {
-            target: intake
-            function onConfirmationTextChanged() { confirmation.refresh() }
-        }
-        Instantiator {
-            model: root.otherIntakes
-            delegate: Connections {
-                required property QtObject modelData
-                target: modelData
-                function onConfirmationTextChanged() { confirmation.refresh() }
-            }
-        }
-
-        parent: Overlay.overlay
-        anchors.centerIn: parent
-        width: Math.min(implicitWidth, root.width - 48)
-        modal: true
-        focus: true
-        closePolicy: Popup.CloseOnEscape
-        onQuestionChanged: question !== "" ? open() : close()
-        //% "Clean Many Files?"
-        title: qsTrId("confirm_clean_title")
-
-        Label {
-            objectName: "confirmationText"
-            text: confirmation.question
-            textFormat: Text.PlainText
-            wrapMode: Text.Wrap
-            width: Math.min(implicitWidth, 420)
-        }
-
-        // Verbs, and the first takes Return.
-        footer: DialogButtonBox {
-            Button {
-                id: confirmButton
-                objectName: "confirmCleanButton"
-                text: confirmation.asking ? qsTrId("clean_ready", confirmation.asking.confirmationCount) : ""
-                DialogButtonBox.buttonRole: DialogButtonBox.AcceptRole
-                Keys.onReturnPressed: clicked()
-                Keys.onEnterPressed: clicked()
-            }
-            Button {
-                objectName: "confirmCancelButton"
-                //% "Cancel"
-                text: qsTrId("cancel")
-                DialogButtonBox.buttonRole: DialogButtonBox.RejectRole
-            }
-        }
-
-        // The intake is fixed when the question opens: answering one question
-        // may bring up the next, of another intake.
-        property DropIntake answering: null
-        onAccepted: if (answering) answering.confirmPending()
-        // Escape, Cancel and anything else that closes it without an answer.
-        onClosed: {
-            const answered = answering
-            answering = null
-            if (answered && answered.confirmationText !== "")
-                answered.cancelPending()
-            if (question !== "")
-                Qt.callLater(() => { if (question !== "") open() })
-        }
-        onAboutToShow: answering = asking
-        onOpened: confirmButton.forceActiveFocus()
+        intake: windowIntake
+        otherIntakes: root.otherIntakes
     }
 }
