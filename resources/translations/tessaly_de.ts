@@ -41,20 +41,6 @@
             <numerusform>%n Dateien haben einen nicht unterstützten Typ</numerusform>
         </translation>
     </message>
-    <message id="confirm_many_files" numerus="yes">
-        <source>Add %Ln files from “%1”?</source>
-        <translation>
-            <numerusform>%Ln Datei aus „%1“ hinzufügen?</numerusform>
-            <numerusform>%Ln Dateien aus „%1“ hinzufügen?</numerusform>
-        </translation>
-    </message>
-    <message id="confirm_many_files_folders" numerus="yes">
-        <source>Add %Ln files from these folders?</source>
-        <translation>
-            <numerusform>%Ln Datei aus diesen Ordnern hinzufügen?</numerusform>
-            <numerusform>%Ln Dateien aus diesen Ordnern hinzufügen?</numerusform>
-        </translation>
-    </message>
     <message id="file_picker_title">
         <source>Add Files</source>
         <translation>Dateien hinzufügen</translation>
@@ -70,10 +56,6 @@
     <message id="reveal_failed">
         <source>No file manager could show “%1”.</source>
         <translation>Kein Dateimanager konnte „%1“ anzeigen.</translation>
-    </message>
-    <message id="status_pending">
-        <source>Pending</source>
-        <translation>Wartend</translation>
     </message>
     <message id="status_processing">
         <source>Cleaning…</source>
@@ -324,6 +306,7 @@ Files and folders named here are cleaned as soon as the window is up.
 Options:
   --copy      keep the originals and save a cleaned copy beside each one
   --in-place  replace each file by its cleaned version
+  --review    list the files and clean them only when asked
   -h, --help  show this help
 
 Without --copy or --in-place, the choice in Settings applies (by default: replace).
@@ -336,6 +319,7 @@ Hier genannte Dateien und Ordner werden bereinigt, sobald das Fenster offen ist.
 Optionen:
   --copy      die Originale behalten und neben jedem eine bereinigte Kopie speichern
   --in-place  jede Datei durch ihre bereinigte Fassung ersetzen
+  --review    die Dateien auflisten und erst auf Wunsch bereinigen
   -h, --help  diese Hilfe zeigen
 
 Ohne --copy oder --in-place gilt die Wahl in den Einstellungen (vorgegeben: ersetzen).
@@ -355,10 +339,6 @@ Ohne --copy oder --in-place gilt die Wahl in den Einstellungen (vorgegeben: erse
             <numerusform>%n Tag vorher, %1 nachher</numerusform>
             <numerusform>%n Tags vorher, %1 nachher</numerusform>
         </translation>
-    </message>
-    <message id="confirm_add_title">
-        <source>Add Files</source>
-        <translation>Dateien hinzufügen</translation>
     </message>
     <message id="settings_window_title">
         <source>Settings</source>
@@ -772,6 +752,113 @@ Ohne --copy oder --in-place gilt die Wahl in den Einstellungen (vorgegeben: erse
     <message id="kind_like_xml">
         <source>XML text</source>
         <translation>XML-Text</translation>
+    </message>
+    <message id="status_stopped">
+        <source>Stopped</source>
+        <translation>Angehalten</translation>
+    </message>
+    <message id="status_waiting">
+        <source>Waiting</source>
+        <translation>Wartet</translation>
+    </message>
+    <message id="try_again">
+        <source>Try Again</source>
+        <translation>Erneut versuchen</translation>
+    </message>
+    <message id="stop">
+        <source>Stop</source>
+        <translation>Anhalten</translation>
+    </message>
+    <message id="quit_question_title">
+        <source>Quit while cleaning?</source>
+        <translation>Während der Bereinigung beenden?</translation>
+    </message>
+    <message id="quit_question" numerus="yes">
+        <source>%Ln files are not cleaned yet. They stay as they are; a file being cleaned is finished or left as it was.</source>
+        <translation>
+            <numerusform>%Ln Datei ist noch nicht bereinigt. Sie bleibt, wie sie ist; eine Datei in Bereinigung wird fertig bereinigt oder bleibt, wie sie war.</numerusform>
+            <numerusform>%Ln Dateien sind noch nicht bereinigt. Sie bleiben, wie sie sind; eine Datei in Bereinigung wird fertig bereinigt oder bleibt, wie sie war.</numerusform>
+        </translation>
+    </message>
+    <message id="quit_stop">
+        <source>Stop and Quit</source>
+        <translation>Anhalten und beenden</translation>
+    </message>
+    <message id="keep_cleaning">
+        <source>Keep Cleaning</source>
+        <translation>Weiter bereinigen</translation>
+    </message>
+    <message id="run_summary">
+        <source>%1 cleaned, %2 not cleaned</source>
+        <translation>%1 bereinigt, %2 nicht bereinigt</translation>
+    </message>
+    <message id="run_summary_all" numerus="yes">
+        <source>%Ln files cleaned</source>
+        <translation>
+            <numerusform>%Ln Datei bereinigt</numerusform>
+            <numerusform>%Ln Dateien bereinigt</numerusform>
+        </translation>
+    </message>
+    <message id="summary_show">
+        <source>Show</source>
+        <translation>Anzeigen</translation>
+    </message>
+    <message id="summary_show_all">
+        <source>Show All</source>
+        <translation>Alle anzeigen</translation>
+    </message>
+    <message id="summary_dismiss">
+        <source>Dismiss</source>
+        <translation>Schließen</translation>
+    </message>
+    <message id="run_notification_title">
+        <source>Cleaning finished</source>
+        <translation>Bereinigung abgeschlossen</translation>
+    </message>
+    <message id="status_ready">
+        <source>Not cleaned yet</source>
+        <translation>Noch nicht bereinigt</translation>
+    </message>
+    <message id="clean_ready" numerus="yes">
+        <source>Clean %Ln Files</source>
+        <translation>
+            <numerusform>%Ln Datei bereinigen</numerusform>
+            <numerusform>%Ln Dateien bereinigen</numerusform>
+        </translation>
+    </message>
+    <message id="review_first">
+        <source>Show files before cleaning them</source>
+        <translation>Dateien vor dem Bereinigen anzeigen</translation>
+    </message>
+    <message id="confirm_copies_beside">
+        <source>Cleaned copies will be saved beside them.</source>
+        <translation>Bereinigte Kopien werden daneben gespeichert.</translation>
+    </message>
+    <message id="confirm_replaced">
+        <source>They will be replaced by cleaned versions.</source>
+        <translation>Sie werden durch bereinigte Fassungen ersetzt.</translation>
+    </message>
+    <message id="confirm_clean_folders" numerus="yes">
+        <source>Clean %Ln files from these folders?</source>
+        <translation>
+            <numerusform>%Ln Datei aus diesen Ordnern bereinigen?</numerusform>
+            <numerusform>%Ln Dateien aus diesen Ordnern bereinigen?</numerusform>
+        </translation>
+    </message>
+    <message id="confirm_clean_in" numerus="yes">
+        <source>Clean %Ln files in “%1”?</source>
+        <translation>
+            <numerusform>%Ln Datei in „%1“ bereinigen?</numerusform>
+            <numerusform>%Ln Dateien in „%1“ bereinigen?</numerusform>
+        </translation>
+    </message>
+    <message id="confirm_clean_title">
+        <source>Clean Many Files?</source>
+        <translation>Viele Dateien bereinigen?</translation>
+    </message>
+    <message id="cancel">
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
     </message>
 </context>
 </TS>

@@ -41,20 +41,6 @@
             <numerusform>%n files are of an unsupported type</numerusform>
         </translation>
     </message>
-    <message id="confirm_many_files" numerus="yes">
-        <source>Add %Ln files from “%1”?</source>
-        <translation>
-            <numerusform>Add %Ln file from “%1”?</numerusform>
-            <numerusform>Add %Ln files from “%1”?</numerusform>
-        </translation>
-    </message>
-    <message id="confirm_many_files_folders" numerus="yes">
-        <source>Add %Ln files from these folders?</source>
-        <translation>
-            <numerusform>Add %Ln file from these folders?</numerusform>
-            <numerusform>Add %Ln files from these folders?</numerusform>
-        </translation>
-    </message>
     <message id="file_picker_title">
         <source>Add Files</source>
         <translation>Add Files</translation>
@@ -70,10 +56,6 @@
     <message id="reveal_failed">
         <source>No file manager could show “%1”.</source>
         <translation>No file manager could show “%1”.</translation>
-    </message>
-    <message id="status_pending">
-        <source>Pending</source>
-        <translation>Pending</translation>
     </message>
     <message id="status_processing">
         <source>Cleaning…</source>
@@ -324,6 +306,7 @@ Files and folders named here are cleaned as soon as the window is up.
 Options:
   --copy      keep the originals and save a cleaned copy beside each one
   --in-place  replace each file by its cleaned version
+  --review    list the files and clean them only when asked
   -h, --help  show this help
 
 Without --copy or --in-place, the choice in Settings applies (by default: replace).
@@ -336,6 +319,7 @@ Files and folders named here are cleaned as soon as the window is up.
 Options:
   --copy      keep the originals and save a cleaned copy beside each one
   --in-place  replace each file by its cleaned version
+  --review    list the files and clean them only when asked
   -h, --help  show this help
 
 Without --copy or --in-place, the choice in Settings applies (by default: replace).
@@ -355,10 +339,6 @@ Without --copy or --in-place, the choice in Settings applies (by default: replac
             <numerusform>%n tag before, %1 after</numerusform>
             <numerusform>%n tags before, %1 after</numerusform>
         </translation>
-    </message>
-    <message id="confirm_add_title">
-        <source>Add Files</source>
-        <translation>Add Files</translation>
     </message>
     <message id="settings_window_title">
         <source>Settings</source>
@@ -772,6 +752,113 @@ Without --copy or --in-place, the choice in Settings applies (by default: replac
     <message id="kind_like_xml">
         <source>XML text</source>
         <translation>XML text</translation>
+    </message>
+    <message id="status_stopped">
+        <source>Stopped</source>
+        <translation>Stopped</translation>
+    </message>
+    <message id="status_waiting">
+        <source>Waiting</source>
+        <translation>Waiting</translation>
+    </message>
+    <message id="try_again">
+        <source>Try Again</source>
+        <translation>Try Again</translation>
+    </message>
+    <message id="stop">
+        <source>Stop</source>
+        <translation>Stop</translation>
+    </message>
+    <message id="quit_question_title">
+        <source>Quit while cleaning?</source>
+        <translation>Quit while cleaning?</translation>
+    </message>
+    <message id="quit_question" numerus="yes">
+        <source>%Ln files are not cleaned yet. They stay as they are; a file being cleaned is finished or left as it was.</source>
+        <translation>
+            <numerusform>%Ln file is not cleaned yet. It stays as it is; a file being cleaned is finished or left as it was.</numerusform>
+            <numerusform>%Ln files are not cleaned yet. They stay as they are; a file being cleaned is finished or left as it was.</numerusform>
+        </translation>
+    </message>
+    <message id="quit_stop">
+        <source>Stop and Quit</source>
+        <translation>Stop and Quit</translation>
+    </message>
+    <message id="keep_cleaning">
+        <source>Keep Cleaning</source>
+        <translation>Keep Cleaning</translation>
+    </message>
+    <message id="run_summary">
+        <source>%1 cleaned, %2 not cleaned</source>
+        <translation>%1 cleaned, %2 not cleaned</translation>
+    </message>
+    <message id="run_summary_all" numerus="yes">
+        <source>%Ln files cleaned</source>
+        <translation>
+            <numerusform>%Ln file cleaned</numerusform>
+            <numerusform>%Ln files cleaned</numerusform>
+        </translation>
+    </message>
+    <message id="summary_show">
+        <source>Show</source>
+        <translation>Show</translation>
+    </message>
+    <message id="summary_show_all">
+        <source>Show All</source>
+        <translation>Show All</translation>
+    </message>
+    <message id="summary_dismiss">
+        <source>Dismiss</source>
+        <translation>Dismiss</translation>
+    </message>
+    <message id="run_notification_title">
+        <source>Cleaning finished</source>
+        <translation>Cleaning finished</translation>
+    </message>
+    <message id="status_ready">
+        <source>Not cleaned yet</source>
+        <translation>Not cleaned yet</translation>
+    </message>
+    <message id="clean_ready" numerus="yes">
+        <source>Clean %Ln Files</source>
+        <translation>
+            <numerusform>Clean %Ln File</numerusform>
+            <numerusform>Clean %Ln Files</numerusform>
+        </translation>
+    </message>
+    <message id="review_first">
+        <source>Show files before cleaning them</source>
+        <translation>Show files before cleaning them</translation>
+    </message>
+    <message id="confirm_copies_beside">
+        <source>Cleaned copies will be saved beside them.</source>
+        <translation>Cleaned copies will be saved beside them.</translation>
+    </message>
+    <message id="confirm_replaced">
+        <source>They will be replaced by cleaned versions.</source>
+        <translation>They will be replaced by cleaned versions.</translation>
+    </message>
+    <message id="confirm_clean_folders" numerus="yes">
+        <source>Clean %Ln files from these folders?</source>
+        <translation>
+            <numerusform>Clean %Ln file from these folders?</numerusform>
+            <numerusform>Clean %Ln files from these folders?</numerusform>
+        </translation>
+    </message>
+    <message id="confirm_clean_in" numerus="yes">
+        <source>Clean %Ln files in “%1”?</source>
+        <translation>
+            <numerusform>Clean %Ln file in “%1”?</numerusform>
+            <numerusform>Clean %Ln files in “%1”?</numerusform>
+        </translation>
+    </message>
+    <message id="confirm_clean_title">
+        <source>Clean Many Files?</source>
+        <translation>Clean Many Files?</translation>
+    </message>
+    <message id="cancel">
+        <source>Cancel</source>
+        <translation>Cancel</translation>
     </message>
 </context>
 </TS>

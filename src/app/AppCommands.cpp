@@ -6,8 +6,8 @@ AppCommands::AppCommands(TessalyViewModel *model, QObject *parent)
     : QObject(parent)
     , m_model(model)
 {
-    connect(model, &TessalyViewModel::isProcessingChanged, this, &AppCommands::reconsider);
     connect(model, &TessalyViewModel::filesChanged, this, &AppCommands::reconsider);
+    connect(model, &TessalyViewModel::canStopChanged, this, &AppCommands::stopEnabledChanged);
     reconsider();
 }
 
@@ -16,9 +16,19 @@ bool AppCommands::clearListEnabled() const
     return m_clearListEnabled;
 }
 
+bool AppCommands::stopEnabled() const
+{
+    return m_model->canStop();
+}
+
+void AppCommands::stop()
+{
+    m_model->stop();
+}
+
 void AppCommands::reconsider()
 {
-    const bool enabled = !m_model->isProcessing() && m_model->hasFiles();
+    const bool enabled = m_model->hasFiles();
     if (enabled == m_clearListEnabled)
         return;
     m_clearListEnabled = enabled;

@@ -18,6 +18,8 @@ LaunchOptions LaunchOptions::parse(const QStringList &arguments)
             options.keepOriginal = true;
         else if (argument == QLatin1String("--in-place"))
             options.keepOriginal = false;
+        else if (argument == QLatin1String("--review"))
+            options.review = true;
         else if (argument == QLatin1String("--help") || argument == QLatin1String("-h"))
             options.showHelp = true;
         else if (options.unknownOption.isEmpty())
@@ -29,7 +31,7 @@ LaunchOptions LaunchOptions::parse(const QStringList &arguments)
 
 QString LaunchOptions::helpText()
 {
-    //% "Usage: tessaly [OPTIONS] [FILE...]\n\nRemoves hidden metadata (GPS position, camera serials, author names, dates) from photos, camera raws, videos and PDFs.\nFiles and folders named here are cleaned as soon as the window is up.\n\nOptions:\n  --copy      keep the originals and save a cleaned copy beside each one\n  --in-place  replace each file by its cleaned version\n  -h, --help  show this help\n\nWithout --copy or --in-place, the choice in Settings applies (by default: replace).\n"
+    //% "Usage: tessaly [OPTIONS] [FILE...]\n\nRemoves hidden metadata (GPS position, camera serials, author names, dates) from photos, camera raws, videos and PDFs.\nFiles and folders named here are cleaned as soon as the window is up.\n\nOptions:\n  --copy      keep the originals and save a cleaned copy beside each one\n  --in-place  replace each file by its cleaned version\n  --review    list the files and clean them only when asked\n  -h, --help  show this help\n\nWithout --copy or --in-place, the choice in Settings applies (by default: replace).\n"
     const QString text = qtTrId("command_line_help");
     if (text != QLatin1String("command_line_help"))
         return text;
@@ -40,6 +42,7 @@ QString LaunchOptions::helpText()
         "Options:\n"
         "  --copy      keep the originals and save a cleaned copy beside each one\n"
         "  --in-place  replace each file by its cleaned version\n"
+        "  --review    list the files and clean them only when asked\n"
         "  -h, --help  show this help\n\n"
         "Without --copy or --in-place, the choice in Settings applies (by default: replace).\n");
 }

@@ -13,6 +13,10 @@ struct LaunchOptions
     // --copy: keep originals and save cleaned copies; --in-place: replace them.
     // For this launch only; absent: the settings decide.
     std::optional<bool> keepOriginal;
+    // --review: the files are listed and wait for the person's click. The
+    // desktop entry passes it, so that Open With and a double-click in a
+    // file manager never rewrite a file on their own.
+    bool review = false;
     bool showHelp = false;
     QString unknownOption; // the first option not understood, if any
     QStringList files;     // everything after the options

@@ -13,6 +13,9 @@ ApplicationWindow {
     required property AppCommands commands
     required property SettingsInfo settingsInfo
     required property Preferences preferences
+    // Where files named outside the window arrive; set by the app.
+    property DropIntake launchIntake: null
+    property DropIntake reviewIntake: null
 
     readonly property alias settingsWindow: settingsLoader.item
 
@@ -97,6 +100,15 @@ ApplicationWindow {
                 }
             }
             SymbolMenuItem {
+                objectName: "stopItem"
+                action: Action {
+                    text: qsTrId("stop")
+                    shortcut: "Escape"
+                    enabled: window.commands.stopEnabled
+                    onTriggered: window.commands.stop()
+                }
+            }
+            SymbolMenuItem {
                 objectName: "clearListItem"
                 action: Action {
                     text: qsTrId("clear_list")
@@ -119,9 +131,65 @@ ApplicationWindow {
                 action: Action {
                     text: qsTrId("quit")
                     shortcut: StandardKey.Quit
-                    onTriggered: Qt.quit()
+                    onTriggered: window.close()
                 }
             }
+        }
+    }
+
+    // Closing while files wait or are being cleaned asks first. Either way
+    // nothing is lost: a file is cleaned in full or left as it was.
+    property bool quitConfirmed: false
+    onClosing: (close) => {
+        if (quitConfirmed || viewModel.unfinishedCount === 0)
+            return
+        close.accepted = false
+        quitQuestion.open()
+    }
+
+    Dialog {
+        id: quitQuestion
+        objectName: "quitQuestion"
+
+        parent: Overlay.overlay
+        anchors.centerIn: parent
+        width: Math.min(implicitWidth, window.width - 48)
+        modal: true
+        closePolicy: Popup.CloseOnEscape
+        //% "Quit while cleaning?"
+        title: qsTrId("quit_question_title")
+
+        Label {
+            objectName: "quitQuestionText"
+            //% "%Ln files are not cleaned yet. They stay as they are; a file being cleaned is finished or left as it was."
+            text: qsTrId("quit_question", window.viewModel.unfinishedCount)
+            textFormat: Text.PlainText
+            wrapMode: Text.Wrap
+            width: Math.min(implicitWidth, 420)
+        }
+
+        footer: DialogButtonBox {
+            Button {
+                id: quitButton
+                objectName: "quitButton"
+                //% "Stop and Quit"
+                text: qsTrId("quit_stop")
+                DialogButtonBox.buttonRole: DialogButtonBox.AcceptRole
+                Keys.onReturnPressed: clicked()
+                Keys.onEnterPressed: clicked()
+            }
+            Button {
+                objectName: "keepCleaningButton"
+                //% "Keep Cleaning"
+                text: qsTrId("keep_cleaning")
+                DialogButtonBox.buttonRole: DialogButtonBox.RejectRole
+            }
+        }
+        onOpened: quitButton.forceActiveFocus()
+        onAccepted: {
+            window.quitConfirmed = true
+            window.viewModel.stop()
+            Qt.quit()
         }
     }
 
@@ -184,6 +252,7 @@ ApplicationWindow {
         objectName: "contentView"
         anchors.fill: parent
         viewModel: window.viewModel
+        otherIntakes: [window.launchIntake, window.reviewIntake].filter(i => i !== null)
     }
 
     // Said once as the app starts when tools cannot run sandboxed; Settings

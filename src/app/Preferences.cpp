@@ -4,6 +4,7 @@ namespace {
 
 const QString keepOriginalKey = QStringLiteral("cleaning/keepOriginal");
 const QString keepDateKey = QStringLiteral("cleaning/keepModificationDate");
+const QString reviewKey = QStringLiteral("cleaning/reviewFirst");
 
 } // namespace
 
@@ -47,6 +48,20 @@ void Preferences::overrideKeepOriginal(std::optional<bool> keep)
     if (keep == m_launchOverride)
         return;
     m_launchOverride = keep;
+    emit changed();
+}
+
+bool Preferences::reviewFirst() const
+{
+    return m_settings.value(reviewKey, false).toBool();
+}
+
+void Preferences::setReviewFirst(bool review)
+{
+    if (review == reviewFirst())
+        return;
+    m_settings.setValue(reviewKey, review);
+    m_settings.sync();
     emit changed();
 }
 

@@ -20,6 +20,7 @@ class Preferences : public QObject
     QML_UNCREATABLE("The application makes it")
     Q_PROPERTY(bool keepOriginal READ keepOriginal WRITE setKeepOriginal NOTIFY changed)
     Q_PROPERTY(bool keepModificationDate READ keepModificationDate WRITE setKeepModificationDate NOTIFY changed)
+    Q_PROPERTY(bool reviewFirst READ reviewFirst WRITE setReviewFirst NOTIFY changed)
 
 public:
     // `settings` is where the choices live; the app passes its own file.
@@ -29,6 +30,9 @@ public:
     void setKeepOriginal(bool keep);
     bool keepModificationDate() const;
     void setKeepModificationDate(bool keep);
+    // Every file added is listed and waits for "Clean N Files". Off by default.
+    bool reviewFirst() const;
+    void setReviewFirst(bool review);
 
     // For this launch only; not stored.
     void overrideKeepOriginal(std::optional<bool> keep);

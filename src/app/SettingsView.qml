@@ -120,6 +120,14 @@ Pane {
                     Layout.topMargin: 8
                     Layout.fillWidth: true
                 }
+                CheckBox {
+                    objectName: "reviewFirst"
+                    //% "Show files before cleaning them"
+                    text: qsTrId("review_first")
+                    checked: view.preferences.reviewFirst
+                    onToggled: view.preferences.reviewFirst = checked
+                    Layout.fillWidth: true
+                }
             }
         }
     }

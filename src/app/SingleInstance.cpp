@@ -9,7 +9,7 @@ SingleInstance::SingleInstance(QObject *parent)
 {
 }
 
-bool SingleInstance::handOver(const QList<QUrl> &urls, std::optional<bool> keepOriginal)
+bool SingleInstance::handOver(const QList<QUrl> &urls, std::optional<bool> keepOriginal, bool review)
 {
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected())
@@ -20,7 +20,10 @@ bool SingleInstance::handOver(const QList<QUrl> &urls, std::optional<bool> keepO
         files.append(url.toString(QUrl::FullyEncoded));
     QDBusMessage call = QDBusMessage::createMethodCall(QLatin1String(serviceName), QLatin1String(objectPath),
                                                        QLatin1String(serviceName), QStringLiteral("Open"));
-    call << files << (!keepOriginal ? QString() : *keepOriginal ? QStringLiteral("copy") : QStringLiteral("in-place"));
+    QString mode = !keepOriginal ? QString() : *keepOriginal ? QStringLiteral("copy") : QStringLiteral("in-place");
+    if (review)
+        mode += QStringLiteral(" review");
+    call << files << mode;
     // Asking an absent name fails at once; a running instance answers as soon
     // as its event loop turns, which a busy window may delay a little.
     const QDBusMessage reply = bus.call(call, QDBus::Block, 10000);
@@ -49,8 +52,9 @@ void SingleInstance::Open(const QStringList &files, const QString &mode)
         if (url.isValid() && url.isLocalFile())
             urls.append(url);
     }
-    const std::optional<bool> keepOriginal = mode == QLatin1String("copy")       ? std::optional(true)
-                                             : mode == QLatin1String("in-place") ? std::optional(false)
-                                                                                 : std::nullopt;
-    emit openRequested(urls, keepOriginal);
+    const QStringList words = mode.split(u' ', Qt::SkipEmptyParts);
+    const std::optional<bool> keepOriginal = words.contains(QLatin1String("copy"))       ? std::optional(true)
+                                             : words.contains(QLatin1String("in-place")) ? std::optional(false)
+                                                                                         : std::nullopt;
+    emit openRequested(urls, keepOriginal, words.contains(QLatin1String("review")));
 }

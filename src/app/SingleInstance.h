@@ -24,7 +24,7 @@ public:
     // Gives `urls` (possibly none) to the instance already running, with the
     // launch's --copy or --in-place. True when one took them; false when
     // there is none or no session bus.
-    static bool handOver(const QList<QUrl> &urls, std::optional<bool> keepOriginal);
+    static bool handOver(const QList<QUrl> &urls, std::optional<bool> keepOriginal, bool review = false);
 
     // Makes this process the one that later launches hand over to. False
     // without a session bus or when another process holds the name.
@@ -32,9 +32,10 @@ public:
 
 public slots:
     // Called over D-Bus by a later launch: file URLs, absolute, and "copy",
-    // "in-place" or "" (as the settings say).
+    // "in-place" or "" (as the settings say), followed by " review" when the
+    // files are to wait for the person's click.
     Q_SCRIPTABLE void Open(const QStringList &files, const QString &mode);
 
 signals:
-    void openRequested(const QList<QUrl> &urls, std::optional<bool> keepOriginal);
+    void openRequested(const QList<QUrl> &urls, std::optional<bool> keepOriginal, bool review);
 };

@@ -9,6 +9,7 @@
 #include <StagingJournal.h>
 #include <StayOpenRunner.h>
 #include <RenderingBackend.h>
+#include <RunNotifier.h>
 #include <SettingsInfo.h>
 #include <SingleInstance.h>
 #include <TessalyViewModel.h>
@@ -80,8 +81,8 @@ int main(int argc, char *argv[])
         const LaunchOptions early = LaunchOptions::parse(app.arguments().mid(1));
         const QList<QUrl> handed = urlsFromArguments(early.files, QDir::currentPath());
         if (early.unknownOption.isEmpty()
-            && (SingleInstance::handOver(handed, early.keepOriginal)
-                || (!instance.registerInstance() && SingleInstance::handOver(handed, early.keepOriginal))))
+            && (SingleInstance::handOver(handed, early.keepOriginal, early.review)
+                || (!instance.registerInstance() && SingleInstance::handOver(handed, early.keepOriginal, early.review))))
             return 0;
     }
 
@@ -114,12 +115,30 @@ int main(int argc, char *argv[])
     // The one model of the process, shared by every window.
     TessalyViewModel viewModel(cleaner, toolPool);
     viewModel.setCleaningChoices(preferences.choices());
+    viewModel.setReviewEveryAddition(preferences.reviewFirst());
+    // Files not yet started are left alone; those under way roll back.
+    QObject::connect(&app, &QCoreApplication::aboutToQuit, &viewModel, [&viewModel] { viewModel.stop(); });
     QObject::connect(&preferences, &Preferences::changed, &viewModel,
-                     [&] { viewModel.setCleaningChoices(preferences.choices()); });
+                     [&] {
+        viewModel.setCleaningChoices(preferences.choices());
+        viewModel.setReviewEveryAddition(preferences.reviewFirst());
+    });
     AppCommands commands(&viewModel);
+    RunNotifier runNotifier(&viewModel);
     SettingsInfo settingsInfo(recordedVersion());
     settingsInfo.probeSandbox();
 
+    // Files named on the command line are added once the window is up,
+    // exactly as a picker selection would be, and many from folders are
+    // questioned in the window as a drop would be. Typed in a terminal, they are
+    // cleaned at once; from a file manager (the desktop entry's --review),
+    // they wait for the person's click. Here or by a later launch.
+    DropIntake launchIntake;
+    launchIntake.setViewModel(&viewModel);
+    DropIntake reviewIntake;
+    reviewIntake.setViewModel(&viewModel);
+    reviewIntake.setReview(true);
+    const auto intakeFor = [&](bool review) -> DropIntake & { return review ? reviewIntake : launchIntake; };
     QQmlApplicationEngine engine;
     engine.addImportPath(QStringLiteral("qrc:/qt/qml"));
     engine.setInitialProperties({
@@ -127,6 +146,8 @@ int main(int argc, char *argv[])
         {QStringLiteral("commands"), QVariant::fromValue(&commands)},
         {QStringLiteral("settingsInfo"), QVariant::fromValue(&settingsInfo)},
         {QStringLiteral("preferences"), QVariant::fromValue(&preferences)},
+        {QStringLiteral("launchIntake"), QVariant::fromValue(&launchIntake)},
+        {QStringLiteral("reviewIntake"), QVariant::fromValue(&reviewIntake)},
     });
     QObject::connect(&engine, &QQmlApplicationEngine::objectCreationFailed, &app,
                      [] { QCoreApplication::exit(1); }, Qt::QueuedConnection);
@@ -135,19 +156,15 @@ int main(int argc, char *argv[])
     // The tool starts while the window is idle, not when the first files arrive.
     cleaner.exiftool().prepare();
 
-    // Files named on the command line ("Open With" from a file manager), here
-    // or by a later launch, are added once the window is up, exactly as a
-    // picker selection would be. Named explicitly, a large folder is not
-    // questioned.
-    DropIntake launchIntake;
-    launchIntake.setViewModel(&viewModel);
-    launchIntake.setConfirmationLimit(-1);
     const QList<QUrl> urls = urlsFromArguments(launch.files, QDir::currentPath());
-    if (!urls.isEmpty())
-        QMetaObject::invokeMethod(&launchIntake, [&launchIntake, urls] { launchIntake.addPicked(urls); }, Qt::QueuedConnection);
-    QObject::connect(&instance, &SingleInstance::openRequested, &launchIntake,
-                     [&launchIntake](const QList<QUrl> &urls, std::optional<bool> keepOriginal) {
-        launchIntake.addPicked(urls, keepOriginal);
+    if (!urls.isEmpty()) {
+        QMetaObject::invokeMethod(&app, [&intakeFor, urls, review = launch.review] {
+            intakeFor(review).addPicked(urls);
+        }, Qt::QueuedConnection);
+    }
+    QObject::connect(&instance, &SingleInstance::openRequested, &app,
+                     [&intakeFor](const QList<QUrl> &urls, std::optional<bool> keepOriginal, bool review) {
+        intakeFor(review).addPicked(urls, keepOriginal);
         const QList<QWindow *> windows = QGuiApplication::topLevelWindows();
         if (windows.isEmpty())
             return;

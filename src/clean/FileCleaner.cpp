@@ -92,6 +92,11 @@ CleanError residueLeft(const QString &name, const ResidueReport &report)
                                                       QString::number(report.identifying.size() - 1)});
 }
 
+bool givenUp(const CleanRequest &request)
+{
+    return request.cancel && request.cancel->load();
+}
+
 } // namespace
 
 FileCleaner::FileCleaner(ToolPaths paths, ToolRunner &runner, RunLimits limits, const StagingJournal *journal)
@@ -119,6 +124,8 @@ Expected<CleanResult> FileCleaner::cleanFile(const CleanRequest &request) const
     if (path.isEmpty())
         return CleanError(CleanError::Kind::notLocalFile, {request.url.toDisplayString()});
 
+    if (givenUp(request))
+        return CleanError(CleanError::Kind::quitting);
     auto opened = OriginalFile::open(path, request.identity);
     if (!opened)
         return opened.error();
@@ -150,13 +157,18 @@ Expected<CleanResult> FileCleaner::cleanFile(const CleanRequest &request) const
         return untouched;
     }
 
+    if (givenUp(request))
+        return CleanError(CleanError::Kind::quitting);
     auto staged = StagedCopy::create(original, m_journal);
     if (!staged)
         return staged.error();
     StagedCopy copy = std::move(staged).value();
-    auto notes = write(format, original, copy);
+    auto notes = write(format, original, copy, request.cancel ? request.cancel : m_runner.stopFlag());
     if (!notes)
         return readWrongKind(notes.error(), format, before.value(), original.displayName());
+    // Given up, the staged copy is dropped here, before anything replaces the original.
+    if (givenUp(request))
+        return CleanError(CleanError::Kind::quitting);
 
     const CleaningChoices &choices = request.choices;
     // A copy of a copy would be "(cleaned) (cleaned)": such files are cleaned where they are.
@@ -191,6 +203,8 @@ Expected<CleanResult> FileCleaner::cleanFile(const CleanRequest &request) const
     if (!checked)
         return checked.error();
 
+    if (givenUp(request))
+        return CleanError(CleanError::Kind::quitting);
     QString finalPath = original.path();
     if (asCopy) {
         auto saved = std::move(checked).value().saveAsCopy(original);
@@ -211,7 +225,7 @@ Expected<CleanResult> FileCleaner::cleanFile(const CleanRequest &request) const
 }
 
 Expected<FileCleaner::WriterNotes> FileCleaner::write(SupportedFormat format, const OriginalFile &original,
-                                                      StagedCopy &copy) const
+                                                      StagedCopy &copy, const std::atomic<bool> *cancel) const
 {
     const StripPlan plan = stripPlanFor(format);
     const auto limit = m_exiftool.limits().forFileSize(original.size());
@@ -253,8 +267,7 @@ Expected<FileCleaner::WriterNotes> FileCleaner::write(SupportedFormat format, co
             return contents.error();
         if (auto copied = copy.copyOriginal(original); !copied)
             return copied.error();
-        if (auto cleaned = MatroskaCleaner::clean(*mkvpropedit, copy.path(), contents.value(), limit,
-                                                        m_runner.stopFlag());
+        if (auto cleaned = MatroskaCleaner::clean(*mkvpropedit, copy.path(), contents.value(), limit, cancel);
             !cleaned)
             return cleaned.error();
         break;
@@ -265,7 +278,7 @@ Expected<FileCleaner::WriterNotes> FileCleaner::write(SupportedFormat format, co
             return CleanError(CleanError::Kind::helperMissing,
                               {QStringLiteral("tessaly-pdf-clean"), paths().helperDirectory});
         auto cleaned = PdfCleaner::clean(*helper, original.path(), copy.path(), original.displayName(),
-                                         m_exiftool.limits(), m_runner.stopFlag());
+                                         m_exiftool.limits(), cancel);
         if (!cleaned)
             return cleaned.error();
         notes.kept = PdfCleaner::keptContent(cleaned.value());

@@ -10,6 +10,7 @@
 #include <QUrl>
 #include <QUuid>
 
+#include <atomic>
 #include <optional>
 
 // What the user chose about the result of a clean.
@@ -31,6 +32,9 @@ struct CleanRequest
     std::optional<SupportedFormat> format;
     std::optional<FileIdentity> identity; // what the URL led to when it was added
     CleaningChoices choices;
+    // Set by whoever queued the job to give it up: the clean stops between
+    // its steps and its staged copy goes. Null when nobody will.
+    const std::atomic<bool> *cancel = nullptr;
 };
 
 class OriginalFile;
@@ -62,7 +66,8 @@ private:
         MetadataTable removed;
     };
     // The tools of the format's plan write the cleaned version into `copy`.
-    Expected<WriterNotes> write(SupportedFormat format, const OriginalFile &original, StagedCopy &copy) const;
+    Expected<WriterNotes> write(SupportedFormat format, const OriginalFile &original, StagedCopy &copy,
+                                const std::atomic<bool> *cancel) const;
 
     ExifToolService m_exiftool;
     ToolRunner &m_runner;

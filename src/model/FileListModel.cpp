@@ -4,12 +4,9 @@
 
 #include <QFileInfo>
 
-namespace {
+#include <algorithm>
 
-int groupNumber(const std::optional<SupportedFormat> &format)
-{
-    return format ? int(groupOf(*format)) : -1;
-}
+namespace {
 
 QUrl shownUrl(const FileItem &item)
 {
@@ -41,8 +38,6 @@ QVariant FileListModel::data(const QModelIndex &index, int role) const
         return item.id;
     case FileExtensionRole:
         return item.fileExtension;
-    case FormatGroupRole:
-        return groupNumber(item.format);
     case PathRole: {
         const QUrl url = shownUrl(item);
         return url.isLocalFile() ? url.toLocalFile() : url.toDisplayString();
@@ -70,7 +65,6 @@ QHash<int, QByteArray> FileListModel::roleNames() const
         {IdRole, "fileId"},
         {FileNameRole, "fileName"},
         {FileExtensionRole, "fileExtension"},
-        {FormatGroupRole, "formatGroup"},
         {PathRole, "path"},
         {UrlRole, "url"},
         {StatusRole, "status"},
@@ -109,11 +103,6 @@ void FileListModel::removeRow(int row)
     emit mutated();
 }
 
-void FileListModel::removeNone()
-{
-    emit mutated();
-}
-
 void FileListModel::clear()
 {
     if (!m_items.isEmpty()) {
@@ -136,4 +125,29 @@ void FileListModel::update(int row, const std::function<void(FileItem &)> &chang
     const QModelIndex changed = index(row);
     emit dataChanged(changed, changed, roles);
     emit mutated();
+}
+
+void FileListModel::updateRows(QList<int> rows, const std::function<void(FileItem &)> &change, const QList<int> &roles)
+{
+    if (rows.isEmpty())
+        return;
+    std::sort(rows.begin(), rows.end());
+    qsizetype first = 0;
+    for (qsizetype at = 0; at < rows.size(); ++at) {
+        FileItem &item = m_items[rows[at]];
+        --m_counts[std::size_t(item.status)];
+        change(item);
+        ++m_counts[std::size_t(item.status)];
+        if (at + 1 == rows.size() || rows[at + 1] != rows[at] + 1) {
+            emit dataChanged(index(rows[first]), index(rows[at]), roles);
+            first = at + 1;
+        }
+    }
+    emit mutated();
+}
+
+QList<int> FileListModel::resultRoles()
+{
+    return {BeforeCountRole, AfterCountRole, NothingToRemoveRole, ErrorMessageRole,
+            StatusRole, FileNameRole, PathRole, UrlRole};
 }

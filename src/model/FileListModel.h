@@ -27,6 +27,8 @@ public:
         Processing = int(FileStatus::processing),
         Done = int(FileStatus::done),
         Error = int(FileStatus::error),
+        Stopped = int(FileStatus::stopped),
+        Ready = int(FileStatus::ready),
     };
     Q_ENUM(Status)
 
@@ -34,7 +36,6 @@ public:
         IdRole = Qt::UserRole + 1, // QUuid, for view state kept by file
         FileNameRole,              // QString: the file's name, or its cleaned copy's
         FileExtensionRole,         // QString, lower case
-        FormatGroupRole,           // int: 0 image, 1 video, 2 document, -1 none
         PathRole,                  // QString: the full path (of the cleaned copy, once there is one)
         UrlRole,                   // QUrl of that path
         StatusRole,                // Status
@@ -59,10 +60,13 @@ public:
     // Mutations. Each is one change of the list and ends with mutated().
     void append(QList<FileItem> items);
     void removeRow(int row);
-    void removeNone();
     void clear();
     // One change of one item, announced once with every role it touched.
     void update(int row, const std::function<void(FileItem &)> &change, const QList<int> &roles);
+    // The same change of many items, announced once per run of adjacent rows.
+    void updateRows(QList<int> rows, const std::function<void(FileItem &)> &change, const QList<int> &roles);
+    // The roles a clean's result changes.
+    static QList<int> resultRoles();
 
 signals:
     void mutated();
@@ -70,5 +74,5 @@ signals:
 private:
     QList<FileItem> m_items;
     QHash<QUuid, int> m_rows;
-    std::array<qint64, 4> m_counts{};
+    std::array<qint64, 6> m_counts{};
 };

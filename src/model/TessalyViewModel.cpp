@@ -2,8 +2,6 @@
 
 #include <QDir>
 #include <QSet>
-#include <QThreadPool>
-#include <QtConcurrent/QtConcurrentRun>
 
 namespace {
 
@@ -21,72 +19,62 @@ QString pathKey(const QUrl &url)
 TessalyViewModel::TessalyViewModel(const FileCleaner &cleaner, QThreadPool &pool, ModelOptions options,
                                    QObject *parent)
     : QObject(parent)
-    , m_cleaner(cleaner)
-    , m_pool(pool)
     , m_options(options)
+    , m_queue(cleaner, pool)
 {
     connect(&m_files, &FileListModel::mutated, this, &TessalyViewModel::filesChanged);
+    connect(&m_queue, &CleaningQueue::started, this, &TessalyViewModel::markStarted);
+    connect(&m_queue, &CleaningQueue::finished, this, &TessalyViewModel::applyOutcomes);
     m_runTail.setSingleShot(true);
     m_runTail.setTimerType(Qt::PreciseTimer);
     m_runTail.setInterval(m_options.runTail);
-    connect(&m_runTail, &QTimer::timeout, this, [this] { setIsProcessing(false); });
+    connect(&m_runTail, &QTimer::timeout, this, [this] {
+        setIsProcessing(false);
+        emit runEnded(m_runCleaned, m_runNotCleaned, m_runClock.elapsed());
+    });
     // A timer, not a queued call: queued calls run back to back in one pass
     // of the event loop, and input and painting would wait for several slices.
     m_intakeTurn.setSingleShot(true);
     m_intakeTurn.setInterval(0);
     connect(&m_intakeTurn, &QTimer::timeout, this, &TessalyViewModel::takeIntakeSlice);
-    m_resultPace.setSingleShot(true);
-    m_resultPace.setInterval(100);
-    connect(&m_resultPace, &QTimer::timeout, this, &TessalyViewModel::applyFinished);
-}
-
-TessalyViewModel::~TessalyViewModel()
-{
-    // Queued jobs never start; those under way finish (their tools stop at
-    // once when the runner has been told the app is quitting) and leave
-    // nothing behind before the cleaner they use goes away.
-    m_queuedJobs.clear();
-    for (QFutureWatcher<CleanResult> *watcher : std::as_const(m_inFlight)) {
-        watcher->disconnect(this);
-        watcher->waitForFinished();
-    }
 }
 
 double TessalyViewModel::progress() const
 {
     if (m_totalCount < 1)
         return 0.0;
-    return double(m_doneCount + m_errorCount) / double(m_totalCount);
+    return double(m_doneCount + m_errorCount + m_stoppedCount) / double(m_totalCount);
 }
 
-void TessalyViewModel::addFiles(const QList<QUrl> &urls, std::optional<bool> keepOriginal)
+void TessalyViewModel::addFiles(const QList<QUrl> &urls, AdditionChoices choices)
 {
+    choices.review |= m_reviewEveryAddition;
     if (urls.size() <= intakeSlice && m_intake.empty()) {
-        addSlice(urls, keepOriginal);
+        addSlice(urls, choices);
         return;
     }
     const bool idle = m_intake.empty();
     for (const QUrl &url : urls)
-        m_intake.emplace_back(url, keepOriginal);
+        m_intake.emplace_back(url, choices);
     if (idle)
         takeIntakeSlice();
 }
 
 void TessalyViewModel::takeIntakeSlice()
 {
-    // A slice ends early where the launch's choice changes.
-    const std::optional<bool> keepOriginal = m_intake.front().second;
+    // A slice ends early where the launch's choices change.
+    const AdditionChoices choices = m_intake.front().second;
     QList<QUrl> slice;
-    while (!m_intake.empty() && slice.size() < intakeSlice && m_intake.front().second == keepOriginal) {
+    while (!m_intake.empty() && slice.size() < intakeSlice && m_intake.front().second == choices) {
         slice.append(std::move(m_intake.front().first));
         m_intake.pop_front();
     }
-    addSlice(slice, keepOriginal);
+    addSlice(slice, choices);
     if (!m_intake.empty())
         m_intakeTurn.start();
 }
 
-void TessalyViewModel::addSlice(const QList<QUrl> &urls, std::optional<bool> keepOriginal)
+void TessalyViewModel::addSlice(const QList<QUrl> &urls, AdditionChoices choices)
 {
     QList<FileItem> accepted;
     accepted.reserve(urls.size());
@@ -94,13 +82,18 @@ void TessalyViewModel::addSlice(const QList<QUrl> &urls, std::optional<bool> kee
         FileItem item = FileItem::fromUrl(url);
         if (!item.format)
             continue;
-        item.keepOriginal = keepOriginal;
+        item.keepOriginal = choices.keepOriginal;
+        if (choices.review)
+            item.status = FileStatus::ready;
         if (url.isLocalFile())
             item.identity = FileIdentity::of(url.toLocalFile());
         // A file is listed once, whatever it is called; a file repeated
-        // within one call yields one item, like one listed before.
-        if (item.identity ? m_listedFiles.contains(*item.identity) : m_listedPaths.contains(pathKey(url)))
+        // within one call yields one item, like one listed before. Added
+        // again after it failed or was stopped, it is tried again.
+        if (const std::optional<QUuid> listed = listedAs(item)) {
+            retryFile(*listed);
             continue;
+        }
         remember(item);
         accepted.append(std::move(item));
     }
@@ -108,16 +101,24 @@ void TessalyViewModel::addSlice(const QList<QUrl> &urls, std::optional<bool> kee
     m_files.append(std::move(accepted));
     updateCounters();
 
-    if (addedAny)
+    if (addedAny && !choices.review)
         QMetaObject::invokeMethod(this, &TessalyViewModel::cleanAll, Qt::QueuedConnection);
+}
+
+std::optional<QUuid> TessalyViewModel::listedAs(const FileItem &item) const
+{
+    const QUuid id = item.identity ? m_listedFiles.value(*item.identity) : m_listedPaths.value(pathKey(item.url));
+    if (id.isNull())
+        return std::nullopt;
+    return id;
 }
 
 void TessalyViewModel::remember(const FileItem &item)
 {
     if (item.identity)
-        m_listedFiles.insert(*item.identity);
+        m_listedFiles.insert(*item.identity, item.id);
     else
-        m_listedPaths.insert(pathKey(item.url));
+        m_listedPaths.insert(pathKey(item.url), item.id);
 }
 
 void TessalyViewModel::forget(const FileItem &item)
@@ -131,12 +132,11 @@ void TessalyViewModel::forget(const FileItem &item)
 void TessalyViewModel::removeFile(const QUuid &id)
 {
     const int row = m_files.rowOf(id);
-    if (row >= 0) {
-        forget(m_files.items()[row]);
-        m_files.removeRow(row);
-    } else {
-        m_files.removeNone();
-    }
+    if (row < 0)
+        return;
+    m_queue.cancel(id);
+    forget(m_files.items()[row]);
+    m_files.removeRow(row);
     updateCounters();
 }
 
@@ -152,8 +152,15 @@ void TessalyViewModel::cleanRow(int row)
         cleanSingleFile(m_files.items()[row].id);
 }
 
+void TessalyViewModel::retryRow(int row)
+{
+    if (row >= 0 && row < m_files.items().size())
+        retryFile(m_files.items()[row].id);
+}
+
 void TessalyViewModel::clearList()
 {
+    m_queue.stop();
     // The rest of a drop still being taken in goes with the list.
     m_intake.clear();
     m_intakeTurn.stop();
@@ -177,8 +184,17 @@ void TessalyViewModel::updateCounters()
     write(m_doneCount, m_files.countOf(FileStatus::done), &TessalyViewModel::doneCountChanged, true);
     write(m_errorCount, m_files.countOf(FileStatus::error), &TessalyViewModel::errorCountChanged, true);
     write(m_pendingCount, m_files.countOf(FileStatus::pending), &TessalyViewModel::pendingCountChanged, false);
+    write(m_stoppedCount, m_files.countOf(FileStatus::stopped), &TessalyViewModel::stoppedCountChanged, true);
+    write(m_readyCount, m_files.countOf(FileStatus::ready), &TessalyViewModel::readyCountChanged, false);
+    write(m_unfinishedCount, m_files.countOf(FileStatus::pending) + m_files.countOf(FileStatus::processing),
+          &TessalyViewModel::unfinishedCountChanged, false);
     if (progressMoved)
         emit progressChanged();
+    const bool canStop = !m_queued.isEmpty();
+    if (canStop != m_canStop) {
+        m_canStop = canStop;
+        emit canStopChanged();
+    }
 }
 
 void TessalyViewModel::setIsProcessing(bool processing)
@@ -194,12 +210,16 @@ void TessalyViewModel::cleanAll()
     // Files dropped while a run is under way join it (even during its tail)
     // instead of waiting, pending, for a run nobody would start.
     const bool joining = m_isProcessing;
+    if (!joining) {
+        m_runCleaned = m_runNotCleaned = 0;
+        m_runClock.start();
+    }
     setIsProcessing(true);
 
     QList<int> rows;
     const QList<FileItem> &items = m_files.items();
     for (int row = 0; row < items.size(); ++row) {
-        if (items[row].status == FileStatus::pending)
+        if (items[row].status == FileStatus::pending && !m_queued.contains(items[row].id))
             rows.append(row);
     }
     if (joining && rows.isEmpty())
@@ -207,9 +227,8 @@ void TessalyViewModel::cleanAll()
     m_runTail.stop();
     m_runJobsOutstanding += rows.size();
     for (int row : rows)
-        startJob(row, /*partOfRun=*/true);
+        queueRow(row, /*partOfRun=*/true);
     updateCounters();
-    feedPool();
     if (m_runJobsOutstanding == 0)
         m_runTail.start();
 }
@@ -217,68 +236,89 @@ void TessalyViewModel::cleanAll()
 void TessalyViewModel::cleanSingleFile(const QUuid &id)
 {
     const int row = m_files.rowOf(id);
-    if (row < 0 || m_files.items()[row].status != FileStatus::pending)
+    if (row < 0 || m_files.items()[row].status != FileStatus::pending || m_queued.contains(id))
         return;
-    startJob(row, /*partOfRun=*/false);
+    queueRow(row, /*partOfRun=*/false);
     updateCounters();
-    feedPool();
 }
 
-void TessalyViewModel::startJob(int row, bool partOfRun)
+void TessalyViewModel::retryFile(const QUuid &id)
 {
-    m_files.update(row, [](FileItem &item) { item.status = FileStatus::processing; },
-                   {FileListModel::StatusRole});
+    const int row = m_files.rowOf(id);
+    if (row < 0)
+        return;
+    const FileStatus status = m_files.items()[row].status;
+    if (status != FileStatus::error && status != FileStatus::stopped)
+        return;
+    m_files.update(row, [](FileItem &item) {
+        item.status = FileStatus::pending;
+        item.failure.reset();
+    }, {FileListModel::StatusRole, FileListModel::ErrorMessageRole});
+    updateCounters();
+    QMetaObject::invokeMethod(this, &TessalyViewModel::cleanAll, Qt::QueuedConnection);
+}
+
+void TessalyViewModel::cleanReady()
+{
+    QList<int> rows;
+    for (int row = 0; row < m_files.items().size(); ++row) {
+        if (m_files.items()[row].status == FileStatus::ready)
+            rows.append(row);
+    }
+    m_files.updateRows(rows, [](FileItem &item) { item.status = FileStatus::pending; }, {FileListModel::StatusRole});
+    updateCounters();
+    if (!rows.isEmpty())
+        cleanAll();
+}
+
+void TessalyViewModel::stop()
+{
+    m_intake.clear();
+    m_intakeTurn.stop();
+    m_queue.stop();
+}
+
+void TessalyViewModel::queueRow(int row, bool partOfRun)
+{
     const FileItem &item = m_files.items()[row];
     CleaningChoices choices = m_choices;
     choices.keepOriginal = item.keepOriginal.value_or(choices.keepOriginal);
-    m_queuedJobs.push_back(Job{CleanRequest{item.id, item.url, item.format, item.identity, choices}, partOfRun});
+    m_queued.insert(item.id);
+    m_queue.enqueue(CleanRequest{item.id, item.url, item.format, item.identity, choices}, partOfRun);
 }
 
-// Every job is accepted at once, but only a few per worker thread wait in the
-// pool: a drop of thousands of files then costs the UI thread a queue append
-// per file instead of a burst of thousands of tasks, and memory stays flat.
-void TessalyViewModel::feedPool()
+void TessalyViewModel::markStarted(const QList<QUuid> &ids)
 {
-    const int limit = 2 * std::max(1, m_pool.maxThreadCount());
-    while (m_inFlight.size() < limit && !m_queuedJobs.empty()) {
-        const Job job = std::move(m_queuedJobs.front());
-        m_queuedJobs.pop_front();
-        // A watcher, not QFuture::then(this, ...): with Qt 6.4 a continuation
-        // attached just as the job finishes can run twice, and its second run
-        // crashes the app. A watcher reports once, and never after the model is gone.
-        auto *watcher = new QFutureWatcher<CleanResult>(this);
-        m_inFlight.append(watcher);
-        connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, partOfRun = job.partOfRun] {
-            m_finished.push_back({watcher->result(), partOfRun});
-            m_inFlight.removeOne(watcher);
-            watcher->deleteLater();
-            feedPool(); // the pool first: its workers must not wait for the window
-            // The last result of all is shown at once: nothing else is coming.
-            if (!m_resultPace.isActive() || (m_inFlight.isEmpty() && m_queuedJobs.empty()))
-                applyFinished();
-        });
-        watcher->setFuture(QtConcurrent::run(&m_pool, &TessalyViewModel::processFileInBackground,
-                                             std::cref(m_cleaner), job.request));
+    QList<int> rows;
+    for (const QUuid &id : ids) {
+        const int row = m_files.rowOf(id);
+        if (row >= 0 && m_files.items()[row].status == FileStatus::pending)
+            rows.append(row);
     }
+    m_files.updateRows(rows, [](FileItem &item) { item.status = FileStatus::processing; }, {FileListModel::StatusRole});
+    updateCounters();
 }
 
-// Results are applied at once when they come alone, and at most ten times a
-// second when they come in a stream: every application redraws rows, the
-// counter and the progress panel, and a run of thousands of photos would
-// otherwise redraw the window for each. Ten a second still reads as live.
-void TessalyViewModel::applyFinished()
+void TessalyViewModel::applyOutcomes(const QList<CleaningQueue::Outcome> &outcomes)
 {
-    if (m_finished.empty())
-        return;
-    const std::deque<Finished> finished = std::exchange(m_finished, {});
-    for (const Finished &job : finished) {
-        applyResult(job.result);
-        if (job.partOfRun)
+    QList<int> stoppedRows;
+    for (const CleaningQueue::Outcome &outcome : outcomes) {
+        m_queued.remove(outcome.id);
+        if (const int row = m_files.rowOf(outcome.id); row >= 0) {
+            if (outcome.result)
+                applyResult(row, *outcome.result);
+            else
+                stoppedRows.append(row);
+        }
+        if (outcome.partOfRun) {
+            ++(outcome.result && outcome.result->success() ? m_runCleaned : m_runNotCleaned);
             finishRunJob();
+        }
     }
+    m_files.updateRows(stoppedRows, [](FileItem &item) { item.status = FileStatus::stopped; },
+                       {FileListModel::StatusRole});
     // Once for the lot: each change of a counter re-evaluates the window's texts.
     updateCounters();
-    m_resultPace.start();
 }
 
 void TessalyViewModel::finishRunJob()
@@ -288,11 +328,8 @@ void TessalyViewModel::finishRunJob()
         m_runTail.start();
 }
 
-void TessalyViewModel::applyResult(const CleanResult &result)
+void TessalyViewModel::applyResult(int row, const CleanResult &result)
 {
-    const int row = m_files.rowOf(result.id);
-    if (row < 0)
-        return;
     // Cleaned in place, the file is a new one: the list knows it by that now.
     if (result.identity && result.identity != m_files.items()[row].identity) {
         forget(m_files.items()[row]);
@@ -313,12 +350,5 @@ void TessalyViewModel::applyResult(const CleanResult &result)
             item.failure = result.failure;
             item.status = result.success() ? FileStatus::done : FileStatus::error;
         },
-        {FileListModel::BeforeCountRole, FileListModel::AfterCountRole, FileListModel::NothingToRemoveRole,
-         FileListModel::ErrorMessageRole,
-         FileListModel::StatusRole, FileListModel::FileNameRole, FileListModel::PathRole, FileListModel::UrlRole});
-}
-
-CleanResult TessalyViewModel::processFileInBackground(const FileCleaner &cleaner, const CleanRequest &request)
-{
-    return cleaner.clean(request);
+        FileListModel::resultRoles());
 }

@@ -1,11 +1,14 @@
 #pragma once
 
+#include "AdditionChoices.h"
+#include "CleaningQueue.h"
 #include "FileListModel.h"
+#include "NotCleanedFilter.h"
 
 #include <CleanResult.h>
 #include <FileCleaner.h>
 
-#include <QFutureWatcher>
+#include <QElapsedTimer>
 #include <QObject>
 #include <QSet>
 #include <QTimer>
@@ -14,6 +17,7 @@
 
 #include <chrono>
 #include <deque>
+#include <optional>
 
 class QThreadPool;
 
@@ -23,124 +27,147 @@ struct ModelOptions
     std::chrono::milliseconds runTail{800};
 };
 
-// The one model object: the file list, its counters and the cleaning
-// pipeline. Lives on the UI thread and is only ever touched there; jobs on
-// the pool get a request by value and hand back a CleanResult. Whoever makes
-// the model owns the cleaner and the pool and keeps them alive longer; the
-// model waits for its own jobs when it goes.
+// The one model object: the file list, its counters and the runs over it;
+// the queue does the cleaning. Lives on the UI thread and is only ever
+// touched there. Whoever makes the model owns the cleaner and the pool and
+// keeps them alive longer; the model waits for its own jobs when it goes.
 class TessalyViewModel : public QObject
 {
     Q_OBJECT
     Q_PROPERTY(FileListModel *files READ fileList CONSTANT)
+    Q_PROPERTY(NotCleanedFilter *notCleanedFiles READ notCleanedFiles CONSTANT)
     Q_PROPERTY(bool hasFiles READ hasFiles NOTIFY filesChanged)
     Q_PROPERTY(bool isProcessing READ isProcessing NOTIFY isProcessingChanged)
+    Q_PROPERTY(bool canStop READ canStop NOTIFY canStopChanged)
     Q_PROPERTY(qint64 totalCount READ totalCount NOTIFY totalCountChanged)
     Q_PROPERTY(qint64 doneCount READ doneCount NOTIFY doneCountChanged)
     Q_PROPERTY(qint64 errorCount READ errorCount NOTIFY errorCountChanged)
     Q_PROPERTY(qint64 pendingCount READ pendingCount NOTIFY pendingCountChanged)
+    Q_PROPERTY(qint64 stoppedCount READ stoppedCount NOTIFY stoppedCountChanged)
+    // Files listed for review, waiting for cleanReady().
+    Q_PROPERTY(qint64 readyCount READ readyCount NOTIFY readyCountChanged)
+    // Files waiting or being cleaned: what a quit now would leave as it is.
+    Q_PROPERTY(qint64 unfinishedCount READ unfinishedCount NOTIFY unfinishedCountChanged)
     Q_PROPERTY(double progress READ progress NOTIFY progressChanged)
 
 public:
     TessalyViewModel(const FileCleaner &cleaner, QThreadPool &pool, ModelOptions options = {},
                      QObject *parent = nullptr);
-    ~TessalyViewModel() override;
 
     FileListModel *fileList() { return &m_files; }
+    NotCleanedFilter *notCleanedFiles() { return &m_notCleaned; }
     const QList<FileItem> &files() const { return m_files.items(); }
     bool hasFiles() const { return !m_files.items().isEmpty(); }
 
     bool isProcessing() const { return m_isProcessing; }
+    bool canStop() const { return m_canStop; }
 
     qint64 totalCount() const { return m_totalCount; }
     qint64 doneCount() const { return m_doneCount; }
     qint64 errorCount() const { return m_errorCount; }
     qint64 pendingCount() const { return m_pendingCount; }
-    // Share of the list that is finished (done or error); 0 for an empty list.
+    qint64 stoppedCount() const { return m_stoppedCount; }
+    qint64 readyCount() const { return m_readyCount; }
+    qint64 unfinishedCount() const { return m_unfinishedCount; }
+    // Share of the list that is finished (done, failed or stopped); 0 for an empty list.
     double progress() const;
 
     // Applies to the cleans that start from now on.
     void setCleaningChoices(const CleaningChoices &choices) { m_choices = choices; }
     const CleaningChoices &cleaningChoices() const { return m_choices; }
 
+    // Every later addition waits for cleanReady(), as if asked for review.
+    void setReviewEveryAddition(bool review) { m_reviewEveryAddition = review; }
+
     // Appends the supported files not yet listed as pending items and, if any
-    // was added, schedules cleanAll on the UI thread. A file is listed once
-    // whatever it is called: by a link, "a//b", a percent escape. More than
-    // five hundred URLs are taken in five hundred per turn of the event loop.
-    Q_INVOKABLE void addFiles(const QList<QUrl> &urls) { addFiles(urls, std::nullopt); }
-    // With `keepOriginal`, these files keep or replace their originals
-    // whatever the settings say (a launch's --copy or --in-place).
-    void addFiles(const QList<QUrl> &urls, std::optional<bool> keepOriginal);
+    // was added, schedules cleanAll on the UI thread; for review, as ready
+    // items that wait for cleanReady(). A file is listed once
+    // whatever it is called: by a link, "a//b", a percent escape; one listed
+    // that failed or was stopped is tried again. More than five hundred URLs
+    // are taken in five hundred per turn of the event loop.
+    Q_INVOKABLE void addFiles(const QList<QUrl> &urls) { addFiles(urls, AdditionChoices{}); }
+    void addFiles(const QList<QUrl> &urls, AdditionChoices choices);
+    // The file leaves the list and its clean is given up: a waiting file is
+    // never touched, one being cleaned is left as it was.
     Q_INVOKABLE void removeFile(const QUuid &id);
     Q_INVOKABLE void clearList();
     // The same, for views that know rows.
     Q_INVOKABLE void removeRow(int row);
     Q_INVOKABLE void cleanRow(int row);
+    Q_INVOKABLE void retryRow(int row);
 
-    // Starts a run over every pending item; while a run is active (its tail
-    // included) the pending items join it. Results arrive later, on the UI
-    // thread.
+    // The files listed for review are cleaned now.
+    Q_INVOKABLE void cleanReady();
+    // Starts a run over every pending item not yet queued; while a run is
+    // active (its tail included) they join it. Results arrive later, on the
+    // UI thread.
     void cleanAll();
     // Cleans one pending item, run or no run. Does nothing for an unknown id
     // or an item that is not pending.
     Q_INVOKABLE void cleanSingleFile(const QUuid &id);
-
-    // One file's job: read, strip, read again. Runs on a worker thread and
-    // never fails: every failure becomes a failed result.
-    static CleanResult processFileInBackground(const FileCleaner &cleaner, const CleanRequest &request);
+    // A failed or stopped item is cleaned again.
+    Q_INVOKABLE void retryFile(const QUuid &id);
+    // Files not yet started are left alone and marked stopped; files being
+    // cleaned finish or are rolled back. Their rows say which.
+    Q_INVOKABLE void stop();
 
 signals:
     // Emitted by every change of the list, even one that changes nothing.
     void filesChanged();
     void isProcessingChanged();
+    void canStopChanged();
     void totalCountChanged();
     void doneCountChanged();
     void errorCountChanged();
     void pendingCountChanged();
+    void stoppedCountChanged();
+    void readyCountChanged();
+    void unfinishedCountChanged();
     void progressChanged();
+    // A clean-all run is over (its tail included): how many of its files
+    // were cleaned, how many were not (failed or stopped), and how long it took.
+    void runEnded(qint64 cleaned, qint64 notCleaned, qint64 milliseconds);
 
 private:
-    void addSlice(const QList<QUrl> &urls, std::optional<bool> keepOriginal);
+    void addSlice(const QList<QUrl> &urls, AdditionChoices choices);
     void takeIntakeSlice();
+    // The item listed for this file, if any.
+    std::optional<QUuid> listedAs(const FileItem &item) const;
     void remember(const FileItem &item);
     void forget(const FileItem &item);
-    void applyResult(const CleanResult &result);
+    void markStarted(const QList<QUuid> &ids);
+    void applyOutcomes(const QList<CleaningQueue::Outcome> &outcomes);
+    void applyResult(int row, const CleanResult &result);
     void updateCounters();
     void setIsProcessing(bool processing);
-    struct Job
-    {
-        CleanRequest request;
-        bool partOfRun;
-    };
-    void startJob(int row, bool partOfRun);
-    // Hands queued jobs to the pool while fewer than a few per thread are in flight.
-    void feedPool();
+    void queueRow(int row, bool partOfRun);
     void finishRunJob();
-    void applyFinished();
 
-    const FileCleaner &m_cleaner;
-    QThreadPool &m_pool;
     ModelOptions m_options;
     CleaningChoices m_choices;
     FileListModel m_files;
+    NotCleanedFilter m_notCleaned{&m_files};
     bool m_isProcessing = false;
+    bool m_canStop = false;
     qint64 m_totalCount = 0;
     qint64 m_doneCount = 0;
     qint64 m_errorCount = 0;
     qint64 m_pendingCount = 0;
+    qint64 m_stoppedCount = 0;
+    qint64 m_readyCount = 0;
+    bool m_reviewEveryAddition = false;
+    qint64 m_unfinishedCount = 0;
     qint64 m_runJobsOutstanding = 0;
+    qint64 m_runCleaned = 0;
+    qint64 m_runNotCleaned = 0;
+    QElapsedTimer m_runClock;
     QTimer m_runTail;
-    struct Finished
-    {
-        CleanResult result;
-        bool partOfRun;
-    };
-    std::deque<Finished> m_finished; // results waiting for the next application
-    QTimer m_resultPace;
-    std::deque<Job> m_queuedJobs;
-    // URLs of a large drop still to be taken in, with their launch's choice.
-    std::deque<std::pair<QUrl, std::optional<bool>>> m_intake;
+    // URLs of a large drop still to be taken in, with their launch's choices.
+    std::deque<std::pair<QUrl, AdditionChoices>> m_intake;
     QTimer m_intakeTurn;
-    QSet<FileIdentity> m_listedFiles;
-    QSet<QString> m_listedPaths; // of listed items whose path led nowhere when added
-    QList<QFutureWatcher<CleanResult> *> m_inFlight;
+    QHash<FileIdentity, QUuid> m_listedFiles;
+    QHash<QString, QUuid> m_listedPaths; // of listed items whose path led nowhere when added
+    QSet<QUuid> m_queued; // handed to the queue and not yet reported back
+    // Last, so that it goes first: it waits for its jobs when it goes.
+    CleaningQueue m_queue;
 };

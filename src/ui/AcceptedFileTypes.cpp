@@ -14,9 +14,4 @@ QStringList allowedContentTypes()
     return patterns;
 }
 
-QStringList nameFilters()
-{
-    return {allowedContentTypes().join(u' ')};
-}
-
 } // namespace AcceptedFileTypes

@@ -10,7 +10,4 @@ namespace AcceptedFileTypes {
 // "*.jpg", "*.JPG", "*.jpeg", ... in the order of the supported formats.
 QStringList allowedContentTypes();
 
-// One dialog filter holding all of them.
-QStringList nameFilters();
-
 } // namespace AcceptedFileTypes

@@ -20,6 +20,9 @@ Item {
     property alias messageDuration: intake.clearDelay
     // Files from folders beyond this many wait for the user's answer.
     property alias confirmationLimit: intake.confirmationLimit
+    // Intakes of files named outside the window (a command line, a file
+    // manager): their large additions ask here too.
+    property var otherIntakes: []
 
     readonly property string counterText: Presentation.counterText(viewModel.totalCount, viewModel.doneCount,
                                                                    viewModel.errorCount)
@@ -27,6 +30,36 @@ Item {
     // found no file manager.
     readonly property string message: intake.unsupportedMessage !== "" ? intake.unsupportedMessage : revealMessage
     property string revealMessage
+
+    // What the last run came to, until dismissed or the next run starts;
+    // with it, the list may show only the files that were not cleaned.
+    property string runSummary
+    property bool runLeftFiles: false
+    property bool showOnlyNotCleaned: false
+
+    function sourceRow(row) {
+        return showOnlyNotCleaned ? viewModel.notCleanedFiles.sourceRow(row) : row
+    }
+    function dismissSummary() {
+        runSummary = ""
+        showOnlyNotCleaned = false
+    }
+
+    Connections {
+        target: root.viewModel
+        function onRunEnded(cleaned, notCleaned, milliseconds) {
+            root.runSummary = Presentation.runSummary(cleaned, notCleaned)
+            root.runLeftFiles = notCleaned > 0
+        }
+        function onIsProcessingChanged() {
+            if (root.viewModel.isProcessing)
+                root.dismissSummary()
+        }
+        function onFilesChanged() {
+            if (!root.viewModel.hasFiles)
+                root.dismissSummary()
+        }
+    }
 
     // The drop path, for the DropArea and for tests that cannot drag.
     function handleDrop(urls) {
@@ -41,6 +74,8 @@ Item {
     implicitWidth: 700
     implicitHeight: 500
 
+    // The view's own, under a name the question below can reach.
+    readonly property alias windowIntake: intake
     DropIntake {
         id: intake
         viewModel: root.viewModel
@@ -143,7 +178,7 @@ Item {
                 topMargin: 12
                 bottomMargin: 12
                 spacing: 8
-                model: root.viewModel.files
+                model: root.showOnlyNotCleaned ? root.viewModel.notCleanedFiles : root.viewModel.files
                 activeFocusOnTab: true
                 keyNavigationEnabled: true
                 highlightFollowsCurrentItem: false
@@ -179,9 +214,12 @@ Item {
                     width: ListView.view.width - 32
                     expansion: expansionState
                     files: root.viewModel.files
+                    // Bound to `index`, so that it follows the rows as they move.
+                    listRow: root.sourceRow(index)
                     cleanOffered: status === FileListModel.Pending
-                    onRemoveRequested: root.viewModel.removeRow(index)
-                    onCleanRequested: root.viewModel.cleanRow(index)
+                    onRemoveRequested: root.viewModel.removeRow(listRow)
+                    onCleanRequested: root.viewModel.cleanRow(listRow)
+                    onRetryRequested: root.viewModel.retryRow(listRow)
 
                     transform: Translate { id: slide }
 
@@ -218,6 +256,8 @@ Item {
 
         shown: root.viewModel.isProcessing
         progress: root.viewModel.progress
+        canStop: root.viewModel.canStop
+        onStopRequested: root.viewModel.stop()
         anchors.horizontalCenter: parent.horizontalCenter
         anchors.bottom: parent.bottom
         anchors.bottomMargin: shown ? 16 : -height
@@ -225,6 +265,52 @@ Item {
         Behavior on anchors.bottomMargin {
             NumberAnimation { duration: 300; easing.type: Easing.OutCubic }
         }
+    }
+
+    // Files listed for review wait for this button; it takes the keyboard
+    // when they come, so that Return cleans them and nothing else does.
+    Rectangle {
+        id: reviewPanel
+        objectName: "reviewPanel"
+
+        visible: root.viewModel.readyCount > 0
+        onVisibleChanged: if (visible) cleanReadyButton.forceActiveFocus()
+        anchors.horizontalCenter: parent.horizontalCenter
+        anchors.bottom: parent.bottom
+        anchors.bottomMargin: 16 + (progressPanel.shown ? progressPanel.height + 8 : 0)
+        implicitWidth: cleanReadyButton.implicitWidth + 24
+        implicitHeight: cleanReadyButton.implicitHeight + 16
+        radius: 12
+        color: Theme.floatingMaterial
+        border.color: Theme.divider
+
+        SymbolButton {
+            id: cleanReadyButton
+            objectName: "cleanReadyButton"
+
+            anchors.centerIn: parent
+            large: true
+            symbol: "wand.and.stars"
+            //% "Clean %Ln Files"
+            text: qsTrId("clean_ready", root.viewModel.readyCount)
+            onClicked: root.viewModel.cleanReady()
+        }
+    }
+
+    RunSummaryBar {
+        id: summaryBar
+        objectName: "runSummaryBar"
+
+        visible: root.runSummary !== "" && !progressPanel.shown && !reviewPanel.visible
+        text: root.runSummary
+        offersFilter: root.runLeftFiles
+        showsOnlyNotCleaned: root.showOnlyNotCleaned
+        onFilterToggled: root.showOnlyNotCleaned = !root.showOnlyNotCleaned
+        onDismissed: root.dismissSummary()
+        anchors.horizontalCenter: parent.horizontalCenter
+        anchors.bottom: parent.bottom
+        anchors.bottomMargin: 16
+        width: Math.min(implicitWidth, parent.width - 32)
     }
 
     DropHighlight {
@@ -261,34 +347,9 @@ Item {
     }
 
     // Many files from folders wait for an answer before they are listed.
-    Dialog {
-        id: confirmation
+    ManyFilesQuestion {
         objectName: "confirmationDialog"
-
-        readonly property string question: intake.confirmationText
-
-        parent: Overlay.overlay
-        anchors.centerIn: parent
-        width: Math.min(implicitWidth, root.width - 48)
-        modal: true
-        focus: true
-        closePolicy: Popup.CloseOnEscape
-        onQuestionChanged: question !== "" ? open() : close()
-        //% "Add Files"
-        title: qsTrId("confirm_add_title")
-        standardButtons: Dialog.Ok | Dialog.Cancel
-
-        Label {
-            objectName: "confirmationText"
-            text: confirmation.question
-            textFormat: Text.PlainText
-            wrapMode: Text.Wrap
-            width: Math.min(implicitWidth, 420)
-        }
-
-        onAccepted: intake.confirmPending()
-        // Escape, Cancel and anything else that closes it without an answer.
-        onClosed: if (intake.confirmationText !== "") intake.cancelPending()
-        onOpened: standardButton(Dialog.Ok).forceActiveFocus()
+        intake: windowIntake
+        otherIntakes: root.otherIntakes
     }
 }

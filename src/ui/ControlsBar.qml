@@ -22,7 +22,7 @@ RowLayout {
         toolTipText: qsTrId("clear_list")
         symbol: "xmark.bin"
         tint: Theme.secondaryLabel
-        enabled: !bar.viewModel.isProcessing
+        // During a run too: clearing stops it first.
         onClicked: bar.viewModel.clearList()
     }
     Item { Layout.fillWidth: true }

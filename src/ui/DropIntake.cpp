@@ -187,14 +187,10 @@ void DropIntake::intake(const QList<QUrl> &urls, bool announceUnsupported, std::
         folderName = visibleFileName(localPathBytes(*folder));
     }
 
-    if (m_scans++ == 0)
-        emit scanningChanged();
     auto *watcher = new QFutureWatcher<Expansion>(this);
     connect(watcher, &QFutureWatcher<Expansion>::finished, this, [this, watcher, folderName, keepOriginal] {
         const Expansion expansion = watcher->result();
         watcher->deleteLater();
-        if (--m_scans == 0)
-            emit scanningChanged();
         expanded(expansion.urls, expansion.fromFolders, folderName, keepOriginal);
     });
     watcher->setFuture(QtConcurrent::run(expand, dropped));
@@ -210,7 +206,9 @@ void DropIntake::expanded(const QList<QUrl> &urls, qint64 fromFolders, const QSt
     // A later large drop replaces the question of an earlier one.
     m_pending = urls;
     m_pendingKeepOriginal = keepOriginal;
-    setConfirmationText(UiTexts::confirmationText(fromFolders, folderName));
+    m_confirmationCount = fromFolders;
+    setConfirmationText(UiTexts::confirmationText(
+        fromFolders, folderName, keepOriginal.value_or(m_viewModel && m_viewModel->cleaningChoices().keepOriginal)));
 }
 
 void DropIntake::confirmPending()
@@ -230,7 +228,7 @@ void DropIntake::cancelPending()
 void DropIntake::addToModel(const QList<QUrl> &urls, std::optional<bool> keepOriginal)
 {
     if (m_viewModel)
-        m_viewModel->addFiles(urls, keepOriginal);
+        m_viewModel->addFiles(urls, AdditionChoices{keepOriginal, m_review});
 }
 
 void DropIntake::setUnsupportedMessage(const QString &message)

@@ -28,8 +28,9 @@ class DropIntake : public QObject
     // The question to ask before many files from folders are listed ("Add
     // 1,234 files from “Photos”?"); empty when nothing waits.
     Q_PROPERTY(QString confirmationText READ confirmationText NOTIFY confirmationTextChanged)
+    // How many files the question is about.
+    Q_PROPERTY(qint64 confirmationCount READ confirmationCount NOTIFY confirmationTextChanged)
     // Whether a folder is being searched.
-    Q_PROPERTY(bool scanning READ isScanning NOTIFY scanningChanged)
     // Files found in folders beyond this many wait for confirmPending(); a
     // negative limit never asks.
     Q_PROPERTY(int confirmationLimit READ confirmationLimit WRITE setConfirmationLimit NOTIFY confirmationLimitChanged)
@@ -46,7 +47,7 @@ public:
     int clearDelay() const { return m_clearDelay; }
     void setClearDelay(int milliseconds);
     QString confirmationText() const { return m_confirmationText; }
-    bool isScanning() const { return m_scans > 0; }
+    qint64 confirmationCount() const { return m_confirmationCount; }
     int confirmationLimit() const { return m_confirmationLimit; }
     void setConfirmationLimit(int limit);
 
@@ -73,6 +74,10 @@ public:
     // Named on a command line with --copy or --in-place: see TessalyViewModel::addFiles.
     void addPicked(const QList<QUrl> &urls, std::optional<bool> keepOriginal);
 
+    // Whether the files this intake adds wait for the person's click
+    // (TessalyViewModel::cleanReady), as files from a file manager do.
+    void setReview(bool review) { m_review = review; }
+
     // Lists the files that wait, or forgets them.
     Q_INVOKABLE void confirmPending();
     Q_INVOKABLE void cancelPending();
@@ -82,7 +87,6 @@ signals:
     void unsupportedMessageChanged();
     void clearDelayChanged();
     void confirmationTextChanged();
-    void scanningChanged();
     void confirmationLimitChanged();
 
 private:
@@ -96,8 +100,9 @@ private:
     QString m_unsupportedMessage;
     int m_clearDelay = int(defaultClearDelay.count());
     QString m_confirmationText;
+    qint64 m_confirmationCount = 0;
     QList<QUrl> m_pending;
     std::optional<bool> m_pendingKeepOriginal;
-    int m_scans = 0;
+    bool m_review = false;
     int m_confirmationLimit = defaultConfirmationLimit;
 };

@@ -5,12 +5,13 @@ import Tessaly.Ui
 
 // One file of the list: kind, name, folder, status, and for a processed file
 // the tag counts and a panel with the before/after log. The row never
-// changes the model; it asks its owner through removeRequested and
-// cleanRequested.
+// changes the model; it asks its owner through removeRequested,
+// cleanRequested and retryRequested.
 //
 // The list moves the keyboard focus between rows with the arrow keys; the
 // focused row opens and closes on Return or Space, asks for its removal on
-// Delete and shows its menu on the Menu key or Shift+F10.
+// Delete, to be tried again on Ctrl+R when it failed or was stopped, and
+// shows its menu on the Menu key or Shift+F10.
 FocusScope {
     id: row
 
@@ -20,7 +21,6 @@ FocusScope {
     required property string path
     required property string fileName
     required property string fileExtension
-    required property int formatGroup
     required property int status
     required property string errorMessage
     required property int beforeCount
@@ -28,8 +28,10 @@ FocusScope {
     required property bool nothingToRemove
     required property int index
 
-    // The list the row belongs to: the metadata log asks it for this row's tables.
+    // The list the row belongs to: the metadata log asks it for this row's
+    // tables, at `listRow` (the row in that list when the view filters it).
     property FileListModel files: null
+    property int listRow: index
 
     // Given by the owner: whether the context menu offers "clean_file", and
     // where the open state lives while the row is scrolled out of sight.
@@ -56,8 +58,11 @@ FocusScope {
         return parts.join(", ")
     }
 
+    readonly property bool retryOffered: status === FileListModel.Error || status === FileListModel.Stopped
+
     signal removeRequested()
     signal cleanRequested()
+    signal retryRequested()
 
     function toggle() {
         if (!canExpand)
@@ -89,6 +94,8 @@ FocusScope {
             toggle()
         } else if (event.key === Qt.Key_Delete) {
             removeRequested()
+        } else if (event.key === Qt.Key_R && (event.modifiers & Qt.ControlModifier) && retryOffered) {
+            retryRequested()
         } else if (event.key === Qt.Key_Menu || (event.key === Qt.Key_F10 && (event.modifiers & Qt.ShiftModifier))) {
             openContextMenu(true)
         } else {
@@ -264,7 +271,7 @@ FocusScope {
 
         // Inside the log view `row` names its own property.
         readonly property FileListModel logFiles: row.files
-        readonly property int logRow: row.index
+        readonly property int logRow: row.listRow
 
         anchors.top: header.bottom
         width: parent.width
@@ -314,6 +321,14 @@ FocusScope {
             symbol: "wand.and.stars"
             visible: row.status === FileListModel.Pending && row.cleanOffered
             onTriggered: row.cleanRequested()
+        }
+        SymbolMenuItem {
+            objectName: "retryMenuItem"
+            //% "Try Again"
+            text: qsTrId("try_again")
+            symbol: "arrow.clockwise"
+            visible: row.retryOffered
+            onTriggered: row.retryRequested()
         }
         MenuSeparator {}
         SymbolMenuItem {

@@ -16,6 +16,7 @@ constexpr std::array knownSymbols {
     u"xmark.circle.fill", u"checkmark.circle.fill", u"chevron.right",
     u"exclamationmark.triangle", u"exclamationmark.triangle.fill",
     u"wand.and.stars", u"trash", u"square.and.arrow.down.on.square",
+    u"stop.fill", u"arrow.clockwise",
 };
 
 QImage tinted(const QImage &mask, const QColor &color)

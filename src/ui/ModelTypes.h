@@ -1,6 +1,7 @@
 #pragma once
 
 #include <FileListModel.h>
+#include <NotCleanedFilter.h>
 #include <TessalyViewModel.h>
 
 #include <QtQml/qqml.h>
@@ -22,4 +23,12 @@ struct FileListModelForeign
     QML_FOREIGN(FileListModel)
     QML_NAMED_ELEMENT(FileListModel)
     QML_UNCREATABLE("Read it from TessalyViewModel.files")
+};
+
+struct NotCleanedFilterForeign
+{
+    Q_GADGET
+    QML_FOREIGN(NotCleanedFilter)
+    QML_NAMED_ELEMENT(NotCleanedFilter)
+    QML_UNCREATABLE("Read it from TessalyViewModel.notCleanedFiles")
 };

@@ -1,6 +1,5 @@
 #include "Presentation.h"
 
-#include "AcceptedFileTypes.h"
 #include "FileKind.h"
 #include "MetadataLog.h"
 #include "UiTexts.h"
@@ -30,11 +29,6 @@ QVariantList toVariantList(const QList<MetadataLog::Section> &sections)
 }
 
 } // namespace
-
-QStringList Presentation::nameFilters() const
-{
-    return AcceptedFileTypes::nameFilters();
-}
 
 QString Presentation::counterText(qint64 total, qint64 done, qint64 error) const
 {
@@ -74,6 +68,11 @@ QString Presentation::fileSymbol(const QString &extension) const
 QString Presentation::fileTint(const QString &extension) const
 {
     return FileKind::forExtension(extension).tint;
+}
+
+QString Presentation::runSummary(qint64 cleaned, qint64 notCleaned) const
+{
+    return UiTexts::runSummary(cleaned, notCleaned);
 }
 
 bool Presentation::canExpand(int status) const

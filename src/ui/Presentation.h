@@ -16,12 +16,10 @@ class Presentation : public QObject
     Q_OBJECT
     QML_ELEMENT
     QML_SINGLETON
-    Q_PROPERTY(QStringList nameFilters READ nameFilters CONSTANT)
 
 public:
     using QObject::QObject;
 
-    QStringList nameFilters() const;
 
     Q_INVOKABLE QString counterText(qint64 total, qint64 done, qint64 error) const;
     Q_INVOKABLE qint64 percentage(double progress) const;
@@ -29,6 +27,7 @@ public:
     Q_INVOKABLE bool isProgressComplete(double progress) const;
     Q_INVOKABLE QString keyCountsText(qint64 before, qint64 after) const;
     Q_INVOKABLE QString rowCountText(qint64 rows) const;
+    Q_INVOKABLE QString runSummary(qint64 cleaned, qint64 notCleaned) const;
 
     Q_INVOKABLE QString fileSymbol(const QString &extension) const;
     Q_INVOKABLE QString fileTint(const QString &extension) const;

@@ -12,6 +12,9 @@ Rectangle {
 
     property bool shown: false
     property real progress: 0
+    property bool canStop: false
+
+    signal stopRequested()
     // Counts up to the new value instead of jumping.
     property real shownPercentage: Presentation.percentage(progress)
     readonly property string percentageText: Presentation.percentageText(Math.floor(shownPercentage))
@@ -32,10 +35,14 @@ Rectangle {
         NumberAnimation { duration: 300; easing.type: Easing.InOutQuad }
     }
 
-    Column {
+    Row {
         id: panelColumn
 
         anchors.centerIn: parent
+        spacing: 12
+
+    Column {
+        anchors.verticalCenter: parent.verticalCenter
         spacing: 6
 
         ProgressBar {
@@ -82,5 +89,15 @@ Rectangle {
             color: Theme.secondaryLabel
             Accessible.ignored: true
         }
+    }
+    SymbolButton {
+        objectName: "stopButton"
+        anchors.verticalCenter: parent.verticalCenter
+        //% "Stop"
+        text: qsTrId("stop")
+        symbol: "stop.fill"
+        enabled: panel.canStop
+        onClicked: panel.stopRequested()
+    }
     }
 }

@@ -18,8 +18,15 @@ Rectangle {
             return { symbol: "checkmark.circle.fill", color: Theme.green, text: qsTrId("status_done") }
         case FileListModel.Error:
             return { symbol: "xmark.circle.fill", color: Theme.red, text: qsTrId("status_error") }
+        case FileListModel.Ready:
+            //% "Not cleaned yet"
+            return { symbol: "", color: Theme.secondaryLabel, text: qsTrId("status_ready") }
+        case FileListModel.Stopped:
+            //% "Stopped"
+            return { symbol: "", color: Theme.secondaryLabel, text: qsTrId("status_stopped") }
         default:
-            return { symbol: "", color: Theme.secondaryLabel, text: qsTrId("status_pending") }
+            //% "Waiting"
+            return { symbol: "", color: Theme.secondaryLabel, text: qsTrId("status_waiting") }
         }
     }
     readonly property string text: look.text

@@ -36,6 +36,7 @@ Button {
         opacity: control.enabled ? 1 : 0.45
 
         TintedIcon {
+            visible: control.symbol !== ""
             symbol: control.symbol
             color: control.tint
             Layout.preferredWidth: control.font.pixelSize + 3

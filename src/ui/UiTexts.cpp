@@ -1,6 +1,7 @@
 #include "UiTexts.h"
 
 #include <QCoreApplication>
+#include <QLocale>
 
 #include <algorithm>
 #include <cmath>
@@ -75,14 +76,30 @@ QString unsupportedMessage(qint64 unsupportedCount)
     return qtTrId("unsupported_multiple", pluralCount(unsupportedCount));
 }
 
-QString confirmationText(qint64 fileCount, const QString &folderName)
+QString confirmationText(qint64 fileCount, const QString &folderName, bool keepOriginal)
 {
+    const QString consequence = keepOriginal
+        //% "Cleaned copies will be saved beside them."
+        ? qtTrId("confirm_copies_beside")
+        //% "They will be replaced by cleaned versions."
+        : qtTrId("confirm_replaced");
     if (folderName.isEmpty()) {
-        //% "Add %Ln files from these folders?"
-        return qtTrId("confirm_many_files_folders", pluralCount(fileCount));
+        //% "Clean %Ln files from these folders?"
+        return qtTrId("confirm_clean_folders", pluralCount(fileCount)) + u' ' + consequence;
     }
-    //% "Add %Ln files from “%1”?"
-    return qtTrId("confirm_many_files", pluralCount(fileCount)).arg(folderName);
+    //% "Clean %Ln files in “%1”?"
+    return qtTrId("confirm_clean_in", pluralCount(fileCount)).arg(folderName) + u' ' + consequence;
+}
+
+QString runSummary(qint64 cleaned, qint64 notCleaned)
+{
+    if (notCleaned <= 0) {
+        //% "%Ln files cleaned"
+        return qtTrId("run_summary_all", pluralCount(cleaned));
+    }
+    const QLocale locale;
+    //% "%1 cleaned, %2 not cleaned"
+    return qtTrId("run_summary").arg(locale.toString(cleaned), locale.toString(notCleaned));
 }
 
 } // namespace UiTexts

@@ -28,6 +28,12 @@ QString unsupportedMessage(qint64 unsupportedCount);
 
 // The question before a folder's many files are listed. `folderName` is the
 // one folder they come from, or empty when they come from several.
-QString confirmationText(qint64 fileCount, const QString &folderName);
+// The question before many files from folders are cleaned, naming what
+// will happen to them: replaced, or cleaned copies saved beside them.
+QString confirmationText(qint64 fileCount, const QString &folderName, bool keepOriginal);
+
+// What a run came to, with the counts written as the language writes
+// numbers: "1,498 cleaned, 2 not cleaned"; "12 files cleaned" when all were.
+QString runSummary(qint64 cleaned, qint64 notCleaned);
 
 } // namespace UiTexts

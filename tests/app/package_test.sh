@@ -71,7 +71,11 @@ for f in "${elfs[@]}"; do
 done
 
 desktop-file-validate "$usr/share/applications/org.tessaly.Tessaly.desktop"
-grep -q '^Exec=tessaly %F$' "$usr/share/applications/org.tessaly.Tessaly.desktop" || fail "desktop entry does not run tessaly %F"
+grep -q '^Exec=tessaly --review %F$' "$usr/share/applications/org.tessaly.Tessaly.desktop" || fail "desktop entry does not run tessaly --review %F"
+# Only the launcher entry, which a double-click may reach, waits for review;
+# the file managers' "Clean Metadata" is asked for by name and cleans at once.
+grep -q '^Exec=tessaly %F$' "$usr/share/kio/servicemenus/org.tessaly.Tessaly.clean.desktop" || fail "no Dolphin service menu"
+grep -q '^Exec=tessaly %F$' "$usr/share/nemo/actions/org.tessaly.Tessaly.clean.nemo_action" || fail "no Nemo action"
 appstreamcli validate --no-net --pedantic "$usr/share/metainfo/org.tessaly.Tessaly.metainfo.xml" >/dev/null
 test -s "$usr/share/icons/hicolor/scalable/apps/org.tessaly.Tessaly.svg" || fail "no scalable icon"
 for size in 16 24 32 48 64 128 256; do

@@ -87,6 +87,20 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(copy) && clean(copy), 60000);
         QCOMPARE(Fixtures::readAll(second), secondBytes);
         QCOMPARE(running.state(), QProcess::Running);
+
+        // From a file manager (the desktop entry's --review) the file is
+        // handed over too, and listed; nothing touches it without a click.
+        const QString reviewed = Fixtures::make(dir.path(), "jpg", u"opened with.jpg"_qs);
+        const QByteArray reviewedBytes = Fixtures::readAll(reviewed);
+        QProcess fromFileManager;
+        fromFileManager.setProcessEnvironment(env);
+        fromFileManager.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        fromFileManager.start(tessaly, {u"--review"_qs, reviewed});
+        QVERIFY(fromFileManager.waitForFinished(15000));
+        QCOMPARE(fromFileManager.exitCode(), 0);
+        QTest::qWait(3000); // longer than the copy above took to be cleaned
+        QCOMPARE(Fixtures::readAll(reviewed), reviewedBytes);
+        QCOMPARE(running.state(), QProcess::Running);
     }
 };
 

@@ -28,12 +28,14 @@ public:
         ++m_runs;
         const QString name = QFileInfo(arguments.last()).fileName();
         QMutexLocker lock(&m_mutex);
-        if (m_holdAll || m_gates.contains(name)) {
-            ++m_gates[name].waiting;
+        const bool check = arguments.last().contains(QStringLiteral("/.tessaly-staging"));
+        const QString gate = check && m_gates.contains(QStringLiteral("check:") + name) ? QStringLiteral("check:") + name : name;
+        if (m_holdAll || m_gates.contains(gate)) {
+            ++m_gates[gate].waiting;
             m_changed.wakeAll();
-            while (!m_gates[name].open && !stopping())
+            while (!m_gates[gate].open && !stopping())
                 m_changed.wait(&m_mutex, 50);
-            --m_gates[name].waiting;
+            --m_gates[gate].waiting;
         }
         if (m_before.isEmpty())
             return ExifToolError::processError(QStringLiteral("no tool"));
@@ -53,6 +55,7 @@ public:
     }
 
     // Every run on the file (by name), or on any file, waits until released.
+    // "check:<name>" holds only the read of the file's cleaned, staged version.
     void hold(const QString &name) { QMutexLocker lock(&m_mutex); m_gates[name] = Gate{}; }
     void holdAll() { QMutexLocker lock(&m_mutex); m_holdAll = true; }
     void release(const QString &name) { QMutexLocker lock(&m_mutex); m_gates[name].open = true; m_changed.wakeAll(); }

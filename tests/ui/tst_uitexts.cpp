@@ -41,13 +41,14 @@ private slots:
         QTest::newRow("English") << u"en"_qs << QStringList{u"9 files · 4 cleaned · 3 failed"_qs, u"1 file · 1 cleaned · 0 failed"_qs,
                                                           u"99%"_qs, u"42 → 3"_qs, u"(12)"_qs, u"This file type is not supported"_qs,
                                                           u"3 files are of an unsupported type"_qs, QString(),
-                                                          u"Add 1,234 files from “Photos”?"_qs, u"Add 1 file from these folders?"_qs};
+                                                          u"Clean 1,234 files in “Photos”? They will be replaced by cleaned versions."_qs,
+                                                          u"Clean 1 file from these folders? Cleaned copies will be saved beside them."_qs};
         QTest::newRow("German") << u"de"_qs << QStringList{u"9 Dateien · 4 bereinigt · 3 fehlgeschlagen"_qs,
                                                          u"1 Datei · 1 bereinigt · 0 fehlgeschlagen"_qs, u"99 %"_qs, u"42 → 3"_qs,
                                                          u"(12)"_qs, u"Dieser Dateityp wird nicht unterstützt"_qs,
                                                          u"3 Dateien haben einen nicht unterstützten Typ"_qs, QString(),
-                                                         u"1.234 Dateien aus „Photos“ hinzufügen?"_qs,
-                                                         u"1 Datei aus diesen Ordnern hinzufügen?"_qs};
+                                                         u"1.234 Dateien in „Photos“ bereinigen? Sie werden durch bereinigte Fassungen ersetzt."_qs,
+                                                         u"1 Datei aus diesen Ordnern bereinigen? Bereinigte Kopien werden daneben gespeichert."_qs};
     }
 
     void textsFromTheTables()
@@ -64,8 +65,8 @@ private slots:
         QTEST((QStringList{UiTexts::counterText(9, 4, 3), UiTexts::counterText(1, 1, 0),
                            UiTexts::percentageText(UiTexts::truncatedPercentage(0.995)), UiTexts::keyCountsText(42, 3),
                            UiTexts::rowCountText(12), UiTexts::unsupportedMessage(1), UiTexts::unsupportedMessage(3),
-                           UiTexts::unsupportedMessage(0), UiTexts::confirmationText(1234, u"Photos"_qs),
-                           UiTexts::confirmationText(1, QString())}),
+                           UiTexts::unsupportedMessage(0), UiTexts::confirmationText(1234, u"Photos"_qs, false),
+                           UiTexts::confirmationText(1, QString(), true)}),
               "texts");
     }
 };

@@ -26,6 +26,11 @@ TestCase {
         }
     }
 
+    Component {
+        id: intakeComponent
+        DropIntake { }
+    }
+
     function createView(model) {
         const view = createTemporaryObject(viewComponent, testCase, { viewModel: model })
         verify(view)
@@ -107,7 +112,7 @@ TestCase {
         compare(after.map(e => findChild(e, "key").font.strikeout), [false])
     }
 
-    function test_runShowsProgressAndLocksOnlyClear() {
+    function test_runShowsProgressAndLocksNothing() {
         const model = TestSupport.createModel(answer, true, answerAfter)
         const view = createView(model)
         const panel = part(view, "progressPanel")
@@ -120,8 +125,9 @@ TestCase {
         const bar = findChild(panel, "progressBar")
         compare(bar.Accessible.role, Accessible.ProgressBar)
         compare(bar.Accessible.name, "0%")
-        verify(!clear.enabled)
+        verify(clear.enabled)
         verify(part(view, "addButton").enabled)
+        verify(findChild(panel, "stopButton").enabled)
 
         TestSupport.openGate()
         tryCompare(findChild(panel, "percentageText"), "text", "100%")
@@ -133,6 +139,65 @@ TestCase {
         clear.forceActiveFocus()
         keyClick(Qt.Key_Return)
         compare(model.totalCount, 0)
+    }
+
+    // Stop: the files waiting are spared at once and say so; the run ends
+    // when the files being cleaned are back, and the button is spent.
+    function test_stopButtonEndsTheRun() {
+        const model = TestSupport.createModel(answer, true)
+        const view = createView(model)
+        const panel = part(view, "progressPanel")
+        const names = [...Array(12).keys()].map(n => "s" + n + ".jpg")
+        model.addFiles(names.map(n => TestSupport.makeFile(n)))
+        tryCompare(panel, "visible", true)
+        const stop = findChild(panel, "stopButton")
+        tryCompare(stop, "enabled", true)
+        // Only as many files as the workers hold are being cleaned.
+        tryCompare(findChild(row(view, 0), "statusText"), "text", "Cleaning…")
+        compare(findChild(row(view, 5), "statusText").text, "Waiting")
+
+        mouseClick(stop)
+        compare(findChild(row(view, 5), "statusText").text, "Stopped")
+        TestSupport.openGate()
+        tryCompare(model, "stoppedCount", 12)
+        compare(findChild(row(view, 0), "statusText").text, "Stopped")
+        tryCompare(model, "isProcessing", false)
+        verify(!stop.enabled)
+    }
+
+    // A run that leaves files behind ends with a summary that stays until
+    // dismissed; "Show" lists only those files, and the next run takes the
+    // summary away.
+    function test_summaryShowsWhatWasNotCleaned() {
+        const model = TestSupport.createModel()
+        const view = createView(model)
+        const list = part(view, "fileListView")
+        model.addFiles(["a.pdf", "b.pdf", "c.pdf"].map(n => TestSupport.makeFile(n)))
+        const bar = part(view, "runSummaryBar")
+        tryCompare(bar, "visible", true)
+        compare(findChild(bar, "summaryText").text, "0 cleaned, 3 not cleaned")
+        const filter = findChild(bar, "summaryFilterButton")
+        compare(filter.text, "Show")
+        mouseClick(filter)
+        verify(list.model === model.notCleanedFiles)
+        compare(filter.text, "Show All")
+        // Remove from the filtered list: the file shown goes.
+        const second = row(view, 1)
+        compare(second.fileName, "b.pdf")
+        mouseClick(findChild(second, "removeButton"))
+        compare(model.files.count, 2)
+        compare(model.files.count, 2)
+        verify(model.files.data(model.files.index(1, 0), FileListModel.FileNameRole) === "c.pdf")
+        tryCompare(list, "count", 2)
+
+        mouseClick(findChild(bar, "summaryDismissButton"))
+        verify(!bar.visible)
+        verify(list.model === model.files)
+
+        model.addFiles([TestSupport.makeFile("d.pdf")])
+        tryCompare(bar, "visible", true)
+        compare(findChild(bar, "summaryText").text, "0 cleaned, 1 not cleaned")
+        verify(list.model === model.files)
     }
 
     // While the list is empty the message sits in the drop zone, else in a
@@ -200,8 +265,8 @@ TestCase {
         tryVerify(() => list.currentItem !== null && list.currentItem.activeFocus)
     }
 
-    // A folder with more files than the limit asks first; Cancel adds none,
-    // OK adds them all.
+    // A folder with more files than the limit asks first; Escape adds none,
+    // Return on "Clean 3 Files" adds them all.
     function test_manyFilesFromAFolderAskFirst() {
         const model = TestSupport.createModel(answer, false, answerAfter)
         const view = createView(model)
@@ -222,8 +287,34 @@ TestCase {
 
         view.handleDrop([folder])
         tryCompare(dialog, "opened", true)
-        dialog.accept()
+        const clean = findChild(dialog.footer, "confirmCleanButton")
+        compare(clean.text, "Clean 3 Files")
+        verify(clean.activeFocus)
+        keyClick(Qt.Key_Return)
         tryCompare(model, "totalCount", 3)
         tryCompare(dialog, "visible", false)
+    }
+
+    // Files named outside the window (a command line, a file manager) ask
+    // the same question in the window, and Return answers it.
+    function test_filesFromOutsideAskInTheWindow() {
+        const model = TestSupport.createModel(answer, false, answerAfter)
+        const outside = createTemporaryObject(intakeComponent, testCase, { viewModel: model, confirmationLimit: 2 })
+        const view = createView(model)
+        view.otherIntakes = [outside]
+        const first = TestSupport.makeFile("a.jpg")
+        const folder = first.toString().substring(0, first.toString().lastIndexOf("/"))
+        TestSupport.makeFileIn(folder, "b.jpg")
+        TestSupport.makeFileIn(folder, "c.png")
+        const dialog = part(view, "confirmationDialog")
+
+        outside.addPicked([folder])
+        tryCompare(dialog, "opened", true)
+        compare(model.totalCount, 0)
+        compare(findChild(dialog.footer, "confirmCleanButton").text, "Clean 3 Files")
+        keyClick(Qt.Key_Return)
+        tryCompare(model, "totalCount", 3)
+        tryCompare(dialog, "visible", false)
+        compare(outside.confirmationText, "")
     }
 }

@@ -23,7 +23,6 @@ TestCase {
             path: "/home/jane/Pictures/a.jpg"
             fileName: "a.jpg"
             fileExtension: "jpg"
-            formatGroup: 0
             status: FileListModel.Done
             errorMessage: ""
             beforeCount: 80
@@ -48,8 +47,10 @@ TestCase {
 
     function test_readsAsNameStatusAndCounts_data() {
         return [
-            { tag: "pending", status: FileListModel.Pending, error: "",
-              name: "a.jpg, Pending", counts: false, opens: false },
+            { tag: "waiting", status: FileListModel.Pending, error: "",
+              name: "a.jpg, Waiting", counts: false, opens: false },
+            { tag: "stopped", status: FileListModel.Stopped, error: "",
+              name: "a.jpg, Stopped", counts: false, opens: false },
             { tag: "processing", status: FileListModel.Processing, error: "",
               name: "a.jpg, Cleaning…", counts: false, opens: false },
             { tag: "done", status: FileListModel.Done, error: "",
@@ -68,7 +69,8 @@ TestCase {
         compare(findChild(row, "chevron").visible, data.opens)
         // Nothing spins while a file is cleaned: a run of thousands of rows
         // must not keep the window redrawing.
-        verify(findChild(row, "statusSymbol").visible === (data.status !== FileListModel.Pending))
+        verify(findChild(row, "statusSymbol").visible
+               === (data.status !== FileListModel.Pending && data.status !== FileListModel.Stopped))
     }
 
     function test_keyboard_data() {
@@ -94,6 +96,33 @@ TestCase {
         } else {
             verify(!row.contextMenu.visible)
         }
+    }
+
+    SignalSpy {
+        id: retrySpy
+        signalName: "retryRequested"
+    }
+
+    // Ctrl+R and the menu try a failed or stopped file again, and only such a file.
+    function test_tryAgain_data() {
+        return [
+            { tag: "failed", status: FileListModel.Error, offered: true },
+            { tag: "stopped", status: FileListModel.Stopped, offered: true },
+            { tag: "cleaned", status: FileListModel.Done, offered: false },
+            { tag: "waiting", status: FileListModel.Pending, offered: false },
+            { tag: "being cleaned", status: FileListModel.Processing, offered: false },
+        ]
+    }
+    function test_tryAgain(data) {
+        const row = createRow({ status: data.status })
+        retrySpy.target = row
+        retrySpy.clear()
+        row.forceActiveFocus()
+        keyClick(Qt.Key_R, Qt.ControlModifier)
+        compare(retrySpy.count, data.offered ? 1 : 0)
+        row.contextMenu.popup()
+        compare(findChild(row, "retryMenuItem").visible, data.offered)
+        row.contextMenu.close()
     }
 
     // The remove button is for the mouse; Tab must not stop on it, and a

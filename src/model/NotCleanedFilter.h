@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QSortFilterProxyModel>
+
+class FileListModel;
+
+// The rows of the list whose file was not cleaned: failed or stopped. It
+// follows the list as statuses change; a row tried again leaves it.
+class NotCleanedFilter : public QSortFilterProxyModel
+{
+    Q_OBJECT
+
+public:
+    explicit NotCleanedFilter(FileListModel *files, QObject *parent = nullptr);
+
+    // The list's row behind one of this filter's rows, or -1.
+    Q_INVOKABLE int sourceRow(int row) const;
+
+protected:
+    bool filterAcceptsRow(int sourceRow, const QModelIndex &sourceParent) const override;
+};

@@ -1,0 +1,308 @@
+#include <ControlledRunner.h>
+
+#include <AdditionChoices.h>
+#include <TessalyViewModel.h>
+#include <Translations.h>
+
+#include <FakeTool.h>
+#include <Fixtures.h>
+
+#include <QAbstractItemModelTester>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QThreadPool>
+
+using namespace std::chrono_literals;
+
+// Stopping, removing, retrying: what the person at the desk does while files
+// are being cleaned, checked against the files on disk.
+class tst_CleaningControl : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    QThreadPool m_pool;
+    QByteArray m_picture; // one photo with metadata, copied for every file
+    std::unique_ptr<ControlledRunner> m_runner;
+    std::unique_ptr<FileCleaner> m_cleaner;
+    std::unique_ptr<QTemporaryDir> m_files;
+
+    QUrl file(const QString &name)
+    {
+        Fixtures::writeAll(m_files->filePath(name), m_picture);
+        return QUrl::fromLocalFile(m_files->filePath(name));
+    }
+    bool untouched(const QString &name) const { return Fixtures::readAll(m_files->filePath(name)) == m_picture; }
+    // Nothing staged is left beside the files.
+    QStringList leftovers() const
+    {
+        return QDir(m_files->path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot)
+            .filter(QStringLiteral(".tessaly-staging"));
+    }
+    // Waits for the model to hear back from every job it queued.
+    static bool settled(TessalyViewModel &model)
+    {
+        if (model.canStop())
+            QSignalSpy(&model, &TessalyViewModel::canStopChanged).wait(10000);
+        return !model.canStop();
+    }
+    // Opens every gate before the model goes: it waits for its jobs.
+    struct Releasing
+    {
+        ControlledRunner &runner;
+        ~Releasing() { runner.releaseAll(); }
+    };
+    int rowOf(const TessalyViewModel &model, const QString &name) const
+    {
+        for (int row = 0; row < model.files().size(); ++row)
+            if (model.files()[row].fileName == name)
+                return row;
+        return -1;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        installTranslations(QLocale(QLocale::English));
+        writeFakeTool(m_dir.filePath("tool"), "exit 99"); // never run, but it must be found
+        m_picture = Fixtures::readAll(Fixtures::make(m_dir.path(), "jpg", "photo"));
+    }
+
+    void init()
+    {
+        m_pool.setMaxThreadCount(2);
+        m_runner = std::make_unique<ControlledRunner>();
+        m_cleaner = std::make_unique<FileCleaner>(ToolPaths::inFolder(m_dir.filePath("tool")), *m_runner);
+        m_files = std::make_unique<QTemporaryDir>();
+    }
+    void cleanup()
+    {
+        m_runner->releaseAll();
+        m_pool.waitForDone();
+    }
+
+    // A stop spares every file not yet started at once, however many wait;
+    // the two being read when it came end as they were.
+    void stopSparesWaitingFiles()
+    {
+        TessalyViewModel model(*m_cleaner, m_pool, ModelOptions{50ms});
+        Releasing releasing{*m_runner};
+        m_runner->holdAll();
+        QList<QUrl> urls;
+        for (int n = 0; n < 1000; ++n)
+            urls << file(QString::number(n) + ".jpg");
+        model.addFiles(urls);
+        QTRY_COMPARE(m_runner->runCount(), 2);
+        QTRY_COMPARE(model.files()[0].status, FileStatus::processing);
+        QCOMPARE(model.files()[999].status, FileStatus::pending);
+        QVERIFY(model.canStop());
+
+        QElapsedTimer clock;
+        clock.start();
+        model.stop();
+        QVERIFY(clock.elapsed() < 1000);
+        // Only the jobs already handed to the pool are still to report.
+        QVERIFY(model.stoppedCount() >= 1000 - 2 * m_pool.maxThreadCount());
+        QCOMPARE(model.files()[999].status, FileStatus::stopped);
+
+        m_runner->releaseAll();
+        QVERIFY(settled(model));
+        QCOMPARE(model.stoppedCount(), 1000);
+        QCOMPARE(model.unfinishedCount(), 0);
+        QCOMPARE(model.progress(), 1.0);
+        QCOMPARE(m_runner->runCount(), 2);
+        for (int n = 0; n < 1000; ++n)
+            QVERIFY2(untouched(QString::number(n) + ".jpg"), qPrintable(QString::number(n)));
+        QVERIFY(leftovers().isEmpty());
+        QTRY_VERIFY(!model.isProcessing());
+    }
+
+    // One worker, so that "b" waits in the pool and "d" in the queue when
+    // they are removed; "a" is removed while it is read, or once its cleaned
+    // version is staged and being checked. None of them is changed, and
+    // the rest of the run goes on.
+    void removedFilesAreNotChanged_data()
+    {
+        QTest::addColumn<QString>("gate");
+        QTest::newRow("while read") << "a.jpg";
+        QTest::newRow("while its cleaned version is checked") << "check:a.jpg";
+    }
+    void removedFilesAreNotChanged()
+    {
+        QFETCH(QString, gate);
+        m_pool.setMaxThreadCount(1);
+        TessalyViewModel model(*m_cleaner, m_pool, ModelOptions{50ms});
+        QAbstractItemModelTester tester(model.fileList(), QAbstractItemModelTester::FailureReportingMode::QtTest);
+        Releasing releasing{*m_runner};
+        m_runner->hold(gate);
+        model.addFiles({file("a.jpg"), file("b.jpg"), file("c.jpg"), file("d.jpg")});
+        QTRY_VERIFY(model.isProcessing()); // the run starts from the event loop
+        QVERIFY(m_runner->waitUntilHeld(gate));
+
+        model.removeRow(rowOf(model, "d.jpg"));
+        model.removeRow(rowOf(model, "b.jpg"));
+        model.removeRow(rowOf(model, "a.jpg"));
+        QCOMPARE(model.totalCount(), 1);
+        m_runner->release(gate);
+        QVERIFY(settled(model));
+
+        QCOMPARE(model.doneCount(), 1);
+        QVERIFY(!untouched("c.jpg"));
+        for (const char *name : {"a.jpg", "b.jpg", "d.jpg"})
+            QVERIFY2(untouched(name), name);
+        QVERIFY(leftovers().isEmpty());
+    }
+
+    // A file that failed is cleaned once the fault is fixed, from its row or
+    // by being added again; one that was cleaned is not cleaned twice.
+    void retryAfterAFailure_data()
+    {
+        QTest::addColumn<bool>("byAddingAgain");
+        QTest::newRow("from its row") << false;
+        QTest::newRow("added again") << true;
+    }
+    void retryAfterAFailure()
+    {
+        QFETCH(bool, byAddingAgain);
+        TessalyViewModel model(*m_cleaner, m_pool, ModelOptions{50ms});
+        const QUrl broken = file("broken.jpg"), good = file("good.jpg");
+        Fixtures::writeAll(broken.toLocalFile(), m_picture.chopped(40));
+        model.addFiles({broken, good});
+        QTRY_COMPARE(model.doneCount() + model.errorCount(), 2);
+        QCOMPARE(model.errorCount(), 1);
+        const int runs = m_runner->runCount();
+
+        Fixtures::writeAll(broken.toLocalFile(), m_picture);
+        if (byAddingAgain)
+            model.addFiles({broken, good});
+        else
+            model.retryRow(rowOf(model, "broken.jpg"));
+        QCOMPARE(model.files()[0].status, FileStatus::pending);
+        QTRY_COMPARE(model.doneCount(), 2);
+        QCOMPARE(model.errorCount(), 0);
+        QCOMPARE(model.totalCount(), 2);
+        QVERIFY(!model.files()[0].failure);
+        QVERIFY(!untouched("broken.jpg"));
+        QCOMPARE(m_runner->runCount(), runs + 2); // the retried file's read and check only
+    }
+
+    // The counters and the progress follow a removal of each kind of row.
+    void countersFollowRemoval_data()
+    {
+        QTest::addColumn<QString>("removed");
+        QTest::addColumn<qint64>("done");
+        QTest::addColumn<qint64>("failed");
+        QTest::addColumn<double>("progress");
+        QTest::newRow("a cleaned row") << "good.jpg" << qint64(0) << qint64(1) << 0.5;
+        QTest::newRow("a failed row") << "broken.jpg" << qint64(1) << qint64(0) << 0.5;
+        QTest::newRow("a row being cleaned") << "held.jpg" << qint64(1) << qint64(1) << 1.0;
+    }
+    void countersFollowRemoval()
+    {
+        QFETCH(QString, removed);
+        QFETCH(qint64, done);
+        QFETCH(qint64, failed);
+        QFETCH(double, progress);
+        TessalyViewModel model(*m_cleaner, m_pool, ModelOptions{50ms});
+        const QUrl broken = file("broken.jpg");
+        Fixtures::writeAll(broken.toLocalFile(), m_picture.chopped(40));
+        Releasing releasing{*m_runner};
+        m_runner->hold("held.jpg");
+        model.addFiles({file("good.jpg"), broken, file("held.jpg")});
+        QTRY_COMPARE(model.doneCount() + model.errorCount(), 2);
+
+        model.removeRow(rowOf(model, removed));
+        QCOMPARE(model.totalCount(), 2);
+        QCOMPARE(model.doneCount(), done);
+        QCOMPARE(model.errorCount(), failed);
+        QCOMPARE(model.progress(), progress);
+        QCOMPARE(model.unfinishedCount(), removed == "held.jpg" ? 0 : 1);
+    }
+
+    // A run ends by saying what it came to; the filter lists the files it
+    // did not clean, failed or stopped, and lets go of one tried again.
+    void runEndsWithWhatItLeft()
+    {
+        TessalyViewModel model(*m_cleaner, m_pool, ModelOptions{50ms});
+        Releasing releasing{*m_runner};
+        QSignalSpy ended(&model, &TessalyViewModel::runEnded);
+        const QUrl broken = file("broken.jpg");
+        Fixtures::writeAll(broken.toLocalFile(), m_picture.chopped(40));
+        m_runner->hold("held.jpg");
+        model.addFiles({file("good.jpg"), broken, file("held.jpg")});
+        QTRY_COMPARE(model.doneCount() + model.errorCount(), 2);
+        model.stop();
+        m_runner->releaseAll();
+        QVERIFY(ended.wait(10000));
+        QCOMPARE(ended.size(), 1);
+        QCOMPARE(ended[0][0].toLongLong(), 1);
+        QCOMPARE(ended[0][1].toLongLong(), 2);
+
+        NotCleanedFilter *filter = model.notCleanedFiles();
+        QCOMPARE(filter->rowCount(), 2);
+        QCOMPARE((QList<int>{filter->sourceRow(0), filter->sourceRow(1), filter->sourceRow(2)}), (QList<int>{1, 2, -1}));
+        Fixtures::writeAll(broken.toLocalFile(), m_picture);
+        model.retryRow(1);
+        QCOMPARE(filter->rowCount(), 1);
+        QCOMPARE(filter->sourceRow(0), 2);
+        QVERIFY(ended.wait(10000));
+        QCOMPARE(ended[1][0].toLongLong(), 1);
+        QCOMPARE(ended[1][1].toLongLong(), 0);
+    }
+
+    // Files listed for review are read by nobody until the click, whatever
+    // is added meanwhile; then they are cleaned like any other.
+    void reviewedFilesWaitForTheClick_data()
+    {
+        QTest::addColumn<bool>("bySetting");
+        QTest::newRow("from a file manager") << false;
+        QTest::newRow("every addition, by the settings") << true;
+    }
+    void reviewedFilesWaitForTheClick()
+    {
+        QFETCH(bool, bySetting);
+        TessalyViewModel model(*m_cleaner, m_pool, ModelOptions{50ms});
+        model.setReviewEveryAddition(bySetting);
+        model.addFiles({file("a.jpg"), file("b.jpg")}, AdditionChoices{std::nullopt, !bySetting});
+        QCOMPARE(model.readyCount(), 2);
+        if (!bySetting) {
+            model.addFiles({file("typed.jpg")}); // from a terminal: cleaned at once
+            QTRY_COMPARE(model.doneCount(), 1);
+        }
+        QTest::qWait(200); // nothing is to happen: give it the time to
+        QCOMPARE(model.readyCount(), 2);
+        QVERIFY(untouched("a.jpg") && untouched("b.jpg"));
+        QCOMPARE(m_runner->runCount(), bySetting ? 0 : 2);
+
+        model.cleanReady();
+        QCOMPARE(model.readyCount(), 0);
+        QTRY_COMPARE(model.doneCount(), bySetting ? 2 : 3);
+        QVERIFY(!untouched("a.jpg") && !untouched("b.jpg"));
+    }
+
+    // A file removed and added again is a new row, cleaned again.
+    void removedFileCanBeAddedAgain()
+    {
+        TessalyViewModel model(*m_cleaner, m_pool, ModelOptions{50ms});
+        const QUrl url = file("a.jpg");
+        model.addFiles({url});
+        QTRY_COMPARE(model.doneCount(), 1);
+        const int runs = m_runner->runCount();
+        model.removeRow(0);
+        QCOMPARE(model.totalCount(), 0);
+
+        Fixtures::writeAll(url.toLocalFile(), m_picture); // the photo comes back with its metadata
+        model.addFiles({url});
+        QCOMPARE(model.totalCount(), 1);
+        QTRY_COMPARE(model.doneCount(), 1);
+        QVERIFY(m_runner->runCount() > runs);
+        QVERIFY(!untouched("a.jpg"));
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_CleaningControl)
+#include "tst_cleaningcontrol.moc"
