@@ -57,6 +57,11 @@ Expected<MetadataTable> ExifToolService::readMetadata(const QString &path) const
     return read({QStringLiteral("-a"), QStringLiteral("-u"), QStringLiteral("-G1"), QStringLiteral("-j"), path});
 }
 
+Expected<MetadataTable> ExifToolService::readTags(const QString &path) const
+{
+    return read({QStringLiteral("-a"), QStringLiteral("-G1"), QStringLiteral("-j"), path});
+}
+
 Expected<MetadataTable> ExifToolService::readEverything(const QString &path) const
 {
     return read({QStringLiteral("-a"), QStringLiteral("-u"), QStringLiteral("-ee"), QStringLiteral("-G1"),

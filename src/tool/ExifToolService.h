@@ -28,8 +28,12 @@ public:
     Expected<MetadataTable> readMetadata(const QUrl &from) const;
     Expected<MetadataTable> readMetadata(const QString &path) const;
     // The same, with the documents embedded in the file (`-ee`: timed GPS
-    // samples of a movie's tracks, pictures inside pictures) read too.
+    // samples of a movie's tracks, pictures inside a PDF) read too.
     Expected<MetadataTable> readEverything(const QString &path) const;
+    // Every tag by group and duplicates (`-a -G1`), without unknown tags or
+    // embedded documents: for pictures, whose every segment, chunk and item
+    // the app walks itself, which is where unknown blocks show.
+    Expected<MetadataTable> readTags(const QString &path) const;
 
     // `exiftool -all= [extraArguments] -o - <source>`: writes a copy of
     // `source` without its metadata to `destination`, which must not exist.
