@@ -1,4 +1,5 @@
 #include "HeifMetadataRemoval.h"
+#include "StagedEdit.h"
 
 #include "BmffBoxes.h"
 #include "ByteCursor.h"
@@ -183,14 +184,7 @@ bool overlaps(const HeifItems::Span &a, const HeifItems::Span &b)
 
 Expected<int> HeifMetadataRemoval::remove(const QString &stagedPath)
 {
-    QFile file(stagedPath);
-    const QString name = QFileInfo(stagedPath).fileName();
-    if (!file.open(QIODevice::ReadWrite))
-        return CleanError(CleanError::Kind::cannotOpen, {name, file.errorString()});
-    auto removed = remove(file, name);
-    if (removed && !file.flush())
-        return CleanError(CleanError::Kind::writeFailed, {name, file.errorString()});
-    return removed;
+    return editStagedCopy(stagedPath, [](QIODevice &file, const QString &name) { return remove(file, name); });
 }
 
 Expected<int> HeifMetadataRemoval::remove(QIODevice &file, const QString &name)

@@ -1,4 +1,5 @@
 #include "MatroskaScrub.h"
+#include "StagedEdit.h"
 
 #include "ByteSource.h"
 #include "ContainerText.h"
@@ -210,14 +211,7 @@ Expected<QList<MatroskaScrub::Font>> MatroskaScrub::fonts(const QString &path)
 
 Expected<MatroskaScrub::Outcome> MatroskaScrub::scrub(const QString &stagedPath)
 {
-    QFile file(stagedPath);
-    const QString name = QFileInfo(stagedPath).fileName();
-    if (!file.open(QIODevice::ReadWrite))
-        return CleanError(CleanError::Kind::cannotOpen, {name, file.errorString()});
-    auto scrubbed = scrub(file, name);
-    if (scrubbed && !file.flush())
-        return CleanError(CleanError::Kind::writeFailed, {name, file.errorString()});
-    return scrubbed;
+    return editStagedCopy(stagedPath, [](QIODevice &file, const QString &name) { return scrub(file, name); });
 }
 
 Expected<MatroskaScrub::Outcome> MatroskaScrub::scrub(QIODevice &file, const QString &name)

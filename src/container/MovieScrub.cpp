@@ -1,4 +1,5 @@
 #include "MovieScrub.h"
+#include "StagedEdit.h"
 
 #include "BmffBoxes.h"
 #include "ByteCursor.h"
@@ -300,14 +301,7 @@ ContainerItem contentOf(const ByteSource &source, const Scrubber &scrubber, cons
 
 Expected<MovieScrub::Outcome> MovieScrub::scrub(const QString &stagedPath)
 {
-    QFile file(stagedPath);
-    const QString name = QFileInfo(stagedPath).fileName();
-    if (!file.open(QIODevice::ReadWrite))
-        return CleanError(CleanError::Kind::cannotOpen, {name, file.errorString()});
-    auto scrubbed = scrub(file, name);
-    if (scrubbed && !file.flush())
-        return CleanError(CleanError::Kind::writeFailed, {name, file.errorString()});
-    return scrubbed;
+    return editStagedCopy(stagedPath, [](QIODevice &file, const QString &name) { return scrub(file, name); });
 }
 
 Expected<MovieScrub::Outcome> MovieScrub::scrub(QIODevice &file, const QString &name)

@@ -9,6 +9,7 @@
 #include <Mp4Tracks.h>
 #include <StayOpenRunner.h>
 
+#include <Cleaning.h>
 #include <Fixtures.h>
 
 #include <QBuffer>
@@ -21,19 +22,6 @@
 using namespace Fixtures;
 
 namespace {
-
-StayOpenRunner &runner()
-{
-    static StayOpenRunner shared(StayOpenRunner::Options{2, 1000, qint64(512) << 20});
-    return shared;
-}
-
-CleanResult strip(const QString &path)
-{
-    const FileCleaner cleaner(ToolPaths::installed(), runner());
-    const QUrl url = QUrl::fromLocalFile(path);
-    return cleaner.clean({QUuid::createUuid(), url, FileItem::fromUrl(url).format, {}, {}});
-}
 
 // A second of video and sound, with `extra` ffmpeg arguments; "~" stands for a space inside an argument.
 // Inputs 2 and 3 are there to take: subtitles.srt and chapters.txt, or telemetry.bin as data.
@@ -164,7 +152,7 @@ private slots:
         QCOMPARE(found(readAll(path), gone), gone);
         const QByteArray framesBefore = frames(path);
 
-        const CleanResult result = strip(path);
+        const CleanResult result = Cleaning::clean(path);
         QCOMPARE(result.errorMessage().value_or(QString()), QString());
         QCOMPARE(found(readAll(path), gone), QList<QByteArray> {});
         QCOMPARE(probed(path), streams);
@@ -243,7 +231,7 @@ private slots:
         QCOMPARE(found(readAll(path), gone), gone);
         const QByteArray framesBefore = frames(path);
 
-        const CleanResult result = strip(path);
+        const CleanResult result = Cleaning::clean(path);
         QCOMPARE(result.errorMessage().value_or(QString()), QString());
         QCOMPARE(found(readAll(path), gone), QList<QByteArray> {});
         QCOMPARE(frames(path), framesBefore);

@@ -9,6 +9,7 @@
 #include <StayOpenRunner.h>
 
 #include <FakeTool.h>
+#include <Cleaning.h>
 #include <Fixtures.h>
 #include <HeifFixture.h>
 #include <ImageSamples.h>
@@ -21,22 +22,10 @@
 #include <sys/stat.h>
 #include <sys/xattr.h>
 
+using namespace Cleaning;
 using namespace Fixtures;
 
 namespace {
-
-StayOpenRunner &runner()
-{
-    static StayOpenRunner shared(StayOpenRunner::Options{2, 1000, qint64(512) << 20});
-    return shared;
-}
-
-CleanResult cleanWith(const ToolPaths &tools, const QString &path, CleaningChoices choices = {})
-{
-    const FileCleaner cleaner(tools, runner());
-    const QUrl url = QUrl::fromLocalFile(path);
-    return cleaner.clean({QUuid::createUuid(), url, FileItem::fromUrl(url).format, {}, choices});
-}
 
 // One process per run, so that a stand-in sees each command as it is.
 CleanResult cleanOnceWith(const ToolPaths &tools, const QString &path)

@@ -8,6 +8,7 @@
 #include <StayOpenRunner.h>
 
 #include <FakeTool.h>
+#include <Cleaning.h>
 #include <Fixtures.h>
 
 #include <QDateTime>
@@ -24,22 +25,10 @@
 #include <sys/xattr.h>
 #include <unistd.h>
 
+using namespace Cleaning;
 using namespace Fixtures;
 
 namespace {
-
-StayOpenRunner &runner()
-{
-    static StayOpenRunner shared(StayOpenRunner::Options{2, 1000, qint64(512) << 20});
-    return shared;
-}
-
-CleanResult cleanWith(const ToolPaths &tools, const QString &path, CleaningChoices choices = {})
-{
-    const FileCleaner cleaner(tools, runner());
-    const QUrl url = QUrl::fromLocalFile(path);
-    return cleaner.clean({QUuid::createUuid(), url, FileItem::fromUrl(url).format, {}, choices});
-}
 
 CleanResult strip(const QString &path)
 {
