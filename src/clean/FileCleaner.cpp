@@ -289,6 +289,11 @@ Expected<FileCleaner::WriterNotes> FileCleaner::write(SupportedFormat format, co
         notes.removed = PdfCleaner::removedParts(cleaned.value());
         break;
     }
+    case CleaningMethod::audio:
+    case CleaningMethod::office:
+    case CleaningMethod::ebook:
+    case CleaningMethod::drawing:
+        return CleanError(CleanError::Kind::unsupportedType, {rawValue(format)});
     }
     return notes;
 }

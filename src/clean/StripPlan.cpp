@@ -89,6 +89,42 @@ StripPlan stripPlanFor(SupportedFormat format)
     case SupportedFormat::pdf:
         plan.method = CleaningMethod::pdf;
         break;
+    case SupportedFormat::tif:
+    case SupportedFormat::tiff:
+    case SupportedFormat::gif:
+    case SupportedFormat::avif:
+    case SupportedFormat::jxl:
+    case SupportedFormat::orf:
+    case SupportedFormat::rw2:
+    case SupportedFormat::raf:
+    case SupportedFormat::pef:
+    case SupportedFormat::srw:
+        break;
+    case SupportedFormat::m4a:
+    case SupportedFormat::threegp:
+        plan.extraArguments = movieHeaderDates;
+        break;
+    case SupportedFormat::mp3:
+    case SupportedFormat::flac:
+    case SupportedFormat::ogg:
+    case SupportedFormat::opus:
+    case SupportedFormat::wav:
+        plan.method = CleaningMethod::audio;
+        break;
+    case SupportedFormat::docx:
+    case SupportedFormat::xlsx:
+    case SupportedFormat::pptx:
+    case SupportedFormat::odt:
+    case SupportedFormat::ods:
+    case SupportedFormat::odp:
+        plan.method = CleaningMethod::office;
+        break;
+    case SupportedFormat::epub:
+        plan.method = CleaningMethod::ebook;
+        break;
+    case SupportedFormat::svg:
+        plan.method = CleaningMethod::drawing;
+        break;
     }
     return plan;
 }

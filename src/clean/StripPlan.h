@@ -17,6 +17,10 @@ enum class CleaningMethod {
     exiftool, // exiftool writes a copy without the metadata: `-all=` plus the plan's arguments
     matroska, // exiftool cannot write Matroska: mkvpropedit edits a copy
     pdf,      // our own PDF cleaner rewrites the document (exiftool would only append an update)
+    audio,    // tag frames and embedded pictures out, the audio frames as they were
+    office,   // an office document's ZIP and XML rewritten without properties, names and traces
+    ebook,    // an EPUB rewritten: the book's own metadata stays, the tools' traces go
+    drawing,  // an SVG rewritten without editor namespaces, metadata and comments
 };
 
 struct StripPlan

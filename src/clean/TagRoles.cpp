@@ -211,8 +211,12 @@ TagRole describedTag(SupportedFormat format, Key key, QStringView value)
         return needed(KeptBecause::orientation);
     switch (groupOf(format)) {
     case FormatGroup::video:
+    case FormatGroup::audio:
         return needed(KeptBecause::media);
     case FormatGroup::document:
+    case FormatGroup::office:
+    case FormatGroup::ebook:
+    case FormatGroup::drawing:
         return needed(KeptBecause::structure);
     case FormatGroup::image:
         break;

@@ -14,6 +14,14 @@ FileKind FileKind::forExtension(QStringView extension)
         return {QStringLiteral("video"), QStringLiteral("purple")};
     case FormatGroup::document:
         return {QStringLiteral("doc.text"), QStringLiteral("orange")};
+    case FormatGroup::audio:
+        return {QStringLiteral("waveform"), QStringLiteral("green")};
+    case FormatGroup::office:
+        return {QStringLiteral("doc.richtext"), QStringLiteral("blue")};
+    case FormatGroup::ebook:
+        return {QStringLiteral("book"), QStringLiteral("orange")};
+    case FormatGroup::drawing:
+        return {QStringLiteral("scribble"), QStringLiteral("purple")};
     }
     Q_UNREACHABLE();
 }

@@ -17,6 +17,7 @@ constexpr std::array knownSymbols {
     u"exclamationmark.triangle", u"exclamationmark.triangle.fill",
     u"wand.and.stars", u"trash", u"square.and.arrow.down.on.square",
     u"stop.fill", u"arrow.clockwise",
+    u"waveform", u"doc.richtext", u"book", u"scribble",
 };
 
 QImage tinted(const QImage &mask, const QColor &color)
