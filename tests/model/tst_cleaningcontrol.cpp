@@ -56,12 +56,12 @@ class tst_CleaningControl : public QObject
         ControlledRunner &runner;
         ~Releasing() { runner.releaseAll(); }
     };
-    int rowOf(const TessalyViewModel &model, const QString &name) const
+    QUuid idOf(const TessalyViewModel &model, const QString &name) const
     {
-        for (int row = 0; row < model.files().size(); ++row)
-            if (model.files()[row].fileName == name)
-                return row;
-        return -1;
+        for (const FileItem &file : model.files())
+            if (file.fileName == name)
+                return file.id;
+        return {};
     }
 
 private slots:
@@ -143,9 +143,9 @@ private slots:
         QTRY_VERIFY(model.isProcessing()); // the run starts from the event loop
         QVERIFY(m_runner->waitUntilHeld(gate));
 
-        model.removeRow(rowOf(model, "d.jpg"));
-        model.removeRow(rowOf(model, "b.jpg"));
-        model.removeRow(rowOf(model, "a.jpg"));
+        model.removeFile(idOf(model, "d.jpg"));
+        model.removeFile(idOf(model, "b.jpg"));
+        model.removeFile(idOf(model, "a.jpg"));
         QCOMPARE(model.totalCount(), 1);
         m_runner->release(gate);
         QVERIFY(settled(model));
@@ -180,7 +180,7 @@ private slots:
         if (byAddingAgain)
             model.addFiles({broken, good});
         else
-            model.retryRow(rowOf(model, "broken.jpg"));
+            model.retryFile(idOf(model, "broken.jpg"));
         QCOMPARE(model.files()[0].status, FileStatus::pending);
         QTRY_COMPARE(model.doneCount(), 2);
         QCOMPARE(model.errorCount(), 0);
@@ -215,7 +215,7 @@ private slots:
         model.addFiles({file("good.jpg"), broken, file("held.jpg")});
         QTRY_COMPARE(model.doneCount() + model.errorCount(), 2);
 
-        model.removeRow(rowOf(model, removed));
+        model.removeFile(idOf(model, removed));
         QCOMPARE(model.totalCount(), 2);
         QCOMPARE(model.doneCount(), done);
         QCOMPARE(model.errorCount(), failed);
@@ -243,12 +243,13 @@ private slots:
         QCOMPARE(ended[0][1].toLongLong(), 2);
 
         NotCleanedFilter *filter = model.notCleanedFiles();
+        const auto sourceRow = [filter](int row) { return filter->mapToSource(filter->index(row, 0)).row(); };
         QCOMPARE(filter->rowCount(), 2);
-        QCOMPARE((QList<int>{filter->sourceRow(0), filter->sourceRow(1), filter->sourceRow(2)}), (QList<int>{1, 2, -1}));
+        QCOMPARE((QList<int>{sourceRow(0), sourceRow(1), sourceRow(2)}), (QList<int>{1, 2, -1}));
         Fixtures::writeAll(broken.toLocalFile(), m_picture);
-        model.retryRow(1);
+        model.retryFile(model.files().at(1).id);
         QCOMPARE(filter->rowCount(), 1);
-        QCOMPARE(filter->sourceRow(0), 2);
+        QCOMPARE(sourceRow(0), 2);
         QVERIFY(ended.wait(10000));
         QCOMPARE(ended[1][0].toLongLong(), 1);
         QCOMPARE(ended[1][1].toLongLong(), 0);
@@ -292,7 +293,7 @@ private slots:
         model.addFiles({url});
         QTRY_COMPARE(model.doneCount(), 1);
         const int runs = m_runner->runCount();
-        model.removeRow(0);
+        model.removeFile(model.files().at(0).id);
         QCOMPARE(model.totalCount(), 0);
 
         Fixtures::writeAll(url.toLocalFile(), m_picture); // the photo comes back with its metadata
