@@ -2,6 +2,7 @@
 // stay open, give the same results; every way a run can end reaches the
 // caller as the same outcome through both.
 
+#include <CancelScope.h>
 #include <ExifToolService.h>
 #include <FileCleaner.h>
 #include <FileItem.h>
@@ -357,6 +358,42 @@ private slots:
         const auto result = hung.result();
         QVERIFY(clock.elapsed() < 5000);
         QVERIFY(!result && isCleanError(result.error(), CleanError::Kind::quitting));
+        QVERIFY(!runner->run(tool, {"-j", dir.filePath("a.jpg")}, 60s));
+    }
+
+    // A clean given up (its row removed, Stop) ends the run it is waiting
+    // for, whichever way the tool runs, and only that run: the runner goes
+    // on serving the others, a stay-open one with a worker of its own.
+    void cancelEndsAHungRun_data() { stopAllEndsHungRuns_data(); }
+
+    void cancelEndsAHungRun()
+    {
+        QFETCH(bool, persistent);
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkdir("tool"));
+        const QString tool = writePerlStandIn(dir.filePath("tool"));
+        std::unique_ptr<ToolRunner> runner;
+        if (persistent)
+            runner = std::make_unique<StayOpenRunner>(StayOpenRunner::Options{1, 1000, qint64(512) << 20});
+        else
+            runner = std::make_unique<OneShotRunner>();
+        QVERIFY(QDir(dir.path()).mkdir("marks"));
+        const SandboxGrant markBeside = SandboxGrant::toWrite(dir.filePath("hang.jpg"), dir.filePath("marks"));
+        std::atomic<bool> cancel = false;
+        auto hung = QtConcurrent::run([&] {
+            const CancelScope scope(&cancel);
+            return runner->run(tool, {"-j", dir.filePath("hang.jpg")}, 60s, markBeside);
+        });
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(dir.filePath("marks/hang.jpg.started")), 20000);
+        QElapsedTimer clock;
+        clock.start();
+        cancel = true;
+        const auto result = hung.result();
+        QVERIFY2(clock.elapsed() < 5000, qPrintable(QString::number(clock.elapsed())));
+        QVERIFY(!result && isCleanError(result.error(), CleanError::Kind::quitting));
+        QCOMPARE(resultText(runner->run(tool, {"-j", dir.filePath("a.jpg")}, 60s)), u"[{\"Version\":\"1\"}]\n"_qs);
+        // A run given up before it starts is not run at all.
+        const CancelScope stillCancelled(&cancel);
         QVERIFY(!runner->run(tool, {"-j", dir.filePath("a.jpg")}, 60s));
     }
 };
