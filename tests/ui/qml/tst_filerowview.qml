@@ -39,8 +39,14 @@ TestCase {
             accessibleText: "a.jpg, Cleaned, 80 tags before, 25 after"
             canExpand: true
             expanded: false
-            model: ({})
+            model: testCase.rowModel()
         }
+    }
+
+    // The row's model object, as the list gives it.
+    function rowModel() {
+        return { expanded: false, metadataLog: { errorMessage: "", errorDetail: "", hasComparison: false,
+                                                 before: [], after: [], stillInFile: [] } }
     }
 
     SignalSpy {
@@ -88,13 +94,12 @@ TestCase {
     // Opening a row writes its open state back to the row's model, which
     // keeps it while the row's view is gone.
     function test_openStateGoesToTheModel() {
-        const rowModel = { expanded: false }
-        const row = createRow({ model: rowModel })
+        const row = createRow({})
         row.forceActiveFocus()
         keyClick(Qt.Key_Return)
-        verify(rowModel.expanded)
+        verify(row.model.expanded)
         keyClick(Qt.Key_Return)
-        verify(!rowModel.expanded)
+        verify(!row.model.expanded)
         compare(createRow({ expanded: true }).isExpanded, true)
     }
 
