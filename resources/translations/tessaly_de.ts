@@ -45,10 +45,6 @@
         <source>Add Files</source>
         <translation>Dateien hinzufügen</translation>
     </message>
-    <message id="folder_picker_title">
-        <source>Add a Folder</source>
-        <translation>Ordner hinzufügen</translation>
-    </message>
     <message id="file_picker_filter">
         <source>Photos, raws, videos and PDFs</source>
         <translation>Fotos, Rohdaten, Videos und PDFs</translation>

@@ -45,10 +45,6 @@
         <source>Add Files</source>
         <translation>Add Files</translation>
     </message>
-    <message id="folder_picker_title">
-        <source>Add a Folder</source>
-        <translation>Add a Folder</translation>
-    </message>
     <message id="file_picker_filter">
         <source>Photos, raws, videos and PDFs</source>
         <translation>Photos, raws, videos and PDFs</translation>

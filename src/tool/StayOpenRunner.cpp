@@ -3,6 +3,7 @@
 #include "ArgumentFile.h"
 #include "CancelScope.h"
 #include "OneShotRunner.h"
+#include "StayOpenSink.h"
 #include "StayOpenSpawner.h"
 #include "StayOpenToolPool.h"
 #include "StayOpenWorker.h"

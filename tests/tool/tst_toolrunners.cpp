@@ -76,6 +76,13 @@ QString writePerlStandIn(const QString &directory, const QByteArray &version = "
     return writeFakeTool(directory, QByteArray(perlStandIn).replace("VERSION", version));
 }
 
+std::unique_ptr<ToolRunner> oneWorkerOrOneShot(bool persistent)
+{
+    if (persistent)
+        return std::make_unique<StayOpenRunner>(StayOpenRunner::Options{1, 1000, qint64(512) << 20});
+    return std::make_unique<OneShotRunner>();
+}
+
 QList<qint64> ourChildren(const QByteArray &needle = "-stay_open") { return Fixtures::liveChildren(needle); }
 
 QString resultText(const Expected<QByteArray> &result)
@@ -341,11 +348,7 @@ private slots:
         // The tool's own folder is shown read-only over everything in it.
         QVERIFY(QDir(dir.path()).mkdir("tool"));
         const QString tool = writePerlStandIn(dir.filePath("tool"));
-        std::unique_ptr<ToolRunner> runner;
-        if (persistent)
-            runner = std::make_unique<StayOpenRunner>(StayOpenRunner::Options{1, 1000, qint64(512) << 20});
-        else
-            runner = std::make_unique<OneShotRunner>();
+        const std::unique_ptr<ToolRunner> runner = oneWorkerOrOneShot(persistent);
         QElapsedTimer clock;
         clock.start();
         // The stand-in marks the run as under way in a folder beside its
@@ -370,14 +373,9 @@ private slots:
     {
         QFETCH(bool, persistent);
         QTemporaryDir dir;
-        QVERIFY(QDir(dir.path()).mkdir("tool"));
+        QVERIFY(QDir(dir.path()).mkdir("tool") && QDir(dir.path()).mkdir("marks"));
         const QString tool = writePerlStandIn(dir.filePath("tool"));
-        std::unique_ptr<ToolRunner> runner;
-        if (persistent)
-            runner = std::make_unique<StayOpenRunner>(StayOpenRunner::Options{1, 1000, qint64(512) << 20});
-        else
-            runner = std::make_unique<OneShotRunner>();
-        QVERIFY(QDir(dir.path()).mkdir("marks"));
+        const std::unique_ptr<ToolRunner> runner = oneWorkerOrOneShot(persistent);
         const SandboxGrant markBeside = SandboxGrant::toWrite(dir.filePath("hang.jpg"), dir.filePath("marks"));
         std::atomic<bool> cancel = false;
         auto hung = QtConcurrent::run([&] {
@@ -385,11 +383,10 @@ private slots:
             return runner->run(tool, {"-j", dir.filePath("hang.jpg")}, 60s, markBeside);
         });
         QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(dir.filePath("marks/hang.jpg.started")), 20000);
-        QElapsedTimer clock;
-        clock.start();
+        const auto cancelled = std::chrono::steady_clock::now();
         cancel = true;
         const auto result = hung.result();
-        QVERIFY2(clock.elapsed() < 5000, qPrintable(QString::number(clock.elapsed())));
+        QVERIFY(std::chrono::steady_clock::now() - cancelled < 5s);
         QVERIFY(!result && isCleanError(result.error(), CleanError::Kind::quitting));
         QCOMPARE(resultText(runner->run(tool, {"-j", dir.filePath("a.jpg")}, 60s)), u"[{\"Version\":\"1\"}]\n"_qs);
         // A run given up before it starts is not run at all.
