@@ -1,6 +1,7 @@
 #include <ControlledRunner.h>
 
 #include <AdditionChoices.h>
+#include <StayOpenRunner.h>
 #include <TessalyViewModel.h>
 #include <Translations.h>
 
@@ -289,6 +290,38 @@ private slots:
         QCOMPARE(model.readyCount(), 0);
         QTRY_COMPARE(model.doneCount(), bySetting ? 3 : 4);
         QVERIFY(!untouched("a.jpg") && !untouched("b.jpg"));
+    }
+
+    // Removing a row, or Stop, ends the tool run under way for its file,
+    // also in an exiftool kept open: the job is back long before the run's
+    // own minute, the worker is gone and the file is as it was.
+    void givingUpEndsTheToolRun_data()
+    {
+        QTest::addColumn<bool>("byStop");
+        QTest::newRow("row removed") << false;
+        QTest::newRow("stop") << true;
+    }
+    void givingUpEndsTheToolRun()
+    {
+        QFETCH(bool, byStop);
+        QTemporaryDir tool;
+        writeStayOpenStandIn(tool.path());
+        StayOpenRunner runner(StayOpenRunner::Options{1, 1000, qint64(512) << 20});
+        const FileCleaner cleaner(ToolPaths::inFolder(tool.path()), runner, RunLimits{60s, 0ms});
+        QThreadPool pool;
+        TessalyViewModel model(cleaner, pool, ModelOptions{50ms});
+        model.addFiles({file("hang.jpg")});
+        QTRY_COMPARE(model.files().value(0).status, FileStatus::processing);
+        QTRY_COMPARE(Fixtures::liveChildren("-stay_open").size(), 1);
+        const auto givenUp = std::chrono::steady_clock::now();
+        if (byStop)
+            model.stop();
+        else
+            model.removeFile(model.files().at(0).id);
+        QVERIFY(pool.waitForDone(10000));
+        QVERIFY(std::chrono::steady_clock::now() - givenUp < 10s);
+        QVERIFY(untouched("hang.jpg"));
+        QVERIFY(leftovers().isEmpty());
     }
 
     // A file removed and added again is a new row, cleaned again.
