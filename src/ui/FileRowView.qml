@@ -15,17 +15,13 @@ import Tessaly.Ui
 FocusScope {
     id: row
 
-    // One per role of the file list, and the row's place in it.
+    // The roles of the file list the row shows, and its place in it.
     required property var fileId
     required property url url
     required property string path
     required property string fileName
     required property string fileExtension
     required property int status
-    required property string errorMessage
-    required property int beforeCount
-    required property int afterCount
-    required property bool nothingToRemove
     required property int index
     // Computed by FileRows.
     required property string folder

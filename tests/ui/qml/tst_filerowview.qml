@@ -24,10 +24,6 @@ TestCase {
             fileName: "a.jpg"
             fileExtension: "jpg"
             status: FileListModel.Done
-            errorMessage: ""
-            beforeCount: 80
-            afterCount: 25
-            nothingToRemove: false
             index: 0
             folder: "/home/jane/Pictures"
             fileSymbol: "photo"
