@@ -45,10 +45,6 @@
         <source>Add Files</source>
         <translation>Dateien hinzufügen</translation>
     </message>
-    <message id="folder_picker_title">
-        <source>Add a Folder</source>
-        <translation>Ordner hinzufügen</translation>
-    </message>
     <message id="file_picker_filter">
         <source>Photos, raws, videos and PDFs</source>
         <translation>Fotos, Rohdaten, Videos und PDFs</translation>
@@ -304,12 +300,14 @@ Removes hidden metadata (GPS position, camera serials, author names, dates) from
 Files and folders named here are cleaned as soon as the window is up.
 
 Options:
-  --copy      keep the originals and save a cleaned copy beside each one
-  --in-place  replace each file by its cleaned version
-  --review    list the files and clean them only when asked
-  -h, --help  show this help
+  --copy         keep the originals and save a cleaned copy beside each one
+  --in-place     replace each file by its cleaned version
+  --review       list the files and clean them only when asked
+  -h, --help     show this help
+  -v, --version  show the version
 
 Without --copy or --in-place, the choice in Settings applies (by default: replace).
+After -- every argument is a file, also one whose name starts with a dash.
 </source>
         <translation>Aufruf: tessaly [OPTIONEN] [DATEI...]
 
@@ -317,12 +315,20 @@ Entfernt versteckte Metadaten (GPS-Position, Seriennummern, Autorennamen, Datums
 Hier genannte Dateien und Ordner werden bereinigt, sobald das Fenster offen ist.
 
 Optionen:
-  --copy      die Originale behalten und neben jedem eine bereinigte Kopie speichern
-  --in-place  jede Datei durch ihre bereinigte Fassung ersetzen
-  --review    die Dateien auflisten und erst auf Wunsch bereinigen
-  -h, --help  diese Hilfe zeigen
+  --copy         die Originale behalten und neben jedem eine bereinigte Kopie speichern
+  --in-place     jede Datei durch ihre bereinigte Fassung ersetzen
+  --review       die Dateien auflisten und erst auf Wunsch bereinigen
+  -h, --help     diese Hilfe zeigen
+  -v, --version  die Version zeigen
 
 Ohne --copy oder --in-place gilt die Wahl in den Einstellungen (vorgegeben: ersetzen).
+Nach -- ist jedes Argument eine Datei, auch eine, deren Name mit einem Bindestrich beginnt.
+</translation>
+    </message>
+    <message id="command_line_refused">
+        <source>tessaly: unknown option %1 (see tessaly --help; a file whose name starts with a dash is named after -- or as ./%1)
+</source>
+        <translation>tessaly: unbekannte Option %1 (siehe tessaly --help; eine Datei, deren Name mit einem Bindestrich beginnt, wird nach -- oder als ./%1 genannt)
 </translation>
     </message>
     <message id="a11y_remove_named">

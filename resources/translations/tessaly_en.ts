@@ -45,10 +45,6 @@
         <source>Add Files</source>
         <translation>Add Files</translation>
     </message>
-    <message id="folder_picker_title">
-        <source>Add a Folder</source>
-        <translation>Add a Folder</translation>
-    </message>
     <message id="file_picker_filter">
         <source>Photos, raws, videos and PDFs</source>
         <translation>Photos, raws, videos and PDFs</translation>
@@ -304,12 +300,14 @@ Removes hidden metadata (GPS position, camera serials, author names, dates) from
 Files and folders named here are cleaned as soon as the window is up.
 
 Options:
-  --copy      keep the originals and save a cleaned copy beside each one
-  --in-place  replace each file by its cleaned version
-  --review    list the files and clean them only when asked
-  -h, --help  show this help
+  --copy         keep the originals and save a cleaned copy beside each one
+  --in-place     replace each file by its cleaned version
+  --review       list the files and clean them only when asked
+  -h, --help     show this help
+  -v, --version  show the version
 
 Without --copy or --in-place, the choice in Settings applies (by default: replace).
+After -- every argument is a file, also one whose name starts with a dash.
 </source>
         <translation>Usage: tessaly [OPTIONS] [FILE...]
 
@@ -317,12 +315,20 @@ Removes hidden metadata (GPS position, camera serials, author names, dates) from
 Files and folders named here are cleaned as soon as the window is up.
 
 Options:
-  --copy      keep the originals and save a cleaned copy beside each one
-  --in-place  replace each file by its cleaned version
-  --review    list the files and clean them only when asked
-  -h, --help  show this help
+  --copy         keep the originals and save a cleaned copy beside each one
+  --in-place     replace each file by its cleaned version
+  --review       list the files and clean them only when asked
+  -h, --help     show this help
+  -v, --version  show the version
 
 Without --copy or --in-place, the choice in Settings applies (by default: replace).
+After -- every argument is a file, also one whose name starts with a dash.
+</translation>
+    </message>
+    <message id="command_line_refused">
+        <source>tessaly: unknown option %1 (see tessaly --help; a file whose name starts with a dash is named after -- or as ./%1)
+</source>
+        <translation>tessaly: unknown option %1 (see tessaly --help; a file whose name starts with a dash is named after -- or as ./%1)
 </translation>
     </message>
     <message id="a11y_remove_named">

@@ -1,37 +1,90 @@
 #include "LaunchOptions.h"
 
+#include <QCommandLineParser>
 #include <QCoreApplication>
 
-LaunchOptions LaunchOptions::parse(const QStringList &arguments)
+namespace {
+
+const QString copyName = QStringLiteral("copy");
+const QString inPlaceName = QStringLiteral("in-place");
+const QString reviewName = QStringLiteral("review");
+const QString helpName = QStringLiteral("help");
+const QString versionName = QStringLiteral("version");
+
+bool endsOptions(const QByteArray &argument)
 {
+    return argument == "--";
+}
+
+// The parser's own rule: a dash and more is an option, "-" alone is a name.
+bool looksLikeOption(const QByteArray &argument)
+{
+    return argument.size() > 1 && argument.startsWith('-');
+}
+
+bool isKnownOption(const QByteArray &argument)
+{
+    static const QList<QByteArray> known{"--copy", "-copy", "--in-place", "-in-place", "--review", "-review",
+                                          "--help", "-help", "-h", "--version", "-version", "-v"};
+    return known.contains(argument);
+}
+
+} // namespace
+
+LaunchOptions LaunchOptions::parse(const QList<QByteArray> &arguments)
+{
+    QCommandLineParser parser;
+    // "-x.jpg" is one unknown option, not the seven letters of one.
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    parser.addOptions({
+        QCommandLineOption(copyName),
+        QCommandLineOption(inPlaceName),
+        QCommandLineOption(reviewName),
+        QCommandLineOption(QStringList{QStringLiteral("h"), helpName}),
+        QCommandLineOption(QStringList{QStringLiteral("v"), versionName}),
+    });
+    QStringList texts{QStringLiteral("tessaly")};
+    for (const QByteArray &argument : arguments)
+        texts.append(QString::fromLocal8Bit(argument));
+
     LaunchOptions options;
-    qsizetype i = 0;
-    for (; i < arguments.size(); ++i) {
-        const QString &argument = arguments[i];
-        if (argument == QLatin1String("--")) {
-            ++i;
-            break;
-        }
-        if (!argument.startsWith(u'-') || argument == QLatin1String("-"))
-            break;
-        if (argument == QLatin1String("--copy"))
-            options.keepOriginal = true;
-        else if (argument == QLatin1String("--in-place"))
-            options.keepOriginal = false;
-        else if (argument == QLatin1String("--review"))
-            options.review = true;
-        else if (argument == QLatin1String("--help") || argument == QLatin1String("-h"))
-            options.showHelp = true;
-        else if (options.unknownOption.isEmpty())
-            options.unknownOption = argument;
+    const bool understood = parser.parse(texts);
+    // The files are taken from the bytes by the parser's rules (none of the
+    // options takes a value), since its text would turn bytes that are
+    // not UTF-8 into U+FFFD.
+    bool afterEnd = false;
+    for (const QByteArray &argument : arguments) {
+        if (!afterEnd && endsOptions(argument))
+            afterEnd = true;
+        else if (afterEnd || !looksLikeOption(argument))
+            options.files.append(argument);
+        else if (!understood && options.refusedOption.isEmpty() && !isKnownOption(argument))
+            options.refusedOption = QString::fromLocal8Bit(argument);
     }
-    options.files = arguments.mid(i);
+    options.showHelp = parser.isSet(helpName);
+    if (!understood) {
+        // Nothing of a command line with a mistake is done, apart from help.
+        LaunchOptions refused;
+        refused.showHelp = options.showHelp;
+        refused.refusedOption = options.refusedOption.isEmpty() ? parser.unknownOptionNames().value(0, texts.value(1))
+                                                                : options.refusedOption;
+        return refused;
+    }
+
+    for (const QString &name : parser.optionNames()) {
+        if (name == copyName)
+            options.keepOriginal = true;
+        else if (name == inPlaceName)
+            options.keepOriginal = false;
+    }
+    options.review = parser.isSet(reviewName);
+    options.showVersion = parser.isSet(versionName);
     return options;
 }
 
 QString LaunchOptions::helpText()
 {
-    //% "Usage: tessaly [OPTIONS] [FILE...]\n\nRemoves hidden metadata (GPS position, camera serials, author names, dates) from photos, camera raws, videos and PDFs.\nFiles and folders named here are cleaned as soon as the window is up.\n\nOptions:\n  --copy      keep the originals and save a cleaned copy beside each one\n  --in-place  replace each file by its cleaned version\n  --review    list the files and clean them only when asked\n  -h, --help  show this help\n\nWithout --copy or --in-place, the choice in Settings applies (by default: replace).\n"
+    //% "Usage: tessaly [OPTIONS] [FILE...]\n\nRemoves hidden metadata (GPS position, camera serials, author names, dates) from photos, camera raws, videos and PDFs.\nFiles and folders named here are cleaned as soon as the window is up.\n\nOptions:\n  --copy         keep the originals and save a cleaned copy beside each one\n  --in-place     replace each file by its cleaned version\n  --review       list the files and clean them only when asked\n  -h, --help     show this help\n  -v, --version  show the version\n\nWithout --copy or --in-place, the choice in Settings applies (by default: replace).\nAfter -- every argument is a file, also one whose name starts with a dash.\n"
     const QString text = qtTrId("command_line_help");
     if (text != QLatin1String("command_line_help"))
         return text;
@@ -40,9 +93,21 @@ QString LaunchOptions::helpText()
         "Removes hidden metadata (GPS position, camera serials, author names, dates) from photos, camera raws, "
         "videos and PDFs.\nFiles and folders named here are cleaned as soon as the window is up.\n\n"
         "Options:\n"
-        "  --copy      keep the originals and save a cleaned copy beside each one\n"
-        "  --in-place  replace each file by its cleaned version\n"
-        "  --review    list the files and clean them only when asked\n"
-        "  -h, --help  show this help\n\n"
-        "Without --copy or --in-place, the choice in Settings applies (by default: replace).\n");
+        "  --copy         keep the originals and save a cleaned copy beside each one\n"
+        "  --in-place     replace each file by its cleaned version\n"
+        "  --review       list the files and clean them only when asked\n"
+        "  -h, --help     show this help\n"
+        "  -v, --version  show the version\n\n"
+        "Without --copy or --in-place, the choice in Settings applies (by default: replace).\n"
+        "After -- every argument is a file, also one whose name starts with a dash.\n");
+}
+
+QString LaunchOptions::refusalText(const QString &option)
+{
+    //% "tessaly: unknown option %1 (see tessaly --help; a file whose name starts with a dash is named after -- or as ./%1)\n"
+    const QString text = qtTrId("command_line_refused");
+    if (text != QLatin1String("command_line_refused"))
+        return text.arg(option);
+    return QStringLiteral("tessaly: unknown option %1 (see tessaly --help; a file whose name starts with a dash is "
+                          "named after -- or as ./%1)\n").arg(option);
 }

@@ -1,27 +1,35 @@
 #pragma once
 
+#include <QByteArray>
+#include <QList>
 #include <QString>
-#include <QStringList>
 
 #include <optional>
 
-// What `tessaly [OPTIONS] [FILE...]` asks for. Options come first; "--" ends
-// them, and so does the first argument that is not one, so that a file whose
-// name starts with a dash can still be named after "--".
+// What `tessaly [OPTIONS] [FILE...]` asks for. Options may stand anywhere
+// before "--"; after it every argument is a file, so a file whose name
+// starts with a dash is named after "--" (or as ./-name).
 struct LaunchOptions
 {
     // --copy: keep originals and save cleaned copies; --in-place: replace them.
-    // For this launch only; absent: the settings decide.
+    // For the files of this launch only; absent: the settings decide. The
+    // last of the two named wins.
     std::optional<bool> keepOriginal;
     // --review: the files are listed and wait for the person's click. The
     // desktop entry passes it, so that Open With and a double-click in a
     // file manager never rewrite a file on their own.
     bool review = false;
     bool showHelp = false;
-    QString unknownOption; // the first option not understood, if any
-    QStringList files;     // everything after the options
+    bool showVersion = false;
+    // The first argument that looked like an option and is none, as typed.
+    QString refusedOption;
+    // The file arguments as the kernel handed them: Linux names are bytes,
+    // and a name that is not UTF-8 must reach the disk unchanged.
+    QList<QByteArray> files;
 
-    static LaunchOptions parse(const QStringList &arguments);
-    // The --help text.
+    // `arguments` without the program's name.
+    static LaunchOptions parse(const QList<QByteArray> &arguments);
     static QString helpText();
+    // What stderr says about refusedOption.
+    static QString refusalText(const QString &option);
 };

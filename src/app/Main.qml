@@ -14,8 +14,7 @@ ApplicationWindow {
     required property SettingsInfo settingsInfo
     required property Preferences preferences
     // Where files named outside the window arrive; set by the app.
-    property DropIntake launchIntake: null
-    property DropIntake reviewIntake: null
+    property DropIntake intake: null
 
     readonly property alias settingsWindow: settingsLoader.item
 
@@ -252,7 +251,7 @@ ApplicationWindow {
         objectName: "contentView"
         anchors.fill: parent
         viewModel: window.viewModel
-        otherIntakes: [window.launchIntake, window.reviewIntake].filter(i => i !== null)
+        otherIntakes: window.intake ? [window.intake] : []
     }
 
     // Said once as the app starts when tools cannot run sandboxed; Settings

@@ -16,14 +16,13 @@ Preferences::Preferences(QSettings &settings, QObject *parent)
 
 bool Preferences::keepOriginal() const
 {
-    return m_launchOverride.value_or(m_settings.value(keepOriginalKey, false).toBool());
+    return m_settings.value(keepOriginalKey, false).toBool();
 }
 
 void Preferences::setKeepOriginal(bool keep)
 {
-    if (keep == keepOriginal() && !m_launchOverride)
+    if (keep == keepOriginal())
         return;
-    m_launchOverride.reset();
     m_settings.setValue(keepOriginalKey, keep);
     m_settings.sync();
     emit changed();
@@ -40,14 +39,6 @@ void Preferences::setKeepModificationDate(bool keep)
         return;
     m_settings.setValue(keepDateKey, keep);
     m_settings.sync();
-    emit changed();
-}
-
-void Preferences::overrideKeepOriginal(std::optional<bool> keep)
-{
-    if (keep == m_launchOverride)
-        return;
-    m_launchOverride = keep;
     emit changed();
 }
 

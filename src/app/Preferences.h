@@ -34,9 +34,6 @@ public:
     bool reviewFirst() const;
     void setReviewFirst(bool review);
 
-    // For this launch only; not stored.
-    void overrideKeepOriginal(std::optional<bool> keep);
-
     // What the cleans that start now are to do.
     CleaningChoices choices() const;
 
@@ -45,5 +42,4 @@ signals:
 
 private:
     QSettings &m_settings;
-    std::optional<bool> m_launchOverride;
 };

@@ -11,6 +11,7 @@
 #include "ToolFailureReading.h"
 #include "WriteTransaction.h"
 
+#include <CancelScope.h>
 #include <LocalName.h>
 #include <MovieScrub.h>
 
@@ -108,6 +109,8 @@ FileCleaner::FileCleaner(ToolPaths paths, ToolRunner &runner, RunLimits limits, 
 
 CleanResult FileCleaner::clean(const CleanRequest &request) const
 {
+    // Every tool run of this clean hears the request's cancel.
+    const CancelScope cancelScope(request.cancel);
     auto result = cleanFile(request);
     if (!result)
         return CleanResult::failed(request.id, result.error());

@@ -10,13 +10,6 @@ NotCleanedFilter::NotCleanedFilter(FileListModel *files, QObject *parent)
     setFilterRole(FileListModel::StatusRole);
 }
 
-int NotCleanedFilter::sourceRow(int row) const
-{
-    if (row < 0 || row >= rowCount())
-        return -1;
-    return mapToSource(index(row, 0)).row();
-}
-
 bool NotCleanedFilter::filterAcceptsRow(int sourceRow, const QModelIndex &sourceParent) const
 {
     const int status = sourceModel()->index(sourceRow, 0, sourceParent).data(FileListModel::StatusRole).toInt();

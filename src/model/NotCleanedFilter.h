@@ -13,9 +13,6 @@ class NotCleanedFilter : public QSortFilterProxyModel
 public:
     explicit NotCleanedFilter(FileListModel *files, QObject *parent = nullptr);
 
-    // The list's row behind one of this filter's rows, or -1.
-    Q_INVOKABLE int sourceRow(int row) const;
-
 protected:
     bool filterAcceptsRow(int sourceRow, const QModelIndex &sourceParent) const override;
 };

@@ -140,24 +140,6 @@ void TessalyViewModel::removeFile(const QUuid &id)
     updateCounters();
 }
 
-void TessalyViewModel::removeRow(int row)
-{
-    if (row >= 0 && row < m_files.items().size())
-        removeFile(m_files.items()[row].id);
-}
-
-void TessalyViewModel::cleanRow(int row)
-{
-    if (row >= 0 && row < m_files.items().size())
-        cleanSingleFile(m_files.items()[row].id);
-}
-
-void TessalyViewModel::retryRow(int row)
-{
-    if (row >= 0 && row < m_files.items().size())
-        retryFile(m_files.items()[row].id);
-}
-
 void TessalyViewModel::clearList()
 {
     m_queue.stop();

@@ -91,10 +91,6 @@ public:
     // never touched, one being cleaned is left as it was.
     Q_INVOKABLE void removeFile(const QUuid &id);
     Q_INVOKABLE void clearList();
-    // The same, for views that know rows.
-    Q_INVOKABLE void removeRow(int row);
-    Q_INVOKABLE void cleanRow(int row);
-    Q_INVOKABLE void retryRow(int row);
 
     // The files listed for review are cleaned now.
     Q_INVOKABLE void cleanReady();

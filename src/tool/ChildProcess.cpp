@@ -1,5 +1,7 @@
 #include "ChildProcess.h"
 
+#include "CancelScope.h"
+
 #include "Sandbox.h"
 
 #include <QDeadlineTimer>
@@ -94,7 +96,7 @@ Outcome run(const QString &program, const QStringList &arguments, std::chrono::m
     const QDeadlineTimer deadline(clampedLimit(limit));
     bool finished = false;
     while (!finished) {
-        if (cancel && cancel->load()) {
+        if ((cancel && cancel->load()) || CancelScope::cancelled()) {
             outcome.ending = Outcome::Ending::cancelled;
             break;
         }

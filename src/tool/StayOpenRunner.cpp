@@ -1,8 +1,11 @@
 #include "StayOpenRunner.h"
 
 #include "ArgumentFile.h"
+#include "CancelScope.h"
 #include "OneShotRunner.h"
+#include "StayOpenSink.h"
 #include "StayOpenSpawner.h"
+#include "StayOpenToolPool.h"
 #include "StayOpenWorker.h"
 
 #include <QPromise>
@@ -13,22 +16,7 @@
 #include <map>
 
 using namespace StayOpen;
-
-namespace {
-
-// The workers of one program with one grant.
-struct ToolPool
-{
-    quint64 lastUsed = 0; // under the runner's poolsMutex
-    std::mutex mutex;
-    std::condition_variable changed;
-    std::optional<ToolFileVersion> version;
-    bool speaksProtocol = true;
-    quint64 generation = 0;
-    int live = 0; // idle, busy and starting
-    std::vector<std::unique_ptr<Worker>> idle;
-};
-} // namespace
+using Clock = StayOpenWorker::Clock;
 
 class StayOpenRunner::Private
 {
@@ -51,7 +39,7 @@ public:
             std::unique_lock lock(preparingMutex);
             preparingDone.wait(lock, [this] { return preparing == 0; });
         }
-        std::vector<std::unique_ptr<Worker>> ending;
+        std::vector<std::unique_ptr<StayOpenWorker>> ending;
         for (auto &[program, pool] : pools) {
             std::lock_guard lock(pool->mutex);
             std::move(pool->idle.begin(), pool->idle.end(), std::back_inserter(ending));
@@ -91,7 +79,7 @@ private:
         QByteArray key = program;
         if (Sandbox::status().active())
             key += '\0' + grant.mountKey();
-        std::vector<std::unique_ptr<Worker>> ending;
+        std::vector<std::unique_ptr<StayOpenWorker>> ending;
         std::unique_lock lock(poolsMutex);
         auto &pool = pools[key];
         if (!pool)
@@ -106,7 +94,7 @@ private:
 
     // With poolsMutex held: forgets the least recently used pool other than
     // `keep` with no run under way, handing out its workers to be ended.
-    bool dropOldestIdle(const std::shared_ptr<ToolPool> &keep, std::vector<std::unique_ptr<Worker>> &ending)
+    bool dropOldestIdle(const std::shared_ptr<ToolPool> &keep, std::vector<std::unique_ptr<StayOpenWorker>> &ending)
     {
         std::shared_ptr<ToolPool> oldest;
         QByteArray oldestKey;
@@ -125,7 +113,7 @@ private:
         return true;
     }
 
-    static void end(std::vector<std::unique_ptr<Worker>> workers)
+    static void end(std::vector<std::unique_ptr<StayOpenWorker>> workers)
     {
         for (auto &worker : workers)
             worker->askToFinish();
@@ -137,7 +125,7 @@ private:
     // With the pool's lock held: a tool file that changed since the pool last
     // looked gets workers of its own; the old ones are handed out to be ended.
     static void follow(ToolPool &pool, const ToolFileVersion &version,
-                       std::vector<std::unique_ptr<Worker>> &outdated)
+                       std::vector<std::unique_ptr<StayOpenWorker>> &outdated)
     {
         if (pool.version == version)
             return;
@@ -164,12 +152,12 @@ private:
 
     void prepareOne(const QByteArray &path);
 
-    void giveBack(ToolPool &pool, std::unique_ptr<Worker> worker)
+    void giveBack(ToolPool &pool, std::unique_ptr<StayOpenWorker> worker)
     {
         const bool retire = !worker || worker->served() >= options.commandsPerWorker
                             || worker->residentBytes() > options.residentBytesPerWorker;
         if (retire && worker) {
-            std::vector<std::unique_ptr<Worker>> one;
+            std::vector<std::unique_ptr<StayOpenWorker>> one;
             one.push_back(std::move(worker));
             end(std::move(one));
         }
@@ -185,24 +173,24 @@ private:
         pool.changed.notify_one();
     }
 
-    std::unique_ptr<Worker> start(const QByteArray &program, const SandboxGrant &grant, quint64 generation,
+    std::unique_ptr<StayOpenWorker> start(const QByteArray &program, const SandboxGrant &grant, quint64 generation,
                                   Clock::time_point deadline, bool *speaks);
 };
 
-std::unique_ptr<Worker> StayOpenRunner::Private::start(const QByteArray &program, const SandboxGrant &grant,
+std::unique_ptr<StayOpenWorker> StayOpenRunner::Private::start(const QByteArray &program, const SandboxGrant &grant,
                                                        quint64 generation, Clock::time_point deadline, bool *speaks)
 {
     *speaks = true;
     const SpawnResult spawned = spawner.spawn(program, grant);
     if (spawned.pid < 0)
         return nullptr;
-    auto worker = std::make_unique<Worker>(spawned.pid, spawned.input, spawned.output, spawned.error, generation);
-    const Worker::Exchange probe = worker->exchange("-ver\n", deadline);
-    if (probe.ending == Worker::Ending::answered && probe.status == 0 && !probe.output.isEmpty())
+    auto worker = std::make_unique<StayOpenWorker>(spawned.pid, spawned.input, spawned.output, spawned.error, generation);
+    const StayOpenWorker::Exchange probe = worker->exchange("-ver\n", deadline);
+    if (probe.ending == StayOpenWorker::Ending::answered && probe.status == 0 && !probe.output.isEmpty())
         return worker;
     // Too slow to start within the command's own limit says nothing about
     // the protocol; anything else does.
-    *speaks = probe.ending == Worker::Ending::timedOut;
+    *speaks = probe.ending == StayOpenWorker::Ending::timedOut;
     return nullptr;
 }
 
@@ -211,7 +199,7 @@ Expected<QByteArray> StayOpenRunner::Private::run(const QString &program, const 
 {
     // No arguments at all has exiftool print its manual; a relative program
     // name is looked up in PATH by a one-shot run, not by execve.
-    if (stopping->load())
+    if (stopping->load() || CancelScope::cancelled())
         return CleanError(CleanError::Kind::quitting);
     const auto lines = arguments.isEmpty() ? std::nullopt : ArgumentFile::encode(arguments);
     if (!lines || !program.startsWith(u'/'))
@@ -227,9 +215,9 @@ Expected<QByteArray> StayOpenRunner::Private::run(const QString &program, const 
     const auto pool = poolFor(path, grant);
 
     for (int attempt = 0; attempt < 2; ++attempt) {
-        std::unique_ptr<Worker> worker;
+        std::unique_ptr<StayOpenWorker> worker;
         quint64 generation = 0;
-        std::vector<std::unique_ptr<Worker>> outdated;
+        std::vector<std::unique_ptr<StayOpenWorker>> outdated;
         {
             std::unique_lock lock(pool->mutex);
             follow(*pool, *version, outdated);
@@ -252,7 +240,7 @@ Expected<QByteArray> StayOpenRunner::Private::run(const QString &program, const 
         end(std::move(outdated));
 
         if (worker && !worker->fitForUse(generation)) {
-            std::vector<std::unique_ptr<Worker>> one;
+            std::vector<std::unique_ptr<StayOpenWorker>> one;
             one.push_back(std::move(worker));
             end(std::move(one));
         }
@@ -269,43 +257,48 @@ Expected<QByteArray> StayOpenRunner::Private::run(const QString &program, const 
             }
         }
 
+        // Given up while it waited for a worker: the worker stays fit for the next.
+        if (CancelScope::cancelled()) {
+            giveBack(*pool, std::move(worker));
+            return CleanError(CleanError::Kind::quitting);
+        }
         // Made only now: a run that goes to a one-shot tool instead makes its own.
         const Sink sink(grant.standardOutputTo);
         if (!sink.ready()) {
             giveBack(*pool, std::move(worker));
             return ExifToolError::processError(sink.failure());
         }
-        Worker::Exchange answer = worker->exchange(*lines, deadline, stopping, sink.fd());
-        if (answer.ending != Worker::Ending::notSent)
+        StayOpenWorker::Exchange answer = worker->exchange(*lines, deadline, stopping, sink.fd());
+        if (answer.ending != StayOpenWorker::Ending::notSent)
             ++persistentRuns;
         // Stopped mid-command, or gone: killed and waited for before the
         // caller looks for what it left.
-        if (answer.ending != Worker::Ending::answered && answer.ending != Worker::Ending::died) {
+        if (answer.ending != StayOpenWorker::Ending::answered && answer.ending != StayOpenWorker::Ending::died) {
             worker->kill();
             giveBack(*pool, nullptr);
         }
         switch (answer.ending) {
-        case Worker::Ending::answered: {
+        case StayOpenWorker::Ending::answered: {
             worker->noteServed();
             giveBack(*pool, std::move(worker));
             if (answer.status == 0)
                 return std::move(answer.output);
             return endedRunResult(false, answer.status, std::move(answer.output), answer.error);
         }
-        case Worker::Ending::cancelled:
+        case StayOpenWorker::Ending::cancelled:
             return CleanError(CleanError::Kind::quitting);
-        case Worker::Ending::timedOut:
+        case StayOpenWorker::Ending::timedOut:
             return ExifToolError::timeout();
-        case Worker::Ending::died: {
+        case StayOpenWorker::Ending::died: {
             const auto ended = worker->reap(deadline);
             giveBack(*pool, nullptr);
             if (!ended)
                 return ExifToolError::timeout();
             return endedRunResult(ended->crashed, ended->exitCode, std::move(answer.output), answer.error);
         }
-        case Worker::Ending::sinkFailed:
+        case StayOpenWorker::Ending::sinkFailed:
             return ExifToolError::processError(toolErrorText(answer.error));
-        case Worker::Ending::notSent:
+        case StayOpenWorker::Ending::notSent:
             // It was gone before it read a word of this command: try a fresh one.
             sink.remove();
             break;
@@ -323,7 +316,7 @@ void StayOpenRunner::Private::prepareOne(const QByteArray &path)
     if (!version)
         return;
     const auto pool = poolFor(path, {});
-    std::vector<std::unique_ptr<Worker>> outdated;
+    std::vector<std::unique_ptr<StayOpenWorker>> outdated;
     quint64 generation = 0;
     bool wanted = false;
     {

@@ -94,45 +94,6 @@ inline SpawnResult spawnWorker(const QByteArray &program, const SandboxGrant &gr
     return {pid, input[0], output[0], error[0]};
 }
 
-// The new file a worker's standard output is written to, when a run asks
-// for one; open while this lives.
-class Sink
-{
-public:
-    explicit Sink(const QString &path) : m_path(QFile::encodeName(path))
-    {
-        if (m_path.isEmpty())
-            return;
-        m_fd = ::open(m_path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-        m_error = m_fd < 0 ? errno : 0;
-    }
-    ~Sink()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    Sink(const Sink &) = delete;
-    Sink &operator=(const Sink &) = delete;
-
-    bool ready() const { return m_error == 0; }
-    int fd() const { return m_fd; }
-    QString failure() const
-    {
-        return QStringLiteral("Error: cannot create the cleaned copy: %1").arg(QString::fromLocal8Bit(::strerror(m_error)));
-    }
-    // For a command the worker never read: nothing was written.
-    void remove() const
-    {
-        if (m_fd >= 0)
-            ::unlink(m_path.constData());
-    }
-
-private:
-    QByteArray m_path;
-    int m_fd = -1;
-    int m_error = 0;
-};
-
 // The thread every worker is started from. A child's parent-death signal
 // fires when the thread that forked it ends, and pool threads come and go.
 class Spawner

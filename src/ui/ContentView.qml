@@ -37,9 +37,6 @@ Item {
     property bool runLeftFiles: false
     property bool showOnlyNotCleaned: false
 
-    function sourceRow(row) {
-        return showOnlyNotCleaned ? viewModel.notCleanedFiles.sourceRow(row) : row
-    }
     function dismissSummary() {
         runSummary = ""
         showOnlyNotCleaned = false
@@ -86,8 +83,10 @@ Item {
         onChosen: (urls) => intake.addPicked(urls)
     }
 
-    ExpansionState {
-        id: expansionState
+    // What the rows show, and which of them are open.
+    FileRows {
+        id: fileRows
+        sourceModel: root.showOnlyNotCleaned ? root.viewModel.notCleanedFiles : root.viewModel.files
     }
 
     Connections {
@@ -178,7 +177,7 @@ Item {
                 topMargin: 12
                 bottomMargin: 12
                 spacing: 8
-                model: root.showOnlyNotCleaned ? root.viewModel.notCleanedFiles : root.viewModel.files
+                model: fileRows
                 activeFocusOnTab: true
                 keyNavigationEnabled: true
                 highlightFollowsCurrentItem: false
@@ -212,14 +211,10 @@ Item {
 
                     x: 16
                     width: ListView.view.width - 32
-                    expansion: expansionState
-                    files: root.viewModel.files
-                    // Bound to `index`, so that it follows the rows as they move.
-                    listRow: root.sourceRow(index)
                     cleanOffered: status === FileListModel.Pending
-                    onRemoveRequested: root.viewModel.removeRow(listRow)
-                    onCleanRequested: root.viewModel.cleanRow(listRow)
-                    onRetryRequested: root.viewModel.retryRow(listRow)
+                    onRemoveRequested: root.viewModel.removeFile(fileId)
+                    onCleanRequested: root.viewModel.cleanSingleFile(fileId)
+                    onRetryRequested: root.viewModel.retryFile(fileId)
 
                     transform: Translate { id: slide }
 

@@ -151,15 +151,15 @@ QStringList DropIntake::supportedFilesIn(const QString &folder)
 
 void DropIntake::handleDrop(const QList<QUrl> &urls)
 {
-    intake(urls, true, std::nullopt);
+    intake(urls, true, AdditionChoices{});
 }
 
-void DropIntake::addPicked(const QList<QUrl> &urls, std::optional<bool> keepOriginal)
+void DropIntake::addPicked(const QList<QUrl> &urls, AdditionChoices choices)
 {
-    intake(urls, false, keepOriginal);
+    intake(urls, false, choices);
 }
 
-void DropIntake::intake(const QList<QUrl> &urls, bool announceUnsupported, std::optional<bool> keepOriginal)
+void DropIntake::intake(const QList<QUrl> &urls, bool announceUnsupported, AdditionChoices choices)
 {
     QList<QUrl> dropped;
     dropped.reserve(urls.size());
@@ -178,7 +178,7 @@ void DropIntake::intake(const QList<QUrl> &urls, bool announceUnsupported, std::
 
     const auto folders = std::count_if(dropped.cbegin(), dropped.cend(), isFolder);
     if (folders == 0) {
-        addToModel(dropped, keepOriginal);
+        addToModel(dropped, choices);
         return;
     }
     QString folderName;
@@ -188,27 +188,27 @@ void DropIntake::intake(const QList<QUrl> &urls, bool announceUnsupported, std::
     }
 
     auto *watcher = new QFutureWatcher<Expansion>(this);
-    connect(watcher, &QFutureWatcher<Expansion>::finished, this, [this, watcher, folderName, keepOriginal] {
+    connect(watcher, &QFutureWatcher<Expansion>::finished, this, [this, watcher, folderName, choices] {
         const Expansion expansion = watcher->result();
         watcher->deleteLater();
-        expanded(expansion.urls, expansion.fromFolders, folderName, keepOriginal);
+        expanded(expansion.urls, expansion.fromFolders, folderName, choices);
     });
     watcher->setFuture(QtConcurrent::run(expand, dropped));
 }
 
 void DropIntake::expanded(const QList<QUrl> &urls, qint64 fromFolders, const QString &folderName,
-                          std::optional<bool> keepOriginal)
+                          AdditionChoices choices)
 {
     if (m_confirmationLimit < 0 || fromFolders <= m_confirmationLimit) {
-        addToModel(urls, keepOriginal);
+        addToModel(urls, choices);
         return;
     }
     // A later large drop replaces the question of an earlier one.
     m_pending = urls;
-    m_pendingKeepOriginal = keepOriginal;
+    m_pendingChoices = choices;
     m_confirmationCount = fromFolders;
     setConfirmationText(UiTexts::confirmationText(
-        fromFolders, folderName, keepOriginal.value_or(m_viewModel && m_viewModel->cleaningChoices().keepOriginal)));
+        fromFolders, folderName, choices.keepOriginal.value_or(m_viewModel && m_viewModel->cleaningChoices().keepOriginal)));
 }
 
 void DropIntake::confirmPending()
@@ -216,7 +216,7 @@ void DropIntake::confirmPending()
     const QList<QUrl> urls = std::exchange(m_pending, {});
     setConfirmationText({});
     if (!urls.isEmpty())
-        addToModel(urls, m_pendingKeepOriginal);
+        addToModel(urls, m_pendingChoices);
 }
 
 void DropIntake::cancelPending()
@@ -225,10 +225,10 @@ void DropIntake::cancelPending()
     setConfirmationText({});
 }
 
-void DropIntake::addToModel(const QList<QUrl> &urls, std::optional<bool> keepOriginal)
+void DropIntake::addToModel(const QList<QUrl> &urls, AdditionChoices choices)
 {
     if (m_viewModel)
-        m_viewModel->addFiles(urls, AdditionChoices{keepOriginal, m_review});
+        m_viewModel->addFiles(urls, choices);
 }
 
 void DropIntake::setUnsupportedMessage(const QString &message)

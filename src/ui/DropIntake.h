@@ -2,6 +2,8 @@
 
 #include "ModelTypes.h"
 
+#include <AdditionChoices.h>
+
 #include <QList>
 #include <QObject>
 #include <QPointer>
@@ -70,13 +72,10 @@ public:
     Q_INVOKABLE void handleDrop(const QList<QUrl> &urls);
     // The same for files and folders the user picked or named: nothing is
     // announced as unsupported.
-    Q_INVOKABLE void addPicked(const QList<QUrl> &urls) { addPicked(urls, std::nullopt); }
-    // Named on a command line with --copy or --in-place: see TessalyViewModel::addFiles.
-    void addPicked(const QList<QUrl> &urls, std::optional<bool> keepOriginal);
-
-    // Whether the files this intake adds wait for the person's click
-    // (TessalyViewModel::cleanReady), as files from a file manager do.
-    void setReview(bool review) { m_review = review; }
+    Q_INVOKABLE void addPicked(const QList<QUrl> &urls) { addPicked(urls, AdditionChoices{}); }
+    // Named on a command line, with its --copy, --in-place or --review: see
+    // TessalyViewModel::addFiles.
+    void addPicked(const QList<QUrl> &urls, AdditionChoices choices);
 
     // Lists the files that wait, or forgets them.
     Q_INVOKABLE void confirmPending();
@@ -90,11 +89,11 @@ signals:
     void confirmationLimitChanged();
 
 private:
-    void intake(const QList<QUrl> &urls, bool announceUnsupported, std::optional<bool> keepOriginal);
-    void expanded(const QList<QUrl> &urls, qint64 fromFolders, const QString &folderName, std::optional<bool> keepOriginal);
+    void intake(const QList<QUrl> &urls, bool announceUnsupported, AdditionChoices choices);
+    void expanded(const QList<QUrl> &urls, qint64 fromFolders, const QString &folderName, AdditionChoices choices);
     void setUnsupportedMessage(const QString &message);
     void setConfirmationText(const QString &text);
-    void addToModel(const QList<QUrl> &urls, std::optional<bool> keepOriginal);
+    void addToModel(const QList<QUrl> &urls, AdditionChoices choices);
 
     QPointer<TessalyViewModel> m_viewModel;
     QString m_unsupportedMessage;
@@ -102,7 +101,6 @@ private:
     QString m_confirmationText;
     qint64 m_confirmationCount = 0;
     QList<QUrl> m_pending;
-    std::optional<bool> m_pendingKeepOriginal;
-    bool m_review = false;
+    AdditionChoices m_pendingChoices;
     int m_confirmationLimit = defaultConfirmationLimit;
 };

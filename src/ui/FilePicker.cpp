@@ -36,16 +36,6 @@ QByteArray FilePicker::preferredPlatformTheme(const QByteArray &requestedTheme, 
 
 void FilePicker::open()
 {
-    show(false);
-}
-
-void FilePicker::openFolder()
-{
-    show(true);
-}
-
-void FilePicker::show(bool folders)
-{
     if (m_dialog) {
         m_dialog->raise();
         m_dialog->activateWindow();
@@ -55,17 +45,10 @@ void FilePicker::show(bool folders)
     auto *dialog = new QFileDialog;
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setAcceptMode(QFileDialog::AcceptOpen);
-    if (folders) {
-        //% "Add a Folder"
-        dialog->setWindowTitle(qtTrId("folder_picker_title"));
-        dialog->setFileMode(QFileDialog::Directory);
-        dialog->setOption(QFileDialog::ShowDirsOnly);
-    } else {
-        //% "Add Files"
-        dialog->setWindowTitle(qtTrId("file_picker_title"));
-        dialog->setFileMode(QFileDialog::ExistingFiles);
-        dialog->setNameFilter(nameFilter());
-    }
+    //% "Add Files"
+    dialog->setWindowTitle(qtTrId("file_picker_title"));
+    dialog->setFileMode(QFileDialog::ExistingFiles);
+    dialog->setNameFilter(nameFilter());
     if (m_folder.isEmpty())
         m_folder = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
     dialog->setDirectory(m_folder);

@@ -9,7 +9,7 @@
 #include <QUrl>
 #include <QtQml/qqmlregistration.h>
 
-// The open dialog for files and for folders. Qt Widgets' QFileDialog shows
+// The open dialog for files. Qt Widgets' QFileDialog shows
 // the desktop's own dialog where the platform theme has one (the XDG portal,
 // GTK, KDE) and otherwise its own, which selects several files and filters by
 // type; Qt Quick's dialog on Qt 6.4 without a platform theme does neither.
@@ -26,8 +26,6 @@ public:
     // Several supported files. A dialog that is already open stays open and
     // comes to the front.
     Q_INVOKABLE void open();
-    // One folder, whose supported files are to be added.
-    Q_INVOKABLE void openFolder();
 
     // The dialog's single filter: a readable name and the patterns, each
     // extension in lower and upper case.
@@ -47,7 +45,6 @@ signals:
     void chosen(const QList<QUrl> &urls);
 
 private:
-    void show(bool folders);
 
     QPointer<QFileDialog> m_dialog;
     QString m_folder; // where the next dialog starts

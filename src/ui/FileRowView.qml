@@ -15,48 +15,39 @@ import Tessaly.Ui
 FocusScope {
     id: row
 
-    // One per role of the file list, and the row's place in it.
+    // The roles of the file list the row shows, and its place in it.
     required property var fileId
     required property url url
     required property string path
     required property string fileName
     required property string fileExtension
     required property int status
-    required property string errorMessage
-    required property int beforeCount
-    required property int afterCount
-    required property bool nothingToRemove
     required property int index
+    // Computed by FileRows.
+    required property string folder
+    required property string fileSymbol
+    required property string fileTint
+    required property string statusSymbol
+    required property string statusTint
+    required property string statusText
+    required property string countsText
+    required property string accessibleText
+    required property bool canExpand
+    required property bool expanded
+    // The row's model object: the open state is written back to it, and
+    // the metadata log read from it only when the panel opens.
+    required property var model
 
-    // The list the row belongs to: the metadata log asks it for this row's
-    // tables, at `listRow` (the row in that list when the view filters it).
-    property FileListModel files: null
-    property int listRow: index
-
-    // Given by the owner: whether the context menu offers "clean_file", and
-    // where the open state lives while the row is scrolled out of sight.
+    // Given by the owner: whether the context menu offers "clean_file".
     property bool cleanOffered: false
-    property ExpansionState expansion: null
 
-    property bool isExpanded: expansion ? expansion.isExpanded(fileId) : false
-    readonly property bool canExpand: Presentation.canExpand(status)
+    property bool isExpanded: expanded
     readonly property bool showsPanel: isExpanded && canExpand
-    readonly property string folder: path.substring(0, path.lastIndexOf("/")) || "/"
 
     readonly property alias contextMenu: contextMenu
 
     // What a screen reader says for the row: name, status, counts or error.
-    readonly property string accessibleName: {
-        let parts = [fileName, statusBadge.text]
-        if (status === FileListModel.Done && nothingToRemove)
-            parts.push(keyCounts.text)
-        else if (status === FileListModel.Done)
-            //% "%n tags before, %1 after"
-            parts.push(qsTrId("a11y_tag_counts", beforeCount).arg(afterCount))
-        else if (status === FileListModel.Error && errorMessage !== "")
-            parts.push(errorMessage)
-        return parts.join(", ")
-    }
+    readonly property string accessibleName: accessibleText
 
     readonly property bool retryOffered: status === FileListModel.Error || status === FileListModel.Stopped
 
@@ -68,8 +59,7 @@ FocusScope {
         if (!canExpand)
             return
         isExpanded = !isExpanded
-        if (expansion)
-            expansion.setExpanded(fileId, isExpanded)
+        model.expanded = isExpanded
     }
 
     function openContextMenu(atKeyboard) {
@@ -175,8 +165,8 @@ FocusScope {
                     anchors.centerIn: parent
                     width: 22
                     height: 22
-                    symbol: Presentation.fileSymbol(row.fileExtension)
-                    color: Theme.tint(Presentation.fileTint(row.fileExtension))
+                    symbol: row.fileSymbol
+                    color: Theme.tint(row.fileTint)
                 }
             }
 
@@ -210,16 +200,16 @@ FocusScope {
             StatusBadge {
                 id: statusBadge
                 objectName: "statusBadge"
-                status: row.status
+                symbol: row.statusSymbol
+                tint: row.statusTint
+                text: row.statusText
             }
 
             Text {
                 id: keyCounts
                 objectName: "keyCounts"
                 visible: row.status === FileListModel.Done
-                //% "Nothing to remove"
-                text: row.nothingToRemove ? qsTrId("nothing_to_remove")
-                                          : Presentation.keyCountsText(row.beforeCount, row.afterCount)
+                text: row.countsText
                 font.family: Theme.monospaceFamily
                 font.pixelSize: Theme.captionSize
                 color: Theme.secondaryLabel
@@ -269,9 +259,8 @@ FocusScope {
     Item {
         id: panelHost
 
-        // Inside the log view `row` names its own property.
-        readonly property FileListModel logFiles: row.files
-        readonly property int logRow: row.listRow
+        // Read only while the panel is there.
+        readonly property var rowModel: row.model
 
         anchors.top: header.bottom
         width: parent.width
@@ -301,8 +290,7 @@ FocusScope {
             }
 
             sourceComponent: MetadataLogView {
-                files: panelHost.logFiles
-                row: panelHost.logRow
+                log: panelHost.rowModel.metadataLog
             }
         }
     }

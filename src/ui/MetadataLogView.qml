@@ -7,10 +7,8 @@ import Tessaly.Ui
 Rectangle {
     id: panel
 
-    // The row of the list whose log this is.
-    required property FileListModel files
-    required property int row
-    readonly property var log: Presentation.metadataLog(files, row)
+    // The row's metadataLog (FileRows).
+    required property var log
 
     radius: 6
     color: Theme.withAlpha(Theme.palette.window, 0.4)

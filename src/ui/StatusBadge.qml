@@ -7,30 +7,13 @@ import Tessaly.Ui
 Rectangle {
     id: badge
 
-    // A FileListModel.Status.
-    required property int status
-
-    readonly property var look: {
-        switch (status) {
-        case FileListModel.Processing:
-            return { symbol: "wand.and.stars", color: Theme.blue, text: qsTrId("status_processing") }
-        case FileListModel.Done:
-            return { symbol: "checkmark.circle.fill", color: Theme.green, text: qsTrId("status_done") }
-        case FileListModel.Error:
-            return { symbol: "xmark.circle.fill", color: Theme.red, text: qsTrId("status_error") }
-        case FileListModel.Ready:
-            //% "Not cleaned yet"
-            return { symbol: "", color: Theme.secondaryLabel, text: qsTrId("status_ready") }
-        case FileListModel.Stopped:
-            //% "Stopped"
-            return { symbol: "", color: Theme.secondaryLabel, text: qsTrId("status_stopped") }
-        default:
-            //% "Waiting"
-            return { symbol: "", color: Theme.secondaryLabel, text: qsTrId("status_waiting") }
-        }
-    }
-    readonly property string text: look.text
-    readonly property bool pill: look.symbol === ""
+    // The row's look for its status (FileRows): a symbol, empty for the
+    // statuses shown as a plain word, a theme tint name and the word.
+    required property string symbol
+    required property string tint
+    required property string text
+    readonly property bool pill: symbol === ""
+    readonly property color tintColor: Theme.tint(tint)
 
     radius: height / 2
     color: pill ? Theme.withAlpha(Theme.secondaryLabel, 0.12) : "transparent"
@@ -47,16 +30,16 @@ Rectangle {
         TintedIcon {
             objectName: "statusSymbol"
             visible: !badge.pill
-            symbol: badge.look.symbol
-            color: badge.look.color
+            symbol: badge.symbol
+            color: badge.tintColor
             Layout.preferredWidth: 13
             Layout.preferredHeight: 13
         }
         Text {
             objectName: "statusText"
-            text: badge.look.text
+            text: badge.text
             font.pixelSize: Theme.captionSize
-            color: badge.look.color
+            color: badge.tintColor
         }
     }
 }

@@ -1,4 +1,6 @@
 #include <CommandLineFiles.h>
+#include <LaunchOptions.h>
+#include <LocalName.h>
 
 #include <Fixtures.h>
 
@@ -18,10 +20,60 @@ private slots:
     {
         const auto local = [](const QString &path) { return QUrl::fromLocalFile(path); };
         QCOMPARE(urlsFromArguments({"a.jpg", "/tmp/b.pdf", "file:///tmp/caf%C3%A9%20x.JPG", "-dash.png", "../up.mov", "",
-                                    "https://example.org/x.jpg", "sub/./c.mkv"},
+                                    "https://example.org/x.jpg", "sub/./c.mkv", "//tmp//d.jpg"},
                                    "/home/u/Pictures"),
                  (QList<QUrl>{local("/home/u/Pictures/a.jpg"), local("/tmp/b.pdf"), local(u"/tmp/café x.JPG"_qs),
-                              local("/home/u/Pictures/-dash.png"), local("/home/u/up.mov"), local("/home/u/Pictures/sub/c.mkv")}));
+                              local("/home/u/Pictures/-dash.png"), local("/home/u/up.mov"), local("/home/u/Pictures/sub/c.mkv"),
+                              local("/tmp/d.jpg")}));
+        // A name that is not UTF-8, and a folder that is not either, keep their bytes.
+        const QList<QUrl> latin1 = urlsFromArguments({"caf\xe9.jpg"}, "/home/\xff");
+        QCOMPARE(latin1.size(), 1);
+        QCOMPARE(localPathBytes(latin1.first()), QByteArray("/home/\xff/caf\xe9.jpg"));
+    }
+
+    void launchOptions_data()
+    {
+        QTest::addColumn<QList<QByteArray>>("arguments");
+        QTest::addColumn<std::optional<bool>>("keepOriginal");
+        QTest::addColumn<bool>("review");
+        QTest::addColumn<bool>("help");
+        QTest::addColumn<QString>("refused");
+        QTest::addColumn<QList<QByteArray>>("files");
+        using L = QList<QByteArray>;
+        const std::optional<bool> settings;
+        QTest::newRow("files only") << L{"a.jpg", "b.pdf"} << settings << false << false << "" << L{"a.jpg", "b.pdf"};
+        QTest::newRow("copy") << L{"--copy", "a.jpg"} << std::optional(true) << false << false << "" << L{"a.jpg"};
+        QTest::newRow("options after files") << L{"a.jpg", "--in-place", "b.jpg", "--review"} << std::optional(false)
+                                             << true << false << "" << L{"a.jpg", "b.jpg"};
+        QTest::newRow("the last of copy and in-place") << L{"--copy", "--in-place"} << std::optional(false) << false
+                                                       << false << "" << L{};
+        QTest::newRow("in-place then copy") << L{"--in-place", "--copy"} << std::optional(true) << false << false << ""
+                                            << L{};
+        QTest::newRow("after -- all files") << L{"--copy", "--", "--review", "-x.jpg", "--"} << std::optional(true)
+                                            << false << false << "" << L{"--review", "-x.jpg", "--"};
+        QTest::newRow("dot slash dash") << L{"./-x.jpg"} << settings << false << false << "" << L{"./-x.jpg"};
+        QTest::newRow("a lone dash is a name") << L{"-"} << settings << false << false << "" << L{"-"};
+        QTest::newRow("dash name refused") << L{"a.jpg", "-x.jpg"} << settings << false << false << "-x.jpg"
+                                           << L{};
+        QTest::newRow("unknown long option") << L{"--copy", "--bogus", "--other", "a.jpg"} << settings << false
+                                             << false << "--bogus" << L{};
+        QTest::newRow("a value for a flag") << L{"--copy=yes"} << settings << false << false << "--copy=yes" << L{};
+        QTest::newRow("help") << L{"-h"} << settings << false << true << "" << L{};
+        QTest::newRow("help despite a mistake") << L{"--bogus", "--help"} << settings << false << true << "--bogus"
+                                                << L{};
+        QTest::newRow("bytes kept") << L{"--review", "caf\xe9.jpg"} << settings << true << false << ""
+                                    << L{"caf\xe9.jpg"};
+    }
+
+    void launchOptions()
+    {
+        QFETCH(QList<QByteArray>, arguments);
+        const LaunchOptions options = LaunchOptions::parse(arguments);
+        QTEST(options.keepOriginal, "keepOriginal");
+        QTEST(options.review, "review");
+        QTEST(options.showHelp, "help");
+        QTEST(options.refusedOption, "refused");
+        QTEST(options.files, "files");
     }
 
     // Files on the command line, as a file manager's "Open With" gives them,
@@ -98,7 +150,17 @@ private slots:
         fromFileManager.start(tessaly, {u"--review"_qs, reviewed});
         QVERIFY(fromFileManager.waitForFinished(15000));
         QCOMPARE(fromFileManager.exitCode(), 0);
-        QTest::qWait(3000); // longer than the copy above took to be cleaned
+        // A file handed over after it is cleaned, in place this time: by
+        // then the one before would have been cleaned too, had it not waited.
+        const QString after = Fixtures::make(dir.path(), "jpg", u"typed later.jpg"_qs);
+        QProcess typedLater;
+        typedLater.setProcessEnvironment(env);
+        typedLater.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        typedLater.start(tessaly, {u"--in-place"_qs, after});
+        QVERIFY(typedLater.waitForFinished(15000));
+        QCOMPARE(typedLater.exitCode(), 0);
+        QTRY_VERIFY_WITH_TIMEOUT(clean(after), 60000);
+        QVERIFY(!QFileInfo::exists(dir.filePath(u"typed later (cleaned).jpg"_qs)));
         QCOMPARE(Fixtures::readAll(reviewed), reviewedBytes);
         QCOMPARE(running.state(), QProcess::Running);
     }

@@ -1,6 +1,7 @@
 #include <ControlledRunner.h>
 
 #include <AdditionChoices.h>
+#include <StayOpenRunner.h>
 #include <TessalyViewModel.h>
 #include <Translations.h>
 
@@ -56,12 +57,12 @@ class tst_CleaningControl : public QObject
         ControlledRunner &runner;
         ~Releasing() { runner.releaseAll(); }
     };
-    int rowOf(const TessalyViewModel &model, const QString &name) const
+    QUuid idOf(const TessalyViewModel &model, const QString &name) const
     {
-        for (int row = 0; row < model.files().size(); ++row)
-            if (model.files()[row].fileName == name)
-                return row;
-        return -1;
+        for (const FileItem &file : model.files())
+            if (file.fileName == name)
+                return file.id;
+        return {};
     }
 
 private slots:
@@ -143,9 +144,9 @@ private slots:
         QTRY_VERIFY(model.isProcessing()); // the run starts from the event loop
         QVERIFY(m_runner->waitUntilHeld(gate));
 
-        model.removeRow(rowOf(model, "d.jpg"));
-        model.removeRow(rowOf(model, "b.jpg"));
-        model.removeRow(rowOf(model, "a.jpg"));
+        model.removeFile(idOf(model, "d.jpg"));
+        model.removeFile(idOf(model, "b.jpg"));
+        model.removeFile(idOf(model, "a.jpg"));
         QCOMPARE(model.totalCount(), 1);
         m_runner->release(gate);
         QVERIFY(settled(model));
@@ -180,7 +181,7 @@ private slots:
         if (byAddingAgain)
             model.addFiles({broken, good});
         else
-            model.retryRow(rowOf(model, "broken.jpg"));
+            model.retryFile(idOf(model, "broken.jpg"));
         QCOMPARE(model.files()[0].status, FileStatus::pending);
         QTRY_COMPARE(model.doneCount(), 2);
         QCOMPARE(model.errorCount(), 0);
@@ -215,7 +216,7 @@ private slots:
         model.addFiles({file("good.jpg"), broken, file("held.jpg")});
         QTRY_COMPARE(model.doneCount() + model.errorCount(), 2);
 
-        model.removeRow(rowOf(model, removed));
+        model.removeFile(idOf(model, removed));
         QCOMPARE(model.totalCount(), 2);
         QCOMPARE(model.doneCount(), done);
         QCOMPARE(model.errorCount(), failed);
@@ -243,12 +244,13 @@ private slots:
         QCOMPARE(ended[0][1].toLongLong(), 2);
 
         NotCleanedFilter *filter = model.notCleanedFiles();
+        const auto sourceRow = [filter](int row) { return filter->mapToSource(filter->index(row, 0)).row(); };
         QCOMPARE(filter->rowCount(), 2);
-        QCOMPARE((QList<int>{filter->sourceRow(0), filter->sourceRow(1), filter->sourceRow(2)}), (QList<int>{1, 2, -1}));
+        QCOMPARE((QList<int>{sourceRow(0), sourceRow(1), sourceRow(2)}), (QList<int>{1, 2, -1}));
         Fixtures::writeAll(broken.toLocalFile(), m_picture);
-        model.retryRow(1);
+        model.retryFile(model.files().at(1).id);
         QCOMPARE(filter->rowCount(), 1);
-        QCOMPARE(filter->sourceRow(0), 2);
+        QCOMPARE(sourceRow(0), 2);
         QVERIFY(ended.wait(10000));
         QCOMPARE(ended[1][0].toLongLong(), 1);
         QCOMPARE(ended[1][1].toLongLong(), 0);
@@ -273,15 +275,53 @@ private slots:
             model.addFiles({file("typed.jpg")}); // from a terminal: cleaned at once
             QTRY_COMPARE(model.doneCount(), 1);
         }
-        QTest::qWait(200); // nothing is to happen: give it the time to
+        // A file cleaned on its own after them: once it is done and every
+        // job is back, its two runs (read and check) are the only others.
+        model.fileList()->append({FileItem::fromUrl(file("alone.jpg"))});
+        model.cleanSingleFile(model.files().last().id);
+        QTRY_COMPARE(model.files().last().status, FileStatus::done);
+        m_pool.waitForDone();
+        QCoreApplication::processEvents();
         QCOMPARE(model.readyCount(), 2);
         QVERIFY(untouched("a.jpg") && untouched("b.jpg"));
-        QCOMPARE(m_runner->runCount(), bySetting ? 0 : 2);
+        QCOMPARE(m_runner->runCount(), bySetting ? 2 : 4);
 
         model.cleanReady();
         QCOMPARE(model.readyCount(), 0);
-        QTRY_COMPARE(model.doneCount(), bySetting ? 2 : 3);
+        QTRY_COMPARE(model.doneCount(), bySetting ? 3 : 4);
         QVERIFY(!untouched("a.jpg") && !untouched("b.jpg"));
+    }
+
+    // Removing a row, or Stop, ends the tool run under way for its file,
+    // also in an exiftool kept open: the job is back long before the run's
+    // own minute, the worker is gone and the file is as it was.
+    void givingUpEndsTheToolRun_data()
+    {
+        QTest::addColumn<bool>("byStop");
+        QTest::newRow("row removed") << false;
+        QTest::newRow("stop") << true;
+    }
+    void givingUpEndsTheToolRun()
+    {
+        QFETCH(bool, byStop);
+        QTemporaryDir tool;
+        writeStayOpenStandIn(tool.path());
+        StayOpenRunner runner(StayOpenRunner::Options{1, 1000, qint64(512) << 20});
+        const FileCleaner cleaner(ToolPaths::inFolder(tool.path()), runner, RunLimits{60s, 0ms});
+        QThreadPool pool;
+        TessalyViewModel model(cleaner, pool, ModelOptions{50ms});
+        model.addFiles({file("hang.jpg")});
+        QTRY_COMPARE(model.files().value(0).status, FileStatus::processing);
+        QTRY_COMPARE(Fixtures::liveChildren("-stay_open").size(), 1);
+        const auto givenUp = std::chrono::steady_clock::now();
+        if (byStop)
+            model.stop();
+        else
+            model.removeFile(model.files().at(0).id);
+        QVERIFY(pool.waitForDone(10000));
+        QVERIFY(std::chrono::steady_clock::now() - givenUp < 10s);
+        QVERIFY(untouched("hang.jpg"));
+        QVERIFY(leftovers().isEmpty());
     }
 
     // A file removed and added again is a new row, cleaned again.
@@ -292,7 +332,7 @@ private slots:
         model.addFiles({url});
         QTRY_COMPARE(model.doneCount(), 1);
         const int runs = m_runner->runCount();
-        model.removeRow(0);
+        model.removeFile(model.files().at(0).id);
         QCOMPARE(model.totalCount(), 0);
 
         Fixtures::writeAll(url.toLocalFile(), m_picture); // the photo comes back with its metadata

@@ -2,6 +2,7 @@
 // stay open, give the same results; every way a run can end reaches the
 // caller as the same outcome through both.
 
+#include <CancelScope.h>
 #include <ExifToolService.h>
 #include <FileCleaner.h>
 #include <FileItem.h>
@@ -29,50 +30,16 @@ using namespace std::chrono_literals;
 
 namespace {
 
-// A stand-in speaking `-stay_open`; what a command does depends on the file it names (its last
-// argument). Anything not named below prints JSON naming VERSION.
-const QByteArray perlStandIn = R"(#!/usr/bin/perl
-use strict; use warnings; $| = 1;
-sub act {
-    my $path = $_[-1];
-    if ($path =~ m{^(.*)/(hang[^/]*)$}) { open(my $mark, '>', "$1/marks/$2.started"); close($mark) if $mark; sleep 60; }
-    kill 'KILL', $$ if $path =~ /crash/;
-    print STDERR 'Warning: no line break' and return 1 if $path =~ /nonewline/;
-    print STDERR "Error: File not found - x.jpg\n" and return 1 if $path =~ /notfound/;
-    print STDERR "\xff\xfebad" and return 2 if $path =~ /notutf8/;
-    return 1 if $path =~ /silent/;
-    return 0 if $path =~ /nothing/;
-    print '[{"A": tru' and return 0 if $path =~ /garbage/;
-    print '{"A":1}' and return 0 if $path =~ /object/;
-    print STDERR "Warning: minor\n" if $path =~ /warning/;
-    if ($path =~ /huge/) { print '[{"Big":"', 'a' x 50000000, '"}]'; print STDERR 'e' x 200000, "\n"; return 0; }
-    print qq([{"Version":"VERSION"}]\n) and return 0;
-}
-exit act(@ARGV) unless @ARGV == 4 and $ARGV[0] eq '-stay_open';
-my @args;
-while (defined(my $line = <STDIN>)) {
-    $line =~ s/[\r\n]+$//;
-    if ($line =~ s/^#\[CSTR\]//) { $line =~ s/\\(.)/$1 eq 'n' ? "\n" : $1 eq 'r' ? "\r" : $1/ge; }
-    else { $line =~ s/^\s+//; next if $line eq '' or $line =~ /^#/; }
-    exit 0 if $line eq 'False';
-    if ($line =~ /^-execute(\d*)$/) {
-        my ($n, %echo, @rest) = ($1, 3 => [], 4 => []);
-        while (defined(my $arg = shift @args)) {
-            if ($arg =~ /^-echo([34])$/) { push @{$echo{$1}}, shift @args; } else { push @rest, $arg; }
-        }
-        my $status = act(@rest);
-        s/\$\{status\}/$status/g for @{$echo{3}}, @{$echo{4}};
-        print STDERR map { "$_\n" } @{$echo{4}};
-        print map { "$_\n" } @{$echo{3}}, "{ready$n}";
-        next;
-    }
-    push @args, $line;
-}
-)";
-
 QString writePerlStandIn(const QString &directory, const QByteArray &version = "1")
 {
-    return writeFakeTool(directory, QByteArray(perlStandIn).replace("VERSION", version));
+    return writeStayOpenStandIn(directory, version);
+}
+
+std::unique_ptr<ToolRunner> oneWorkerOrOneShot(bool persistent)
+{
+    if (persistent)
+        return std::make_unique<StayOpenRunner>(StayOpenRunner::Options{1, 1000, qint64(512) << 20});
+    return std::make_unique<OneShotRunner>();
 }
 
 QList<qint64> ourChildren(const QByteArray &needle = "-stay_open") { return Fixtures::liveChildren(needle); }
@@ -340,11 +307,7 @@ private slots:
         // The tool's own folder is shown read-only over everything in it.
         QVERIFY(QDir(dir.path()).mkdir("tool"));
         const QString tool = writePerlStandIn(dir.filePath("tool"));
-        std::unique_ptr<ToolRunner> runner;
-        if (persistent)
-            runner = std::make_unique<StayOpenRunner>(StayOpenRunner::Options{1, 1000, qint64(512) << 20});
-        else
-            runner = std::make_unique<OneShotRunner>();
+        const std::unique_ptr<ToolRunner> runner = oneWorkerOrOneShot(persistent);
         QElapsedTimer clock;
         clock.start();
         // The stand-in marks the run as under way in a folder beside its
@@ -357,6 +320,36 @@ private slots:
         const auto result = hung.result();
         QVERIFY(clock.elapsed() < 5000);
         QVERIFY(!result && isCleanError(result.error(), CleanError::Kind::quitting));
+        QVERIFY(!runner->run(tool, {"-j", dir.filePath("a.jpg")}, 60s));
+    }
+
+    // A clean given up (its row removed, Stop) ends the run it is waiting
+    // for, whichever way the tool runs, and only that run: the runner goes
+    // on serving the others, a stay-open one with a worker of its own.
+    void cancelEndsAHungRun_data() { stopAllEndsHungRuns_data(); }
+
+    void cancelEndsAHungRun()
+    {
+        QFETCH(bool, persistent);
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkdir("tool") && QDir(dir.path()).mkdir("marks"));
+        const QString tool = writePerlStandIn(dir.filePath("tool"));
+        const std::unique_ptr<ToolRunner> runner = oneWorkerOrOneShot(persistent);
+        const SandboxGrant markBeside = SandboxGrant::toWrite(dir.filePath("hang.jpg"), dir.filePath("marks"));
+        std::atomic<bool> cancel = false;
+        auto hung = QtConcurrent::run([&] {
+            const CancelScope scope(&cancel);
+            return runner->run(tool, {"-j", dir.filePath("hang.jpg")}, 60s, markBeside);
+        });
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(dir.filePath("marks/hang.jpg.started")), 20000);
+        const auto cancelled = std::chrono::steady_clock::now();
+        cancel = true;
+        const auto result = hung.result();
+        QVERIFY(std::chrono::steady_clock::now() - cancelled < 5s);
+        QVERIFY(!result && isCleanError(result.error(), CleanError::Kind::quitting));
+        QCOMPARE(resultText(runner->run(tool, {"-j", dir.filePath("a.jpg")}, 60s)), u"[{\"Version\":\"1\"}]\n"_qs);
+        // A run given up before it starts is not run at all.
+        const CancelScope stillCancelled(&cancel);
         QVERIFY(!runner->run(tool, {"-j", dir.filePath("a.jpg")}, 60s));
     }
 };

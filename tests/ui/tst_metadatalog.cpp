@@ -1,5 +1,5 @@
 #include <MetadataLog.h>
-#include <Presentation.h>
+#include <FileRows.h>
 
 #include <FileListModel.h>
 #include <Translations.h>
@@ -158,16 +158,18 @@ private slots:
         failed.failure = ExifToolError::processError(u"<b>exiftool</b> failed"_qs);
         FileListModel files;
         files.append({item, failed});
-        Presentation presentation;
-        const QVariantMap comment = presentation.metadataLog(&files, 0).value(u"before"_qs).toList().value(0).toMap();
+        FileRows rows;
+        rows.setSourceModel(&files);
+        const auto log = [&rows](int row) { return rows.data(rows.index(row, 0), FileRows::MetadataLogRole).toMap(); };
+        const QVariantMap comment = log(0).value(u"before"_qs).toList().value(0).toMap();
         QCOMPARE(comment.value(u"key"_qs).toString(), u"Comment"_qs);
         QCOMPARE(comment.value(u"heading"_qs).toString(), u"Other"_qs);
         QVERIFY(!comment.value(u"warning"_qs).toBool());
-        const QVariantMap warning = presentation.metadataLog(&files, 0).value(u"before"_qs).toList().value(1).toMap();
+        const QVariantMap warning = log(0).value(u"before"_qs).toList().value(1).toMap();
         QCOMPARE(warning.value(u"key"_qs).toString(), u"ExifTool:Warning"_qs);
         QVERIFY(warning.value(u"warning"_qs).toBool());
         QCOMPARE(comment.value(u"value"_qs).toString().size(), MetadataLog::maxValueLength + 1);
-        const QVariantMap failedLog = presentation.metadataLog(&files, 1);
+        const QVariantMap failedLog = log(1);
         QCOMPARE(failedLog.value(u"errorMessage"_qs).toString(), u"ExifTool: <b>exiftool</b> failed"_qs);
         QVERIFY(!failedLog.value(u"hasComparison"_qs).toBool());
     }

@@ -24,12 +24,25 @@ TestCase {
             fileName: "a.jpg"
             fileExtension: "jpg"
             status: FileListModel.Done
-            errorMessage: ""
-            beforeCount: 80
-            afterCount: 25
-            nothingToRemove: false
             index: 0
+            folder: "/home/jane/Pictures"
+            fileSymbol: "photo"
+            fileTint: "blue"
+            statusSymbol: "checkmark.circle.fill"
+            statusTint: "green"
+            statusText: "Cleaned"
+            countsText: "80 → 25"
+            accessibleText: "a.jpg, Cleaned, 80 tags before, 25 after"
+            canExpand: true
+            expanded: false
+            model: testCase.rowModel()
         }
+    }
+
+    // The row's model object, as the list gives it.
+    function rowModel() {
+        return { expanded: false, metadataLog: { errorMessage: "", errorDetail: "", hasComparison: false,
+                                                 before: [], after: [], stillInFile: [] } }
     }
 
     SignalSpy {
@@ -45,32 +58,45 @@ TestCase {
         return row
     }
 
-    function test_readsAsNameStatusAndCounts_data() {
+    // The row shows what its roles say (FileRows computes them): the name
+    // a screen reader reads, the status's word and symbol, the counts of a
+    // cleaned file, and the chevron of a row that opens.
+    function test_showsItsRoles_data() {
         return [
-            { tag: "waiting", status: FileListModel.Pending, error: "",
-              name: "a.jpg, Waiting", counts: false, opens: false },
-            { tag: "stopped", status: FileListModel.Stopped, error: "",
-              name: "a.jpg, Stopped", counts: false, opens: false },
-            { tag: "processing", status: FileListModel.Processing, error: "",
-              name: "a.jpg, Cleaning…", counts: false, opens: false },
-            { tag: "done", status: FileListModel.Done, error: "",
-              name: "a.jpg, Cleaned, 80 tags before, 25 after", counts: true, opens: true },
-            { tag: "error", status: FileListModel.Error, error: "The file is locked",
-              name: "a.jpg, Failed, The file is locked", counts: false, opens: true },
+            { tag: "waiting", status: FileListModel.Pending, symbol: "", text: "Waiting",
+              name: "a.jpg, Waiting", opens: false },
+            { tag: "done", status: FileListModel.Done, symbol: "checkmark.circle.fill", text: "Cleaned",
+              name: "a.jpg, Cleaned, 80 tags before, 25 after", opens: true },
+            { tag: "error", status: FileListModel.Error, symbol: "xmark.circle.fill", text: "Failed",
+              name: "a.jpg, Failed, The file is locked", opens: true },
         ]
     }
-    function test_readsAsNameStatusAndCounts(data) {
-        const row = createRow({ status: data.status, errorMessage: data.error })
+    function test_showsItsRoles(data) {
+        const row = createRow({ status: data.status, statusSymbol: data.symbol, statusText: data.text,
+                                accessibleText: data.name, canExpand: data.opens })
         compare(row.Accessible.name, data.name)
         compare(row.Accessible.role, Accessible.ListItem)
         compare(row.Accessible.description, "/home/jane/Pictures/a.jpg")
-        compare(findChild(row, "statusText").text, data.name.split(", ")[1])
-        compare(findChild(row, "keyCounts").visible, data.counts)
+        compare(findChild(row, "statusText").text, data.text)
+        compare(findChild(row, "keyCounts").visible, data.status === FileListModel.Done)
+        compare(findChild(row, "keyCounts").text, "80 → 25")
         compare(findChild(row, "chevron").visible, data.opens)
+        compare(findChild(row, "subtitle").text, "JPG  ·  /home/jane/Pictures")
         // Nothing spins while a file is cleaned: a run of thousands of rows
         // must not keep the window redrawing.
-        verify(findChild(row, "statusSymbol").visible
-               === (data.status !== FileListModel.Pending && data.status !== FileListModel.Stopped))
+        compare(findChild(row, "statusSymbol").visible, data.symbol !== "")
+    }
+
+    // Opening a row writes its open state back to the row's model, which
+    // keeps it while the row's view is gone.
+    function test_openStateGoesToTheModel() {
+        const row = createRow({})
+        row.forceActiveFocus()
+        keyClick(Qt.Key_Return)
+        verify(row.model.expanded)
+        keyClick(Qt.Key_Return)
+        verify(!row.model.expanded)
+        compare(createRow({ expanded: true }).isExpanded, true)
     }
 
     function test_keyboard_data() {
