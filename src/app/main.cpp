@@ -48,8 +48,16 @@ int main(int argc, char *argv[])
 {
     // Help needs no display: answered before any window system is touched.
     QStringList rawArguments;
-    for (int i = 1; i < argc; ++i)
+    QList<QByteArray> argvBytes;
+    for (int i = 1; i < argc; ++i) {
         rawArguments << QString::fromLocal8Bit(argv[i]);
+        argvBytes << QByteArray(argv[i]);
+    }
+    // File names are bytes; the files are the arguments' tail.
+    const auto namedFiles = [&argvBytes](const QStringList &files) {
+        return urlsFromArguments(argvBytes.mid(argvBytes.size() - std::min(files.size(), argvBytes.size())),
+                                 currentFolderBytes());
+    };
     if (LaunchOptions::parse(rawArguments).showHelp) {
         QCoreApplication helpOnly(argc, argv);
         installTranslations();
@@ -79,7 +87,7 @@ int main(int argc, char *argv[])
     SingleInstance instance;
     {
         const LaunchOptions early = LaunchOptions::parse(app.arguments().mid(1));
-        const QList<QUrl> handed = urlsFromArguments(early.files, QDir::currentPath());
+        const QList<QUrl> handed = namedFiles(early.files);
         if (early.unknownOption.isEmpty()
             && (SingleInstance::handOver(handed, early.keepOriginal, early.review)
                 || (!instance.registerInstance() && SingleInstance::handOver(handed, early.keepOriginal, early.review))))
@@ -156,7 +164,7 @@ int main(int argc, char *argv[])
     // The tool starts while the window is idle, not when the first files arrive.
     cleaner.exiftool().prepare();
 
-    const QList<QUrl> urls = urlsFromArguments(launch.files, QDir::currentPath());
+    const QList<QUrl> urls = namedFiles(launch.files);
     if (!urls.isEmpty()) {
         QMetaObject::invokeMethod(&app, [&intakeFor, urls, review = launch.review] {
             intakeFor(review).addPicked(urls);

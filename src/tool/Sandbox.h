@@ -65,6 +65,13 @@ public:
     // Where bubblewrap is expected: Debian's package, never a PATH search.
     static QString bwrapPath();
 
+    // The descriptors the process a command starts must be handed, under
+    // their numbers: paths through our descriptors ("/proc/self/fd/N", see
+    // ChildProcess) and bwrap's `--args` (mounts of names that are not UTF-8).
+    static QList<int> handedDescriptors(const QStringList &command);
+    // Once the process has started, the `--args` descriptors are the parent's to close.
+    static void closeArgumentDescriptors(const QStringList &command);
+
     // The mounts alone, for a given system (what command() puts before "--").
     static QStringList mountArguments(const QString &program, const SandboxGrant &grant);
 };

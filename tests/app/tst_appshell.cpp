@@ -1,6 +1,7 @@
 #include <CommandLineFiles.h>
 
 #include <Fixtures.h>
+#include <LocalName.h>
 
 #include <QElapsedTimer>
 #include <QProcess>
@@ -17,11 +18,18 @@ private slots:
     void commandLineArguments()
     {
         const auto local = [](const QString &path) { return QUrl::fromLocalFile(path); };
-        QCOMPARE(urlsFromArguments({"a.jpg", "/tmp/b.pdf", "file:///tmp/caf%C3%A9%20x.JPG", "-dash.png", "../up.mov", "",
-                                    "https://example.org/x.jpg", "sub/./c.mkv"},
-                                   "/home/u/Pictures"),
+        const QList<QUrl> urls = urlsFromArguments({"a.jpg", "/tmp/b.pdf", "file:///tmp/caf%C3%A9%20x.JPG", "-dash.png",
+                                                    "../up.mov", "", "https://example.org/x.jpg", "sub/./c.mkv",
+                                                    "caf\xe9.jpg", "end .jpg ", "../\xff/d.png"},
+                                                   "/home/u/Pictures");
+        QCOMPARE(urls.mid(0, 6),
                  (QList<QUrl>{local("/home/u/Pictures/a.jpg"), local("/tmp/b.pdf"), local(u"/tmp/café x.JPG"_qs),
                               local("/home/u/Pictures/-dash.png"), local("/home/u/up.mov"), local("/home/u/Pictures/sub/c.mkv")}));
+        // Names that are not UTF-8 and spaces at the end keep their every byte.
+        QCOMPARE(urls.size(), 9);
+        QCOMPARE(localPathBytes(urls[6]), QByteArray("/home/u/Pictures/caf\xe9.jpg"));
+        QCOMPARE(localPathBytes(urls[7]), QByteArray("/home/u/Pictures/end .jpg "));
+        QCOMPARE(localPathBytes(urls[8]), QByteArray("/home/u/\xff/d.png"));
     }
 
     // Files on the command line, as a file manager's "Open With" gives them,

@@ -17,6 +17,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 using namespace std::chrono_literals;
 
 namespace {
@@ -49,6 +52,13 @@ sub act {
         print "forked\n"; return 0
     }
     if ($what eq 'print') { print 'x' x $target; return 0 }
+    if ($what eq 'readall') {
+        opendir(my $dir, $target) or return denied();
+        for my $name (sort readdir $dir) {
+            open(my $in, '<', "$target/$name") or next; local $/; my $text = <$in> // ''; print "$name: $text\n" if length $text
+        }
+        return 0
+    }
     print STDERR "unknown escape $what\n"; return 1
 }
 exit act(@ARGV) unless @ARGV == 4 and $ARGV[0] eq '-stay_open';
@@ -116,6 +126,21 @@ private slots:
         write(m_media + "/album/inner.jpg", "inner secret");
         write(m_private + "/marker", "private secret");
         write(m_staging + "/photo.jpg", "staged photo");
+        // Names that are not UTF-8 are hidden all the same.
+        const QByteArray media = QFile::encodeName(m_media);
+        for (const QByteArray &name : {QByteArray("caf\xe9.jpg"), QByteArray("notes\xe9.txt")}) {
+            QFile latin;
+            const int fd = ::open(QByteArray(media + '/' + name).constData(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+            QVERIFY(fd >= 0 && latin.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle));
+            latin.write("latin secret");
+        }
+    }
+
+    void cleanupTestCase()
+    {
+        // QTemporaryDir would leave what it cannot name.
+        for (const char *name : {"caf\xe9.jpg", "notes\xe9.txt"})
+            ::unlink(QByteArray(QFile::encodeName(m_media) + '/' + name).constData());
     }
 
     void escapesFail_data()
@@ -132,6 +157,7 @@ private slots:
             row("reads its file") << "read" << media + "/photo.jpg" << QByteArray("read: granted photo");
             row("reads a file of its kind beside it") << "read" << media + "/other.jpg" << QByteArray("read: another photo");
             row("reads the staged copy") << "read" << media + "/.tessaly-staging-test/photo.jpg" << QByteArray("read: staged photo");
+            row("reads every file beside it") << "readall" << media << QByteArray("other.jpg: another photo");
             row("reads outside its grant") << "read" << priv + "/marker" << QByteArray("denied");
             row("reads a file of another kind beside it") << "read" << media + "/notes.txt" << QByteArray("denied");
             row("reads a hidden file beside it") << "read" << media + "/.hidden.jpg" << QByteArray("denied");
