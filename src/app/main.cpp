@@ -167,12 +167,12 @@ int main(int argc, char *argv[])
     const QList<QUrl> urls = namedFiles(launch.files);
     if (!urls.isEmpty()) {
         QMetaObject::invokeMethod(&app, [&intakeFor, urls, review = launch.review] {
-            intakeFor(review).addPicked(urls);
+            intakeFor(review).addNamed(urls, std::nullopt);
         }, Qt::QueuedConnection);
     }
     QObject::connect(&instance, &SingleInstance::openRequested, &app,
                      [&intakeFor](const QList<QUrl> &urls, std::optional<bool> keepOriginal, bool review) {
-        intakeFor(review).addPicked(urls, keepOriginal);
+        intakeFor(review).addNamed(urls, keepOriginal);
         const QList<QWindow *> windows = QGuiApplication::topLevelWindows();
         if (windows.isEmpty())
             return;

@@ -5,9 +5,13 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QProcess>
+#include <QRegularExpression>
 
+#include <algorithm>
 #include <atomic>
+#include <cctype>
 #include <mutex>
 
 #include <dirent.h>
@@ -19,6 +23,26 @@
 namespace {
 
 const QByteArray stagingPrefix(".tessaly-staging-");
+// Where a tool in the sandbox finds what it is given by descriptor.
+const QString descriptorMountPoint = QStringLiteral("/run/tessaly/");
+
+// Where the sandbox shows what descriptor `fd` leads to: a file keeps its
+// extension, which exiftool goes by for some kinds (a NEF is a TIFF inside).
+QString mountPointFor(int fd)
+{
+    QString point = descriptorMountPoint + QString::number(fd);
+    struct stat info;
+    char target[4096];
+    const ssize_t size = ::readlink(QByteArray("/proc/self/fd/" + QByteArray::number(fd)).constData(), target, sizeof target);
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || size <= 0)
+        return point;
+    const QByteArray name = QByteArray(target, size).mid(QByteArray(target, size).lastIndexOf('/') + 1);
+    const qsizetype dot = name.lastIndexOf('.');
+    const QByteArray extension = dot > 0 ? name.mid(dot + 1) : QByteArray();
+    const bool plain = !extension.isEmpty() && extension.size() <= 8
+                       && std::all_of(extension.begin(), extension.end(), [](char c) { return std::isalnum(uchar(c)); });
+    return plain ? point + u'.' + QString::fromLatin1(extension) : point;
+}
 
 // Written once, before `probed` turns true: the UI thread reads it without
 // waiting for a probe under way.
@@ -195,7 +219,8 @@ QList<int> Sandbox::handedDescriptors(const QStringList &command)
 {
     QList<int> descriptors;
     for (qsizetype i = 0; i + 1 < command.size() && command[i] != QLatin1String("--"); ++i) {
-        if (command[i] != QLatin1String("--args"))
+        if (command[i] != QLatin1String("--args") && command[i] != QLatin1String("--ro-bind-fd")
+            && command[i] != QLatin1String("--bind-fd"))
             continue;
         bool number = false;
         const int fd = command[i + 1].toInt(&number);
@@ -221,6 +246,32 @@ QStringList Sandbox::command(const QString &program, const QStringList &argument
 {
     if (!status().active())
         return QStringList{program} + arguments;
-    return QStringList{bwrapPath()} + mountArguments(program, grant) + QStringList{QStringLiteral("--")}
-           + QStringList{program} + arguments;
+    // A path through one of our descriptors is mounted from that descriptor
+    // at a text path of its own, read-only unless the grant lets the tool
+    // write there: handed as it is, the descriptor would reopen the file
+    // for writing, past the grant.
+    QStringList mounts = mountArguments(program, grant);
+    QList<int> writable;
+    for (const QString &path : grant.writable)
+        writable += descriptorsNamedIn(path);
+    QStringList toolArguments;
+    QHash<int, QString> mounted;
+    static const QRegularExpression throughDescriptor(QStringLiteral("/proc/self/fd/([0-9]+)"));
+    for (const QString &argument : arguments) {
+        QString rewritten;
+        qsizetype done = 0;
+        for (const QRegularExpressionMatch &match : throughDescriptor.globalMatch(argument)) {
+            const int fd = match.captured(1).toInt();
+            if (!mounted.contains(fd)) {
+                mounted.insert(fd, mountPointFor(fd));
+                mounts << (writable.contains(fd) ? QStringLiteral("--bind-fd") : QStringLiteral("--ro-bind-fd"))
+                       << QString::number(fd) << mounted.value(fd);
+            }
+            rewritten += argument.mid(done, match.capturedStart() - done);
+            rewritten += mounted.value(fd);
+            done = match.capturedEnd();
+        }
+        toolArguments << rewritten + argument.mid(done);
+    }
+    return QStringList{bwrapPath()} + mounts + QStringList{QStringLiteral("--")} + QStringList{program} + toolArguments;
 }

@@ -159,6 +159,11 @@ void DropIntake::addPicked(const QList<QUrl> &urls, std::optional<bool> keepOrig
     intake(urls, false, keepOriginal);
 }
 
+void DropIntake::addNamed(const QList<QUrl> &urls, std::optional<bool> keepOriginal)
+{
+    intake(urls, true, keepOriginal);
+}
+
 void DropIntake::intake(const QList<QUrl> &urls, bool announceUnsupported, std::optional<bool> keepOriginal)
 {
     QList<QUrl> dropped;

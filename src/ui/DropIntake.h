@@ -73,6 +73,10 @@ public:
     Q_INVOKABLE void addPicked(const QList<QUrl> &urls) { addPicked(urls, std::nullopt); }
     // Named on a command line with --copy or --in-place: see TessalyViewModel::addFiles.
     void addPicked(const QList<QUrl> &urls, std::optional<bool> keepOriginal);
+    // Named on a command line or handed over by a later launch: as picked,
+    // but a file of no supported kind (".jpg" too: a hidden file with no
+    // extension) is announced, as in a drop, since nothing chose it for its kind.
+    void addNamed(const QList<QUrl> &urls, std::optional<bool> keepOriginal);
 
     // Whether the files this intake adds wait for the person's click
     // (TessalyViewModel::cleanReady), as files from a file manager do.

@@ -713,11 +713,12 @@ private slots:
             QCOMPARE(QDir(state.path()).entryList({"*.note"}, QDir::Files), QStringList());
         } else if (situation == "names that are not UTF-8") {
             // The helpers that edit a staged copy, given names of any bytes: a
-            // Latin-1 PDF and Matroska video, and a video in a Latin-1 folder.
+            // PDF and a Matroska video in a Latin-1 folder (their staging
+            // folder's name is no text either), and a Latin-1 video.
             const QByteArray base = QFile::encodeName(root);
             QCOMPARE(::mkdir(QByteArray(base + "/Fotos \xe9t\xe9").constData(), 0755), 0);
             const QList<std::pair<const char *, QByteArray>> files{
-                {"pdf", base + "/caf\xe9.pdf"}, {"mkv", base + "/caf\xe9.mkv"}, {"mp4", base + "/Fotos \xe9t\xe9/in.mp4"}};
+                {"pdf", base + "/Fotos \xe9t\xe9/caf\xe9.pdf"}, {"mkv", base + "/Fotos \xe9t\xe9/in.mkv"}, {"mp4", base + "/caf\xe9.mp4"}};
             QList<QUrl> urls;
             for (const auto &[extension, path] : files) {
                 const QString made = Fixtures::make(root, extension, u"made."_qs + QLatin1String(extension));

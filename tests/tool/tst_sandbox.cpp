@@ -7,12 +7,14 @@
 #include <StayOpenRunner.h>
 
 #include <FakeTool.h>
+#include <LocalName.h>
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QScopeGuard>
 #include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
@@ -223,6 +225,34 @@ private slots:
         QFile photo(m_media + "/photo.jpg");
         QVERIFY(photo.open(QIODevice::ReadOnly));
         QCOMPARE(photo.readAll(), QByteArray("granted photo"));
+    }
+
+    // A file whose name is not UTF-8 is named through a descriptor: the tool
+    // reads it, and may not write it any more than a file its grant names.
+    void descriptorsAreGrantsToo_data()
+    {
+        QTest::addColumn<bool>("persistent");
+        QTest::newRow("one-shot") << false;
+        QTest::newRow("stay-open") << true;
+    }
+
+    void descriptorsAreGrantsToo()
+    {
+        QFETCH(bool, persistent);
+        const QByteArray path = QFile::encodeName(m_media) + "/caf\xe9.jpg";
+        const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
+        QVERIFY(fd >= 0);
+        auto closeIt = qScopeGuard([fd] { ::close(fd); });
+        const QString named = descriptorPath(fd);
+        OneShotRunner oneShot;
+        StayOpenRunner stayOpen(StayOpenRunner::Options{1});
+        ToolRunner &runner = persistent ? static_cast<ToolRunner &>(stayOpen) : oneShot;
+        const SandboxGrant grant = SandboxGrant::toRead(named);
+        QCOMPARE(textOf(runner.run(m_tool, {"read", named}, 20s, grant)), QByteArray("read: latin secret"));
+        QVERIFY(textOf(runner.run(m_tool, {"write", named}, 20s, grant)).startsWith("denied"));
+        QFile file;
+        QVERIFY(file.open(fd, QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), QByteArray("latin secret"));
     }
 
     // The folder it may write is writable, and a run's output reaches the
