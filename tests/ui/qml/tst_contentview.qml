@@ -283,7 +283,7 @@ TestCase {
         keyClick(Qt.Key_Escape)
         tryCompare(dialog, "visible", false)
         // Nothing waits to be added any more: none can arrive later.
-        tryCompare(view.windowIntake, "confirmationCount", 0)
+        tryCompare(view.windowIntake, "confirmationText", "")
         compare(model.totalCount, 0)
 
         view.handleDrop([folder])
