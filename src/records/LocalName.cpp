@@ -11,6 +11,9 @@ QByteArray localPathBytes(const QUrl &url)
 
 QUrl urlForLocalPath(const QByteArray &path)
 {
+    // Text gets the URL every other part of Qt makes of it, equal to theirs.
+    if (isTextPath(path))
+        return QUrl::fromLocalFile(QString::fromUtf8(path));
     QUrl url;
     url.setScheme(QStringLiteral("file"));
     url.setPath(QString::fromLatin1(path.toPercentEncoding("/")), QUrl::TolerantMode);
