@@ -347,8 +347,7 @@ private slots:
     {
         QTest::addColumn<bool>("keepOriginal");
         QTest::addColumn<QString>("extension");
-        // Every kind reaches its place through the same two ways.
-        QTest::newRow("in place") << false << "jpg";
+        QTest::newRow("in place") << false << "jpg"; // every kind takes one of these two ways
         QTest::newRow("copy") << true << "jpg";
     }
 
