@@ -241,10 +241,6 @@
         <source>The cleaned version of %1 could not be written; the file was left unchanged. Make sure the disk has free space and you may write in the folder, close any program that is writing the file, and try again.</source>
         <translation>Die bereinigte Fassung von %1 konnte nicht geschrieben werden; die Datei wurde nicht verändert. Sorgen Sie für freien Speicherplatz und Schreibrechte im Ordner, schließen Sie jedes Programm, das die Datei gerade schreibt, und versuchen Sie es erneut.</translation>
     </message>
-    <message id="error_name_not_text">
-        <source>The name of %1, or of a folder it is in, is not UTF-8 text, and Tessaly cannot yet clean such files; it was left unchanged. Rename it and add it again.</source>
-        <translation>Der Name von %1 oder eines Ordners darüber ist kein UTF-8-Text, und solche Dateien kann Tessaly noch nicht bereinigen; die Datei wurde nicht verändert. Benennen Sie sie um und fügen Sie sie erneut hinzu.</translation>
-    </message>
     <message id="error_write_failed">
         <source>The cleaned version of %1 could not be written (%2); the file was left unchanged.</source>
         <translation>Die bereinigte Fassung von %1 konnte nicht geschrieben werden (%2); die Datei wurde nicht verändert.</translation>

@@ -241,10 +241,6 @@
         <source>The cleaned version of %1 could not be written; the file was left unchanged. Make sure the disk has free space and you may write in the folder, close any program that is writing the file, and try again.</source>
         <translation>The cleaned version of %1 could not be written; the file was left unchanged. Make sure the disk has free space and you may write in the folder, close any program that is writing the file, and try again.</translation>
     </message>
-    <message id="error_name_not_text">
-        <source>The name of %1, or of a folder it is in, is not UTF-8 text, and Tessaly cannot yet clean such files; it was left unchanged. Rename it and add it again.</source>
-        <translation>The name of %1, or of a folder it is in, is not UTF-8 text, and Tessaly cannot yet clean such files; it was left unchanged. Rename it and add it again.</translation>
-    </message>
     <message id="error_write_failed">
         <source>The cleaned version of %1 could not be written (%2); the file was left unchanged.</source>
         <translation>The cleaned version of %1 could not be written (%2); the file was left unchanged.</translation>

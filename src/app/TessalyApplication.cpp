@@ -194,12 +194,12 @@ void TessalyApplication::takeLaunchFiles()
     const QList<QUrl> urls = urlsFromArguments(m_launch.files, currentDirectoryBytes());
     if (!urls.isEmpty()) {
         QMetaObject::invokeMethod(intake, [intake, urls, choices = AdditionChoices{m_launch.keepOriginal, m_launch.review}] {
-            intake->addPicked(urls, choices);
+            intake->addNamed(urls, choices);
         }, Qt::QueuedConnection);
     }
     QObject::connect(m_instance.get(), &SingleInstance::openRequested, intake,
                      [intake](const QList<QUrl> &urls, std::optional<bool> keepOriginal, bool review) {
-        intake->addPicked(urls, AdditionChoices{keepOriginal, review});
+        intake->addNamed(urls, AdditionChoices{keepOriginal, review});
         const QList<QWindow *> windows = QGuiApplication::topLevelWindows();
         if (windows.isEmpty())
             return;

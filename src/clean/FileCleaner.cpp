@@ -12,6 +12,7 @@
 #include "WriteTransaction.h"
 
 #include <CancelScope.h>
+#include <FileItem.h>
 #include <LocalName.h>
 #include <MovieScrub.h>
 
@@ -121,9 +122,7 @@ Expected<CleanResult> FileCleaner::cleanFile(const CleanRequest &request) const
 {
     if (auto tool = m_exiftool.exiftoolPath(); !tool)
         return tool.error();
-    if (const QByteArray bytes = localPathBytes(request.url); !isTextPath(bytes))
-        return CleanError(CleanError::Kind::nameNotText, {visibleFileName(bytes)});
-    const QString path = toolPathArgument(request.url);
+    const QByteArray path = localPathBytes(request.url);
     if (path.isEmpty())
         return CleanError(CleanError::Kind::notLocalFile, {request.url.toDisplayString()});
 
@@ -135,7 +134,7 @@ Expected<CleanResult> FileCleaner::cleanFile(const CleanRequest &request) const
     const OriginalFile &original = opened.value();
 
     if (!request.format)
-        return CleanError(CleanError::Kind::unsupportedType, {QFileInfo(path).suffix()});
+        return CleanError(CleanError::Kind::unsupportedType, {lowerCasePathExtension(request.url)});
     const SupportedFormat format = *request.format;
     // An unreadable file is left to the tools, which say why they cannot read it.
     const QByteArray head = original.head(1024);
@@ -179,7 +178,7 @@ Expected<CleanResult> FileCleaner::cleanFile(const CleanRequest &request) const
 
     const CleaningChoices &choices = request.choices;
     // A copy of a copy would be "(cleaned) (cleaned)": such files are cleaned where they are.
-    const bool asCopy = choices.keepOriginal && !isCleanedCopyName(QFileInfo(original.path()).fileName());
+    const bool asCopy = choices.keepOriginal && !isCleanedCopyName(QString::fromUtf8(original.fileName()));
     auto written = WrittenCopy::from(std::move(copy), original, choices.keepModificationDate);
     if (!written)
         return written.error();
@@ -212,7 +211,7 @@ Expected<CleanResult> FileCleaner::cleanFile(const CleanRequest &request) const
 
     if (givenUp(request))
         return CleanError(CleanError::Kind::quitting);
-    QString finalPath = original.path();
+    QByteArray finalPath = original.realPath();
     if (asCopy) {
         auto saved = std::move(checked).value().saveAsCopy(original);
         if (!saved)
@@ -226,7 +225,7 @@ Expected<CleanResult> FileCleaner::cleanFile(const CleanRequest &request) const
     listPieces(listedBefore, found.identifyingPieces);
     listedBefore.insert(notes.value().removed);
     CleanResult result = CleanResult::succeeded(request.id, listedBefore, after,
-                                                asCopy ? QUrl::fromLocalFile(finalPath) : QUrl(), FileIdentity::of(path));
+                                                asCopy ? urlForLocalPath(finalPath) : QUrl(), FileIdentity::of(path));
     result.stillInFile = withoutRetold(residue.kept, notes.value().kept) + notes.value().kept;
     return result;
 }

@@ -6,11 +6,11 @@
 
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
+#include <cstdlib>
 #include <mutex>
 #include <sys/file.h>
 #include <unistd.h>
@@ -77,16 +77,17 @@ bool openForWritingByOthers(int fd, const struct stat &info)
 
 } // namespace
 
-OriginalFile::OriginalFile(int fd, QString path, QString displayName, const struct stat &snapshot)
+OriginalFile::OriginalFile(int fd, QByteArray realPath, QString displayName)
     : m_fd(fd)
-    , m_path(std::move(path))
+    , m_realPath(std::move(realPath))
+    , m_path(isTextPath(m_realPath) ? QString::fromUtf8(m_realPath) : descriptorPath(fd))
     , m_displayName(std::move(displayName))
-    , m_snapshot(snapshot)
 {
 }
 
 OriginalFile::OriginalFile(OriginalFile &&other) noexcept
     : m_fd(std::exchange(other.m_fd, -1))
+    , m_realPath(std::move(other.m_realPath))
     , m_path(std::move(other.m_path))
     , m_displayName(std::move(other.m_displayName))
     , m_snapshot(other.m_snapshot)
@@ -99,27 +100,28 @@ OriginalFile::~OriginalFile()
         ::close(m_fd); // and with it the lock
 }
 
-Expected<OriginalFile> OriginalFile::open(const QString &path, const std::optional<FileIdentity> &expected)
+Expected<OriginalFile> OriginalFile::open(const QByteArray &path, const std::optional<FileIdentity> &expected)
 {
-    const QFileInfo given(path);
-    const QString name = visibleFileName(QFile::encodeName(path));
+    const QString name = visibleFileName(path);
     struct stat link;
-    if (::lstat(QFile::encodeName(path).constData(), &link) != 0)
+    if (path.isEmpty() || path.contains('\0') || ::lstat(path.constData(), &link) != 0)
         return CleanError(CleanError::Kind::notFound, {name});
-    const QString real = given.canonicalFilePath();
-    if (real.isEmpty())
+    char *resolved = ::realpath(path.constData(), nullptr);
+    if (!resolved)
         return CleanError(S_ISLNK(link.st_mode) ? CleanError::Kind::linkTargetMissing : CleanError::Kind::notFound,
                           {name});
+    const QByteArray real(resolved);
+    ::free(resolved);
 
     // Non-blocking: opening a pipe must not wait for a writer.
-    const int fd = ::open(QFile::encodeName(real).constData(), O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    const int fd = ::open(real.constData(), O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         const int error = errno;
         if (error == ENOENT)
             return CleanError(CleanError::Kind::notFound, {name});
         return systemFailure(CleanError::Kind::cannotOpen, name, error);
     }
-    OriginalFile file(fd, real, name, {});
+    OriginalFile file(fd, real, name);
     if (::fstat(fd, &file.m_snapshot) != 0)
         return systemFailure(CleanError::Kind::cannotOpen, name, errno);
     const struct stat &info = file.m_snapshot;
@@ -151,7 +153,7 @@ QByteArray OriginalFile::head(qsizetype bytes) const
 Expected<Success> OriginalFile::checkUnchanged() const
 {
     struct stat now;
-    if (::stat(QFile::encodeName(m_path).constData(), &now) != 0 || !sameFile(now, m_snapshot))
+    if (::stat(m_realPath.constData(), &now) != 0 || !sameFile(now, m_snapshot))
         return CleanError(CleanError::Kind::changedWhileCleaning, {m_displayName});
     struct stat opened;
     if (::fstat(m_fd, &opened) != 0 || !sameFile(opened, m_snapshot))

@@ -16,10 +16,11 @@
 class OriginalFile
 {
 public:
-    // `path` may be a link: the file behind it is the one opened and cleaned.
-    // `expected` is what the path led to when the file was added; a path that
-    // now leads elsewhere (a link changed, the file replaced) is refused.
-    static Expected<OriginalFile> open(const QString &path, const std::optional<FileIdentity> &expected);
+    // `path` is the name's bytes, UTF-8 or not, and may be a link: the file
+    // behind it is the one opened and cleaned. `expected` is what the path led
+    // to when the file was added; a path that now leads elsewhere (a link
+    // changed, the file replaced) is refused.
+    static Expected<OriginalFile> open(const QByteArray &path, const std::optional<FileIdentity> &expected);
 
     OriginalFile(OriginalFile &&other) noexcept;
     OriginalFile &operator=(OriginalFile &&) = delete;
@@ -27,9 +28,14 @@ public:
     ~OriginalFile();
 
     int descriptor() const { return m_fd; }
-    // The file's real path, links resolved: what tools read and what a
-    // cleaned version replaces.
+    // The file's real path, links resolved, as text for the tools to read.
+    // A path that is not UTF-8 has no such text: it reads "/proc/self/fd/N",
+    // this file's descriptor, which a child tool is handed (ChildProcess).
     const QString &path() const { return m_path; }
+    // The real path's bytes: what a cleaned version replaces.
+    const QByteArray &realPath() const { return m_realPath; }
+    QByteArray folderPath() const { return m_realPath.left(m_realPath.lastIndexOf('/')); }
+    QByteArray fileName() const { return m_realPath.mid(m_realPath.lastIndexOf('/') + 1); }
     // The name the user knows it by, for messages.
     const QString &displayName() const { return m_displayName; }
     qint64 size() const { return qint64(m_snapshot.st_size); }
@@ -59,9 +65,10 @@ public:
     Expected<WriteGuard> guardAgainstWriters() const;
 
 private:
-    OriginalFile(int fd, QString path, QString displayName, const struct stat &snapshot);
+    OriginalFile(int fd, QByteArray realPath, QString displayName);
 
     int m_fd = -1;
+    QByteArray m_realPath;
     QString m_path;
     QString m_displayName;
     struct stat m_snapshot {};

@@ -4,9 +4,8 @@
 #include "OriginalFile.h"
 #include "SystemError.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
+#include <LocalName.h>
+
 #include <QRandomGenerator>
 #include <QRegularExpression>
 
@@ -19,14 +18,9 @@
 
 namespace {
 
-QByteArray encoded(const QString &path)
+bool syncFolder(const QByteArray &folder)
 {
-    return QFile::encodeName(path);
-}
-
-bool syncFolder(const QString &folder)
-{
-    const int fd = ::open(encoded(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
         return false;
     const bool synced = ::fsync(fd) == 0;
@@ -55,14 +49,26 @@ int renameNoReplace(const QByteArray &from, const QByteArray &to)
     return ::rename(from.constData(), to.constData()) == 0 ? 0 : errno;
 }
 
+// The name a staged version takes inside its folder: the original's, or for
+// a name that is not UTF-8 a plain one with its extension, which tools may
+// go by.
+QByteArray stagedFileName(const QByteArray &original)
+{
+    if (isTextPath(original))
+        return original;
+    const qsizetype dot = original.lastIndexOf('.');
+    const QByteArray extension = dot > 0 ? original.mid(dot) : QByteArray();
+    return isTextPath(extension) ? "file" + extension : QByteArray("file");
+}
+
 } // namespace
 
-QString cleanedCopyName(const QString &fileName, int n)
+QByteArray cleanedCopyName(const QByteArray &fileName, int n)
 {
-    const qsizetype dot = fileName.lastIndexOf(u'.');
-    const QString base = dot > 0 ? fileName.left(dot) : fileName;
-    const QString extension = dot > 0 ? fileName.mid(dot) : QString();
-    const QString mark = n > 1 ? QStringLiteral(" (cleaned %1)").arg(n) : QStringLiteral(" (cleaned)");
+    const qsizetype dot = fileName.lastIndexOf('.');
+    const QByteArray base = dot > 0 ? fileName.left(dot) : fileName;
+    const QByteArray extension = dot > 0 ? fileName.mid(dot) : QByteArray();
+    const QByteArray mark = n > 1 ? " (cleaned " + QByteArray::number(n) + ')' : QByteArray(" (cleaned)");
     return base + mark + extension;
 }
 
@@ -72,16 +78,23 @@ bool isCleanedCopyName(const QString &fileName)
     return pattern.match(fileName).hasMatch();
 }
 
-StagedCopy::StagedCopy(QString folder, QString path, QString displayName, StagingJournal::Note note)
-    : m_folder(std::move(folder))
-    , m_path(std::move(path))
+StagedCopy::StagedCopy(QByteArray folder, QByteArray fileName, QString displayName, StagingJournal::Note note)
+    : m_folderBytes(std::move(folder))
+    , m_pathBytes(m_folderBytes + '/' + fileName)
     , m_displayName(std::move(displayName))
     , m_note(std::move(note))
 {
+    if (!isTextPath(m_folderBytes))
+        m_folderFd = ::open(m_folderBytes.constData(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    m_folder = m_folderFd >= 0 ? descriptorPath(m_folderFd) : QString::fromUtf8(m_folderBytes);
+    m_path = m_folder + u'/' + QString::fromUtf8(fileName);
 }
 
 StagedCopy::StagedCopy(StagedCopy &&other) noexcept
-    : m_folder(std::exchange(other.m_folder, QString()))
+    : m_folderBytes(std::exchange(other.m_folderBytes, QByteArray()))
+    , m_pathBytes(std::move(other.m_pathBytes))
+    , m_folderFd(std::exchange(other.m_folderFd, -1))
+    , m_folder(std::move(other.m_folder))
     , m_path(std::move(other.m_path))
     , m_displayName(std::move(other.m_displayName))
     , m_note(std::move(other.m_note))
@@ -97,29 +110,30 @@ StagedCopy::~StagedCopy()
 
 void StagedCopy::dropFolder()
 {
-    if (m_folder.isEmpty())
+    if (m_folderFd >= 0)
+        ::close(std::exchange(m_folderFd, -1));
+    if (m_folderBytes.isEmpty())
         return;
-    if (removeStagedFolder(m_folder))
+    if (removeStagedFolder(m_folderBytes))
         m_note.discard();
     else
         m_note.release();
-    m_folder.clear();
+    m_folderBytes.clear();
 }
 
 Expected<StagedCopy> StagedCopy::create(const OriginalFile &original, const StagingJournal *journal)
 {
-    const QFileInfo file(original.path());
     static const char letters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
     for (int attempt = 0; attempt < 100; ++attempt) {
-        QString name = QLatin1String(stagedFolderPrefix);
+        QByteArray name = stagedFolderPrefix;
         for (int i = 0; i < 8; ++i)
-            name += QLatin1Char(letters[QRandomGenerator::global()->bounded(int(sizeof letters) - 1)]);
-        const QString folder = file.absolutePath() + u'/' + name;
+            name += letters[QRandomGenerator::global()->bounded(int(sizeof letters) - 1)];
+        const QByteArray folder = original.folderPath() + '/' + name;
         // The note names the folder before it exists: a crash in between
         // leaves a note for nothing, never a folder nobody will remove.
         StagingJournal::Note note = journal ? journal->note(folder) : StagingJournal::Note();
-        if (::mkdir(encoded(folder).constData(), 0700) == 0)
-            return StagedCopy(folder, folder + u'/' + file.fileName(), original.displayName(), std::move(note));
+        if (::mkdir(folder.constData(), 0700) == 0)
+            return StagedCopy(folder, stagedFileName(original.fileName()), original.displayName(), std::move(note));
         if (errno != EEXIST)
             return systemFailure(CleanError::Kind::folderNotWritable, original.displayName(), errno);
     }
@@ -128,7 +142,7 @@ Expected<StagedCopy> StagedCopy::create(const OriginalFile &original, const Stag
 
 Expected<Success> StagedCopy::copyOriginal(const OriginalFile &original)
 {
-    const int to = ::open(encoded(m_path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    const int to = ::open(m_pathBytes.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (to < 0)
         return systemFailure(CleanError::Kind::writeFailed, m_displayName, errno);
     off_t offset = 0;
@@ -172,14 +186,14 @@ Expected<Success> StagedCopy::copyOriginal(const OriginalFile &original)
 
 Expected<Success> StagedCopy::moveToPath()
 {
-    if (::rename(encoded(scratchPath()).constData(), encoded(m_path).constData()) != 0)
+    if (::rename((m_folderBytes + "/cleaned").constData(), m_pathBytes.constData()) != 0)
         return systemFailure(CleanError::Kind::writeFailed, m_displayName, errno);
     return Success{};
 }
 
 Expected<Success> StagedCopy::finish(const OriginalFile &original, bool keepModificationTime)
 {
-    const int fd = ::open(encoded(m_path).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    const int fd = ::open(m_pathBytes.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0)
         return systemFailure(CleanError::Kind::writeFailed, m_displayName, errno);
     struct stat written;
@@ -203,7 +217,7 @@ Expected<Success> StagedCopy::finish(const OriginalFile &original, bool keepModi
 
 Expected<Success> StagedCopy::flush()
 {
-    const int fd = ::open(encoded(m_path).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    const int fd = ::open(m_pathBytes.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0)
         return systemFailure(CleanError::Kind::writeFailed, m_displayName, errno);
     const bool synced = ::fsync(fd) == 0;
@@ -227,17 +241,17 @@ Expected<Success> StagedCopy::replace(const OriginalFile &original)
         return guard.error();
     if (auto unchanged = original.checkUnchanged(); !unchanged)
         return unchanged.error();
-    if (::rename(encoded(m_path).constData(), encoded(original.path()).constData()) != 0)
+    if (::rename(m_pathBytes.constData(), original.realPath().constData()) != 0)
         return systemFailure(CleanError::Kind::writeFailed, m_displayName, errno);
-    syncFolder(QFileInfo(original.path()).absolutePath());
+    syncFolder(original.folderPath());
     dropFolder();
     return Success{};
 }
 
-Expected<QString> StagedCopy::saveAsCopy(const OriginalFile &original)
+Expected<QByteArray> StagedCopy::saveAsCopy(const OriginalFile &original)
 {
     if (!m_groupKept) {
-        const int fd = ::open(encoded(m_path).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+        const int fd = ::open(m_pathBytes.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
         const bool closed = fd >= 0 && FileAttributes::closeToGroup(fd);
         const int error = errno;
         if (fd >= 0)
@@ -250,17 +264,16 @@ Expected<QString> StagedCopy::saveAsCopy(const OriginalFile &original)
     // A copy made while the original changed could be half of each version.
     if (auto unchanged = original.checkUnchanged(); !unchanged)
         return unchanged.error();
-    const QFileInfo file(original.path());
     for (int n = 1; n < 1000; ++n) {
-        const QString target = file.absolutePath() + u'/' + cleanedCopyName(file.fileName(), n);
-        const int error = renameNoReplace(encoded(m_path), encoded(target));
+        const QByteArray target = original.folderPath() + '/' + cleanedCopyName(original.fileName(), n);
+        const int error = renameNoReplace(m_pathBytes, target);
         if (error == EEXIST)
             continue;
         if (error != 0)
             return systemFailure(CleanError::Kind::writeFailed, m_displayName, error);
-        syncFolder(file.absolutePath());
+        syncFolder(original.folderPath());
         dropFolder();
         return target;
     }
-    return CleanError(CleanError::Kind::copyExists, {cleanedCopyName(file.fileName(), 999)});
+    return CleanError(CleanError::Kind::copyExists, {visibleName(cleanedCopyName(original.fileName(), 999))});
 }

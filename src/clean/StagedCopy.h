@@ -4,6 +4,7 @@
 
 #include <Expected.h>
 
+#include <QByteArray>
 #include <QString>
 
 class OriginalFile;
@@ -29,7 +30,8 @@ public:
     StagedCopy(const StagedCopy &) = delete;
     ~StagedCopy();
 
-    // Where tools write the cleaned version. Nothing is there yet.
+    // Where tools write the cleaned version, as text (through a descriptor
+    // of the folder when its path is not UTF-8). Nothing is there yet.
     const QString &path() const { return m_path; }
     // A name without an extension in the same folder, for a tool that would
     // take the extension of its output for a format it cannot write
@@ -64,12 +66,17 @@ private:
     // never over an existing file: "<name> (cleaned).<ext>", then
     // "(cleaned 2)" and so on. Returns the path it took. A copy that could
     // not keep the original's group is the user's, and its group gets no rights.
-    Expected<QString> saveAsCopy(const OriginalFile &original);
+    Expected<QByteArray> saveAsCopy(const OriginalFile &original);
 
     Expected<Success> flush();
-    StagedCopy(QString folder, QString path, QString displayName, StagingJournal::Note note);
+    StagedCopy(QByteArray folder, QByteArray fileName, QString displayName, StagingJournal::Note note);
     void dropFolder();
 
+    // The real paths, for the calls that move and remove; the texts above
+    // are for the tools.
+    QByteArray m_folderBytes;
+    QByteArray m_pathBytes;
+    int m_folderFd = -1;
     QString m_folder;
     QString m_path;
     QString m_displayName;
@@ -79,6 +86,6 @@ private:
 };
 
 // "<base> (cleaned).<ext>" or, for n > 1, "<base> (cleaned n).<ext>".
-QString cleanedCopyName(const QString &fileName, int n);
+QByteArray cleanedCopyName(const QByteArray &fileName, int n);
 // Whether a name is already such a copy's: those are cleaned in place.
 bool isCleanedCopyName(const QString &fileName);

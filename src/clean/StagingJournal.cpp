@@ -102,10 +102,10 @@ void StagingJournal::Note::release()
     m_fd = -1;
 }
 
-StagingJournal::Note StagingJournal::note(const QString &stagedFolder) const
+StagingJournal::Note StagingJournal::note(const QByteArray &stagedFolder) const
 {
     Note note;
-    const QByteArray content = QFile::encodeName(stagedFolder);
+    const QByteArray &content = stagedFolder;
     {
         std::lock_guard lock(m_spares->mutex);
         if (!m_spares->notes.empty()) {
@@ -152,12 +152,11 @@ int StagingJournal::sweep() const
         QByteArray content(4096, '\0');
         const ssize_t got = ::read(fd, content.data(), content.size());
         content.truncate(std::max<ssize_t>(got, 0));
-        const QString staged = QFile::decodeName(content);
         // Only ever a folder we would have made: anything else is left alone.
         struct stat info;
-        if (QFileInfo(staged).fileName().startsWith(QLatin1String(stagedFolderPrefix))
+        if (content.mid(content.lastIndexOf('/') + 1).startsWith(stagedFolderPrefix) && !content.contains('\0')
             && ::lstat(content.constData(), &info) == 0 && S_ISDIR(info.st_mode)) {
-            if (!removeStagedFolder(staged)) {
+            if (!removeStagedFolder(content)) {
                 ::close(fd); // still there: the next sweep tries again
                 continue;
             }
@@ -169,9 +168,8 @@ int StagingJournal::sweep() const
     return removed;
 }
 
-bool removeStagedFolder(const QString &path)
+bool removeStagedFolder(const QByteArray &folder)
 {
-    const QByteArray folder = QFile::encodeName(path);
     // A clean that went through left it empty.
     if (::rmdir(folder.constData()) == 0 || errno == ENOENT)
         return true;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 #include <memory>
@@ -50,7 +51,7 @@ public:
 
     // Writes a note naming `stagedFolder` before that folder is made. An
     // empty note when the journal cannot be written: cleaning goes on.
-    Note note(const QString &stagedFolder) const;
+    Note note(const QByteArray &stagedFolder) const;
 
     // Removes the staged folders of notes nobody holds, and each note whose
     // folder is then gone; a note whose folder stays is kept for the next
@@ -70,4 +71,4 @@ inline constexpr char stagedFolderPrefix[] = ".tessaly-staging-";
 
 // Removes a staged folder and the files in it (it holds no folders).
 // Whether the folder is gone afterwards.
-bool removeStagedFolder(const QString &path);
+bool removeStagedFolder(const QByteArray &folder);

@@ -57,7 +57,7 @@ Expected<Success> CheckedCopy::replace(const OriginalFile &original) &&
     return m_staged.replace(original);
 }
 
-Expected<QString> CheckedCopy::saveAsCopy(const OriginalFile &original) &&
+Expected<QByteArray> CheckedCopy::saveAsCopy(const OriginalFile &original) &&
 {
     if (auto same = stillAsChecked(); !same)
         return same.error();

@@ -50,7 +50,7 @@ public:
     // Over the original, while it is still the file that was read.
     Expected<Success> replace(const OriginalFile &original) &&;
     // Beside the original, never over an existing file; the path it took.
-    Expected<QString> saveAsCopy(const OriginalFile &original) &&;
+    Expected<QByteArray> saveAsCopy(const OriginalFile &original) &&;
 
 private:
     friend class WrittenCopy;

@@ -1,5 +1,7 @@
 #include "TessalyViewModel.h"
 
+#include <LocalName.h>
+
 #include <QDir>
 #include <QSet>
 
@@ -9,9 +11,10 @@ namespace {
 // turn of the event loop, so that the window keeps answering meanwhile.
 constexpr qsizetype intakeSlice = 500;
 
+// Percent-encoded, so that names that are not UTF-8 stay apart.
 QString pathKey(const QUrl &url)
 {
-    return url.isLocalFile() ? QDir::cleanPath(url.toLocalFile()) : url.toString();
+    return url.isLocalFile() ? QDir::cleanPath(url.path(QUrl::FullyEncoded)) : url.toString();
 }
 
 } // namespace
@@ -86,7 +89,7 @@ void TessalyViewModel::addSlice(const QList<QUrl> &urls, AdditionChoices choices
         if (choices.review)
             item.status = FileStatus::ready;
         if (url.isLocalFile())
-            item.identity = FileIdentity::of(url.toLocalFile());
+            item.identity = FileIdentity::of(localPathBytes(url));
         // A file is listed once, whatever it is called; a file repeated
         // within one call yields one item, like one listed before. Added
         // again after it failed or was stopped, it is tried again.

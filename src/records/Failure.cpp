@@ -40,10 +40,6 @@ QString textOf(CleanError::Kind kind)
         return translated("error_link_target_missing", "%1 is a link to a file that does not exist.");
     case Kind::notFound:
         return translated("error_not_found", "%1 was not found; it may have been moved or deleted.");
-    case Kind::nameNotText:
-        return translated("error_name_not_text",
-                          "The name of %1, or of a folder it is in, is not UTF-8 text, and Tessaly cannot yet clean "
-                          "such files; it was left unchanged. Rename it and add it again.");
     case Kind::cannotOpen:
         return translated("error_cannot_open", "%1 cannot be opened (%2); it was left unchanged.");
     case Kind::replacedSinceAdded:

@@ -72,7 +72,6 @@ public:
         contentMismatch,     // %1 extension
         linkTargetMissing,   // %1 name
         notFound,            // %1 name
-        nameNotText,         // %1 name as shown
         cannotOpen,          // %1 name, %2 system reason
         replacedSinceAdded,  // %1 name
         changedWhileCleaning,// %1 name

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QHashFunctions>
 #include <QString>
 
@@ -15,6 +16,8 @@ struct FileIdentity
 
     // Of the file `path` leads to now; nothing when there is none.
     static std::optional<FileIdentity> of(const QString &path);
+    // The same for a path's bytes, UTF-8 or not.
+    static std::optional<FileIdentity> of(const QByteArray &path);
 
     friend bool operator==(const FileIdentity &, const FileIdentity &) = default;
 };

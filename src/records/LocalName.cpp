@@ -11,6 +11,9 @@ QByteArray localPathBytes(const QUrl &url)
 
 QUrl urlForLocalPath(const QByteArray &path)
 {
+    // Text gets the URL every other part of Qt makes of it, equal to theirs.
+    if (isTextPath(path))
+        return QUrl::fromLocalFile(QString::fromUtf8(path));
     QUrl url;
     url.setScheme(QStringLiteral("file"));
     url.setPath(QString::fromLatin1(path.toPercentEncoding("/")), QUrl::TolerantMode);
@@ -25,6 +28,8 @@ bool isTextPath(const QByteArray &path)
 }
 
 namespace {
+
+const QLatin1String descriptorFolder("/proc/self/fd/");
 
 // How many bytes the UTF-8 sequence at `at` takes, or 0 when it is not one.
 qsizetype sequenceAt(const QByteArray &bytes, qsizetype at)
@@ -45,6 +50,26 @@ qsizetype sequenceAt(const QByteArray &bytes, qsizetype at)
 }
 
 } // namespace
+
+QString descriptorPath(int fd)
+{
+    return QString(descriptorFolder) + QString::number(fd);
+}
+
+QList<int> descriptorsNamedIn(const QString &argument)
+{
+    QList<int> descriptors;
+    for (qsizetype at = argument.indexOf(descriptorFolder); at >= 0; at = argument.indexOf(descriptorFolder, at + 1)) {
+        qsizetype end = at + descriptorFolder.size();
+        while (end < argument.size() && argument[end].isDigit() && argument[end].unicode() < 0x80)
+            ++end;
+        bool number = false;
+        const int fd = QStringView(argument).mid(at + descriptorFolder.size(), end - at - descriptorFolder.size()).toInt(&number);
+        if (number && fd > 2 && !descriptors.contains(fd))
+            descriptors.append(fd);
+    }
+    return descriptors;
+}
 
 QString visibleName(const QByteArray &name)
 {

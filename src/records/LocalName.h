@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 #include <QUrl>
 
@@ -15,6 +16,14 @@ QByteArray localPathBytes(const QUrl &url);
 QUrl urlForLocalPath(const QByteArray &path);
 // Whether the path survives a trip through QString: valid UTF-8.
 bool isTextPath(const QByteArray &path);
+
+// A path that leads through an open descriptor of this process:
+// "/proc/self/fd/<fd>", and "/proc/self/fd/<fd>/<rest>" inside a folder's.
+// Text for any file, whatever its name's bytes; a child process that is
+// handed the descriptor under the same number (ChildProcess) reads it too.
+QString descriptorPath(int fd);
+// The descriptors such paths in `argument` lead through, in order.
+QList<int> descriptorsNamedIn(const QString &argument);
 
 // A name as it is shown: every character visible, so that two different
 // names never read the same. A line break reads "↵", other control

@@ -1,5 +1,7 @@
 #include "ArgumentFile.h"
 
+#include <LocalName.h>
+
 #include <QFile>
 #include <QList>
 
@@ -100,6 +102,10 @@ std::optional<QByteArray> encodeAll(const QStringList &arguments)
             lines += "-\n";
             continue;
         }
+        // A path through one of our descriptors means nothing to a worker
+        // started before it was opened: such a run needs a process of its own.
+        if (!descriptorsNamedIn(arguments[i]).isEmpty())
+            return std::nullopt;
         const auto line = argumentLine(QFile::encodeName(arguments[i]), i + 1 == arguments.size());
         if (!line)
             return std::nullopt;

@@ -4,14 +4,19 @@
 
 #include "Sandbox.h"
 
+#include <LocalName.h>
+
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QScopeGuard>
 
 #include <algorithm>
+#include <vector>
 #include <climits>
 #include <csignal>
+#include <fcntl.h>
 #include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -68,9 +73,10 @@ Outcome run(const QString &program, const QStringList &arguments, std::chrono::m
         outcome.launchError = QStringLiteral("%1 cannot be executed").arg(program);
         return outcome;
     }
-    QStringList command = Sandbox::command(program, arguments, grant);
-    process.setProgram(command.takeFirst());
-    process.setArguments(command);
+    const QStringList command = Sandbox::command(program, arguments, grant);
+    auto closeArguments = qScopeGuard([&command] { Sandbox::closeArgumentDescriptors(command); });
+    process.setProgram(command.first());
+    process.setArguments(command.mid(1));
     if (!grant.standardOutputTo.isEmpty()) {
         // Made here, never over an existing file: the tool only gets to fill it.
         QFile output(grant.standardOutputTo);
@@ -82,9 +88,20 @@ Outcome run(const QString &program, const QStringList &arguments, std::chrono::m
         process.setStandardOutputFile(grant.standardOutputTo, QIODevice::Truncate);
     }
     process.setProcessEnvironment(environment());
-    process.setChildProcessModifier([memoryLimitBytes] { setUpChild(memoryLimitBytes); });
+    // A file whose path is not text is named through a descriptor of ours
+    // ("/proc/self/fd/N"): the child gets that descriptor, under its number.
+    const QList<int> handedList = Sandbox::handedDescriptors(command);
+    const std::vector<int> handed(handedList.begin(), handedList.end());
+    process.setChildProcessModifier([memoryLimitBytes, handed] {
+        for (const int fd : handed)
+            ::fcntl(fd, F_SETFD, 0);
+        setUpChild(memoryLimitBytes);
+    });
     process.start(QIODevice::ReadWrite);
-    if (!process.waitForStarted(-1)) {
+    const bool started = process.waitForStarted(-1);
+    closeArguments.dismiss();
+    Sandbox::closeArgumentDescriptors(command);
+    if (!started) {
         outcome.launchError = process.errorString();
         return outcome;
     }

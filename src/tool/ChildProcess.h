@@ -19,6 +19,8 @@
 // - in a process group of its own, which a stop kills whole;
 // - told to stop (SIGINT, which lets exiftool remove its own temporary file)
 //   when the thread that started it ends;
+// - handed the descriptors its command names (Sandbox::handedDescriptors:
+//   how a file whose path is not UTF-8 reaches it), and no others;
 // - with an address-space limit where one is given, so that a hostile file
 //   that makes a tool balloon costs that run, not the machine.
 namespace ChildProcess {

@@ -20,7 +20,10 @@
 //   fresh /proc, a minimal /dev and a private /tmp: no home folder, no /run;
 // - of the user's files only the grant (SandboxGrant): the file being read,
 //   or a view of its folder holding only files of its kind, and for a
-//   helper that edits a staged copy, that staging folder read-write;
+//   helper that edits a staged copy, that staging folder read-write; a file
+//   or folder whose path is not UTF-8 is named "/proc/self/fd/N" (one of our
+//   descriptors) and mounted from that descriptor at /run/tessaly/N, in the
+//   same way;
 // - no new privileges (bwrap sets it), no capabilities, a new session (no
 //   terminal to push input into), killed with its parent, and every process
 //   it starts ends with it (PID namespace); time and memory limits as before.
@@ -64,6 +67,14 @@ public:
 
     // Where bubblewrap is expected: Debian's package, never a PATH search.
     static QString bwrapPath();
+
+    // The descriptors the process a command starts must be handed, under
+    // their numbers: those bwrap mounts, bwrap's `--args` (mounts of names
+    // that are not UTF-8) and, without a sandbox, paths through our
+    // descriptors ("/proc/self/fd/N") themselves.
+    static QList<int> handedDescriptors(const QStringList &command);
+    // Once the process has started, the `--args` descriptors are the parent's to close.
+    static void closeArgumentDescriptors(const QStringList &command);
 
     // The mounts alone, for a given system (what command() puts before "--").
     static QStringList mountArguments(const QString &program, const SandboxGrant &grant);

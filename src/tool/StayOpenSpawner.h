@@ -37,11 +37,20 @@ struct SpawnResult
 // output on pipes. Runs on the runner's own thread: see the class comment.
 inline SpawnResult spawnWorker(const QByteArray &program, const SandboxGrant &grant)
 {
+    const QStringList sandboxed = Sandbox::command(QFile::decodeName(program),
+                                                   {QStringLiteral("-stay_open"), QStringLiteral("True"),
+                                                    QStringLiteral("-@"), QStringLiteral("-")},
+                                                   grant);
+    // Closed in this process once the child has its own.
+    struct Closer
+    {
+        const QStringList &command;
+        ~Closer() { Sandbox::closeArgumentDescriptors(command); }
+    } closer{sandboxed};
+    const QList<int> handedList = Sandbox::handedDescriptors(sandboxed);
+    const std::vector<int> handed(handedList.begin(), handedList.end());
     QList<QByteArray> command;
-    for (const QString &argument : Sandbox::command(QFile::decodeName(program),
-                                                    {QStringLiteral("-stay_open"), QStringLiteral("True"),
-                                                     QStringLiteral("-@"), QStringLiteral("-")},
-                                                    grant))
+    for (const QString &argument : sandboxed)
         command.append(QFile::encodeName(argument));
     std::vector<char *> argv;
     for (QByteArray &argument : command)
@@ -70,6 +79,8 @@ inline SpawnResult spawnWorker(const QByteArray &program, const SandboxGrant &gr
 
     const pid_t pid = ::fork();
     if (pid == 0) {
+        for (const int fd : handed)
+            ::fcntl(fd, F_SETFD, 0);
         ChildProcess::setUpChild();
         if (::getppid() != parent)
             ::_exit(127);

@@ -159,6 +159,11 @@ void DropIntake::addPicked(const QList<QUrl> &urls, AdditionChoices choices)
     intake(urls, false, choices);
 }
 
+void DropIntake::addNamed(const QList<QUrl> &urls, AdditionChoices choices)
+{
+    intake(urls, true, choices);
+}
+
 void DropIntake::intake(const QList<QUrl> &urls, bool announceUnsupported, AdditionChoices choices)
 {
     QList<QUrl> dropped;

@@ -76,6 +76,10 @@ public:
     // Named on a command line, with its --copy, --in-place or --review: see
     // TessalyViewModel::addFiles.
     void addPicked(const QList<QUrl> &urls, AdditionChoices choices);
+    // Named on a command line or handed over by a later launch: as picked,
+    // but a file of no supported kind (".jpg" too: a hidden file with no
+    // extension) is announced, as in a drop, since nothing chose it for its kind.
+    void addNamed(const QList<QUrl> &urls, AdditionChoices choices);
 
     // Lists the files that wait, or forgets them.
     Q_INVOKABLE void confirmPending();

@@ -29,6 +29,8 @@ private slots:
         const QList<QUrl> latin1 = urlsFromArguments({"caf\xe9.jpg"}, "/home/\xff");
         QCOMPARE(latin1.size(), 1);
         QCOMPARE(localPathBytes(latin1.first()), QByteArray("/home/\xff/caf\xe9.jpg"));
+        // A space at the end is part of the name.
+        QCOMPARE(localPathBytes(urlsFromArguments({"end .jpg "}, "/t").value(0)), QByteArray("/t/end .jpg "));
     }
 
     void launchOptions_data()

@@ -7,15 +7,20 @@
 #include <StayOpenRunner.h>
 
 #include <FakeTool.h>
+#include <LocalName.h>
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QScopeGuard>
 #include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 using namespace std::chrono_literals;
 
@@ -49,6 +54,13 @@ sub act {
         print "forked\n"; return 0
     }
     if ($what eq 'print') { print 'x' x $target; return 0 }
+    if ($what eq 'readall') {
+        opendir(my $dir, $target) or return denied();
+        for my $name (sort readdir $dir) {
+            open(my $in, '<', "$target/$name") or next; local $/; my $text = <$in> // ''; print "$name: $text\n" if length $text
+        }
+        return 0
+    }
     print STDERR "unknown escape $what\n"; return 1
 }
 exit act(@ARGV) unless @ARGV == 4 and $ARGV[0] eq '-stay_open';
@@ -116,6 +128,21 @@ private slots:
         write(m_media + "/album/inner.jpg", "inner secret");
         write(m_private + "/marker", "private secret");
         write(m_staging + "/photo.jpg", "staged photo");
+        // Names that are not UTF-8 are hidden all the same.
+        const QByteArray media = QFile::encodeName(m_media);
+        for (const QByteArray &name : {QByteArray("caf\xe9.jpg"), QByteArray("notes\xe9.txt")}) {
+            QFile latin;
+            const int fd = ::open(QByteArray(media + '/' + name).constData(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+            QVERIFY(fd >= 0 && latin.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle));
+            latin.write("latin secret");
+        }
+    }
+
+    void cleanupTestCase()
+    {
+        // QTemporaryDir would leave what it cannot name.
+        for (const char *name : {"caf\xe9.jpg", "notes\xe9.txt"})
+            ::unlink(QByteArray(QFile::encodeName(m_media) + '/' + name).constData());
     }
 
     void escapesFail_data()
@@ -132,6 +159,7 @@ private slots:
             row("reads its file") << "read" << media + "/photo.jpg" << QByteArray("read: granted photo");
             row("reads a file of its kind beside it") << "read" << media + "/other.jpg" << QByteArray("read: another photo");
             row("reads the staged copy") << "read" << media + "/.tessaly-staging-test/photo.jpg" << QByteArray("read: staged photo");
+            row("reads every file beside it") << "readall" << media << QByteArray("other.jpg: another photo");
             row("reads outside its grant") << "read" << priv + "/marker" << QByteArray("denied");
             row("reads a file of another kind beside it") << "read" << media + "/notes.txt" << QByteArray("denied");
             row("reads a hidden file beside it") << "read" << media + "/.hidden.jpg" << QByteArray("denied");
@@ -197,6 +225,34 @@ private slots:
         QFile photo(m_media + "/photo.jpg");
         QVERIFY(photo.open(QIODevice::ReadOnly));
         QCOMPARE(photo.readAll(), QByteArray("granted photo"));
+    }
+
+    // A file whose name is not UTF-8 is named through a descriptor: the tool
+    // reads it, and may not write it any more than a file its grant names.
+    void descriptorsAreGrantsToo_data()
+    {
+        QTest::addColumn<bool>("persistent");
+        QTest::newRow("one-shot") << false;
+        QTest::newRow("stay-open") << true;
+    }
+
+    void descriptorsAreGrantsToo()
+    {
+        QFETCH(bool, persistent);
+        const QByteArray path = QFile::encodeName(m_media) + "/caf\xe9.jpg";
+        const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
+        QVERIFY(fd >= 0);
+        auto closeIt = qScopeGuard([fd] { ::close(fd); });
+        const QString named = descriptorPath(fd);
+        OneShotRunner oneShot;
+        StayOpenRunner stayOpen(StayOpenRunner::Options{1});
+        ToolRunner &runner = persistent ? static_cast<ToolRunner &>(stayOpen) : oneShot;
+        const SandboxGrant grant = SandboxGrant::toRead(named);
+        QCOMPARE(textOf(runner.run(m_tool, {"read", named}, 20s, grant)), QByteArray("read: latin secret"));
+        QVERIFY(textOf(runner.run(m_tool, {"write", named}, 20s, grant)).startsWith("denied"));
+        QFile file;
+        QVERIFY(file.open(fd, QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), QByteArray("latin secret"));
     }
 
     // The folder it may write is writable, and a run's output reaches the

@@ -12,6 +12,8 @@
 #include <QTest>
 #include <QtQml/qqmlextensionplugin.h>
 
+#include <algorithm>
+
 Q_IMPORT_QML_PLUGIN(Tessaly_UiPlugin)
 
 namespace {
@@ -79,7 +81,12 @@ private slots:
         // Two files of one name, in two folders.
         model->addFiles({support.makeFile(QStringLiteral("photo.jpg")), support.makeFile(QStringLiteral("photo.jpg"))});
         QTRY_COMPARE(model->doneCount(), 2);
-        QTest::qWait(300); // rows fade in
+        // Rows fade in; one still transparent is not in the tree yet.
+        const auto rowsShown = [&read] {
+            const QList<Node> nodes = read();
+            return int(std::count_if(nodes.begin(), nodes.end(), [](const Node &node) { return node.role == QAccessible::ListItem; }));
+        };
+        QTRY_COMPARE(rowsShown(), 2);
         const QList<Node> nodes = read();
         QCOMPARE(unnamedControls(nodes), QString());
         QStringList rows, texts, buttons;

@@ -72,6 +72,9 @@ private slots:
         QTest::newRow("txt among photos") << QList<QUrl>{file("a.jpg"), file("b.txt"), file("c.nef")} << 2 << one;
         QTest::newRow("upper-case extension") << QList<QUrl>{file("IMG_0001.JPG"), file("clip.mkv")} << 2 << QString();
         QTest::newRow("no extension") << QList<QUrl>{file("README")} << 0 << one;
+        // A name that is only an extension is a hidden file without one, as in a folder scan.
+        QTest::newRow("only an extension") << QList<QUrl>{file(".jpg")} << 0 << one;
+        QTest::newRow("spaces after the extension") << QList<QUrl>{file("a.jpg  ")} << 1 << QString();
         // A path that is no folder on disk is judged by its name.
         QTest::newRow("missing folder") << QList<QUrl>{QUrl::fromLocalFile(u"/tmp/tessaly-no-such/Holiday/"_qs)} << 0 << one;
         QTest::newRow("two unsupported") << QList<QUrl>{file("a.doc"), file("b.zip")} << 0
@@ -127,6 +130,11 @@ private slots:
         QCOMPARE(bytes.model.files().first().fileName, u"caf\uFFFDE9.jpg"_qs);
         quiet.intake.addPicked({file("y.doc")}); // picked: no message of its own
         QTRY_COMPARE(quiet.intake.unsupportedMessage(), QString());
+        // Named on a command line, it is told why it is not listed.
+        QuietModel named;
+        named.intake.addNamed({file(".jpg"), file("z.doc")}, AdditionChoices{});
+        QCOMPARE(named.intake.unsupportedMessage(), u"2 files are of an unsupported type"_qs);
+        QCOMPARE(named.model.files().size(), 0);
 
         QuietModel asking;
         DropIntake &intake = asking.intake;
