@@ -4,6 +4,7 @@
 #include <FilePicker.h>
 #include <LaunchOptions.h>
 #include <Preferences.h>
+#include <AccessibleItem.h>
 #include <TerminationSignals.h>
 #include <FileCleaner.h>
 #include <StagingJournal.h>
@@ -71,6 +72,7 @@ int main(int argc, char *argv[])
     QGuiApplication::setDesktopFileName(QStringLiteral("org.tessaly.Tessaly"));
     QGuiApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("org.tessaly.Tessaly")));
     installTranslations();
+    AccessibleItem::install();
     // Fusion follows the application palette, light or dark.
     QQuickStyle::setStyle(QStringLiteral("Fusion"));
 

@@ -23,6 +23,8 @@ Item {
     // Intakes of files named outside the window (a command line, a file
     // manager): their large additions ask here too.
     property var otherIntakes: []
+    // Whether a clean saves a copy beside the original: the empty state says so.
+    property bool savesCopies: false
 
     readonly property string counterText: Presentation.counterText(viewModel.totalCount, viewModel.doneCount,
                                                                    viewModel.errorCount)
@@ -44,6 +46,23 @@ Item {
         runSummary = ""
         showOnlyNotCleaned = false
     }
+
+    // Something takes the keys from the start: the Add Files button of the
+    // empty list, else the list. Again when either is hidden under the focus.
+    function focusStart() {
+        if (hasFiles)
+            fileListView.forceActiveFocus()
+        else
+            emptyStateView.addButton.forceActiveFocus()
+    }
+    function refocus() {
+        const window = root.Window.window
+        const focused = window ? window.activeFocusItem : null
+        if (focused === null || focused === window.contentItem || !focused.visible)
+            focusStart()
+    }
+    Component.onCompleted: focusStart()
+    onHasFilesChanged: Qt.callLater(refocus)
 
     Connections {
         target: root.viewModel
@@ -145,6 +164,7 @@ Item {
 
                 visible: !root.hasFiles
                 message: root.hasFiles ? "" : root.message
+                savesCopies: root.savesCopies
                 anchors.centerIn: parent
                 width: Math.min(parent.width - 32, 460)
                 onAddRequested: root.openFilePicker()
@@ -186,14 +206,70 @@ Item {
 
                 Accessible.role: Accessible.List
                 Accessible.name: root.counterText
+                Accessible.ignored: !visible
 
                 // Tab into the list lands on a row.
                 onActiveFocusChanged: if (activeFocus && currentIndex < 0 && count > 0) currentIndex = 0
-                onCurrentIndexChanged: if (currentIndex >= 0) positionViewAtIndex(currentIndex, ListView.Contain)
+                onCurrentIndexChanged: if (!paging) revealCurrent()
+
+                // The focused row in view, its top first when it is taller
+                // than the list. Asked again once an opening row has grown.
+                function revealCurrent() {
+                    if (currentIndex >= 0)
+                        positionViewAtIndex(currentIndex, ListView.Contain)
+                }
+                Connections {
+                    target: fileListView.currentItem
+                    ignoreUnknownSignals: true
+                    function onHeightChanged() {
+                        if (!fileListView.paging && fileListView.currentItem.activeFocus)
+                            Qt.callLater(fileListView.revealCurrent)
+                    }
+                }
+
+                // PageUp and PageDown scroll by a page, so that a long log can
+                // be read; the focus goes to a row still in view. Home and
+                // End go to the first and the last row.
+                property bool paging: false
+                function scrollByPage(direction) {
+                    const top = originY - topMargin
+                    const bottom = Math.max(top, originY + contentHeight + bottomMargin - height)
+                    contentY = Math.max(top, Math.min(bottom, contentY + direction * (height - 40)))
+                    const current = currentItem
+                    if (current && current.y + current.height > contentY && current.y < contentY + height)
+                        return
+                    const probe = direction > 0 ? contentY + 1 : contentY + height - 1
+                    let index = indexAt(width / 2, probe)
+                    if (index < 0)
+                        index = indexAt(width / 2, probe + direction * spacing)
+                    if (index < 0)
+                        return
+                    paging = true
+                    currentIndex = index
+                    paging = false
+                }
+                Keys.onPressed: (event) => {
+                    if (count === 0)
+                        return
+                    if (event.key === Qt.Key_PageDown)
+                        scrollByPage(1)
+                    else if (event.key === Qt.Key_PageUp)
+                        scrollByPage(-1)
+                    else if (event.key === Qt.Key_Home)
+                        currentIndex = 0
+                    else if (event.key === Qt.Key_End)
+                        currentIndex = count - 1
+                    else
+                        return
+                    event.accepted = true
+                }
 
                 ScrollBar.vertical: ScrollBar {
                     objectName: "listScrollBar"
                     policy: ScrollBar.AsNeeded
+                    //% "Scroll the file list"
+                    Accessible.name: qsTrId("a11y_list_scroll_bar")
+                    Accessible.ignored: !visible
                 }
 
                 Connections {

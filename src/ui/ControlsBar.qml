@@ -39,6 +39,7 @@ RowLayout {
         Layout.minimumWidth: 0
         Accessible.role: Accessible.StaticText
         Accessible.name: text
+        Accessible.ignored: !visible
     }
     Item { Layout.fillWidth: true }
     SymbolButton {

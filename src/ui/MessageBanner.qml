@@ -31,6 +31,7 @@ Rectangle {
 
     Accessible.role: Accessible.AlertMessage
     Accessible.name: text
+    Accessible.ignored: !shown || !visible
 
     Behavior on opacity {
         NumberAnimation { duration: 300; easing.type: Easing.OutCubic }

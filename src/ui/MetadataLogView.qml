@@ -13,7 +13,7 @@ Rectangle {
     readonly property var log: Presentation.metadataLog(files, row)
 
     radius: 6
-    color: Theme.withAlpha(Theme.palette.window, 0.4)
+    color: Theme.withAlpha(Theme.window, 0.4)
     implicitHeight: content.implicitHeight + 24
 
     ColumnLayout {

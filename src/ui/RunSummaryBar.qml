@@ -21,8 +21,10 @@ Rectangle {
     color: Theme.floatingMaterial
     border.color: Theme.divider
 
+    // Shown as a run ends, so a screen reader says how it went.
     Accessible.role: Accessible.AlertMessage
     Accessible.name: text
+    Accessible.ignored: !visible
 
     RowLayout {
         id: summaryRow
@@ -55,6 +57,7 @@ Rectangle {
             text: qsTrId("summary_dismiss")
             Accessible.role: Accessible.Button
             Accessible.name: text
+            Accessible.ignored: !visible
             implicitWidth: 18
             implicitHeight: 18
             onClicked: bar.dismissed()

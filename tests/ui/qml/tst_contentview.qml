@@ -124,7 +124,7 @@ TestCase {
         compare(findChild(panel, "percentageText").text, "0%")
         const bar = findChild(panel, "progressBar")
         compare(bar.Accessible.role, Accessible.ProgressBar)
-        compare(bar.Accessible.name, "0%")
+        compare(bar.Accessible.name, "Cleaning progress")
         verify(clear.enabled)
         verify(part(view, "addButton").enabled)
         verify(findChild(panel, "stopButton").enabled)
