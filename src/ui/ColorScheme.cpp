@@ -40,17 +40,19 @@ ColorScheme::ColorScheme(const QDBusConnection &bus, QObject *parent)
 ColorScheme::Preference ColorScheme::preferenceFromPortal(const QVariant &answer)
 {
     QVariant value = answer;
-    // Read wraps the value in one more variant than ReadOne does.
+    // Read wraps the value in one more variant than ReadOne does; a signal's
+    // may still be marshalled.
     for (int depth = 0; depth < 4; ++depth) {
-        if (value.canConvert<QDBusVariant>() && value.metaType() == QMetaType::fromType<QDBusVariant>())
+        if (value.metaType() == QMetaType::fromType<QDBusVariant>()) {
             value = value.value<QDBusVariant>().variant();
-        else if (value.metaType() == QMetaType::fromType<QDBusArgument>()) {
+        } else if (value.metaType() == QMetaType::fromType<QDBusArgument>()) {
             const auto argument = value.value<QDBusArgument>();
             if (argument.currentType() != QDBusArgument::VariantType)
                 return Preference::None;
             value = argument.asVariant();
-        } else
+        } else {
             break;
+        }
     }
     if (value.metaType() != QMetaType::fromType<uint>() && value.metaType() != QMetaType::fromType<int>())
         return Preference::None;
