@@ -65,7 +65,7 @@ QString strayNodes(const QList<Node> &nodes)
     QStringList stray;
     for (const Node &node : nodes) {
         if (node.name.isEmpty())
-            stray << u"unnamed role 0x%1"_qs.arg(int(node.role), 0, 16);
+            stray << u"unnamed role 0x%1 (%2)"_qs.arg(int(node.role), 0, 16).arg(node.node->object() ? QString::fromLatin1(node.node->object()->metaObject()->className()) + node.node->object()->objectName() : QString());
         else if (node.invisible)
             stray << u"hidden \"%1\""_qs.arg(node.name);
     }
