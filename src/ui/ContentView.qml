@@ -228,13 +228,18 @@ Item {
                 }
 
                 // PageUp and PageDown scroll by a page, so that a long log can
-                // be read; the focus goes to a row still in view. Home and
-                // End go to the first and the last row.
+                // be read; the focus goes to a row still in view, and at either
+                // end to the first or last row. Home and End go to those too.
                 property bool paging: false
                 function scrollByPage(direction) {
                     const top = originY - topMargin
                     const bottom = Math.max(top, originY + contentHeight + bottomMargin - height)
-                    contentY = Math.max(top, Math.min(bottom, contentY + direction * (height - 40)))
+                    const target = Math.max(top, Math.min(bottom, contentY + direction * (height - 40)))
+                    if (Math.abs(target - contentY) < 1) {
+                        currentIndex = direction > 0 ? count - 1 : 0
+                        return
+                    }
+                    contentY = target
                     const current = currentItem
                     if (current && current.y + current.height > contentY && current.y < contentY + height)
                         return
