@@ -144,6 +144,11 @@ ApplicationWindow {
             objectName: "helpMenu"
             //% "Help"
             title: "&" + qsTrId("menu_help")
+            onOpened: {
+                const title = mainMenuBar.itemAt(1)
+                if (currentIndex < 0 && !(title && title.hovered))
+                    currentIndex = 0
+            }
 
             SymbolMenuItem {
                 objectName: "manualItem"
