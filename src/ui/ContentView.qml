@@ -382,7 +382,7 @@ Item {
         id: summaryBar
         objectName: "runSummaryBar"
 
-        visible: root.runSummary !== "" && !progressPanel.shown && !reviewPanel.visible
+        shown: root.runSummary !== "" && !progressPanel.shown && !reviewPanel.visible
         text: root.runSummary
         offersFilter: root.runLeftFiles
         showsOnlyNotCleaned: root.showOnlyNotCleaned

@@ -12,6 +12,21 @@ Rectangle {
     property bool showsOnlyNotCleaned: false
     property bool offersFilter: false
 
+    // Whether the bar is to show. It joins the reader's tree a moment before
+    // it turns visible: Qt tells a reader of an item that shows only when the
+    // item is in the tree by then, and a reader speaks a notification that
+    // shows.
+    property bool shown: false
+    property bool showing: false
+    onShownChanged: {
+        if (shown)
+            Qt.callLater(() => { bar.showing = bar.shown })
+        else
+            showing = false
+    }
+    Component.onCompleted: showing = shown
+    visible: showing
+
     signal filterToggled()
     signal dismissed()
 
@@ -22,9 +37,9 @@ Rectangle {
     border.color: Theme.divider
 
     // Shown as a run ends, so a screen reader says how it went.
-    Accessible.role: Accessible.AlertMessage
+    Accessible.role: Accessible.Notification
     Accessible.name: text
-    Accessible.ignored: !visible
+    Accessible.ignored: !shown
 
     RowLayout {
         id: summaryRow
