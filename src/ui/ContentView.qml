@@ -210,64 +210,11 @@ Item {
 
                 // Tab into the list lands on a row.
                 onActiveFocusChanged: if (activeFocus && currentIndex < 0 && count > 0) currentIndex = 0
-                onCurrentIndexChanged: if (!paging) revealCurrent()
-
-                // The focused row in view, its top first when it is taller
-                // than the list. Asked again once an opening row has grown.
-                function revealCurrent() {
-                    if (currentIndex >= 0)
-                        positionViewAtIndex(currentIndex, ListView.Contain)
+                ListKeyboard {
+                    id: listKeyboard
+                    list: fileListView
                 }
-                Connections {
-                    target: fileListView.currentItem
-                    ignoreUnknownSignals: true
-                    function onHeightChanged() {
-                        if (!fileListView.paging && fileListView.currentItem.activeFocus)
-                            Qt.callLater(fileListView.revealCurrent)
-                    }
-                }
-
-                // PageUp and PageDown scroll by a page, so that a long log can
-                // be read; the focus goes to a row still in view, and at either
-                // end to the first or last row. Home and End go to those too.
-                property bool paging: false
-                function scrollByPage(direction) {
-                    const top = originY - topMargin
-                    const bottom = Math.max(top, originY + contentHeight + bottomMargin - height)
-                    const target = Math.max(top, Math.min(bottom, contentY + direction * (height - 40)))
-                    if (Math.abs(target - contentY) < 1) {
-                        currentIndex = direction > 0 ? count - 1 : 0
-                        return
-                    }
-                    contentY = target
-                    const current = currentItem
-                    if (current && current.y + current.height > contentY && current.y < contentY + height)
-                        return
-                    const probe = direction > 0 ? contentY + 1 : contentY + height - 1
-                    let index = indexAt(width / 2, probe)
-                    if (index < 0)
-                        index = indexAt(width / 2, probe + direction * spacing)
-                    if (index < 0)
-                        return
-                    paging = true
-                    currentIndex = index
-                    paging = false
-                }
-                Keys.onPressed: (event) => {
-                    if (count === 0)
-                        return
-                    if (event.key === Qt.Key_PageDown)
-                        scrollByPage(1)
-                    else if (event.key === Qt.Key_PageUp)
-                        scrollByPage(-1)
-                    else if (event.key === Qt.Key_Home)
-                        currentIndex = 0
-                    else if (event.key === Qt.Key_End)
-                        currentIndex = count - 1
-                    else
-                        return
-                    event.accepted = true
-                }
+                Keys.onPressed: (event) => { event.accepted = listKeyboard.handleKey(event) }
 
                 ScrollBar.vertical: ScrollBar {
                     objectName: "listScrollBar"
