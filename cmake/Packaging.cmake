@@ -79,7 +79,8 @@ set(_runtime_depends
     adwaita-icon-theme hicolor-icon-theme perl mkvtoolnix bubblewrap)
 list(JOIN _runtime_depends ", " CPACK_DEBIAN_PACKAGE_DEPENDS)
 # The file dialog is the desktop's own through the portal; without them Qt
-# falls back to its QML dialog.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-xdgdesktopportal-platformtheme, xdg-desktop-portal, fonts-dejavu-core, dbus")
+# falls back to its QML dialog. xdg-open hands F1's manual page to the
+# desktop's help viewer.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-xdgdesktopportal-platformtheme, xdg-desktop-portal, fonts-dejavu-core, dbus, xdg-utils")
 
 include(CPack)

@@ -14,9 +14,9 @@ run_pkgs=(qml6-module-qtqml qml6-module-qtqml-workerscript qml6-module-qtquick
     qml6-module-qtquick-window qml6-module-qtquick-controls qml6-module-qtquick-templates
     qml6-module-qtquick-layouts
     qml6-module-qtquick-shapes libqt6svg6 qt6-qpa-plugins libgl1-mesa-dri fonts-dejavu-core
-    adwaita-icon-theme mkvtoolnix bubblewrap dbus qt6-translations-l10n libqt6widgets6 qt6-xdgdesktopportal-platformtheme xdg-desktop-portal)
+    adwaita-icon-theme mkvtoolnix bubblewrap dbus qt6-translations-l10n libqt6widgets6 qt6-xdgdesktopportal-platformtheme xdg-desktop-portal xdg-utils)
 test_pkgs=(qml6-module-qttest xvfb xauth xfonts-base x11-utils xdotool xcompmgr imagemagick
-    qpdf img2pdf ffmpeg libraw-bin appstream desktop-file-utils poppler-utils rawtran-doc
+    dbus-daemon qpdf img2pdf ffmpeg libraw-bin appstream desktop-file-utils poppler-utils rawtran-doc
     libheif-examples dpkg-dev binutils file dosfstools fusefat fuse3 acl attr libopenjp2-tools
     qt6-image-formats-plugins strace passwd util-linux)
 fuzz_pkgs=(clang libclang-rt-14-dev ccache)

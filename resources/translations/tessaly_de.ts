@@ -97,10 +97,6 @@
         <source>No metadata</source>
         <translation>Keine Metadaten</translation>
     </message>
-    <message id="open_files">
-        <source>Open Files…</source>
-        <translation>Dateien öffnen …</translation>
-    </message>
     <message id="about_section">
         <source>About</source>
         <translation>Über</translation>
@@ -861,6 +857,50 @@ Nach -- ist jedes Argument eine Datei, auch eine, deren Name mit einem Bindestri
     <message id="cancel">
         <source>Cancel</source>
         <translation>Abbrechen</translation>
+    </message>
+    <message id="menu_help">
+        <source>Help</source>
+        <translation>Hilfe</translation>
+    </message>
+    <message id="menu_manual">
+        <source>Manual</source>
+        <translation>Handbuch</translation>
+    </message>
+    <message id="menu_about">
+        <source>About Tessaly</source>
+        <translation>Über Tessaly</translation>
+    </message>
+    <message id="about_version">
+        <source>Version %1</source>
+        <translation>Version %1</translation>
+    </message>
+    <message id="about_summary">
+        <source>Removes hidden metadata (GPS positions, serial numbers, author names, dates, edit history) from photos, raws, videos and PDFs before you share them.</source>
+        <translation>Entfernt versteckte Metadaten (GPS-Positionen, Seriennummern, Autorennamen, Datumsangaben, Bearbeitungsverlauf) aus Fotos, Rohdaten, Videos und PDFs, bevor Sie sie weitergeben.</translation>
+    </message>
+    <message id="about_license">
+        <source>Free software under the GNU General Public License, version 3 or later.</source>
+        <translation>Freie Software unter der GNU General Public License, Version 3 oder später.</translation>
+    </message>
+    <message id="about_close">
+        <source>Close</source>
+        <translation>Schließen</translation>
+    </message>
+    <message id="drop_zone_description_copy">
+        <source>Photos, camera raws, videos and PDFs get a cleaned copy beside them, without their hidden metadata (GPS position, camera serial numbers, author names). The originals stay as they are.</source>
+        <translation>Fotos, Kamera-Rohdaten, Videos und PDFs erhalten daneben eine bereinigte Kopie ohne ihre versteckten Metadaten (GPS-Position, Seriennummern, Autorennamen). Die Originale bleiben, wie sie sind.</translation>
+    </message>
+    <message id="a11y_list_scroll_bar">
+        <source>Scroll the file list</source>
+        <translation>Dateiliste blättern</translation>
+    </message>
+    <message id="a11y_progress">
+        <source>Cleaning progress</source>
+        <translation>Fortschritt der Bereinigung</translation>
+    </message>
+    <message id="a11y_menu_bar">
+        <source>Main menu</source>
+        <translation>Hauptmenü</translation>
     </message>
 </context>
 </TS>

@@ -97,10 +97,6 @@
         <source>No metadata</source>
         <translation>No metadata</translation>
     </message>
-    <message id="open_files">
-        <source>Open Files…</source>
-        <translation>Open Files…</translation>
-    </message>
     <message id="about_section">
         <source>About</source>
         <translation>About</translation>
@@ -861,6 +857,50 @@ After -- every argument is a file, also one whose name starts with a dash.
     <message id="cancel">
         <source>Cancel</source>
         <translation>Cancel</translation>
+    </message>
+    <message id="menu_help">
+        <source>Help</source>
+        <translation>Help</translation>
+    </message>
+    <message id="menu_manual">
+        <source>Manual</source>
+        <translation>Manual</translation>
+    </message>
+    <message id="menu_about">
+        <source>About Tessaly</source>
+        <translation>About Tessaly</translation>
+    </message>
+    <message id="about_version">
+        <source>Version %1</source>
+        <translation>Version %1</translation>
+    </message>
+    <message id="about_summary">
+        <source>Removes hidden metadata (GPS positions, serial numbers, author names, dates, edit history) from photos, raws, videos and PDFs before you share them.</source>
+        <translation>Removes hidden metadata (GPS positions, serial numbers, author names, dates, edit history) from photos, raws, videos and PDFs before you share them.</translation>
+    </message>
+    <message id="about_license">
+        <source>Free software under the GNU General Public License, version 3 or later.</source>
+        <translation>Free software under the GNU General Public License, version 3 or later.</translation>
+    </message>
+    <message id="about_close">
+        <source>Close</source>
+        <translation>Close</translation>
+    </message>
+    <message id="drop_zone_description_copy">
+        <source>Photos, camera raws, videos and PDFs get a cleaned copy beside them, without their hidden metadata (GPS position, camera serial numbers, author names). The originals stay as they are.</source>
+        <translation>Photos, camera raws, videos and PDFs get a cleaned copy beside them, without their hidden metadata (GPS position, camera serial numbers, author names). The originals stay as they are.</translation>
+    </message>
+    <message id="a11y_list_scroll_bar">
+        <source>Scroll the file list</source>
+        <translation>Scroll the file list</translation>
+    </message>
+    <message id="a11y_progress">
+        <source>Cleaning progress</source>
+        <translation>Cleaning progress</translation>
+    </message>
+    <message id="a11y_menu_bar">
+        <source>Main menu</source>
+        <translation>Main menu</translation>
     </message>
 </context>
 </TS>

@@ -35,36 +35,31 @@ ApplicationWindow {
         value: window.color.a < 1
     }
 
-    // The controls take the application palette, the one the views' own
-    // colours follow; the style's built-in palette would stay light on a
-    // dark desktop. Disabled colours come from their own group, so that
-    // disabled menu items look disabled.
-    SystemPalette {
-        id: systemPalette
-        colorGroup: SystemPalette.Active
-    }
-    SystemPalette {
-        id: disabledPalette
-        colorGroup: SystemPalette.Disabled
-    }
-    palette.window: systemPalette.window
-    palette.windowText: systemPalette.windowText
-    palette.base: systemPalette.base
-    palette.alternateBase: systemPalette.alternateBase
-    palette.text: systemPalette.text
-    palette.button: systemPalette.button
-    palette.buttonText: systemPalette.buttonText
-    palette.highlight: systemPalette.highlight
-    palette.highlightedText: systemPalette.highlightedText
-    palette.light: systemPalette.light
-    palette.midlight: systemPalette.midlight
-    palette.mid: systemPalette.mid
-    palette.dark: systemPalette.dark
-    palette.shadow: systemPalette.shadow
-    palette.placeholderText: systemPalette.placeholderText
-    palette.disabled.windowText: disabledPalette.windowText
-    palette.disabled.text: disabledPalette.text
-    palette.disabled.buttonText: disabledPalette.buttonText
+    // The controls take Theme's palette, the one the views' own colours
+    // follow: the style's built-in palette would stay light on a dark
+    // desktop, and the desktop's own stays light where only its portal asks
+    // for dark. Disabled text has its own group, so that disabled menu items
+    // look disabled.
+    palette.window: Theme.window
+    palette.windowText: Theme.windowText
+    palette.base: Theme.base
+    palette.alternateBase: Theme.alternateBase
+    palette.text: Theme.text
+    palette.button: Theme.button
+    palette.buttonText: Theme.buttonText
+    palette.highlight: Theme.highlight
+    palette.highlightedText: Theme.highlightedText
+    palette.light: Theme.lightShade
+    palette.midlight: Theme.midlightShade
+    palette.mid: Theme.midShade
+    palette.dark: Theme.darkShade
+    palette.shadow: Theme.shadowShade
+    palette.placeholderText: Theme.placeholderText
+    palette.toolTipBase: Theme.base
+    palette.toolTipText: Theme.text
+    palette.disabled.windowText: Theme.disabledText
+    palette.disabled.text: Theme.disabledText
+    palette.disabled.buttonText: Theme.disabledText
 
     function openSettings() {
         settingsLoader.active = true
@@ -76,6 +71,14 @@ ApplicationWindow {
         id: mainMenuBar
 
         Accessible.role: Accessible.MenuBar
+        //% "Main menu"
+        Accessible.name: qsTrId("a11y_menu_bar")
+
+        // A menu's title is an item of the bar (AccessibleItem), named
+        // without its "&".
+        delegate: MenuBarItem {
+            Accessible.name: text.replace("&", "")
+        }
 
         Menu {
             id: fileMenu
@@ -92,8 +95,9 @@ ApplicationWindow {
 
             SymbolMenuItem {
                 objectName: "openFilesItem"
+                // The same command, under the same name, as the button.
                 action: Action {
-                    text: qsTrId("open_files")
+                    text: qsTrId("file_picker_button")
                     shortcut: "Ctrl+O"
                     onTriggered: window.commands.openFiles()
                 }
@@ -134,6 +138,49 @@ ApplicationWindow {
                 }
             }
         }
+        Menu {
+            id: helpMenu
+            objectName: "helpMenu"
+            //% "Help"
+            title: "&" + qsTrId("menu_help")
+            onOpened: {
+                const title = mainMenuBar.itemAt(1)
+                if (currentIndex < 0 && !(title && title.hovered))
+                    currentIndex = 0
+            }
+
+            SymbolMenuItem {
+                objectName: "manualItem"
+                action: Action {
+                    //% "Manual"
+                    text: qsTrId("menu_manual")
+                    shortcut: "F1"
+                    onTriggered: window.openManual()
+                }
+            }
+            SymbolMenuItem {
+                objectName: "aboutItem"
+                action: Action {
+                    //% "About Tessaly"
+                    text: qsTrId("menu_about")
+                    onTriggered: aboutDialog.open()
+                }
+            }
+        }
+    }
+
+    // The manual page, through the desktop's help viewer (GNOME's Yelp and
+    // KDE's help centre read man: addresses).
+    function openManual() {
+        Qt.openUrlExternally("man:tessaly(1)")
+    }
+
+    AboutDialog {
+        id: aboutDialog
+        parent: Overlay.overlay
+        anchors.centerIn: parent
+        width: Math.min(implicitWidth, window.width - 48)
+        info: window.settingsInfo
     }
 
     // Closing while files wait or are being cleaned asks first. Either way
@@ -206,7 +253,7 @@ ApplicationWindow {
     Loader {
         id: settingsLoader
         active: false
-        sourceComponent: Window {
+        sourceComponent: ApplicationWindow {
             id: settings
             objectName: "settingsWindow"
 
@@ -216,7 +263,9 @@ ApplicationWindow {
             height: settingsView.implicitHeight
             minimumWidth: settingsView.implicitWidth
             minimumHeight: settingsView.implicitHeight
-            color: palette.window
+            // The main window's palette, so that Settings is as dark.
+            palette: window.palette
+            color: Theme.window
             transientParent: window
             visible: true
             // Without a window manager nobody hands the keyboard back.
@@ -251,6 +300,7 @@ ApplicationWindow {
         objectName: "contentView"
         anchors.fill: parent
         viewModel: window.viewModel
+        savesCopies: window.preferences.keepOriginal
         otherIntakes: window.intake ? [window.intake] : []
     }
 

@@ -17,7 +17,7 @@ Pane {
     implicitWidth: 460
     Component.onCompleted: info.refresh()
 
-    background: Rectangle { color: view.palette.window }
+    background: Rectangle { color: Theme.window }
 
     ColumnLayout {
         anchors.fill: parent
@@ -92,7 +92,7 @@ Pane {
 
                 ButtonGroup { id: resultChoice }
 
-                RadioButton {
+                WrappingRadioButton {
                     objectName: "replaceOriginal"
                     //% "Replace the original"
                     text: qsTrId("replace_original")
@@ -102,7 +102,7 @@ Pane {
                     focus: true
                     Layout.fillWidth: true
                 }
-                RadioButton {
+                WrappingRadioButton {
                     objectName: "keepOriginal"
                     //% "Keep the original and save a cleaned copy beside it"
                     text: qsTrId("keep_original_copy")
@@ -111,7 +111,7 @@ Pane {
                     onToggled: if (checked) view.preferences.keepOriginal = true
                     Layout.fillWidth: true
                 }
-                CheckBox {
+                WrappingCheckBox {
                     objectName: "keepModificationDate"
                     //% "Keep the file's modification date"
                     text: qsTrId("keep_modification_date")
@@ -120,7 +120,7 @@ Pane {
                     Layout.topMargin: 8
                     Layout.fillWidth: true
                 }
-                CheckBox {
+                WrappingCheckBox {
                     objectName: "reviewFirst"
                     //% "Show files before cleaning them"
                     text: qsTrId("review_first")

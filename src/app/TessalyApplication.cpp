@@ -10,6 +10,7 @@
 #include "TerminationSignals.h"
 #include "WindowTranslucency.h"
 
+#include <AccessibleItem.h>
 #include <DropIntake.h>
 #include <FileCleaner.h>
 #include <FilePicker.h>
@@ -109,6 +110,7 @@ void TessalyApplication::makeApplication()
     QGuiApplication::setDesktopFileName(QStringLiteral("org.tessaly.Tessaly"));
     QGuiApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("org.tessaly.Tessaly")));
     installTranslations();
+    AccessibleItem::install();
     // Fusion follows the application palette, light or dark.
     QQuickStyle::setStyle(QStringLiteral("Fusion"));
 }

@@ -23,6 +23,8 @@ Item {
     // Intakes of files named outside the window (a command line, a file
     // manager): their large additions ask here too.
     property var otherIntakes: []
+    // Whether a clean saves a copy beside the original: the empty state says so.
+    property bool savesCopies: false
 
     readonly property string counterText: Presentation.counterText(viewModel.totalCount, viewModel.doneCount,
                                                                    viewModel.errorCount)
@@ -41,6 +43,23 @@ Item {
         runSummary = ""
         showOnlyNotCleaned = false
     }
+
+    // Something takes the keys from the start: the Add Files button of the
+    // empty list, else the list. Again when either is hidden under the focus.
+    function focusStart() {
+        if (hasFiles)
+            fileListView.forceActiveFocus()
+        else
+            emptyStateView.addButton.forceActiveFocus()
+    }
+    function refocus() {
+        const window = root.Window.window
+        const focused = window ? window.activeFocusItem : null
+        if (focused === null || focused === window.contentItem || !focused.visible)
+            focusStart()
+    }
+    Component.onCompleted: focusStart()
+    onHasFilesChanged: Qt.callLater(refocus)
 
     Connections {
         target: root.viewModel
@@ -144,6 +163,7 @@ Item {
 
                 visible: !root.hasFiles
                 message: root.hasFiles ? "" : root.message
+                savesCopies: root.savesCopies
                 anchors.centerIn: parent
                 width: Math.min(parent.width - 32, 460)
                 onAddRequested: root.openFilePicker()
@@ -185,14 +205,22 @@ Item {
 
                 Accessible.role: Accessible.List
                 Accessible.name: root.counterText
+                Accessible.ignored: !visible
 
                 // Tab into the list lands on a row.
                 onActiveFocusChanged: if (activeFocus && currentIndex < 0 && count > 0) currentIndex = 0
-                onCurrentIndexChanged: if (currentIndex >= 0) positionViewAtIndex(currentIndex, ListView.Contain)
+                ListKeyboard {
+                    id: listKeyboard
+                    list: fileListView
+                }
+                Keys.onPressed: (event) => { event.accepted = listKeyboard.handleKey(event) }
 
                 ScrollBar.vertical: ScrollBar {
                     objectName: "listScrollBar"
                     policy: ScrollBar.AsNeeded
+                    //% "Scroll the file list"
+                    Accessible.name: qsTrId("a11y_list_scroll_bar")
+                    Accessible.ignored: !visible
                 }
 
                 Connections {
@@ -296,7 +324,7 @@ Item {
         id: summaryBar
         objectName: "runSummaryBar"
 
-        visible: root.runSummary !== "" && !progressPanel.shown && !reviewPanel.visible
+        shown: root.runSummary !== "" && !progressPanel.shown && !reviewPanel.visible
         text: root.runSummary
         offersFilter: root.runLeftFiles
         showsOnlyNotCleaned: root.showOnlyNotCleaned

@@ -2,8 +2,10 @@ import QtQuick
 import QtQuick.Layouts
 import Tessaly.Ui
 
-// Above the list: Clear, the counter, Add Files.
-RowLayout {
+// Above the list: Clear, the counter, Add Files. Where the three do not fit
+// on one line (a narrow window, a long language), the counter goes under the
+// buttons.
+GridLayout {
     id: bar
 
     required property TessalyViewModel viewModel
@@ -13,7 +15,11 @@ RowLayout {
 
     signal addRequested()
 
-    spacing: 8
+    readonly property bool counterFits: width >= clearButton.implicitWidth + addButton.implicitWidth
+                                                 + counter.implicitWidth + 4 * columnSpacing + 16
+    columns: 5
+    columnSpacing: 8
+    rowSpacing: 6
 
     SymbolButton {
         id: clearButton
@@ -21,12 +27,15 @@ RowLayout {
         text: qsTrId("clear_list")
         toolTipText: qsTrId("clear_list")
         symbol: "xmark.bin"
+        Layout.row: 0
+        Layout.column: 0
         tint: Theme.secondaryLabel
         // During a run too: clearing stops it first.
         onClicked: bar.viewModel.clearList()
     }
-    Item { Layout.fillWidth: true }
+    Item { Layout.fillWidth: true; Layout.row: 0; Layout.column: 1 }
     Text {
+        id: counter
         objectName: "counter"
         text: bar.counterText
         font.pixelSize: Theme.calloutSize
@@ -34,13 +43,19 @@ RowLayout {
         elide: Text.ElideRight
         horizontalAlignment: Text.AlignHCenter
         // Its full width while there is room (the spacers beside it give
-        // way first), elided only when there is none.
-        Layout.preferredWidth: implicitWidth
+        // way first), elided only when there is none even on a line of its own.
+        Layout.row: bar.counterFits ? 0 : 1
+        Layout.column: bar.counterFits ? 2 : 0
+        Layout.columnSpan: bar.counterFits ? 1 : 5
+        Layout.alignment: Qt.AlignHCenter
+        Layout.fillWidth: true
+        Layout.maximumWidth: implicitWidth
         Layout.minimumWidth: 0
         Accessible.role: Accessible.StaticText
         Accessible.name: text
+        Accessible.ignored: !visible
     }
-    Item { Layout.fillWidth: true }
+    Item { Layout.fillWidth: true; Layout.row: 0; Layout.column: 3 }
     SymbolButton {
         id: addButton
         objectName: "addButton"
@@ -48,5 +63,7 @@ RowLayout {
         toolTipText: qsTrId("file_picker_button")
         symbol: "folder"
         onClicked: bar.addRequested()
+        Layout.row: 0
+        Layout.column: 4
     }
 }

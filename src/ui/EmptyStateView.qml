@@ -8,6 +8,7 @@ ColumnLayout {
     id: view
 
     property string message
+    property bool savesCopies: false
     readonly property alias addButton: addButton
 
     signal addRequested()
@@ -31,18 +32,23 @@ ColumnLayout {
         wrapMode: Text.Wrap
         Accessible.role: Accessible.Heading
         Accessible.name: text
+        Accessible.ignored: !visible
         Layout.alignment: Qt.AlignHCenter
         Layout.maximumWidth: view.width
     }
     Text {
         objectName: "dropZoneDescription"
-        text: qsTrId("drop_zone_description")
+        text: view.savesCopies
+              //% "Photos, camera raws, videos and PDFs get a cleaned copy beside them, without their hidden metadata (GPS position, camera serial numbers, author names). The originals stay as they are."
+              ? qsTrId("drop_zone_description_copy")
+              : qsTrId("drop_zone_description")
         font.pixelSize: Theme.calloutSize
         color: Theme.secondaryLabel
         horizontalAlignment: Text.AlignHCenter
         wrapMode: Text.Wrap
         Accessible.role: Accessible.StaticText
         Accessible.name: text
+        Accessible.ignored: !visible
         Layout.alignment: Qt.AlignHCenter
         Layout.maximumWidth: 400
         Layout.preferredWidth: Math.min(implicitWidth, 400, view.width)

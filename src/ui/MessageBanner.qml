@@ -29,8 +29,12 @@ Rectangle {
     color: floating ? Theme.floatingMaterial : "transparent"
     border.color: floating ? Theme.divider : "transparent"
 
-    Accessible.role: Accessible.AlertMessage
+    // In the reader's tree from the moment it is shown, before it fades in:
+    // Qt tells a reader of an item that shows only when the item is in the
+    // tree by then, and a reader speaks a notification that shows.
+    Accessible.role: Accessible.Notification
     Accessible.name: text
+    Accessible.ignored: !shown && !visible
 
     Behavior on opacity {
         NumberAnimation { duration: 300; easing.type: Easing.OutCubic }

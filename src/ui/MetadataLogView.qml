@@ -11,7 +11,7 @@ Rectangle {
     required property var log
 
     radius: 6
-    color: Theme.withAlpha(Theme.palette.window, 0.4)
+    color: Theme.withAlpha(Theme.window, 0.4)
     implicitHeight: content.implicitHeight + 24
 
     ColumnLayout {

@@ -52,14 +52,17 @@ Rectangle {
             from: 0
             to: 1
             value: Math.max(0, Math.min(1, panel.progress))
+            // Its value, bounds and changes through AccessibleItem.
             Accessible.role: Accessible.ProgressBar
-            Accessible.name: panel.percentageText
+            //% "Cleaning progress"
+            Accessible.name: qsTrId("a11y_progress")
+            Accessible.ignored: !visible
 
             background: Rectangle {
                 implicitWidth: 200
                 implicitHeight: 6
                 radius: 3
-                color: Theme.fillLabel
+                color: Theme.progressTrack
             }
             contentItem: Item {
                 implicitWidth: 200
@@ -71,7 +74,7 @@ Rectangle {
                     height: parent.height
                     radius: 3
                     width: parent.width * bar.visualPosition
-                    color: Presentation.isProgressComplete(panel.progress) ? Theme.green : Theme.accent
+                    color: Presentation.isProgressComplete(panel.progress) ? Theme.green : Theme.progressFill
 
                     Behavior on width {
                         enabled: Math.abs(targetValue - fill.width) >= 0.04 * fill.parent.width

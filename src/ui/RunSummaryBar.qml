@@ -12,6 +12,21 @@ Rectangle {
     property bool showsOnlyNotCleaned: false
     property bool offersFilter: false
 
+    // Whether the bar is to show. It joins the reader's tree a moment before
+    // it turns visible: Qt tells a reader of an item that shows only when the
+    // item is in the tree by then, and a reader speaks a notification that
+    // shows.
+    property bool shown: false
+    property bool showing: false
+    onShownChanged: {
+        if (shown)
+            Qt.callLater(() => { bar.showing = bar.shown })
+        else
+            showing = false
+    }
+    Component.onCompleted: showing = shown
+    visible: showing
+
     signal filterToggled()
     signal dismissed()
 
@@ -21,8 +36,10 @@ Rectangle {
     color: Theme.floatingMaterial
     border.color: Theme.divider
 
-    Accessible.role: Accessible.AlertMessage
+    // Shown as a run ends, so a screen reader says how it went.
+    Accessible.role: Accessible.Notification
     Accessible.name: text
+    Accessible.ignored: !shown
 
     RowLayout {
         id: summaryRow
@@ -55,6 +72,7 @@ Rectangle {
             text: qsTrId("summary_dismiss")
             Accessible.role: Accessible.Button
             Accessible.name: text
+            Accessible.ignored: !visible
             implicitWidth: 18
             implicitHeight: 18
             onClicked: bar.dismissed()

@@ -22,6 +22,8 @@ Button {
 
     Accessible.role: Accessible.Button
     Accessible.name: text
+    // Hidden, it is not in the screen reader's tree either.
+    Accessible.ignored: !visible
     Accessible.onPressAction: clicked()
 
     Keys.onReturnPressed: clicked()

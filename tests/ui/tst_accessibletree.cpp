@@ -3,7 +3,12 @@
 
 #include "QuickTestSupport.h"
 
+#include <AppCommands.h>
+#include <AccessibleItem.h>
 #include <Translations.h>
+
+#include <QQmlApplicationEngine>
+#include <QQuickWindow>
 
 #include <QAccessible>
 #include <QQmlEngine>
@@ -15,6 +20,7 @@
 #include <algorithm>
 
 Q_IMPORT_QML_PLUGIN(Tessaly_UiPlugin)
+Q_IMPORT_QML_PLUGIN(Tessaly_AppPlugin)
 
 namespace {
 
@@ -23,16 +29,49 @@ struct Node
     QAccessible::Role role;
     QString name;
     QString description;
+    bool invisible;
+    QAccessibleInterface *node;
 };
 
+// Every node under `node`, hidden ones too: a reader is given them all.
 void collect(QAccessibleInterface *node, QList<Node> &into, int depth = 0)
 {
     if (!node || depth > 64)
         return;
-    if (!node->state().invisible)
-        into.append({node->role(), node->text(QAccessible::Name), node->text(QAccessible::Description)});
+    into.append({node->role(), node->text(QAccessible::Name), node->text(QAccessible::Description),
+                 bool(node->state().invisible), node});
     for (int i = 0; i < node->childCount(); ++i)
         collect(node->child(i), into, depth + 1);
+}
+
+QList<Node> treeOf(QObject *window)
+{
+    QList<Node> nodes;
+    collect(QAccessible::queryAccessibleInterface(window), nodes);
+    return nodes;
+}
+
+QList<Node> withRole(const QList<Node> &nodes, QAccessible::Role role)
+{
+    QList<Node> found;
+    for (const Node &node : nodes)
+        if (node.role == role)
+            found << node;
+    return found;
+}
+
+// What a reader must not be given: nodes without a name, and nodes of
+// items that are not shown.
+QString strayNodes(const QList<Node> &nodes)
+{
+    QStringList stray;
+    for (const Node &node : nodes) {
+        if (node.name.isEmpty())
+            stray << u"unnamed role 0x%1 (%2)"_qs.arg(int(node.role), 0, 16).arg(node.node->object() ? QString::fromLatin1(node.node->object()->metaObject()->className()) + node.node->object()->objectName() : QString());
+        else if (node.invisible)
+            stray << u"hidden \"%1\""_qs.arg(node.name);
+    }
+    return stray.join(u", ");
 }
 
 } // namespace
@@ -64,9 +103,11 @@ private slots:
 
         QAccessible::setActive(true);
         const auto read = [&view] {
-            QList<Node> nodes;
-            collect(QAccessible::queryAccessibleInterface(&view), nodes);
-            return nodes;
+            QList<Node> shown;
+            for (const Node &node : treeOf(&view))
+                if (!node.invisible)
+                    shown << node;
+            return shown;
         };
         const auto unnamedControls = [](const QList<Node> &nodes) {
             QStringList unnamed;
@@ -81,12 +122,8 @@ private slots:
         // Two files of one name, in two folders.
         model->addFiles({support.makeFile(QStringLiteral("photo.jpg")), support.makeFile(QStringLiteral("photo.jpg"))});
         QTRY_COMPARE(model->doneCount(), 2);
-        // Rows fade in; one still transparent is not in the tree yet.
-        const auto rowsShown = [&read] {
-            const QList<Node> nodes = read();
-            return int(std::count_if(nodes.begin(), nodes.end(), [](const Node &node) { return node.role == QAccessible::ListItem; }));
-        };
-        QTRY_COMPARE(rowsShown(), 2);
+        // Fading in, rows count as not shown.
+        QTRY_COMPARE(withRole(read(), QAccessible::ListItem).size(), 2);
         const QList<Node> nodes = read();
         QCOMPARE(unnamedControls(nodes), QString());
         QStringList rows, texts, buttons;
@@ -106,6 +143,65 @@ private slots:
         QVERIFY2(texts.contains(u"2 files · 2 cleaned · 0 failed"_qs), qPrintable(texts.join(u" / ")));
         QVERIFY2(buttons.contains(u"Clear List|"_qs), qPrintable(buttons.join(u" / ")));
         QCOMPARE(QSet<QString>(buttons.begin(), buttons.end()).size(), buttons.size()); // no two buttons alike
+    }
+
+    // The whole window as a reader gets it: every node named, nothing hidden
+    // in the tree, the menus named as menus, the progress with a value, and
+    // a named notification when a run ends.
+    void windowTreeHasNoStrayNodes()
+    {
+        AccessibleItem::install();
+        QuickTestSupport support;
+        TessalyViewModel *model = support.createModel(QStringLiteral(R"([{"SourceFile":"x","IFD0:Artist":"Jane Marker"}])"), true,
+                                                       QStringLiteral(R"([{"SourceFile":"x","File:ImageWidth":64}])"));
+        AppCommands commands(model);
+        QQmlApplicationEngine engine;
+        engine.addImportPath(QStringLiteral("qrc:/qt/qml"));
+        engine.setInitialProperties({{u"viewModel"_qs, QVariant::fromValue(model)},
+                                     {u"commands"_qs, QVariant::fromValue(&commands)},
+                                     {u"settingsInfo"_qs, QVariant::fromValue(support.createSettingsInfo())},
+                                     {u"preferences"_qs, QVariant::fromValue(support.createPreferences())}});
+        engine.load(QUrl(u"qrc:/qt/qml/Tessaly/App/Main.qml"_qs));
+        QVERIFY(!engine.rootObjects().isEmpty());
+        auto *window = qobject_cast<QQuickWindow *>(engine.rootObjects().constFirst());
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+        QAccessible::setActive(true);
+
+        QList<Node> nodes = treeOf(window);
+        QCOMPARE(strayNodes(nodes), QString()); // the empty window
+        const QList<Node> bars = withRole(nodes, QAccessible::MenuBar);
+        QCOMPARE(bars.size(), 1);
+        QCOMPARE(bars[0].name, u"Main menu"_qs);
+        QStringList menus;
+        for (const Node &item : withRole(nodes, QAccessible::MenuItem))
+            menus << item.name;
+        QCOMPARE(menus, QStringList({u"File"_qs, u"Help"_qs}));
+        QCOMPARE(withRole(nodes, QAccessible::Heading).size(), 1);
+
+        model->addFiles({support.makeFile(QStringLiteral("a.jpg")), support.makeFile(QStringLiteral("b.jpg"))});
+        QTRY_COMPARE(withRole(treeOf(window), QAccessible::ProgressBar).size(), 1);
+        QTRY_COMPARE(strayNodes(treeOf(window)), QString()); // rows fade in
+        nodes = treeOf(window);
+        QCOMPARE(withRole(nodes, QAccessible::Heading).size(), 0); // the empty state's
+        QStringList buttons;
+        for (const Node &button : withRole(nodes, QAccessible::Button))
+            buttons << button.name;
+        QCOMPARE(buttons.count(u"Add Files…"_qs), 1);
+        QAccessibleValueInterface *progress = withRole(nodes, QAccessible::ProgressBar)[0].node->valueInterface();
+        QVERIFY(progress);
+        QCOMPARE(progress->currentValue().toDouble(), 0.0);
+        QCOMPARE(progress->minimumValue().toDouble(), 0.0);
+        QCOMPARE(progress->maximumValue().toDouble(), 1.0);
+
+        support.openGate();
+        QTRY_COMPARE(model->doneCount(), 2);
+        QTRY_COMPARE(withRole(treeOf(window), QAccessible::ProgressBar).size(), 0);
+        QTRY_COMPARE(strayNodes(treeOf(window)), QString());
+        // The run's end is a notification, which a reader speaks as it shows.
+        QStringList notifications;
+        for (const Node &notification : withRole(treeOf(window), QAccessible::Notification))
+            notifications << notification.name;
+        QCOMPARE(notifications, QStringList(u"2 files cleaned"_qs));
     }
 };
 

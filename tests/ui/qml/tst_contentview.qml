@@ -86,6 +86,15 @@ TestCase {
         verify(!part(view, "inlineControlsBar").visible)
     }
 
+    // The empty list says where cleaned files go.
+    function test_emptyStateFollowsTheCopySetting() {
+        const view = createView(TestSupport.createModel(answer, false, answerAfter))
+        const description = part(view, "dropZoneDescription")
+        verify(description.text.indexOf("right where they are") >= 0, description.text)
+        view.savesCopies = true
+        verify(description.text.indexOf("cleaned copy beside them") >= 0, description.text)
+    }
+
     // Removed tags are red, struck through, marked with a sign and said to be
     // removed; the keys take their full width on a wide window.
     function test_logMarksRemovedTagsBeyondColour() {
@@ -124,7 +133,7 @@ TestCase {
         compare(findChild(panel, "percentageText").text, "0%")
         const bar = findChild(panel, "progressBar")
         compare(bar.Accessible.role, Accessible.ProgressBar)
-        compare(bar.Accessible.name, "0%")
+        compare(bar.Accessible.name, "Cleaning progress")
         verify(clear.enabled)
         verify(part(view, "addButton").enabled)
         verify(findChild(panel, "stopButton").enabled)

@@ -57,4 +57,14 @@ TestCase {
         keyClick(Qt.Key_Space)
         verify(!preferences.keepModificationDate)
     }
+
+    // Reached by Tab, each choice shows the ring the other controls show.
+    function test_choicesShowTheFocusRing() {
+        const view = createView(TestSupport.createPreferences())
+        for (const name of ["replaceOriginal", "keepOriginal", "keepModificationDate", "reviewFirst"]) {
+            const choice = findChild(view, name)
+            choice.forceActiveFocus(Qt.TabFocusReason)
+            verify(findChild(choice, "focusRing").visible, name)
+        }
+    }
 }
