@@ -22,6 +22,7 @@
 
 #include "CameraTags.h"
 #include "MachineFreezes.h"
+#include "PassTable.h"
 #include "ProcStats.h"
 
 #include <ExifToolService.h>
@@ -125,6 +126,7 @@ struct ModelRun
     QString firstError;
     bool metadataRemoved = false;
     double toolCpuSeconds = 0; // live workers, and every child reaped during the run
+    PassTable table;
 };
 
 // Drops `first`, then each of `later` 20 ms apart, and turns the event loop
@@ -140,6 +142,8 @@ ModelRun runModel(const QList<QUrl> &first, const QList<QList<QUrl>> &later = {}
     QEventLoop loop;
     QElapsedTimer clock;
     const double toolCpuBefore = reapedChildrenCpuSeconds() + workersCpuSeconds();
+    PassTimes::reset();
+    const double uiCpuBefore = threadCpuSeconds(), appCpuBefore = processCpuSeconds();
     QList<Interval> stalls;
     qint64 lastTick = 0;
     QTimer ticker;
@@ -193,6 +197,11 @@ ModelRun runModel(const QList<QUrl> &first, const QList<QList<QUrl>> &later = {}
         run.longestOwnStallMs = std::max(run.longestOwnStallMs, std::max<qint64>(own, 0) / 1e6);
     }
     run.toolCpuSeconds = reapedChildrenCpuSeconds() + workersCpuSeconds() - toolCpuBefore;
+    run.table.passes = PassTimes::totals();
+    run.table.uiCpuSeconds = threadCpuSeconds() - uiCpuBefore;
+    run.table.appCpuSeconds = processCpuSeconds() - appCpuBefore;
+    run.table.toolCpuSeconds = run.toolCpuSeconds;
+    run.table.files = first.size();
 
     run.done = model.doneCount();
     for (const FileItem &item : model.files()) {
@@ -266,6 +275,7 @@ int throughput(int count, int rounds)
 
     QList<double> ratios, sameStripRatios;
     double longestStallMs = 0, modelToolCpu = 0, batchCpu = 0;
+    PassTable passes;
     for (int round = 0; round <= rounds; ++round) {
         const bool cold = round == 0;
         const QString roundDirectory = work.filePath(QStringLiteral("round-%1").arg(round));
@@ -313,9 +323,11 @@ int throughput(int count, int rounds)
         sameStripRatios.append(model.seconds / same.seconds);
         longestStallMs = std::max(longestStallMs, model.longestStallMs);
         modelToolCpu += model.toolCpuSeconds;
+        passes += model.table;
         batchCpu += batch.cpuSeconds;
     }
 
+    passes.print();
     std::printf("ui_longest_stall_ms=%.1f\n", longestStallMs);
     printMemory();
     std::printf("cpu_seconds_per_round: model_exiftool=%.2f batch_exiftool=%.2f\n", modelToolCpu / rounds,
@@ -369,6 +381,7 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "usage: tessaly_bench [N] [--rounds R]\n       tessaly_bench --load [N]\n");
         return 2;
     }
+    PassTimes::setEnabled(true);
     Pipeline shared;
     pipeline = &shared;
     return loadMode ? load(count) : throughput(count, rounds);

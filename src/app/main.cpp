@@ -12,6 +12,7 @@
 #include <RunNotifier.h>
 #include <SettingsInfo.h>
 #include <SingleInstance.h>
+#include <StartupReport.h>
 #include <TessalyViewModel.h>
 #include <Translations.h>
 #include <WindowTranslucency.h>
@@ -153,6 +154,7 @@ int main(int argc, char *argv[])
                      [] { QCoreApplication::exit(1); }, Qt::QueuedConnection);
     engine.load(QUrl(QStringLiteral("qrc:/qt/qml/Tessaly/App/Main.qml")));
     makeWindowTranslucent(QGuiApplication::topLevelWindows());
+    reportStartupOnFirstFrame(QGuiApplication::topLevelWindows());
     // The tool starts while the window is idle, not when the first files arrive.
     cleaner.exiftool().prepare();
 

@@ -3,6 +3,7 @@
 #include "MatroskaCleaner.h"
 #include "NativeCleaner.h"
 #include "OriginalFile.h"
+#include "PassTimes.h"
 #include "PdfCleaner.h"
 #include "FileAttributes.h"
 #include "ResidueCheck.h"
@@ -126,7 +127,9 @@ Expected<CleanResult> FileCleaner::cleanFile(const CleanRequest &request) const
 
     if (givenUp(request))
         return CleanError(CleanError::Kind::quitting);
+    PassTimes opening(PassTimes::Pass::open);
     auto opened = OriginalFile::open(path, request.identity);
+    opening.stop();
     if (!opened)
         return opened.error();
     const OriginalFile &original = opened.value();
@@ -145,15 +148,19 @@ Expected<CleanResult> FileCleaner::cleanFile(const CleanRequest &request) const
     // documents would tell the check nothing the walk does not, and cost a
     // third of the tool's time.
     const bool picture = groupOf(format) == FormatGroup::image;
+    PassTimes beforeRead(PassTimes::Pass::beforeRead);
     auto before = picture ? m_exiftool.readTags(original.path()) : m_exiftool.readMetadata(original.path());
+    beforeRead.stop();
     if (!before)
         return before.error();
+    PassTimes beforeWalk(PassTimes::Pass::beforeWalk);
     const auto attributes = FileAttributes::identifyingAttributes(original.descriptor());
 
     // A file that carries nothing to remove stays as it is: its bytes, its
     // dates, its inode. Only a kind whose container the app walks can be
     // shown to carry nothing; tags alone never prove it.
     const ResidueReport found = checkResidue(format, original.path(), before.value(), namesOf(attributes));
+    beforeWalk.stop();
     if (found.containerWalked && found.isClean()) {
         CleanResult untouched = CleanResult::untouched(request.id, before.value());
         untouched.stillInFile = found.kept;
@@ -163,11 +170,13 @@ Expected<CleanResult> FileCleaner::cleanFile(const CleanRequest &request) const
 
     if (givenUp(request))
         return CleanError(CleanError::Kind::quitting);
+    PassTimes writing(PassTimes::Pass::write);
     auto staged = StagedCopy::create(original, m_journal);
     if (!staged)
         return staged.error();
     StagedCopy copy = std::move(staged).value();
     auto notes = write(format, original, copy, request.cancel ? request.cancel : m_runner.stopFlag());
+    writing.stop();
     if (!notes)
         return readWrongKind(notes.error(), format, before.value(), original.displayName());
     // Given up, the staged copy is dropped here, before anything replaces the original.
@@ -177,14 +186,18 @@ Expected<CleanResult> FileCleaner::cleanFile(const CleanRequest &request) const
     const CleaningChoices &choices = request.choices;
     // A copy of a copy would be "(cleaned) (cleaned)": such files are cleaned where they are.
     const bool asCopy = choices.keepOriginal && !isCleanedCopyName(QFileInfo(original.path()).fileName());
+    PassTimes finishing(PassTimes::Pass::finish);
     auto written = WrittenCopy::from(std::move(copy), original, choices.keepModificationDate);
+    finishing.stop();
     if (!written)
         return written.error();
 
     MetadataTable after;
     ResidueReport residue;
     auto checked = std::move(written).value().check([&](const QString &version) -> Expected<Success> {
+        PassTimes afterRead(PassTimes::Pass::afterRead);
         auto read = picture ? m_exiftool.readTags(version) : m_exiftool.readEverything(version);
+        afterRead.stop();
         if (!read) {
             return CleanError(CleanError::Kind::verifyFailed,
                               {original.displayName(), describe(namingTheFile(read.error(), version, original.path()))});
@@ -198,7 +211,9 @@ Expected<CleanResult> FileCleaner::cleanFile(const CleanRequest &request) const
             return CleanError(CleanError::Kind::verifyFailed,
                               {original.displayName(), read.value().value(mimeType, QStringLiteral("?"))});
         }
+        PassTimes afterWalk(PassTimes::Pass::afterWalk);
         residue = checkResidue(format, version, read.value(), identifyingAttributeNames(version));
+        afterWalk.stop();
         if (!residue.isClean())
             return residueLeft(original.displayName(), residue);
         after = std::move(read).value();

@@ -2,6 +2,7 @@
 
 #include "FileAttributes.h"
 #include "OriginalFile.h"
+#include "PassTimes.h"
 #include "SystemError.h"
 
 #include <QDir>
@@ -203,6 +204,7 @@ Expected<Success> StagedCopy::finish(const OriginalFile &original, bool keepModi
 
 Expected<Success> StagedCopy::flush()
 {
+    const PassTimes timed(PassTimes::Pass::fsync);
     const int fd = ::open(encoded(m_path).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0)
         return systemFailure(CleanError::Kind::writeFailed, m_displayName, errno);
@@ -227,9 +229,11 @@ Expected<Success> StagedCopy::replace(const OriginalFile &original)
         return guard.error();
     if (auto unchanged = original.checkUnchanged(); !unchanged)
         return unchanged.error();
+    PassTimes renaming(PassTimes::Pass::rename);
     if (::rename(encoded(m_path).constData(), encoded(original.path()).constData()) != 0)
         return systemFailure(CleanError::Kind::writeFailed, m_displayName, errno);
     syncFolder(QFileInfo(original.path()).absolutePath());
+    renaming.stop();
     dropFolder();
     return Success{};
 }
