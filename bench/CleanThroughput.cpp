@@ -92,12 +92,10 @@ QList<qint64> exiftoolChildren()
     return Fixtures::liveChildren("exiftool");
 }
 
+// Every live process below this one is a tool worker or its sandbox.
 double workersCpuSeconds()
 {
-    double total = 0;
-    for (qint64 pid : exiftoolChildren())
-        total += procStat(pid).self;
-    return total;
+    return descendantsCpuSeconds(QCoreApplication::applicationPid());
 }
 
 // What main() of the app makes: the pool (two jobs per worker), the runner and the cleaner.

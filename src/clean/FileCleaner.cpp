@@ -154,12 +154,18 @@ Expected<CleanResult> FileCleaner::cleanFile(const CleanRequest &request) const
     if (!before)
         return before.error();
     PassTimes beforeWalk(PassTimes::Pass::beforeWalk);
+    // A picture the app writes itself is read from disk once: its walk and
+    // its writer see the same bytes.
+    const bool writtenNatively = stripPlanFor(format).method == CleaningMethod::native;
+    std::optional<QByteArray> originalBytes = writtenNatively ? NativeCleaner::readOriginal(original) : std::nullopt;
     const auto attributes = FileAttributes::identifyingAttributes(original.descriptor());
 
     // A file that carries nothing to remove stays as it is: its bytes, its
     // dates, its inode. Only a kind whose container the app walks can be
     // shown to carry nothing; tags alone never prove it.
-    const ResidueReport found = checkResidue(format, original.path(), before.value(), namesOf(attributes));
+    const ResidueReport found =
+        originalBytes ? checkResidue(format, NativeCleaner::walkBytes(format, *originalBytes), before.value(), namesOf(attributes))
+                      : checkResidue(format, original.path(), before.value(), namesOf(attributes));
     beforeWalk.stop();
     if (found.containerWalked && found.isClean()) {
         CleanResult untouched = CleanResult::untouched(request.id, before.value());
@@ -175,8 +181,10 @@ Expected<CleanResult> FileCleaner::cleanFile(const CleanRequest &request) const
     if (!staged)
         return staged.error();
     StagedCopy copy = std::move(staged).value();
-    auto notes = write(format, original, copy, request.cancel ? request.cancel : m_runner.stopFlag());
+    auto notes = write(format, original, originalBytes ? &*originalBytes : nullptr, copy,
+                       request.cancel ? request.cancel : m_runner.stopFlag());
     writing.stop();
+    originalBytes.reset(); // a picture may be large, and the checks read the copy from disk
     if (!notes)
         return readWrongKind(notes.error(), format, before.value(), original.displayName());
     // Given up, the staged copy is dropped here, before anything replaces the original.
@@ -196,7 +204,15 @@ Expected<CleanResult> FileCleaner::cleanFile(const CleanRequest &request) const
     ResidueReport residue;
     auto checked = std::move(written).value().check([&](const QString &version) -> Expected<Success> {
         PassTimes afterRead(PassTimes::Pass::afterRead);
-        auto read = picture ? m_exiftool.readTags(version) : m_exiftool.readEverything(version);
+        // What the app wrote itself, the walk below judges piece by piece to
+        // its last byte: every segment or chunk against the allowed list, the
+        // kept Exif down to its one tag, the colour profile's every tag, and
+        // anything after the picture's end. exiftool's read then only has to
+        // tell what is in the header, for the log and the tags' roles: it
+        // stops where the picture's data begins instead of scanning it.
+        auto read = writtenNatively ? m_exiftool.readHeaderTags(version)
+                    : picture       ? m_exiftool.readTags(version)
+                                    : m_exiftool.readEverything(version);
         afterRead.stop();
         if (!read) {
             return CleanError(CleanError::Kind::verifyFailed,
@@ -244,14 +260,18 @@ Expected<CleanResult> FileCleaner::cleanFile(const CleanRequest &request) const
 }
 
 Expected<FileCleaner::WriterNotes> FileCleaner::write(SupportedFormat format, const OriginalFile &original,
-                                                      StagedCopy &copy, const std::atomic<bool> *cancel) const
+                                                      const QByteArray *originalBytes, StagedCopy &copy,
+                                                      const std::atomic<bool> *cancel) const
 {
     const StripPlan plan = stripPlanFor(format);
     const auto limit = m_exiftool.limits().forFileSize(original.size());
     WriterNotes notes;
     switch (plan.method) {
     case CleaningMethod::native:
-        if (auto written = NativeCleaner::clean(format, original, copy.path()); !written)
+        if (auto written = originalBytes
+                               ? NativeCleaner::clean(format, *originalBytes, original.displayName(), copy.path())
+                               : NativeCleaner::clean(format, original, copy.path());
+            !written)
             return written.error();
         break;
     case CleaningMethod::heif:
