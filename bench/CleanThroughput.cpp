@@ -21,6 +21,7 @@
 // apart from the stalls the UI thread had on its own.
 
 #include "CameraTags.h"
+#include "LargeFiles.h"
 #include "MachineFreezes.h"
 #include "PassTable.h"
 #include "ProcStats.h"
@@ -368,6 +369,7 @@ int main(int argc, char **argv)
     QCoreApplication app(argc, argv);
     QStringList arguments = app.arguments().mid(1);
     const bool loadMode = arguments.removeAll(QStringLiteral("--load")) > 0;
+    const bool largeMode = arguments.removeAll(QStringLiteral("--large")) > 0;
     int rounds = 4;
     if (const qsizetype at = arguments.indexOf(QStringLiteral("--rounds")); at >= 0) {
         rounds = arguments.value(at + 1).toInt();
@@ -376,11 +378,14 @@ int main(int argc, char **argv)
     bool valid = true;
     const int count = arguments.isEmpty() ? (loadMode ? 5000 : 100) : arguments.first().toInt(&valid);
     if (!valid || count < 1 || rounds < 1 || arguments.size() > 1) {
-        std::fprintf(stderr, "usage: tessaly_bench [N] [--rounds R]\n       tessaly_bench --load [N]\n");
+        std::fprintf(stderr, "usage: tessaly_bench [N] [--rounds R]\n       tessaly_bench --load [N]\n"
+                             "       tessaly_bench --large\n");
         return 2;
     }
     PassTimes::setEnabled(true);
     Pipeline shared;
     pipeline = &shared;
+    if (largeMode)
+        return largeFiles(shared.cleaner);
     return loadMode ? load(count) : throughput(count, rounds);
 }
