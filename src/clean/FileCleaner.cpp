@@ -208,8 +208,8 @@ Expected<CleanResult> FileCleaner::cleanFile(const CleanRequest &request) const
         // its last byte: every segment or chunk against the allowed list, the
         // kept Exif down to its one tag, the colour profile's every tag, and
         // anything after the picture's end. exiftool's read then only has to
-        // tell what is in the header, for the log and the tags' roles: it
-        // stops where the picture's data begins instead of scanning it.
+        // tell what is in the header, for the log and the tags' roles, and
+        // need not scan a JPEG's picture data for a trailer.
         auto read = writtenNatively ? m_exiftool.readHeaderTags(version)
                     : picture       ? m_exiftool.readTags(version)
                                     : m_exiftool.readEverything(version);

@@ -34,8 +34,7 @@ public:
     // embedded documents: for pictures, whose every segment, chunk and item
     // the app walks itself, which is where unknown blocks show.
     Expected<MetadataTable> readTags(const QString &path) const;
-    // The same, stopping where the picture's own data begins (`-fast`): no
-    // scan of a JPEG for a trailer, nor of a PNG past its image data.
+    // The same without scanning a JPEG's picture data for a trailer (`-fast`).
     Expected<MetadataTable> readHeaderTags(const QString &path) const;
 
     // `exiftool -all= [extraArguments] -o - <source>`: writes a copy of
