@@ -21,7 +21,9 @@
 // apart from the stalls the UI thread had on its own.
 
 #include "CameraTags.h"
+#include "LargeFiles.h"
 #include "MachineFreezes.h"
+#include "PassTable.h"
 #include "ProcStats.h"
 
 #include <ExifToolService.h>
@@ -91,12 +93,10 @@ QList<qint64> exiftoolChildren()
     return Fixtures::liveChildren("exiftool");
 }
 
+// Every live process below this one is a tool worker or its sandbox.
 double workersCpuSeconds()
 {
-    double total = 0;
-    for (qint64 pid : exiftoolChildren())
-        total += procStat(pid).self;
-    return total;
+    return descendantsCpuSeconds(QCoreApplication::applicationPid());
 }
 
 // What main() of the app makes: the pool (two jobs per worker), the runner and the cleaner.
@@ -125,6 +125,7 @@ struct ModelRun
     QString firstError;
     bool metadataRemoved = false;
     double toolCpuSeconds = 0; // live workers, and every child reaped during the run
+    PassTable table;
 };
 
 // Drops `first`, then each of `later` 20 ms apart, and turns the event loop
@@ -140,6 +141,8 @@ ModelRun runModel(const QList<QUrl> &first, const QList<QList<QUrl>> &later = {}
     QEventLoop loop;
     QElapsedTimer clock;
     const double toolCpuBefore = reapedChildrenCpuSeconds() + workersCpuSeconds();
+    PassTimes::reset();
+    const double uiCpuBefore = threadCpuSeconds(), appCpuBefore = processCpuSeconds();
     QList<Interval> stalls;
     qint64 lastTick = 0;
     QTimer ticker;
@@ -193,6 +196,11 @@ ModelRun runModel(const QList<QUrl> &first, const QList<QList<QUrl>> &later = {}
         run.longestOwnStallMs = std::max(run.longestOwnStallMs, std::max<qint64>(own, 0) / 1e6);
     }
     run.toolCpuSeconds = reapedChildrenCpuSeconds() + workersCpuSeconds() - toolCpuBefore;
+    run.table.passes = PassTimes::totals();
+    run.table.uiCpuSeconds = threadCpuSeconds() - uiCpuBefore;
+    run.table.appCpuSeconds = processCpuSeconds() - appCpuBefore;
+    run.table.toolCpuSeconds = run.toolCpuSeconds;
+    run.table.files = first.size();
 
     run.done = model.doneCount();
     for (const FileItem &item : model.files()) {
@@ -266,6 +274,7 @@ int throughput(int count, int rounds)
 
     QList<double> ratios, sameStripRatios;
     double longestStallMs = 0, modelToolCpu = 0, batchCpu = 0;
+    PassTable passes;
     for (int round = 0; round <= rounds; ++round) {
         const bool cold = round == 0;
         const QString roundDirectory = work.filePath(QStringLiteral("round-%1").arg(round));
@@ -313,9 +322,11 @@ int throughput(int count, int rounds)
         sameStripRatios.append(model.seconds / same.seconds);
         longestStallMs = std::max(longestStallMs, model.longestStallMs);
         modelToolCpu += model.toolCpuSeconds;
+        passes += model.table;
         batchCpu += batch.cpuSeconds;
     }
 
+    passes.print();
     std::printf("ui_longest_stall_ms=%.1f\n", longestStallMs);
     printMemory();
     std::printf("cpu_seconds_per_round: model_exiftool=%.2f batch_exiftool=%.2f\n", modelToolCpu / rounds,
@@ -358,6 +369,7 @@ int main(int argc, char **argv)
     QCoreApplication app(argc, argv);
     QStringList arguments = app.arguments().mid(1);
     const bool loadMode = arguments.removeAll(QStringLiteral("--load")) > 0;
+    const bool largeMode = arguments.removeAll(QStringLiteral("--large")) > 0;
     int rounds = 4;
     if (const qsizetype at = arguments.indexOf(QStringLiteral("--rounds")); at >= 0) {
         rounds = arguments.value(at + 1).toInt();
@@ -366,10 +378,14 @@ int main(int argc, char **argv)
     bool valid = true;
     const int count = arguments.isEmpty() ? (loadMode ? 5000 : 100) : arguments.first().toInt(&valid);
     if (!valid || count < 1 || rounds < 1 || arguments.size() > 1) {
-        std::fprintf(stderr, "usage: tessaly_bench [N] [--rounds R]\n       tessaly_bench --load [N]\n");
+        std::fprintf(stderr, "usage: tessaly_bench [N] [--rounds R]\n       tessaly_bench --load [N]\n"
+                             "       tessaly_bench --large\n");
         return 2;
     }
+    PassTimes::setEnabled(true);
     Pipeline shared;
     pipeline = &shared;
+    if (largeMode)
+        return largeFiles(shared.cleaner);
     return loadMode ? load(count) : throughput(count, rounds);
 }

@@ -1,6 +1,8 @@
 #include "ProcStats.h"
 
+#include <QDir>
 #include <QFile>
+#include <QHash>
 
 #include <algorithm>
 
@@ -22,6 +24,30 @@ ProcStat procStat(qint64 pid)
     const double tick = double(::sysconf(_SC_CLK_TCK));
     return {true, fields[0].isEmpty() ? '?' : fields[0].at(0), fields[1].toLongLong(),
             (fields[11].toDouble() + fields[12].toDouble()) / tick, (fields[13].toDouble() + fields[14].toDouble()) / tick};
+}
+
+double descendantsCpuSeconds(qint64 root)
+{
+    QHash<qint64, QList<qint64>> children;
+    QHash<qint64, double> cpu;
+    for (const QString &entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+        const qint64 pid = entry.toLongLong();
+        if (pid <= 0)
+            continue;
+        const ProcStat stat = procStat(pid);
+        if (!stat.valid)
+            continue;
+        children[stat.ppid].append(pid);
+        cpu.insert(pid, stat.self);
+    }
+    double total = 0;
+    QList<qint64> next = children.value(root);
+    while (!next.isEmpty()) {
+        const qint64 pid = next.takeLast();
+        total += cpu.value(pid);
+        next += children.value(pid);
+    }
+    return total;
 }
 
 qint64 statusKb(qint64 pid, const QByteArray &field)

@@ -20,6 +20,9 @@ struct ProcStat
 
 QByteArray readProcFile(const QString &path);
 ProcStat procStat(qint64 pid);
+// Of every live process below `root` (its children, theirs, ...), not `root`
+// itself: tool workers may run inside a sandbox that is their parent.
+double descendantsCpuSeconds(qint64 root);
 // A "kB" field of /proc/PID/status (VmHWM:, VmRSS:, ...); -1 when absent.
 qint64 statusKb(qint64 pid, const QByteArray &field);
 

@@ -6,12 +6,18 @@
 //
 //   tessaly_window_bench --window N [--rounds R] [--small] [--no-compositor]
 //
-// Each round times the batch, then the window on a bare X server and the
-// window with xcompmgr running, each on fresh copies. What it reports:
-//   e2e_ratio_vs_exiftool_batch  the window's time over the batch's
+// Each round times two batches, then the window on a bare X server and the
+// window with xcompmgr running, each on fresh copies. The batches: the one a
+// person types (`exiftool -all= -overwrite_original DIR`) and the one doing
+// the app's work (keeping the orientation and colour profile, which costs
+// exiftool a second read of every file). What it reports:
+//   e2e_ratio_vs_bare_batch       the window's time over the typed batch's
+//   e2e_ratio_vs_same_work_batch  the window's time over the same-work batch's
 //   app_cpu_per_tool_cpu         the app's own CPU (all threads, start-up
 //                                included) over its exiftool children's
 //   peak_rss_kb_per_row          the app's VmHWM over N
+//   startup_first_frame_s        launch to the first frame drawn, and the app's
+//   startup_cpu_s                CPU until then, as the app reports them
 // A file counts as done when its inode changed (the app renames a cleaned
 // copy over it) and its header no longer holds the artist's name.
 //
@@ -19,36 +25,31 @@
 // leaves behind when it is told to quit land here, and their CPU is still
 // counted, from wait4().
 
-#include "CameraTags.h"
+#include "BenchChildren.h"
 #include "ProcStats.h"
+#include "WindowPhotos.h"
+#include "XServer.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QImage>
 #include <QTemporaryDir>
 
 #include <algorithm>
-#include <atomic>
-#include <cerrno>
 #include <csignal>
 #include <cstdio>
-#include <cstring>
-#include <optional>
 #include <thread>
 
-#include <fcntl.h>
-#include <spawn.h>
 #include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-extern char **environ;
-
 namespace {
+
+using namespace BenchChildren;
 
 using namespace std::chrono_literals;
 
@@ -64,176 +65,12 @@ QString exifTool()
     return QDir(exeDir()).absoluteFilePath(QStringLiteral("../share/tessaly/exiftool"));
 }
 
-// What this process started and has not reaped, and its folder of copies:
-// stopped and removed when it is interrupted, so that no X server, window
-// or gigabyte of photos outlives a cut-short run.
-std::atomic<pid_t> running[16];
-char workFolder[4096];
-
-void stopRunningOnSignals()
-{
-    for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
-        std::signal(signal, [](int received) {
-            pid_t stopped[std::size(running)] = {};
-            for (std::size_t i = 0; i < std::size(running); ++i)
-                if ((stopped[i] = running[i].exchange(0)) > 0)
-                    ::kill(stopped[i], SIGTERM);
-            for (const pid_t child : stopped) // the app removes its staged copies as it goes
-                if (child > 0)
-                    ::waitpid(child, nullptr, 0);
-            if (workFolder[0] != '\0') {
-                if (const pid_t remover = ::fork(); remover == 0) {
-                    ::execl("/bin/rm", "rm", "-rf", "--", workFolder, static_cast<char *>(nullptr));
-                    ::_exit(127);
-                } else if (remover > 0) {
-                    ::waitpid(remover, nullptr, 0);
-                }
-            }
-            ::_exit(128 + received);
-        });
-    }
-}
-
-// posix_spawn with the given environment; stdout and stderr go to `log`.
-pid_t spawn(const QStringList &arguments, const QStringList &environment, const QString &log)
-{
-    QList<QByteArray> argStore, envStore;
-    std::vector<char *> argv, envp;
-    for (const QString &argument : arguments)
-        argStore.append(QFile::encodeName(argument));
-    for (const QString &entry : environment)
-        envStore.append(entry.toLocal8Bit());
-    for (QByteArray &argument : argStore)
-        argv.push_back(argument.data());
-    for (QByteArray &entry : envStore)
-        envp.push_back(entry.data());
-    argv.push_back(nullptr);
-    envp.push_back(nullptr);
-
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    const QByteArray logPath = QFile::encodeName(log);
-    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, logPath.constData(), O_WRONLY | O_CREAT | O_APPEND, 0644);
-    posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
-    pid_t pid = 0;
-    const int error = ::posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
-    posix_spawn_file_actions_destroy(&actions);
-    if (error != 0)
-        qFatal("cannot start %s: %s", argv[0], std::strerror(error));
-    for (auto &slot : running) {
-        pid_t empty = 0;
-        if (slot.compare_exchange_strong(empty, pid))
-            break;
-    }
-    return pid;
-}
-
-QStringList currentEnvironment()
-{
-    QStringList environment;
-    for (char **entry = environ; *entry; ++entry)
-        environment.append(QString::fromLocal8Bit(*entry));
-    return environment;
-}
-
-QStringList withVariables(QStringList environment, const QList<std::pair<QString, QString>> &set,
-                          const QStringList &unset = {})
-{
-    environment.removeIf([&](const QString &entry) {
-        const QString name = entry.section(QLatin1Char('='), 0, 0);
-        return unset.contains(name) || std::any_of(set.begin(), set.end(), [&](const auto &pair) { return pair.first == name; });
-    });
-    for (const auto &[name, value] : set)
-        environment.append(name + QLatin1Char('=') + value);
-    return environment;
-}
-
-// Waits for a child and returns its exit status and its rusage (which holds
-// the children it reaped itself).
-std::pair<int, rusage> reap(pid_t pid)
-{
-    int status = 0;
-    rusage usage {};
-    while (::wait4(pid, &status, 0, &usage) < 0 && errno == EINTR) { }
-    for (auto &slot : running) {
-        pid_t reaped = pid;
-        slot.compare_exchange_strong(reaped, 0);
-    }
-    return {status, usage};
-}
-
-bool exited(pid_t pid)
-{
-    siginfo_t info {};
-    return ::waitid(P_PID, pid, &info, WEXITED | WNOHANG | WNOWAIT) == 0 && info.si_pid == pid;
-}
-
 void runExifTool(const QStringList &arguments)
 {
     const pid_t pid = spawn(QStringList{exifTool()} + arguments, currentEnvironment(), QStringLiteral("/dev/null"));
     const int status = reap(pid).first;
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
         qFatal("exiftool %s failed", qPrintable(arguments.join(QLatin1Char(' '))));
-}
-
-// A phone photo's worth of metadata: the camera's tags, an XMP packet, a
-// thumbnail and an opaque maker-note block.
-const QStringList phoneTags = cameraTags + QStringList{
-    QStringLiteral("-EXIF:Software=TC-1 firmware 1.0"),
-    QStringLiteral("-EXIF:Orientation#=6"),
-    QStringLiteral("-XMP-xmp:CreatorTool=TC-1"),
-};
-
-quint32 nextRandom(quint32 &state)
-{
-    state ^= state << 13;
-    state ^= state >> 17;
-    state ^= state << 5;
-    return state;
-}
-
-QImage noisyImage(int width, int height, int noise)
-{
-    QImage image(width, height, QImage::Format_RGB32);
-    quint32 state = 20240601;
-    for (int y = 0; y < height; ++y) {
-        auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
-        for (int x = 0; x < width; ++x) {
-            const auto channel = [&](int base) {
-                return std::clamp(base + int(nextRandom(state) % (2 * noise + 1)) - noise, 0, 255);
-            };
-            line[x] = qRgb(channel(x * 255 / width), channel(y * 255 / height), channel(128));
-        }
-    }
-    return image;
-}
-
-// Built once and copied: a 12-megapixel photo near 2.7 MB, or a 64x48 one.
-QString makeSource(const QString &directory, bool small)
-{
-    const QString path = QDir(directory).absoluteFilePath(QStringLiteral("source.jpg"));
-    const QString thumbnail = QDir(directory).absoluteFilePath(QStringLiteral("thumbnail.jpg"));
-    const QString makerNote = QDir(directory).absoluteFilePath(QStringLiteral("makernote.bin"));
-    if (!(small ? noisyImage(64, 48, 30) : noisyImage(4000, 3000, 18)).save(path, "JPEG", 85)
-        || !noisyImage(160, 120, 9).save(thumbnail, "JPEG", 85))
-        qFatal("cannot write %s", qPrintable(path));
-    QFile blob(makerNote);
-    if (!blob.open(QIODevice::WriteOnly))
-        qFatal("cannot write %s", qPrintable(makerNote));
-    quint32 state = 7;
-    QByteArray bytes(small ? 512 : 24 * 1024, Qt::Uninitialized);
-    for (char &byte : bytes)
-        byte = char(nextRandom(state));
-    blob.write(bytes);
-    blob.close();
-    QStringList arguments {QStringLiteral("-q"), QStringLiteral("-m"), QStringLiteral("-overwrite_original")};
-    arguments += phoneTags;
-    arguments += {QStringLiteral("-MakerNotes<=") + makerNote, path};
-    if (!small)
-        arguments.insert(arguments.size() - 1, QStringLiteral("-ThumbnailImage<=") + thumbnail);
-    runExifTool(arguments);
-    return path;
 }
 
 QStringList copies(const QString &source, const QString &directory, int count)
@@ -274,81 +111,21 @@ struct BatchRun
     double seconds = 0, cpu = 0;
 };
 
-BatchRun runBatch(const QString &directory)
+BatchRun runBatch(const QString &directory, bool sameWork)
 {
+    QStringList arguments {exifTool(), QStringLiteral("-q"), QStringLiteral("-all="), QStringLiteral("-overwrite_original")};
+    if (sameWork)
+        arguments += {QStringLiteral("--ICC_Profile:all"), QStringLiteral("-tagsFromFile"), QStringLiteral("@"),
+                      QStringLiteral("-Orientation")};
     ::sync();
     QElapsedTimer clock;
     clock.start();
-    const pid_t pid = spawn({exifTool(), QStringLiteral("-q"), QStringLiteral("-all="), QStringLiteral("-overwrite_original"),
-                             QStringLiteral("--ICC_Profile:all"), QStringLiteral("-tagsFromFile"), QStringLiteral("@"),
-                             QStringLiteral("-Orientation"), directory},
-                            currentEnvironment(), QStringLiteral("/dev/null"));
+    const pid_t pid = spawn(arguments + QStringList{directory}, currentEnvironment(), QStringLiteral("/dev/null"));
     const auto [status, usage] = reap(pid);
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
         qFatal("batch strip failed");
     return {clock.nsecsElapsed() / 1e9, cpuSeconds(usage)};
 }
-
-// An X server of our own on a display nobody uses, optionally with a compositor.
-class XServer
-{
-public:
-    XServer(const QString &logDir, bool compositor)
-    {
-        for (int display = 90; display < 300 && !m_xvfb; ++display) {
-            if (QFile::exists(QStringLiteral("/tmp/.X%1-lock").arg(display))
-                || QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(display)))
-                continue;
-            const pid_t pid = spawn({QStringLiteral("/usr/bin/Xvfb"), QStringLiteral(":%1").arg(display), QStringLiteral("-screen"),
-                                     QStringLiteral("0"), QStringLiteral("1280x1024x24"), QStringLiteral("-nolisten"),
-                                     QStringLiteral("tcp")},
-                                    currentEnvironment(), logDir + QStringLiteral("/xvfb.log"));
-            for (int wait = 0; wait < 200 && !exited(pid); ++wait) {
-                if (QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(display))) {
-                    m_xvfb = pid;
-                    m_display = QStringLiteral(":%1").arg(display);
-                    break;
-                }
-                std::this_thread::sleep_for(50ms);
-            }
-            if (!m_xvfb) { // lost a race for the number, or never came up
-                ::kill(pid, SIGKILL);
-                reap(pid);
-            }
-        }
-        if (!m_xvfb)
-            qFatal("cannot start Xvfb");
-        if (compositor) {
-            m_compositor = spawn({QStringLiteral("/usr/bin/xcompmgr")},
-                                 withVariables(currentEnvironment(), {{QStringLiteral("DISPLAY"), m_display}}),
-                                 logDir + QStringLiteral("/xcompmgr.log"));
-            std::this_thread::sleep_for(500ms);
-            if (exited(m_compositor))
-                qFatal("xcompmgr did not start");
-        }
-    }
-
-    ~XServer()
-    {
-        for (pid_t pid : {m_compositor, m_xvfb}) {
-            if (pid) {
-                ::kill(pid, SIGTERM);
-                reap(pid);
-            }
-        }
-    }
-
-    QString display() const { return m_display; }
-    double cpuSeconds() const
-    {
-        return procStat(m_xvfb).self + (m_compositor ? procStat(m_compositor).self : 0);
-    }
-    bool owns(pid_t pid) const { return pid == m_xvfb || pid == m_compositor; }
-
-private:
-    pid_t m_xvfb = 0, m_compositor = 0;
-    QString m_display;
-};
 
 struct WindowRun
 {
@@ -357,7 +134,24 @@ struct WindowRun
     qint64 peakRssKb = 0;
     int peakChildren = 0;
     double firstFileSeconds = -1;
+    double firstFrameSeconds = -1, startupCpu = -1;
 };
+
+// The line the app prints with TESSALY_STARTUP_REPORT set.
+void readStartupReport(const QString &log, WindowRun &run)
+{
+    for (const QByteArray &line : readProcFile(log).split('\n')) {
+        if (!line.startsWith("tessaly-startup:"))
+            continue;
+        for (const QByteArray &field : line.mid(16).simplified().split(' ')) {
+            const QByteArray value = field.mid(field.indexOf('=') + 1);
+            if (field.startsWith("first_frame_s="))
+                run.firstFrameSeconds = value.toDouble();
+            else if (field.startsWith("cpu_s="))
+                run.startupCpu = value.toDouble();
+        }
+    }
+}
 
 // Children of ours that are neither the app nor the X server: workers the
 // app left behind, reparented here.
@@ -396,7 +190,8 @@ WindowRun runWindow(const QStringList &files, const QString &workDir, bool compo
     const QStringList environment = withVariables(currentEnvironment(),
                                                   {{QStringLiteral("DISPLAY"), server.display()},
                                                    {QStringLiteral("XDG_STATE_HOME"), workDir + QStringLiteral("/state")},
-                                                   {QStringLiteral("XDG_CONFIG_HOME"), workDir + QStringLiteral("/config")}},
+                                                   {QStringLiteral("XDG_CONFIG_HOME"), workDir + QStringLiteral("/config")},
+                                                   {QStringLiteral("TESSALY_STARTUP_REPORT"), QStringLiteral("1")}},
                                                   {QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("WAYLAND_DISPLAY")});
     ::sync();
     const double xCpuBefore = server.cpuSeconds();
@@ -443,6 +238,7 @@ WindowRun runWindow(const QStringList &files, const QString &workDir, bool compo
             std::this_thread::sleep_for(10ms);
     }
     run.toolCpu = procStat(app).children;
+    readStartupReport(logDir + QStringLiteral("/app.log"), run);
     reap(app);
     // Workers it did not wait for end when their input closes.
     QElapsedTimer grace;
@@ -479,7 +275,7 @@ struct Variant
 {
     const char *name;
     bool compositor;
-    QList<double> ratios, cpuRatios, rssPerRow;
+    QList<double> bareRatios, ratios, cpuRatios, rssPerRow, firstFrames, startupCpu;
 };
 
 int window(int count, int rounds, bool small, bool withCompositor)
@@ -495,23 +291,28 @@ int window(int count, int rounds, bool small, bool withCompositor)
     }
     std::printf("scene_graph=%s\n", forced.isEmpty() ? "(the app's choice)" : forced.trimmed().constData());
     QTemporaryDir work(QDir::tempPath() + QStringLiteral("/tessaly-window-bench-XXXXXX"));
-    qstrncpy(workFolder, QFile::encodeName(work.path()).constData(), sizeof workFolder);
+    stopOnSignals(work.path());
     if (!work.isValid())
         qFatal("no temporary folder");
-    const QString source = makeSource(work.path(), small);
+    const QString source = WindowPhotos::makeSource(work.path(), small, exifTool());
     runExifTool({QStringLiteral("-ver")}); // Perl and its modules into the page cache
     std::printf("files=%d source_bytes=%lld rounds=%d\n", count, QFileInfo(source).size(), rounds);
     std::fflush(stdout);
 
-    QList<Variant> variants {{"no_compositor", false, {}, {}, {}}};
+    QList<Variant> variants {{"no_compositor", false, {}, {}, {}, {}, {}, {}}};
     if (withCompositor)
-        variants.append({"xcompmgr", true, {}, {}, {}});
+        variants.append({"xcompmgr", true, {}, {}, {}, {}, {}, {}});
     for (int round = 1; round <= rounds; ++round) {
         const QString roundDir = work.filePath(QStringLiteral("round-%1").arg(round));
+        copies(source, roundDir + QStringLiteral("/bare"), count);
+        const BatchRun bare = runBatch(roundDir + QStringLiteral("/bare"), false);
+        QDir(roundDir + QStringLiteral("/bare")).removeRecursively();
         copies(source, roundDir + QStringLiteral("/batch"), count);
-        const BatchRun batch = runBatch(roundDir + QStringLiteral("/batch"));
+        const BatchRun batch = runBatch(roundDir + QStringLiteral("/batch"), true);
         QDir(roundDir + QStringLiteral("/batch")).removeRecursively();
-        std::printf("round %d: exiftool_batch_seconds=%.2f exiftool_batch_cpu_s=%.2f\n", round, batch.seconds, batch.cpu);
+        std::printf("round %d: bare_batch_seconds=%.2f bare_batch_cpu_s=%.2f same_work_batch_seconds=%.2f "
+                    "same_work_batch_cpu_s=%.2f\n",
+                    round, bare.seconds, bare.cpu, batch.seconds, batch.cpu);
         std::fflush(stdout);
         // Every other round turns the order of the variants round.
         QList<Variant *> order;
@@ -526,20 +327,27 @@ int window(int count, int rounds, bool small, bool withCompositor)
             verify(files);
             QDir(dir + QStringLiteral("/files")).removeRecursively();
             variant->ratios.append(run.seconds / batch.seconds);
+            variant->bareRatios.append(run.seconds / bare.seconds);
+            variant->firstFrames.append(run.firstFrameSeconds);
+            variant->startupCpu.append(run.startupCpu);
             variant->cpuRatios.append(run.appCpu / run.toolCpu);
             variant->rssPerRow.append(double(run.peakRssKb) / count);
             std::printf("round %d %s: window_seconds=%.2f first_file_seconds=%.2f app_cpu_s=%.2f tool_cpu_s=%.2f "
-                        "x_server_cpu_s=%.2f app_peak_rss_kb=%lld peak_app_children=%d\n",
+                        "x_server_cpu_s=%.2f app_peak_rss_kb=%lld peak_app_children=%d first_frame_s=%.3f "
+                        "startup_cpu_s=%.3f\n",
                         round, variant->name, run.seconds, run.firstFileSeconds, run.appCpu, run.toolCpu, run.xCpu,
-                        run.peakRssKb, run.peakChildren);
+                        run.peakRssKb, run.peakChildren, run.firstFrameSeconds, run.startupCpu);
             std::fflush(stdout);
         }
     }
     for (const Variant &variant : variants) {
         std::printf("[%s]\n", variant.name);
-        std::printf("e2e_ratio_vs_exiftool_batch=%.2f\n", median(variant.ratios));
+        std::printf("e2e_ratio_vs_bare_batch=%.2f\n", median(variant.bareRatios));
+        std::printf("e2e_ratio_vs_same_work_batch=%.2f\n", median(variant.ratios));
         std::printf("app_cpu_per_tool_cpu=%.3f\n", median(variant.cpuRatios));
         std::printf("peak_rss_kb_per_row=%.1f\n", median(variant.rssPerRow));
+        std::printf("startup_first_frame_s=%.3f\n", median(variant.firstFrames));
+        std::printf("startup_cpu_s=%.3f\n", median(variant.startupCpu));
     }
     return 0;
 }
@@ -549,7 +357,7 @@ int window(int count, int rounds, bool small, bool withCompositor)
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    stopRunningOnSignals();
+    stopOnSignals(QString());
     QStringList arguments = app.arguments().mid(1);
     const bool small = arguments.removeAll(QStringLiteral("--small")) > 0;
     const bool withCompositor = arguments.removeAll(QStringLiteral("--no-compositor")) == 0;

@@ -7,6 +7,7 @@
 #include "RunNotifier.h"
 #include "SettingsInfo.h"
 #include "SingleInstance.h"
+#include "StartupReport.h"
 #include "TerminationSignals.h"
 #include "WindowTranslucency.h"
 
@@ -180,6 +181,7 @@ bool TessalyApplication::loadWindow()
     if (m_engine->rootObjects().isEmpty())
         return false;
     makeWindowTranslucent(QGuiApplication::topLevelWindows());
+    reportStartupOnFirstFrame(QGuiApplication::topLevelWindows());
     // The tool starts while the window is idle, not when the first files arrive.
     m_cleaner->exiftool().prepare();
     return true;

@@ -3,6 +3,7 @@
 #include "MatroskaCleaner.h"
 #include "NativeCleaner.h"
 #include "OriginalFile.h"
+#include "PassTimes.h"
 #include "PdfCleaner.h"
 #include "FileAttributes.h"
 #include "ResidueCheck.h"
@@ -128,7 +129,9 @@ Expected<CleanResult> FileCleaner::cleanFile(const CleanRequest &request) const
 
     if (givenUp(request))
         return CleanError(CleanError::Kind::quitting);
+    PassTimes opening(PassTimes::Pass::open);
     auto opened = OriginalFile::open(path, request.identity);
+    opening.stop();
     if (!opened)
         return opened.error();
     const OriginalFile &original = opened.value();
@@ -147,15 +150,25 @@ Expected<CleanResult> FileCleaner::cleanFile(const CleanRequest &request) const
     // documents would tell the check nothing the walk does not, and cost a
     // third of the tool's time.
     const bool picture = groupOf(format) == FormatGroup::image;
+    PassTimes beforeRead(PassTimes::Pass::beforeRead);
     auto before = picture ? m_exiftool.readTags(original.path()) : m_exiftool.readMetadata(original.path());
+    beforeRead.stop();
     if (!before)
         return before.error();
+    PassTimes beforeWalk(PassTimes::Pass::beforeWalk);
+    // A picture the app writes itself is read from disk once: its walk and
+    // its writer see the same bytes.
+    const bool writtenNatively = stripPlanFor(format).method == CleaningMethod::native;
+    std::optional<QByteArray> originalBytes = writtenNatively ? NativeCleaner::readOriginal(original) : std::nullopt;
     const auto attributes = FileAttributes::identifyingAttributes(original.descriptor());
 
     // A file that carries nothing to remove stays as it is: its bytes, its
     // dates, its inode. Only a kind whose container the app walks can be
     // shown to carry nothing; tags alone never prove it.
-    const ResidueReport found = checkResidue(format, original.path(), before.value(), namesOf(attributes));
+    const ResidueReport found =
+        originalBytes ? checkResidue(format, NativeCleaner::walkBytes(format, *originalBytes), before.value(), namesOf(attributes))
+                      : checkResidue(format, original.path(), before.value(), namesOf(attributes));
+    beforeWalk.stop();
     if (found.containerWalked && found.isClean()) {
         CleanResult untouched = CleanResult::untouched(request.id, before.value());
         untouched.stillInFile = found.kept;
@@ -165,11 +178,15 @@ Expected<CleanResult> FileCleaner::cleanFile(const CleanRequest &request) const
 
     if (givenUp(request))
         return CleanError(CleanError::Kind::quitting);
+    PassTimes writing(PassTimes::Pass::write);
     auto staged = StagedCopy::create(original, m_journal);
     if (!staged)
         return staged.error();
     StagedCopy copy = std::move(staged).value();
-    auto notes = write(format, original, copy, request.cancel ? request.cancel : m_runner.stopFlag());
+    auto notes = write(format, original, originalBytes ? &*originalBytes : nullptr, copy,
+                       request.cancel ? request.cancel : m_runner.stopFlag());
+    writing.stop();
+    originalBytes.reset(); // a picture may be large, and the checks read the copy from disk
     if (!notes)
         return readWrongKind(notes.error(), format, before.value(), original.displayName());
     // Given up, the staged copy is dropped here, before anything replaces the original.
@@ -179,14 +196,26 @@ Expected<CleanResult> FileCleaner::cleanFile(const CleanRequest &request) const
     const CleaningChoices &choices = request.choices;
     // A copy of a copy would be "(cleaned) (cleaned)": such files are cleaned where they are.
     const bool asCopy = choices.keepOriginal && !isCleanedCopyName(QString::fromUtf8(original.fileName()));
+    PassTimes finishing(PassTimes::Pass::finish);
     auto written = WrittenCopy::from(std::move(copy), original, choices.keepModificationDate);
+    finishing.stop();
     if (!written)
         return written.error();
 
     MetadataTable after;
     ResidueReport residue;
     auto checked = std::move(written).value().check([&](const QString &version) -> Expected<Success> {
-        auto read = picture ? m_exiftool.readTags(version) : m_exiftool.readEverything(version);
+        PassTimes afterRead(PassTimes::Pass::afterRead);
+        // What the app wrote itself, the walk below judges piece by piece to
+        // its last byte: every segment or chunk against the allowed list, the
+        // kept Exif down to its one tag, the colour profile's every tag, and
+        // anything after the picture's end. exiftool's read then only has to
+        // tell what is in the header, for the log and the tags' roles, and
+        // need not scan a JPEG's picture data for a trailer.
+        auto read = writtenNatively ? m_exiftool.readHeaderTags(version)
+                    : picture       ? m_exiftool.readTags(version)
+                                    : m_exiftool.readEverything(version);
+        afterRead.stop();
         if (!read) {
             return CleanError(CleanError::Kind::verifyFailed,
                               {original.displayName(), describe(namingTheFile(read.error(), version, original.path()))});
@@ -200,7 +229,9 @@ Expected<CleanResult> FileCleaner::cleanFile(const CleanRequest &request) const
             return CleanError(CleanError::Kind::verifyFailed,
                               {original.displayName(), read.value().value(mimeType, QStringLiteral("?"))});
         }
+        PassTimes afterWalk(PassTimes::Pass::afterWalk);
         residue = checkResidue(format, version, read.value(), identifyingAttributeNames(version));
+        afterWalk.stop();
         if (!residue.isClean())
             return residueLeft(original.displayName(), residue);
         after = std::move(read).value();
@@ -231,14 +262,18 @@ Expected<CleanResult> FileCleaner::cleanFile(const CleanRequest &request) const
 }
 
 Expected<FileCleaner::WriterNotes> FileCleaner::write(SupportedFormat format, const OriginalFile &original,
-                                                      StagedCopy &copy, const std::atomic<bool> *cancel) const
+                                                      const QByteArray *originalBytes, StagedCopy &copy,
+                                                      const std::atomic<bool> *cancel) const
 {
     const StripPlan plan = stripPlanFor(format);
     const auto limit = m_exiftool.limits().forFileSize(original.size());
     WriterNotes notes;
     switch (plan.method) {
     case CleaningMethod::native:
-        if (auto written = NativeCleaner::clean(format, original, copy.path()); !written)
+        if (auto written = originalBytes
+                               ? NativeCleaner::clean(format, *originalBytes, original.displayName(), copy.path())
+                               : NativeCleaner::clean(format, original, copy.path());
+            !written)
             return written.error();
         break;
     case CleaningMethod::heif:

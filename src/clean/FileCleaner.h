@@ -65,9 +65,10 @@ private:
         QList<ContainerItem> kept;
         MetadataTable removed;
     };
-    // The tools of the format's plan write the cleaned version into `copy`.
-    Expected<WriterNotes> write(SupportedFormat format, const OriginalFile &original, StagedCopy &copy,
-                                const std::atomic<bool> *cancel) const;
+    // The tools of the format's plan write the cleaned version into `copy`;
+    // a native writer from `originalBytes` when the caller has read them.
+    Expected<WriterNotes> write(SupportedFormat format, const OriginalFile &original, const QByteArray *originalBytes,
+                                StagedCopy &copy, const std::atomic<bool> *cancel) const;
 
     ExifToolService m_exiftool;
     ToolRunner &m_runner;

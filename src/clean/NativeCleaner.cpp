@@ -155,18 +155,33 @@ bool handles(SupportedFormat format)
     }
 }
 
+std::optional<QByteArray> readOriginal(const OriginalFile &original)
+{
+    return readWhole(original.descriptor(), original.size());
+}
+
 Expected<Success> clean(SupportedFormat format, const OriginalFile &original, const QString &destination)
 {
-    const auto bytes = readWhole(original.descriptor(), original.size());
+    const auto bytes = readOriginal(original);
     if (!bytes)
         return CleanError(CleanError::Kind::damagedFile, {original.displayName(), QStringLiteral("size")});
-    auto result = cleaned(format, *bytes);
+    return clean(format, *bytes, original.displayName(), destination);
+}
+
+Expected<Success> clean(SupportedFormat format, QByteArrayView original, const QString &displayName,
+                        const QString &destination)
+{
+    auto result = cleaned(format, original);
     if (!result) {
-        const ContainerWalk walk = walked(format, *bytes);
-        return CleanError(CleanError::Kind::damagedFile,
-                          {original.displayName(), walk.damage.value_or(QStringLiteral("?"))});
+        const ContainerWalk walk = walked(format, original);
+        return CleanError(CleanError::Kind::damagedFile, {displayName, walk.damage.value_or(QStringLiteral("?"))});
     }
-    return writeNew(destination, result.value(), original.displayName());
+    return writeNew(destination, result.value(), displayName);
+}
+
+ContainerWalk walkBytes(SupportedFormat format, QByteArrayView bytes)
+{
+    return walked(format, bytes);
 }
 
 std::optional<ContainerWalk> walk(SupportedFormat format, const QString &path)

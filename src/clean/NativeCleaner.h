@@ -18,8 +18,15 @@ namespace NativeCleaner {
 
 bool handles(SupportedFormat format);
 
+// The original's bytes, read whole, or nothing when it is larger than any
+// picture the walkers take or cannot be read.
+std::optional<QByteArray> readOriginal(const OriginalFile &original);
+
 // Writes the cleaned version of `original` to `destination`, a new file.
 Expected<Success> clean(SupportedFormat format, const OriginalFile &original, const QString &destination);
+// The same from the original's bytes, read once by the caller.
+Expected<Success> clean(SupportedFormat format, QByteArrayView original, const QString &displayName,
+                        const QString &destination);
 
 // HEIF: the staged copy at `path` (a byte-for-byte copy of the original)
 // loses every Exif, XMP and uri item of every image, thumbnails and
@@ -29,5 +36,7 @@ Expected<Success> cleanHeifInPlace(const QString &path, const QString &displayNa
 
 // The pieces of the file at `path`, for a kind the app walks.
 std::optional<ContainerWalk> walk(SupportedFormat format, const QString &path);
+// The pieces of a JPEG, PNG or WebP held in memory.
+ContainerWalk walkBytes(SupportedFormat format, QByteArrayView bytes);
 
 } // namespace NativeCleaner

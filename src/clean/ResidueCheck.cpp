@@ -90,6 +90,12 @@ std::optional<ContainerWalk> walkContainer(SupportedFormat format, const QString
 ResidueReport checkResidue(SupportedFormat format, const QString &path, const MetadataTable &tags,
                            const QList<QByteArray> &attributes)
 {
+    return checkResidue(format, walkContainer(format, path), tags, attributes);
+}
+
+ResidueReport checkResidue(SupportedFormat format, const std::optional<ContainerWalk> &walk, const MetadataTable &tags,
+                           const QList<QByteArray> &attributes)
+{
     ResidueReport report;
     QHash<int, ContainerItem> byReason;
     for (auto it = tags.cbegin(); it != tags.cend(); ++it) {
@@ -111,7 +117,7 @@ ResidueReport checkResidue(SupportedFormat format, const QString &path, const Me
         report.identifying.append(attribute);
     }
 
-    if (auto walk = walkContainer(format, path)) {
+    if (walk) {
         report.containerWalked = true;
         if (walk->damage) {
             ContainerItem damaged;

@@ -42,3 +42,6 @@ std::optional<ContainerWalk> walkContainer(SupportedFormat format, const QString
 // names of its extended attributes that say where it came from or describe it.
 ResidueReport checkResidue(SupportedFormat format, const QString &path, const MetadataTable &tags,
                            const QList<QByteArray> &attributes);
+// The same with the file's walk made by the caller (nothing for a kind without a walker).
+ResidueReport checkResidue(SupportedFormat format, const std::optional<ContainerWalk> &walk, const MetadataTable &tags,
+                           const QList<QByteArray> &attributes);

@@ -2,6 +2,7 @@
 
 #include "FileAttributes.h"
 #include "OriginalFile.h"
+#include "PassTimes.h"
 #include "SystemError.h"
 
 #include <LocalName.h>
@@ -217,6 +218,7 @@ Expected<Success> StagedCopy::finish(const OriginalFile &original, bool keepModi
 
 Expected<Success> StagedCopy::flush()
 {
+    const PassTimes timed(PassTimes::Pass::fsync);
     const int fd = ::open(m_pathBytes.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0)
         return systemFailure(CleanError::Kind::writeFailed, m_displayName, errno);
@@ -241,9 +243,11 @@ Expected<Success> StagedCopy::replace(const OriginalFile &original)
         return guard.error();
     if (auto unchanged = original.checkUnchanged(); !unchanged)
         return unchanged.error();
+    PassTimes renaming(PassTimes::Pass::rename);
     if (::rename(m_pathBytes.constData(), original.realPath().constData()) != 0)
         return systemFailure(CleanError::Kind::writeFailed, m_displayName, errno);
     syncFolder(original.folderPath());
+    renaming.stop();
     dropFolder();
     return Success{};
 }

@@ -62,6 +62,11 @@ Expected<MetadataTable> ExifToolService::readTags(const QString &path) const
     return read({QStringLiteral("-a"), QStringLiteral("-G1"), QStringLiteral("-j"), path});
 }
 
+Expected<MetadataTable> ExifToolService::readHeaderTags(const QString &path) const
+{
+    return read({QStringLiteral("-fast"), QStringLiteral("-a"), QStringLiteral("-G1"), QStringLiteral("-j"), path});
+}
+
 Expected<MetadataTable> ExifToolService::readEverything(const QString &path) const
 {
     return read({QStringLiteral("-a"), QStringLiteral("-u"), QStringLiteral("-ee"), QStringLiteral("-G1"),

@@ -34,6 +34,8 @@ public:
     // embedded documents: for pictures, whose every segment, chunk and item
     // the app walks itself, which is where unknown blocks show.
     Expected<MetadataTable> readTags(const QString &path) const;
+    // The same without scanning a JPEG's picture data for a trailer (`-fast`).
+    Expected<MetadataTable> readHeaderTags(const QString &path) const;
 
     // `exiftool -all= [extraArguments] -o - <source>`: writes a copy of
     // `source` without its metadata to `destination`, which must not exist.

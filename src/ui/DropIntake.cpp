@@ -61,7 +61,13 @@ struct Expansion
 {
     QList<QUrl> urls;
     qint64 fromFolders = 0;
+    qint64 folders = 0;
+    QString firstFolderName;
 };
+
+// Past this many names even looking at each one (a stat) would hold up the
+// window: the whole drop is looked at on a worker thread.
+constexpr qsizetype lookedAtHere = 500;
 
 // Runs on a worker thread: the folder search may read a whole disk.
 Expansion expand(const QList<QUrl> &urls)
@@ -73,6 +79,8 @@ Expansion expand(const QList<QUrl> &urls)
             continue;
         }
         const QList<QUrl> files = DropIntake::supportedFileUrlsIn(localPathBytes(url));
+        if (result.folders++ == 0)
+            result.firstFolderName = visibleFileName(localPathBytes(url));
         result.fromFolders += files.size();
         result.urls.append(files);
     }
@@ -113,7 +121,7 @@ void DropIntake::setConfirmationLimit(int limit)
 qint64 DropIntake::countUnsupported(const QList<QUrl> &urls)
 {
     return std::count_if(urls.cbegin(), urls.cend(), [](const QUrl &url) {
-        return !isFolder(url) && !parseSupportedFormat(lowerCasePathExtension(url));
+        return !parseSupportedFormat(lowerCasePathExtension(url)) && !isFolder(url);
     });
 }
 
@@ -181,22 +189,17 @@ void DropIntake::intake(const QList<QUrl> &urls, bool announceUnsupported, Addit
         }
     }
 
-    const auto folders = std::count_if(dropped.cbegin(), dropped.cend(), isFolder);
-    if (folders == 0) {
+    if (dropped.size() <= lookedAtHere && std::none_of(dropped.cbegin(), dropped.cend(), isFolder)) {
         addToModel(dropped, choices);
         return;
     }
-    QString folderName;
-    if (folders == 1) {
-        const auto folder = std::find_if(dropped.cbegin(), dropped.cend(), isFolder);
-        folderName = visibleFileName(localPathBytes(*folder));
-    }
 
     auto *watcher = new QFutureWatcher<Expansion>(this);
-    connect(watcher, &QFutureWatcher<Expansion>::finished, this, [this, watcher, folderName, choices] {
+    connect(watcher, &QFutureWatcher<Expansion>::finished, this, [this, watcher, choices] {
         const Expansion expansion = watcher->result();
         watcher->deleteLater();
-        expanded(expansion.urls, expansion.fromFolders, folderName, choices);
+        expanded(expansion.urls, expansion.fromFolders, expansion.folders == 1 ? expansion.firstFolderName : QString(),
+                 choices);
     });
     watcher->setFuture(QtConcurrent::run(expand, dropped));
 }

@@ -160,6 +160,27 @@ private slots:
         QTRY_COMPARE(never.model.files().size(), 3);
         QCOMPARE(never.intake.confirmationText(), QString());
     }
+
+    // Hundreds of names are looked at on a worker: the files and the
+    // folder's contents are listed all the same, and the question still
+    // names the one folder among them.
+    void aLargeDropIsLookedAtAway()
+    {
+        QTemporaryDir dir;
+        const QString photos = makeTree(dir);
+        QList<QUrl> urls;
+        for (int i = 0; i < 600; ++i)
+            urls.append(QUrl::fromLocalFile(dir.filePath(u"many/photo-%1.jpg"_qs.arg(i))));
+        urls.append(QUrl::fromLocalFile(photos));
+        QuietModel quiet;
+        quiet.intake.setConfirmationLimit(2);
+        quiet.intake.handleDrop(urls);
+        QTRY_COMPARE(quiet.intake.confirmationText(),
+                     u"Clean 3 files in “Photos”? They will be replaced by cleaned versions."_qs);
+        QCOMPARE(quiet.intake.unsupportedMessage(), QString());
+        quiet.intake.confirmPending();
+        QTRY_COMPARE(quiet.model.files().size(), 603);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestDropIntake)
