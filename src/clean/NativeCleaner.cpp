@@ -3,10 +3,12 @@
 #include "OriginalFile.h"
 #include "SystemError.h"
 
+#include <GifContainer.h>
 #include <HeifItems.h>
 #include <HeifMetadataRemoval.h>
 #include <IccProfile.h>
 #include <JpegContainer.h>
+#include <JxlContainer.h>
 #include <TiffDirectories.h>
 #include <PngContainer.h>
 #include <WebpContainer.h>
@@ -48,6 +50,10 @@ Expected<QByteArray> cleaned(SupportedFormat format, QByteArrayView bytes)
         return cleanPng(bytes);
     case SupportedFormat::webp:
         return cleanWebp(bytes);
+    case SupportedFormat::gif:
+        return cleanGif(bytes);
+    case SupportedFormat::jxl:
+        return cleanJxl(bytes);
     default:
         return cleanJpeg(bytes);
     }
@@ -60,6 +66,10 @@ ContainerWalk walked(SupportedFormat format, QByteArrayView bytes)
         return walkPng(bytes);
     case SupportedFormat::webp:
         return walkWebp(bytes);
+    case SupportedFormat::gif:
+        return walkGif(bytes);
+    case SupportedFormat::jxl:
+        return walkJxl(bytes);
     default:
         return walkJpeg(bytes);
     }
@@ -108,8 +118,26 @@ std::optional<QByteArray> scrubbedInPlace(const QByteArray &profile)
 
 bool isTiffBased(SupportedFormat format)
 {
-    return format == SupportedFormat::dng || format == SupportedFormat::nef || format == SupportedFormat::arw
-        || format == SupportedFormat::cr2;
+    switch (format) {
+    case SupportedFormat::dng:
+    case SupportedFormat::nef:
+    case SupportedFormat::arw:
+    case SupportedFormat::cr2:
+    case SupportedFormat::tif:
+    case SupportedFormat::tiff:
+    case SupportedFormat::orf:
+    case SupportedFormat::rw2:
+    case SupportedFormat::pef:
+    case SupportedFormat::srw:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool isHeif(SupportedFormat format)
+{
+    return format == SupportedFormat::heic || format == SupportedFormat::avif;
 }
 
 } // namespace
@@ -149,10 +177,17 @@ bool handles(SupportedFormat format)
     case SupportedFormat::jpeg:
     case SupportedFormat::png:
     case SupportedFormat::webp:
+    case SupportedFormat::gif:
+    case SupportedFormat::jxl:
         return true;
     default:
         return false;
     }
+}
+
+bool walks(SupportedFormat format)
+{
+    return handles(format) || isHeif(format) || isTiffBased(format);
 }
 
 Expected<Success> clean(SupportedFormat format, const OriginalFile &original, const QString &destination)
@@ -173,12 +208,12 @@ std::optional<ContainerWalk> walk(SupportedFormat format, const QString &path)
 {
     QFile file(path);
     ContainerWalk unreadable;
-    if (format == SupportedFormat::heic || isTiffBased(format)) {
+    if (isHeif(format) || isTiffBased(format)) {
         if (!file.open(QIODevice::ReadOnly)) {
             unreadable.damage = QStringLiteral("unreadable");
             return unreadable;
         }
-        return format == SupportedFormat::heic ? walkHeif(file) : walkTiff(file);
+        return isHeif(format) ? walkHeif(file) : walkTiff(file);
     }
     if (!handles(format))
         return std::nullopt;
