@@ -5,6 +5,7 @@
 #include <GifContainer.h>
 #include <JxlContainer.h>
 #include <StripPlan.h>
+#include <TagRoles.h>
 
 #include <Cleaning.h>
 #include <Fixtures.h>
@@ -33,6 +34,50 @@ class tst_MoreFormats : public QObject
     Q_OBJECT
 
 private slots:
+    // TIFF and GIF tags are judged by what is allowed: a tag not known to
+    // lay out, colour or animate the picture identifies.
+    void tagsOfTheNewKinds_data()
+    {
+        QTest::addColumn<QString>("extension");
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<int>("role");
+        QTest::addColumn<int>("why");
+        const int needed = int(ItemRole::needed), identifying = int(ItemRole::identifying), any = int(KeptBecause::structure);
+        QTest::newRow("tif software") << "tif" << "IFD0:Software" << identifying << any;
+        QTest::newRow("tif make") << "tif" << "IFD0:Make" << identifying << any;
+        QTest::newRow("tif page name") << "tiff" << "IFD1:PageName" << identifying << any;
+        QTest::newRow("tif strips") << "tif" << "IFD0:StripOffsets" << needed << int(KeptBecause::pixels);
+        QTest::newRow("tif second page") << "tif" << "IFD2:Compression" << needed << int(KeptBecause::pixels);
+        QTest::newRow("tif orientation") << "tif" << "IFD0:Orientation" << needed << int(KeptBecause::orientation);
+        QTest::newRow("tif alpha") << "tif" << "IFD0:ExtraSamples" << needed << int(KeptBecause::transparency);
+        QTest::newRow("tif white point") << "tif" << "IFD0:WhitePoint" << needed << int(KeptBecause::colourSpace);
+        QTest::newRow("gif frames") << "gif" << "GIF:FrameCount" << needed << int(KeptBecause::animation);
+        QTest::newRow("gif looping") << "gif" << "GIF:AnimationIterations" << needed << int(KeptBecause::animation);
+        QTest::newRow("gif size") << "gif" << "GIF:ImageWidth" << needed << int(KeptBecause::pixels);
+        QTest::newRow("gif unknown") << "gif" << "GIF:MacroMediaVersion" << identifying << any;
+        QTest::newRow("gif comment") << "gif" << "File:Comment" << identifying << any;
+        QTest::newRow("jxl brand") << "jxl" << "Jpeg2000:MajorBrand" << needed << any;
+        QTest::newRow("jxl exif") << "jxl" << "IFD0:Artist" << identifying << any;
+        QTest::newRow("avif coding") << "avif" << "QuickTime:AV1ConfigurationVersion" << needed << int(KeptBecause::pixels);
+        QTest::newRow("avif maker") << "avif" << "QuickTime:Make" << identifying << any;
+        QTest::newRow("orf serial") << "orf" << "Olympus:SerialNumber" << identifying << any;
+        QTest::newRow("orf make") << "orf" << "IFD0:Make" << needed << int(KeptBecause::pixels);
+        QTest::newRow("m4a track date") << "m4a" << "Track1:TrackCreateDate" << identifying << any;
+        QTest::newRow("3gp sound") << "3gp" << "Track2:AudioSampleRate" << needed << int(KeptBecause::media);
+    }
+
+    void tagsOfTheNewKinds()
+    {
+        QFETCH(QString, extension);
+        QFETCH(QString, key);
+        QFETCH(int, role);
+        QFETCH(int, why);
+        const TagRole judged = roleOfTag(*parseSupportedFormat(extension), key, u"Tsy 1");
+        QCOMPARE(int(judged.role), role);
+        if (judged.role != ItemRole::identifying)
+            QCOMPARE(int(judged.keptBecause), why);
+    }
+
     void kindIsToldByItsFirstBytes_data()
     {
         QTest::addColumn<QString>("extension");
