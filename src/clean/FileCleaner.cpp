@@ -267,6 +267,10 @@ Expected<FileCleaner::WriterNotes> FileCleaner::write(SupportedFormat format, co
                                    original.displayName(), QFileInfo(copy.path()).absolutePath(), original.size());
         if (auto named = copy.moveToPath(); !named)
             return named.error();
+        if (format == SupportedFormat::tif || format == SupportedFormat::tiff) {
+            if (auto scrubbed = NativeCleaner::scrubTiffProfileInPlace(copy.path(), original.displayName()); !scrubbed)
+                return scrubbed.error();
+        }
         if (isMovie(format)) {
             auto scrubbed = MovieScrub::scrub(copy.path());
             if (!scrubbed)

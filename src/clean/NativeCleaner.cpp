@@ -24,6 +24,8 @@ namespace NativeCleaner {
 namespace {
 
 // Pictures are read whole: the walkers refuse anything larger.
+constexpr quint16 iccProfileTag = 0x8773;
+
 constexpr qint64 largestPicture = qint64(1) << 30;
 
 std::optional<QByteArray> readWhole(int fd, qint64 size)
@@ -163,6 +165,31 @@ Expected<Success> cleanHeifInPlace(const QString &path, const QString &displayNa
         if (profile.size() != item.size - 12 || !scrubbed)
             return CleanError(CleanError::Kind::damagedFile, {displayName, QStringLiteral("colr")});
         if (!file.seek(item.offset + 12) || file.write(*scrubbed) != scrubbed->size())
+            return CleanError(CleanError::Kind::writeFailed, {displayName, file.errorString()});
+    }
+    if (!file.flush())
+        return CleanError(CleanError::Kind::writeFailed, {displayName, file.errorString()});
+    return Success{};
+}
+
+Expected<Success> scrubTiffProfileInPlace(const QString &path, const QString &displayName)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadWrite))
+        return CleanError(CleanError::Kind::writeFailed, {displayName, file.errorString()});
+    const ContainerWalk walk = walkTiff(file);
+    if (walk.damage)
+        return CleanError(CleanError::Kind::damagedFile, {displayName, *walk.damage});
+    for (const ContainerItem &item : walk.items) {
+        if (item.type != TiffDirectories::nameOf(iccProfileTag))
+            continue;
+        if (!file.seek(item.offset))
+            return CleanError(CleanError::Kind::damagedFile, {displayName, QStringLiteral("ICC_Profile")});
+        const QByteArray profile = file.read(item.size);
+        const auto scrubbed = scrubbedInPlace(profile);
+        if (profile.size() != item.size || !scrubbed)
+            return CleanError(CleanError::Kind::damagedFile, {displayName, QStringLiteral("ICC_Profile")});
+        if (!file.seek(item.offset) || file.write(*scrubbed) != scrubbed->size())
             return CleanError(CleanError::Kind::writeFailed, {displayName, file.errorString()});
     }
     if (!file.flush())

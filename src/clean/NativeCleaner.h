@@ -27,6 +27,10 @@ Expected<Success> clean(SupportedFormat format, const OriginalFile &original, co
 // The pictures are not touched.
 Expected<Success> cleanHeifInPlace(const QString &path, const QString &displayName);
 
+// TIFF: the staged copy's colour profile scrubbed where it lies, padded to
+// its length, so that no offset in the file moves.
+Expected<Success> scrubTiffProfileInPlace(const QString &path, const QString &displayName);
+
 // Whether `walk` follows every piece of that kind: its own writers' kinds,
 // HEIF and AVIF, and the TIFF-based ones.
 bool walks(SupportedFormat format);

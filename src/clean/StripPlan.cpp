@@ -44,8 +44,10 @@ const QStringList otherRawIdentifyingTags = rawIdentifyingTags.mid(0, rawIdentif
 
 // A TIFF's IFD0 is the picture's own directory: `-all=` cannot delete it, so
 // what names its maker, its software, a person or a time is deleted by name.
-// No TIFF reader needs Make, Model or Software to draw the picture.
+// No TIFF reader needs Make, Model or Software to draw the picture. The colour
+// profile stays, to be scrubbed where it lies.
 const QStringList tiffIdentifyingTags = rawIdentifyingTags.mid(0, rawIdentifyingTags.size() - 4) + QStringList {
+    QStringLiteral("--ICC_Profile:all"),
     QStringLiteral("-Make="), QStringLiteral("-Model="), QStringLiteral("-Software="),
     QStringLiteral("-HostComputer="), QStringLiteral("-DocumentName="), QStringLiteral("-PageName="),
 };

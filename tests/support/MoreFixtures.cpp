@@ -2,6 +2,7 @@
 
 #include "Fixtures.h"
 
+#include <QColorSpace>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -155,6 +156,12 @@ void makePicture(const QString &path, const QString &extension)
     else
         run("convert", {source, path});
     QFile::remove(source);
+    // Beside the picture under a plain name: exiftool expands "$" and "%" in the file it reads from.
+    const QString profile = QFileInfo(path).dir().filePath("display-p3.icc");
+    writeAll(profile, QColorSpace(QColorSpace::DisplayP3).iccProfile());
+    if (extension == "tif")
+        plant(path, {"-ICC_Profile<=" + profile});
+    QFile::remove(profile);
     plant(path, args("-EXIF:Artist=" + QString(author) + " -ExifIFD:SerialNumber=" + serial + " -ExifIFD:OwnerName="
                      + owner + " -XMP-dc:Creator=" + creator + " -XMP-dc:Title=" + title + " " + gps)
                     << "-EXIF:DateTimeOriginal=" + QString(exifDate)

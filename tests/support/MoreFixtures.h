@@ -19,7 +19,7 @@ bool makes(const QString &extension);
 // end; a raw's IFD0, EXIF IFD, XMP and GPS (a Panasonic raw's IFD0 holds no
 // text exiftool can edit: its marks sit in the others); movie and sound
 // headers and tags. Raws decode with libraw; TIFF and raws are turned a
-// quarter (Orientation 6), which stays.
+// quarter (Orientation 6), which stays; the TIFF has a Display P3 profile.
 QString make(const QString &path, const QString &extension);
 QList<QByteArray> planted(const QString &extension);
 // Upright pixels (every frame of a GIF, with its delays and looping);
