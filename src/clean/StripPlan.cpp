@@ -34,10 +34,18 @@ const QStringList rawIdentifyingTags {
     QStringLiteral("-Canon:SerialNumber=0"), QStringLiteral("-Canon:FileNumber=0"),
 };
 
+// The list above without Canon's own fields, for the kinds that are not Canon's.
+QStringList withoutCanonFields(const QStringList &arguments)
+{
+    QStringList kept = arguments;
+    kept.removeIf([](const QString &argument) { return argument.startsWith(QLatin1String("-Canon:")); });
+    return kept;
+}
+
 // The same for the raws exiftool writes without a special case of their own:
 // Olympus, Panasonic, Pentax and Samsung. Their maker notes stay (decoders
 // read them) but lose the serials and owner exiftool can delete there.
-const QStringList otherRawIdentifyingTags = rawIdentifyingTags.mid(0, rawIdentifyingTags.size() - 4) + QStringList {
+const QStringList otherRawIdentifyingTags = withoutCanonFields(rawIdentifyingTags) + QStringList {
     QStringLiteral("-MakerNotes:SerialNumber="), QStringLiteral("-MakerNotes:InternalSerialNumber="),
     QStringLiteral("-MakerNotes:OwnerName="), QStringLiteral("-MakerNotes:LensSerialNumber="),
 };
@@ -46,7 +54,7 @@ const QStringList otherRawIdentifyingTags = rawIdentifyingTags.mid(0, rawIdentif
 // what names its maker, its software, a person or a time is deleted by name.
 // No TIFF reader needs Make, Model or Software to draw the picture. The colour
 // profile stays, to be scrubbed where it lies.
-const QStringList tiffIdentifyingTags = rawIdentifyingTags.mid(0, rawIdentifyingTags.size() - 4) + QStringList {
+const QStringList tiffIdentifyingTags = withoutCanonFields(rawIdentifyingTags) + QStringList {
     QStringLiteral("--ICC_Profile:all"),
     QStringLiteral("-Make="), QStringLiteral("-Model="), QStringLiteral("-Software="),
     QStringLiteral("-HostComputer="), QStringLiteral("-DocumentName="), QStringLiteral("-PageName="),
@@ -93,12 +101,18 @@ bool isJpegXl(const QByteArray &head)
     return head.startsWith("\xff\x0a") || head.startsWith(QByteArrayLiteral("\0\0\0\x0cJXL \r\n\x87\n"));
 }
 
+// AVIF's brand, major or among the compatible ones ("mif1" files list it there).
 bool isAvif(const QByteArray &head)
 {
-    if (head.mid(4, 4) != "ftyp")
+    if (head.size() < 16 || head.mid(4, 4) != "ftyp")
         return false;
-    const QByteArray major = head.mid(8, 4);
-    return major == "avif" || major == "avis";
+    const qsizetype size = qsizetype(quint8(head[0])) << 24 | quint8(head[1]) << 16 | quint8(head[2]) << 8 | quint8(head[3]);
+    for (qsizetype at = 8; at + 4 <= qMin(size, head.size()); at += at == 8 ? 8 : 4) {
+        const QByteArray brand = head.mid(at, 4);
+        if (brand == "avif" || brand == "avis")
+            return true;
+    }
+    return false;
 }
 
 bool isMatroska(const QByteArray &head)

@@ -85,7 +85,7 @@ private slots:
         QTest::addColumn<bool>("fits");
         const QByteArray tiff("II*\0\x08\0\0\0", 8), olympus("IIRO\x08\0\0\0", 8), panasonic("IIU\0\x18\0\0\0", 8);
         const QByteArray jxlBox("\0\0\0\x0cJXL \r\n\x87\n", 12);
-        const QByteArray avif = QByteArray("\0\0\0\x1c" "ftypavif", 12), heic = QByteArray("\0\0\0\x18" "ftypheic", 12);
+        const QByteArray avif = QByteArray("\0\0\0\x14" "ftypavif\0\0\0\0mif1", 20), heic = QByteArray("\0\0\0\x18" "ftypheic", 12);
         QTest::newRow("tif") << "tif" << tiff << true;
         QTest::newRow("tif big-endian") << "tiff" << QByteArray("MM\0*", 4) << true;
         QTest::newRow("olympus raw as tif") << "tif" << olympus << false;
@@ -110,6 +110,9 @@ private slots:
         QTest::newRow("jxl as jpg") << "jpg" << jxlBox << false;
         QTest::newRow("avif") << "avif" << avif << true;
         QTest::newRow("heic as avif") << "avif" << heic << false;
+        QTest::newRow("avif among compatible brands")
+            << "avif" << QByteArray("\0\0\0\x1c" "ftypmif1\0\0\0\0mif1miafavif", 28) << true;
+        QTest::newRow("heif without avif") << "avif" << QByteArray("\0\0\0\x18" "ftypmif1\0\0\0\0mif1heic", 24) << false;
         QTest::newRow("panasonic raw as jpg") << "jpg" << panasonic << false;
         QTest::newRow("m4a") << "m4a" << QByteArray("\0\0\0\x20" "ftypM4A ", 12) << true;
     }
