@@ -393,6 +393,10 @@ Nach -- ist jedes Argument eine Datei, auch eine, deren Name mit einem Bindestri
             <numerusform>(%n weitere)</numerusform>
         </translation>
     </message>
+    <message id="error_kind_refused">
+        <source>Tessaly does not rewrite %2 files yet: rewriting their metadata has left such files unreadable for raw converters. %1 was left unchanged.</source>
+        <translation>Tessaly schreibt %2-Dateien noch nicht um: Das Umschreiben ihrer Metadaten hat solche Dateien für Raw-Konverter unlesbar gemacht. %1 wurde nicht verändert.</translation>
+    </message>
     <message id="error_damaged_file">
         <source>%1 is damaged (%2), so it could not be cleaned safely; it was left unchanged.</source>
         <translation>%1 ist beschädigt (%2) und ließ sich daher nicht sicher bereinigen; die Datei wurde nicht verändert.</translation>

@@ -393,6 +393,10 @@ After -- every argument is a file, also one whose name starts with a dash.
             <numerusform>(%n more)</numerusform>
         </translation>
     </message>
+    <message id="error_kind_refused">
+        <source>Tessaly does not rewrite %2 files yet: rewriting their metadata has left such files unreadable for raw converters. %1 was left unchanged.</source>
+        <translation>Tessaly does not rewrite %2 files yet: rewriting their metadata has left such files unreadable for raw converters. %1 was left unchanged.</translation>
+    </message>
     <message id="error_damaged_file">
         <source>%1 is damaged (%2), so it could not be cleaned safely; it was left unchanged.</source>
         <translation>%1 is damaged (%2), so it could not be cleaned safely; it was left unchanged.</translation>

@@ -95,6 +95,20 @@ CleanError residueLeft(const QString &name, const ResidueReport &report)
                                                       QString::number(report.identifying.size() - 1)});
 }
 
+// The kinds the strip plan refuses, as their makers name them.
+QString refusedKindName(SupportedFormat format)
+{
+    return format == SupportedFormat::raf ? QStringLiteral("Fujifilm RAF") : rawValue(format).toUpper();
+}
+
+// The QuickTime-based kinds whose header dates exiftool zeroes and the app's
+// scrub then checks.
+bool isMovie(SupportedFormat format)
+{
+    return format == SupportedFormat::mp4 || format == SupportedFormat::mov || format == SupportedFormat::m4a
+        || format == SupportedFormat::threegp;
+}
+
 bool givenUp(const CleanRequest &request)
 {
     return request.cancel && request.cancel->load();
@@ -144,12 +158,14 @@ Expected<CleanResult> FileCleaner::cleanFile(const CleanRequest &request) const
     if (!head.isEmpty() && !contentFitsFormat(format, head))
         return CleanError(CleanError::Kind::contentMismatch, {rawValue(format)});
 
+    if (stripPlanFor(format).method == CleaningMethod::refused)
+        return CleanError(CleanError::Kind::kindRefused, {original.displayName(), refusedKindName(format)});
     if (auto locked = PdfCleaner::refuseLocked(paths().pdfCleaner(), format, original.path(), original.displayName()))
         return *locked;
     // Pictures are walked piece by piece; their unknown tags and embedded
     // documents would tell the check nothing the walk does not, and cost a
     // third of the tool's time.
-    const bool picture = groupOf(format) == FormatGroup::image;
+    const bool picture = groupOf(format) == FormatGroup::image && NativeCleaner::walks(format);
     PassTimes beforeRead(PassTimes::Pass::beforeRead);
     auto before = picture ? m_exiftool.readTags(original.path()) : m_exiftool.readMetadata(original.path());
     beforeRead.stop();
@@ -288,7 +304,11 @@ Expected<FileCleaner::WriterNotes> FileCleaner::write(SupportedFormat format, co
                                    original.displayName(), QFileInfo(copy.path()).absolutePath(), original.size());
         if (auto named = copy.moveToPath(); !named)
             return named.error();
-        if (format == SupportedFormat::mp4 || format == SupportedFormat::mov) {
+        if (format == SupportedFormat::tif || format == SupportedFormat::tiff) {
+            if (auto scrubbed = NativeCleaner::scrubTiffProfileInPlace(copy.path(), original.displayName()); !scrubbed)
+                return scrubbed.error();
+        }
+        if (isMovie(format)) {
             auto scrubbed = MovieScrub::scrub(copy.path());
             if (!scrubbed)
                 return scrubbed.error();
@@ -326,6 +346,7 @@ Expected<FileCleaner::WriterNotes> FileCleaner::write(SupportedFormat format, co
         notes.removed = PdfCleaner::removedParts(cleaned.value());
         break;
     }
+    case CleaningMethod::refused:
     case CleaningMethod::audio:
     case CleaningMethod::office:
     case CleaningMethod::ebook:

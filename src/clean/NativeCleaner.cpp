@@ -3,10 +3,12 @@
 #include "OriginalFile.h"
 #include "SystemError.h"
 
+#include <GifContainer.h>
 #include <HeifItems.h>
 #include <HeifMetadataRemoval.h>
 #include <IccProfile.h>
 #include <JpegContainer.h>
+#include <JxlContainer.h>
 #include <TiffDirectories.h>
 #include <PngContainer.h>
 #include <WebpContainer.h>
@@ -22,6 +24,8 @@ namespace NativeCleaner {
 namespace {
 
 // Pictures are read whole: the walkers refuse anything larger.
+constexpr quint16 iccProfileTag = 0x8773;
+
 constexpr qint64 largestPicture = qint64(1) << 30;
 
 std::optional<QByteArray> readWhole(int fd, qint64 size)
@@ -48,6 +52,10 @@ Expected<QByteArray> cleaned(SupportedFormat format, QByteArrayView bytes)
         return cleanPng(bytes);
     case SupportedFormat::webp:
         return cleanWebp(bytes);
+    case SupportedFormat::gif:
+        return cleanGif(bytes);
+    case SupportedFormat::jxl:
+        return cleanJxl(bytes);
     default:
         return cleanJpeg(bytes);
     }
@@ -60,6 +68,10 @@ ContainerWalk walked(SupportedFormat format, QByteArrayView bytes)
         return walkPng(bytes);
     case SupportedFormat::webp:
         return walkWebp(bytes);
+    case SupportedFormat::gif:
+        return walkGif(bytes);
+    case SupportedFormat::jxl:
+        return walkJxl(bytes);
     default:
         return walkJpeg(bytes);
     }
@@ -108,8 +120,26 @@ std::optional<QByteArray> scrubbedInPlace(const QByteArray &profile)
 
 bool isTiffBased(SupportedFormat format)
 {
-    return format == SupportedFormat::dng || format == SupportedFormat::nef || format == SupportedFormat::arw
-        || format == SupportedFormat::cr2;
+    switch (format) {
+    case SupportedFormat::dng:
+    case SupportedFormat::nef:
+    case SupportedFormat::arw:
+    case SupportedFormat::cr2:
+    case SupportedFormat::tif:
+    case SupportedFormat::tiff:
+    case SupportedFormat::orf:
+    case SupportedFormat::rw2:
+    case SupportedFormat::pef:
+    case SupportedFormat::srw:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool isHeif(SupportedFormat format)
+{
+    return format == SupportedFormat::heic || format == SupportedFormat::avif;
 }
 
 } // namespace
@@ -142,6 +172,31 @@ Expected<Success> cleanHeifInPlace(const QString &path, const QString &displayNa
     return Success{};
 }
 
+Expected<Success> scrubTiffProfileInPlace(const QString &path, const QString &displayName)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadWrite))
+        return CleanError(CleanError::Kind::writeFailed, {displayName, file.errorString()});
+    const ContainerWalk walk = walkTiff(file);
+    if (walk.damage)
+        return CleanError(CleanError::Kind::damagedFile, {displayName, *walk.damage});
+    for (const ContainerItem &item : walk.items) {
+        if (item.type != TiffDirectories::nameOf(iccProfileTag))
+            continue;
+        if (!file.seek(item.offset))
+            return CleanError(CleanError::Kind::damagedFile, {displayName, QStringLiteral("ICC_Profile")});
+        const QByteArray profile = file.read(item.size);
+        const auto scrubbed = scrubbedInPlace(profile);
+        if (profile.size() != item.size || !scrubbed)
+            return CleanError(CleanError::Kind::damagedFile, {displayName, QStringLiteral("ICC_Profile")});
+        if (!file.seek(item.offset) || file.write(*scrubbed) != scrubbed->size())
+            return CleanError(CleanError::Kind::writeFailed, {displayName, file.errorString()});
+    }
+    if (!file.flush())
+        return CleanError(CleanError::Kind::writeFailed, {displayName, file.errorString()});
+    return Success{};
+}
+
 bool handles(SupportedFormat format)
 {
     switch (format) {
@@ -149,6 +204,8 @@ bool handles(SupportedFormat format)
     case SupportedFormat::jpeg:
     case SupportedFormat::png:
     case SupportedFormat::webp:
+    case SupportedFormat::gif:
+    case SupportedFormat::jxl:
         return true;
     default:
         return false;
@@ -158,6 +215,11 @@ bool handles(SupportedFormat format)
 std::optional<QByteArray> readOriginal(const OriginalFile &original)
 {
     return readWhole(original.descriptor(), original.size());
+}
+
+bool walks(SupportedFormat format)
+{
+    return handles(format) || isHeif(format) || isTiffBased(format);
 }
 
 Expected<Success> clean(SupportedFormat format, const OriginalFile &original, const QString &destination)
@@ -188,12 +250,12 @@ std::optional<ContainerWalk> walk(SupportedFormat format, const QString &path)
 {
     QFile file(path);
     ContainerWalk unreadable;
-    if (format == SupportedFormat::heic || isTiffBased(format)) {
+    if (isHeif(format) || isTiffBased(format)) {
         if (!file.open(QIODevice::ReadOnly)) {
             unreadable.damage = QStringLiteral("unreadable");
             return unreadable;
         }
-        return format == SupportedFormat::heic ? walkHeif(file) : walkTiff(file);
+        return isHeif(format) ? walkHeif(file) : walkTiff(file);
     }
     if (!handles(format))
         return std::nullopt;

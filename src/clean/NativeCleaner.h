@@ -10,7 +10,7 @@
 
 class OriginalFile;
 
-// JPEG, PNG, WebP and HEIF are simple enough to clean by the app's own allowed
+// JPEG, PNG, WebP, GIF, JPEG XL and HEIF are simple enough to clean by the app's own allowed
 // lists: what the picture needs is copied, everything else is left behind,
 // and the orientation is written back by value. Lossless: the coded picture
 // is copied byte for byte.
@@ -33,6 +33,14 @@ Expected<Success> clean(SupportedFormat format, QByteArrayView original, const Q
 // auxiliary images included, and its colour profiles are scrubbed in place.
 // The pictures are not touched.
 Expected<Success> cleanHeifInPlace(const QString &path, const QString &displayName);
+
+// TIFF: the staged copy's colour profile scrubbed where it lies, padded to
+// its length, so that no offset in the file moves.
+Expected<Success> scrubTiffProfileInPlace(const QString &path, const QString &displayName);
+
+// Whether `walk` follows every piece of that kind: its own writers' kinds,
+// HEIF and AVIF, and the TIFF-based ones.
+bool walks(SupportedFormat format);
 
 // The pieces of the file at `path`, for a kind the app walks.
 std::optional<ContainerWalk> walk(SupportedFormat format, const QString &path);

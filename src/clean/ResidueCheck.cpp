@@ -75,7 +75,8 @@ std::optional<ContainerWalk> walkContainer(SupportedFormat format, const QString
 {
     if (auto walked = NativeCleaner::walk(format, path))
         return walked;
-    if (format != SupportedFormat::mp4 && format != SupportedFormat::mov && format != SupportedFormat::mkv)
+    if (format != SupportedFormat::mp4 && format != SupportedFormat::mov && format != SupportedFormat::m4a
+        && format != SupportedFormat::threegp && format != SupportedFormat::mkv)
         return std::nullopt;
     // Movies are walked where they lie: only their indexes are read.
     QFile file(path);

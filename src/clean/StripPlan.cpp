@@ -34,6 +34,32 @@ const QStringList rawIdentifyingTags {
     QStringLiteral("-Canon:SerialNumber=0"), QStringLiteral("-Canon:FileNumber=0"),
 };
 
+// The list above without Canon's own fields, for the kinds that are not Canon's.
+QStringList withoutCanonFields(const QStringList &arguments)
+{
+    QStringList kept = arguments;
+    kept.removeIf([](const QString &argument) { return argument.startsWith(QLatin1String("-Canon:")); });
+    return kept;
+}
+
+// The same for the raws exiftool writes without a special case of their own:
+// Olympus, Panasonic, Pentax and Samsung. Their maker notes stay (decoders
+// read them) but lose the serials and owner exiftool can delete there.
+const QStringList otherRawIdentifyingTags = withoutCanonFields(rawIdentifyingTags) + QStringList {
+    QStringLiteral("-MakerNotes:SerialNumber="), QStringLiteral("-MakerNotes:InternalSerialNumber="),
+    QStringLiteral("-MakerNotes:OwnerName="), QStringLiteral("-MakerNotes:LensSerialNumber="),
+};
+
+// A TIFF's IFD0 is the picture's own directory: `-all=` cannot delete it, so
+// what names its maker, its software, a person or a time is deleted by name.
+// No TIFF reader needs Make, Model or Software to draw the picture. The colour
+// profile stays, to be scrubbed where it lies.
+const QStringList tiffIdentifyingTags = withoutCanonFields(rawIdentifyingTags) + QStringList {
+    QStringLiteral("--ICC_Profile:all"),
+    QStringLiteral("-Make="), QStringLiteral("-Model="), QStringLiteral("-Software="),
+    QStringLiteral("-HostComputer="), QStringLiteral("-DocumentName="), QStringLiteral("-PageName="),
+};
+
 // `-all=` keeps the fixed-size date fields of the movie, track and media
 // headers; deleting them writes zero.
 const QStringList movieHeaderDates {
@@ -45,6 +71,48 @@ const QStringList movieHeaderDates {
 bool isTiff(const QByteArray &head)
 {
     return head.startsWith(QByteArrayLiteral("II*\0")) || head.startsWith(QByteArrayLiteral("MM\0*"));
+}
+
+// Olympus writes "IIRO", "MMOR" or "IIRS" in place of TIFF's magic number,
+// Panasonic "IIU\0".
+bool isOlympusRaw(const QByteArray &head)
+{
+    return head.startsWith("IIRO") || head.startsWith("MMOR") || head.startsWith("IIRS");
+}
+
+bool isPanasonicRaw(const QByteArray &head)
+{
+    return head.startsWith(QByteArrayLiteral("IIU\0"));
+}
+
+bool isFujifilmRaw(const QByteArray &head)
+{
+    return head.startsWith("FUJIFILMCCD-RAW");
+}
+
+bool isGif(const QByteArray &head)
+{
+    return head.startsWith("GIF87a") || head.startsWith("GIF89a");
+}
+
+// A bare codestream or the box container's signature box.
+bool isJpegXl(const QByteArray &head)
+{
+    return head.startsWith("\xff\x0a") || head.startsWith(QByteArrayLiteral("\0\0\0\x0cJXL \r\n\x87\n"));
+}
+
+// AVIF's brand, major or among the compatible ones ("mif1" files list it there).
+bool isAvif(const QByteArray &head)
+{
+    if (head.size() < 16 || head.mid(4, 4) != "ftyp")
+        return false;
+    const qsizetype size = qsizetype(quint8(head[0])) << 24 | quint8(head[1]) << 16 | quint8(head[2]) << 8 | quint8(head[3]);
+    for (qsizetype at = 8; at + 4 <= qMin(size, head.size()); at += at == 8 ? 8 : 4) {
+        const QByteArray brand = head.mid(at, 4);
+        if (brand == "avif" || brand == "avis")
+            return true;
+    }
+    return false;
 }
 
 bool isMatroska(const QByteArray &head)
@@ -91,14 +159,26 @@ StripPlan stripPlanFor(SupportedFormat format)
         break;
     case SupportedFormat::tif:
     case SupportedFormat::tiff:
+        plan.extraArguments = tiffIdentifyingTags;
+        break;
     case SupportedFormat::gif:
-    case SupportedFormat::avif:
     case SupportedFormat::jxl:
+        plan.method = CleaningMethod::native;
+        break;
+    case SupportedFormat::avif:
+        // HEIF with AV1 pictures: the same items, the same in-place removal.
+        plan.method = CleaningMethod::heif;
+        break;
     case SupportedFormat::orf:
     case SupportedFormat::rw2:
-    case SupportedFormat::raf:
     case SupportedFormat::pef:
     case SupportedFormat::srw:
+        plan.extraArguments = otherRawIdentifyingTags;
+        break;
+    case SupportedFormat::raf:
+        // Fujifilm's raw keeps its picture behind offsets exiftool must move;
+        // such rewrites have left files raw converters could not open.
+        plan.method = CleaningMethod::refused;
         break;
     case SupportedFormat::m4a:
     case SupportedFormat::threegp:
@@ -143,10 +223,28 @@ bool contentFitsFormat(SupportedFormat format, const QByteArray &head)
     case SupportedFormat::nef:
     case SupportedFormat::arw:
     case SupportedFormat::dng:
+    case SupportedFormat::tif:
+    case SupportedFormat::tiff:
+    case SupportedFormat::pef:
+    case SupportedFormat::srw:
         return isTiff(head);
+    case SupportedFormat::orf:
+        return isOlympusRaw(head);
+    case SupportedFormat::rw2:
+        return isPanasonicRaw(head);
+    case SupportedFormat::raf:
+        return isFujifilmRaw(head);
+    case SupportedFormat::gif:
+        return isGif(head);
+    case SupportedFormat::jxl:
+        return isJpegXl(head);
+    case SupportedFormat::avif:
+        return isAvif(head);
     default:
         // A photo or movie may well carry another photo or movie extension:
-        // the same plan serves them all. A raw, PDF or Matroska file may not.
-        return !isTiff(head) && !isMatroska(head) && !isCanonCr3(head) && !head.startsWith("%PDF-");
+        // the same plan serves them all. A raw, PDF, Matroska, GIF or JPEG XL
+        // file may not.
+        return !isTiff(head) && !isMatroska(head) && !isCanonCr3(head) && !head.startsWith("%PDF-")
+            && !isOlympusRaw(head) && !isPanasonicRaw(head) && !isFujifilmRaw(head) && !isGif(head) && !isJpegXl(head);
     }
 }

@@ -21,6 +21,7 @@ enum class CleaningMethod {
     office,   // an office document's ZIP and XML rewritten without properties, names and traces
     ebook,    // an EPUB rewritten: the book's own metadata stays, the tools' traces go
     drawing,  // an SVG rewritten without editor namespaces, metadata and comments
+    refused,  // no safe way to rewrite it yet: the file is left as it is, with the reason
 };
 
 struct StripPlan

@@ -132,6 +132,27 @@ TagRole photoTag(Key key)
             return needed(KeptBecause::animation);
         return identifying();
     }
+    if (key.group == u"GIF") {
+        static const Names picture {
+            QStringLiteral("GIFVersion"), QStringLiteral("ImageWidth"), QStringLiteral("ImageHeight"),
+            QStringLiteral("HasColorMap"), QStringLiteral("ColorResolutionDepth"), QStringLiteral("BitsPerPixel"),
+            QStringLiteral("BackgroundColor"), QStringLiteral("PixelAspectRatio"),
+        };
+        static const Names animation {
+            QStringLiteral("AnimationIterations"), QStringLiteral("FrameCount"), QStringLiteral("Duration"),
+        };
+        if (in(picture, key.name))
+            return needed(KeptBecause::pixels);
+        if (in(animation, key.name))
+            return needed(KeptBecause::animation);
+        if (key.name == u"TransparentColor")
+            return needed(KeptBecause::transparency);
+        return identifying();
+    }
+    // JPEG XL's box container names its brands as JPEG 2000 does.
+    if (key.group == u"Jpeg2000"
+        && (key.name == u"MajorBrand" || key.name == u"MinorVersion" || key.name == u"CompatibleBrands"))
+        return needed(KeptBecause::structure);
     if (key.group == u"QuickTime" || key.group == u"Meta") {
         // HEIF: the brands, the item table's framing and the picture's own
         // coding parameters (HEVC or AV1 configuration, size, rotation).
@@ -149,6 +170,40 @@ TagRole photoTag(Key key)
         return needed(KeptBecause::pixels);
     }
     return identifying();
+}
+
+// A TIFF's directories (IFD0, the pages after it, SubIFDs): what lays out
+// and colours the pixels stays, everything else identifies.
+TagRole tiffTag(Key key)
+{
+    if (!key.group.startsWith(u"IFD") && !key.group.startsWith(u"SubIFD"))
+        return photoTag(key);
+    static const Names pixels {
+        QStringLiteral("SubfileType"), QStringLiteral("OldSubfileType"), QStringLiteral("ImageWidth"),
+        QStringLiteral("ImageHeight"), QStringLiteral("BitsPerSample"), QStringLiteral("Compression"),
+        QStringLiteral("PhotometricInterpretation"), QStringLiteral("Thresholding"), QStringLiteral("FillOrder"),
+        QStringLiteral("StripOffsets"), QStringLiteral("SamplesPerPixel"), QStringLiteral("RowsPerStrip"),
+        QStringLiteral("StripByteCounts"), QStringLiteral("MinSampleValue"), QStringLiteral("MaxSampleValue"),
+        QStringLiteral("XResolution"), QStringLiteral("YResolution"), QStringLiteral("PlanarConfiguration"),
+        QStringLiteral("ResolutionUnit"), QStringLiteral("PageNumber"), QStringLiteral("Predictor"),
+        QStringLiteral("ColorMap"), QStringLiteral("HalftoneHints"), QStringLiteral("TileWidth"),
+        QStringLiteral("TileLength"), QStringLiteral("TileOffsets"), QStringLiteral("TileByteCounts"),
+        QStringLiteral("InkSet"), QStringLiteral("SampleFormat"), QStringLiteral("SMinSampleValue"),
+        QStringLiteral("SMaxSampleValue"), QStringLiteral("JPEGTables"), QStringLiteral("YCbCrSubSampling"),
+        QStringLiteral("YCbCrPositioning"), QStringLiteral("T4Options"), QStringLiteral("T6Options"),
+        QStringLiteral("GrayResponseUnit"), QStringLiteral("GrayResponseCurve"),
+    };
+    static const Names colours {
+        QStringLiteral("WhitePoint"), QStringLiteral("PrimaryChromaticities"), QStringLiteral("TransferFunction"),
+        QStringLiteral("YCbCrCoefficients"), QStringLiteral("ReferenceBlackWhite"),
+    };
+    if (key.name == u"Orientation")
+        return needed(KeptBecause::orientation);
+    if (key.name == u"ExtraSamples")
+        return needed(KeptBecause::transparency);
+    if (in(colours, key.name))
+        return needed(KeptBecause::colourSpace);
+    return in(pixels, key.name) ? needed(KeptBecause::pixels) : identifying();
 }
 
 // Tags that name a person, a place, a time or one device, whatever group
@@ -265,7 +320,13 @@ TagRole roleOfTag(SupportedFormat format, QStringView key, QStringView value)
     case SupportedFormat::png:
     case SupportedFormat::webp:
     case SupportedFormat::heic:
+    case SupportedFormat::avif:
+    case SupportedFormat::gif:
+    case SupportedFormat::jxl:
         return photoTag(parts);
+    case SupportedFormat::tif:
+    case SupportedFormat::tiff:
+        return tiffTag(parts);
     default:
         return describedTag(format, parts, value);
     }

@@ -108,6 +108,10 @@ QString textOf(CleanError::Kind kind)
         return translated("error_helper_missing", "%1 is missing from %2; files of this kind cannot be cleaned.");
     case Kind::helperFailed:
         return translated("error_helper_failed", "%1: %2");
+    case Kind::kindRefused:
+        return translated("error_kind_refused",
+                          "Tessaly does not rewrite %2 files yet: rewriting their metadata has left such files "
+                          "unreadable for raw converters. %1 was left unchanged.");
     case Kind::damagedFile:
         return translated("error_damaged_file",
                           "%1 is damaged (%2), so it could not be cleaned safely; it was left unchanged.");

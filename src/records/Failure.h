@@ -100,6 +100,7 @@ public:
         helperTimedOut,      // %1 helper's name
         helperMissing,       // %1 helper's name, %2 folder looked in
         helperFailed,        // %1 helper's name, %2 its own message (passed through)
+        kindRefused,         // %1 name, %2 the kind, as makers name it ("Fujifilm RAF")
         quitting,            // (none)
     };
 

@@ -91,6 +91,8 @@ private slots:
         QTest::newRow("cr2") << "cr2";
         QTest::newRow("mp4") << "mp4";
         QTest::newRow("dng") << "dng";
+        for (const char *extension : {"tif", "orf", "rw2", "pef", "srw", "m4a", "3gp"})
+            QTest::newRow(extension) << extension;
     }
 
     void aStripThatLeavesMetadataIsRefused()

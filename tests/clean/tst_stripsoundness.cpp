@@ -10,6 +10,7 @@
 #include <FakeTool.h>
 #include <Cleaning.h>
 #include <Fixtures.h>
+#include <MoreFixtures.h>
 
 #include <QDateTime>
 #include <QDir>
@@ -95,7 +96,7 @@ private slots:
     void everyKindIsCleanAndLooksTheSame_data()
     {
         QTest::addColumn<QString>("extension");
-        for (const QString &extension : kinds)
+        for (const QString &extension : kinds + MoreFixtures::kinds)
             QTest::newRow(qPrintable(extension)) << extension;
     }
 
@@ -218,7 +219,7 @@ private slots:
                                                   << (pdfFirstLook + "cp \"$1\" \"$2\"") << "no report";
         QTest::newRow("pdf cleaner crashes") << "pdf" << "pdf" << "tessaly-pdf-clean" << QByteArray("kill -SEGV $$")
                                              << "stopped unexpectedly";
-        for (const auto &[made, named] : {std::pair{"pdf", "jpg"}, {"dng", "jpg"}, {"mkv", "mp4"}, {"jpg", "cr2"}, {"jpg", "pdf"}})
+        for (const auto &[made, named] : {std::pair{"pdf", "jpg"}, {"dng", "jpg"}, {"mkv", "mp4"}, {"jpg", "cr2"}, {"jpg", "pdf"}, {"gif", "png"}, {"orf", "tif"}, {"jpg", "rw2"}})
             QTest::addRow("%s named %s", made, named) << made << named << QString() << QByteArray() << QString(".") + named;
     }
 

@@ -32,6 +32,12 @@ private slots:
         QTest::newRow("structure not followed") << u"Error: File format error - g.cr2"_qs
                                                 << u"g.cr2 is damaged, or not the kind of file its name says, so it could "
                                                    "not be cleaned safely; it was left unchanged."_qs;
+        for (const char *cut : {"Warning: [minor] Can't delete IFD0 from TIFF - g.tif\nError: Error reading image data - g.tif",
+                                "Error: Truncated mdat atom - g.m4a"}) {
+            QTest::addRow("%s", cut) << QString::fromLatin1(cut)
+                                     << u"g.cr2 is damaged, or not the kind of file its name says, so it could not be "
+                                        "cleaned safely; it was left unchanged."_qs;
+        }
         // A disk that is full says so, whatever else the tool said.
         QTest::newRow("full disk first") << u"Error: Not a valid JPG (looks more like a TXT)\nError writing output "
                                             "file: No space left on device"_qs

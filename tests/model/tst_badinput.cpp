@@ -4,6 +4,7 @@
 #include <Translations.h>
 
 #include <Fixtures.h>
+#include <MoreFixtures.h>
 #include <LocalName.h>
 
 #include <QDirIterator>
@@ -336,6 +337,16 @@ private slots:
         QFile::remove(root + "/whole.jpg");
         Fixtures::writeAll(root + "/truncated.jpg", whole.left(whole.size() * 2 / 3));
         add("truncated JPEG", root + "/truncated.jpg", false);
+        for (const QString &extension : MoreFixtures::kinds) {
+            const QByteArray made = Fixtures::readAll(Fixtures::make(root, extension, "whole." + extension));
+            QFile::remove(root + "/whole." + extension);
+            Fixtures::writeAll(root + "/cut." + extension, made.left(made.size() / 2));
+            // HEIF's items are removed in place; the check after it finds the rest cut off.
+            add("truncated " + extension, root + "/cut." + extension, false,
+                extension == "avif" ? "did not pass its check" : "damaged");
+        }
+        Fixtures::writeAll(root + "/DSCF0001.RAF", MoreFixtures::fujifilmHeader());
+        add("Fujifilm raw", root + "/DSCF0001.RAF", false, "does not rewrite Fujifilm RAF files");
 
         // Files that are not ours to replace.
         const QString unreadable = Fixtures::make(root, "jpg", "unreadable.jpg");
