@@ -5,8 +5,13 @@
 
 #include <HeifItems.h>
 #include <HeifMetadataRemoval.h>
+#include <FlacBlocks.h>
 #include <IccProfile.h>
 #include <JpegContainer.h>
+#include <Mp3Frames.h>
+#include <OggPages.h>
+#include <RiffWave.h>
+#include <SvgDrawing.h>
 #include <TiffDirectories.h>
 #include <PngContainer.h>
 #include <WebpContainer.h>
@@ -48,6 +53,17 @@ Expected<QByteArray> cleaned(SupportedFormat format, QByteArrayView bytes)
         return cleanPng(bytes);
     case SupportedFormat::webp:
         return cleanWebp(bytes);
+    case SupportedFormat::mp3:
+        return cleanMp3(bytes);
+    case SupportedFormat::flac:
+        return cleanFlac(bytes);
+    case SupportedFormat::ogg:
+    case SupportedFormat::opus:
+        return cleanOgg(bytes);
+    case SupportedFormat::wav:
+        return cleanWav(bytes);
+    case SupportedFormat::svg:
+        return cleanSvg(bytes);
     default:
         return cleanJpeg(bytes);
     }
@@ -60,6 +76,17 @@ ContainerWalk walked(SupportedFormat format, QByteArrayView bytes)
         return walkPng(bytes);
     case SupportedFormat::webp:
         return walkWebp(bytes);
+    case SupportedFormat::mp3:
+        return walkMp3(bytes);
+    case SupportedFormat::flac:
+        return walkFlac(bytes);
+    case SupportedFormat::ogg:
+    case SupportedFormat::opus:
+        return walkOgg(bytes);
+    case SupportedFormat::wav:
+        return walkWav(bytes);
+    case SupportedFormat::svg:
+        return walkSvg(bytes);
     default:
         return walkJpeg(bytes);
     }
@@ -149,6 +176,12 @@ bool handles(SupportedFormat format)
     case SupportedFormat::jpeg:
     case SupportedFormat::png:
     case SupportedFormat::webp:
+    case SupportedFormat::mp3:
+    case SupportedFormat::flac:
+    case SupportedFormat::ogg:
+    case SupportedFormat::opus:
+    case SupportedFormat::wav:
+    case SupportedFormat::svg:
         return true;
     default:
         return false;

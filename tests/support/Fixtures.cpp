@@ -1,5 +1,7 @@
 #include "Fixtures.h"
 
+#include "AudioFixtures.h"
+
 #include <ToolLocator.h>
 
 #include <QColorSpace>
@@ -369,7 +371,9 @@ QString resourceDirectory()
 QString make(const QString &directory, const QString &extension, const QString &name)
 {
     const QString path = QDir(directory).absoluteFilePath(name.isEmpty() ? "sample." + extension : name);
-    if (photos.contains(extension)) {
+    if (AudioFixtures::handles(extension)) {
+        AudioFixtures::make(path, extension);
+    } else if (photos.contains(extension)) {
         makePhoto(path, extension);
     } else if (movies.contains(extension)) {
         run("ffmpeg", clip("aac") << path);
@@ -387,6 +391,8 @@ QString make(const QString &directory, const QString &extension, const QString &
 
 QList<QByteArray> planted(const QString &extension)
 {
+    if (AudioFixtures::handles(extension))
+        return AudioFixtures::planted(extension);
     if (photos.contains(extension))
         return {author, serial, owner, creator, title, exifDate};
     if (movies.contains(extension))
@@ -406,6 +412,8 @@ QList<QByteArray> planted(const QString &extension)
 QByteArray rendering(const QString &path)
 {
     const QString extension = QFileInfo(path).suffix().toLower();
+    if (AudioFixtures::handles(extension))
+        return AudioFixtures::rendering(path);
     if (photos.contains(extension))
         return run("convert", {path, "-auto-orient", "-depth", "8", "ppm:-"});
     // No decoder draws the made-up CR3: what a decoder would be given must stay.
