@@ -108,7 +108,7 @@ private slots:
         QTest::addColumn<QString>("extension");
         QTest::addColumn<QStringList>("identifying");
         QTest::newRow("mp3") << "mp3" << QStringList {"ID3v2", "APE", "ID3v1"};
-        QTest::newRow("flac") << "flac" << QStringList {"APPLICATION", "PICTURE", "VORBIS_COMMENT", "PADDING", "ID3v1"};
+        QTest::newRow("flac") << "flac" << QStringList {"ID3v2", "APPLICATION", "PICTURE", "VORBIS_COMMENT", "PADDING"};
         QTest::newRow("ogg") << "ogg" << QStringList {"vorbis comment"};
         QTest::newRow("opus") << "opus" << QStringList {"OpusTags"};
         QTest::newRow("wav") << "wav" << QStringList {"LIST", "bext", "iXML"};

@@ -80,7 +80,7 @@ const char drawing[] = R"svg(<?xml version="1.0" encoding="UTF-8" standalone="no
   <defs id="defs2"><linearGradient id="g"><stop offset="0" stop-color="#f00"/><stop offset="1" stop-color="#00f"/></linearGradient></defs>
   <metadata id="metadata1"><rdf:RDF><cc:Work rdf:about=""><dc:date>2019:03:04 05:06:07</dc:date></cc:Work>
     <rdf:Description rdf:about=""><dc:creator>TsyCreatorQ7x</dc:creator></rdf:Description></rdf:RDF></metadata>
-  <title>Two shapes</title>
+  <desc>Two shapes</desc>
   <g inkscape:label="Layer 1" inkscape:groupmode="layer" id="layer1">
     <rect style="fill:url(#g)" x="4" y="4" width="40" height="30" id="rect1" sodipodi:nodetypes="cccc"/>
     <circle cx="50" cy="20" r="
@@ -129,7 +129,7 @@ void make(const QString &path, const QString &extension)
         const QByteArray application = "TSYA" + QByteArray(serial);
         const QByteArray header = QByteArray(1, char(2)) + be32(application.size()).mid(1);
         bytes.insert(4 + 4 + 34, header + application);
-        bytes += id3v1(creator);
+        bytes.prepend(id3v2("TPE1", creator));
     } else if (extension == "wav") {
         bytes = withChunks(bytes, riffChunk("bext", bext())
                                       + riffChunk("iXML", "<BWFXML><PROJECT>" + QByteArray(creator) + "</PROJECT></BWFXML>"));
@@ -160,9 +160,14 @@ QByteArray rendering(const QString &path)
     const QByteArray sums = run("ffmpeg", {"-v", "error", "-i", path, "-map", "0:a", "-c", "copy", "-f", "framemd5", "-"});
     QByteArray kept;
     for (const QByteArray &line : sums.split('\n')) {
-        // A new comment header comes as side data of the first packet.
-        if (!line.startsWith("#extradata"))
-            kept += (line.contains(", S=") ? line.left(line.indexOf(", S=")) : line) + '\n';
+        if (line.startsWith("#extradata"))
+            continue;
+        // The demuxer guesses timestamps from where the frames lie in the
+        // file; a new comment header comes as side data of the first packet.
+        QList<QByteArray> fields = line.split(',');
+        if (!line.startsWith('#') && fields.size() >= 6)
+            fields = QList<QByteArray> {fields[0]} + fields.mid(3, 3);
+        kept += fields.join(',') + '\n';
     }
     return kept;
 }
@@ -180,6 +185,14 @@ QByteArray apeTag(const QByteArray &key, const QByteArray &value)
         return "APETAGEX" + le32(2000) + le32(item.size() + 32) + le32(1) + le32(flags) + QByteArray(8, '\0');
     };
     return frame(0xa0000000) + item + frame(0x80000000);
+}
+
+QByteArray id3v2(const QByteArray &frame, const QByteArray &text)
+{
+    const QByteArray body = frame + be32(text.size() + 1) + QByteArray(3, '\0') + text;
+    const int n = int(body.size()); // 7 bits a byte
+    return QByteArray("ID3\x03\0\0", 6) + char((n >> 21) & 127) + char((n >> 14) & 127) + char((n >> 7) & 127)
+        + char(n & 127) + body;
 }
 
 QByteArray riffChunk(const QByteArray &type, const QByteArray &data)
