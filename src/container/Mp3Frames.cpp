@@ -72,7 +72,7 @@ Parsed parse(QByteArrayView bytes)
     parsed.audioStart = at;
     parsed.audioEnd = tail.start;
     while (at < parsed.audioEnd) {
-        const qsizetype length = frameLength(bytes, at);
+        const qsizetype length = frameLength(bytes.first(parsed.audioEnd), at);
         if (length < 4) {
             parsed.damage = parsed.frames == 0 ? QStringLiteral("no MPEG audio frame where the audio begins")
                                                : QStringLiteral("frame %1 at byte %2 is broken").arg(QString::number(parsed.frames + 1), QString::number(at));
