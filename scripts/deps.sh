@@ -18,7 +18,7 @@ run_pkgs=(qml6-module-qtqml qml6-module-qtqml-workerscript qml6-module-qtquick
 test_pkgs=(qml6-module-qttest xvfb xauth xfonts-base x11-utils xdotool xcompmgr imagemagick
     qpdf img2pdf ffmpeg libraw-bin appstream desktop-file-utils poppler-utils rawtran-doc
     libheif-examples dpkg-dev binutils file dosfstools fusefat fuse3 acl attr libopenjp2-tools
-    qt6-image-formats-plugins strace passwd util-linux libtag1-dev)
+    qt6-image-formats-plugins strace passwd util-linux)
 fuzz_pkgs=(clang libclang-rt-14-dev ccache)
 package_pkgs=(dpkg-dev binutils file lintian)
 

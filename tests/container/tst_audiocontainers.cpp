@@ -134,9 +134,6 @@ private slots:
         QCOMPARE(typesIn(after, ItemRole::identifying), QStringList());
         QCOMPARE(Fixtures::found(cleaned.value(), AudioFixtures::planted(extension)), QList<QByteArray>());
         QCOMPARE(kind.clean(cleaned.value()).value(), cleaned.value());
-        Fixtures::writeAll(path, cleaned.value());
-        // ffmpeg reads every packet without complaint.
-        QCOMPARE(Fixtures::run("ffmpeg", {"-v", "error", "-i", path, "-f", "null", "-"}), QByteArray());
     }
 
     // The audio itself is the same bytes, wherever the tags were.
