@@ -348,9 +348,12 @@ Expected<FileCleaner::WriterNotes> FileCleaner::write(SupportedFormat format, co
     }
     case CleaningMethod::refused:
     case CleaningMethod::audio:
+    case CleaningMethod::drawing:
+        if (auto written = NativeCleaner::clean(format, original, copy.path()); !written)
+            return written.error();
+        break;
     case CleaningMethod::office:
     case CleaningMethod::ebook:
-    case CleaningMethod::drawing:
         return CleanError(CleanError::Kind::unsupportedType, {rawValue(format)});
     }
     return notes;

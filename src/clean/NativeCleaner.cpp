@@ -6,9 +6,14 @@
 #include <GifContainer.h>
 #include <HeifItems.h>
 #include <HeifMetadataRemoval.h>
+#include <FlacBlocks.h>
 #include <IccProfile.h>
 #include <JpegContainer.h>
 #include <JxlContainer.h>
+#include <Mp3Frames.h>
+#include <OggPages.h>
+#include <RiffWave.h>
+#include <SvgDrawing.h>
 #include <TiffDirectories.h>
 #include <PngContainer.h>
 #include <WebpContainer.h>
@@ -56,6 +61,17 @@ Expected<QByteArray> cleaned(SupportedFormat format, QByteArrayView bytes)
         return cleanGif(bytes);
     case SupportedFormat::jxl:
         return cleanJxl(bytes);
+    case SupportedFormat::mp3:
+        return cleanMp3(bytes);
+    case SupportedFormat::flac:
+        return cleanFlac(bytes);
+    case SupportedFormat::ogg:
+    case SupportedFormat::opus:
+        return cleanOgg(bytes);
+    case SupportedFormat::wav:
+        return cleanWav(bytes);
+    case SupportedFormat::svg:
+        return cleanSvg(bytes);
     default:
         return cleanJpeg(bytes);
     }
@@ -72,6 +88,17 @@ ContainerWalk walked(SupportedFormat format, QByteArrayView bytes)
         return walkGif(bytes);
     case SupportedFormat::jxl:
         return walkJxl(bytes);
+    case SupportedFormat::mp3:
+        return walkMp3(bytes);
+    case SupportedFormat::flac:
+        return walkFlac(bytes);
+    case SupportedFormat::ogg:
+    case SupportedFormat::opus:
+        return walkOgg(bytes);
+    case SupportedFormat::wav:
+        return walkWav(bytes);
+    case SupportedFormat::svg:
+        return walkSvg(bytes);
     default:
         return walkJpeg(bytes);
     }
@@ -206,6 +233,12 @@ bool handles(SupportedFormat format)
     case SupportedFormat::webp:
     case SupportedFormat::gif:
     case SupportedFormat::jxl:
+    case SupportedFormat::mp3:
+    case SupportedFormat::flac:
+    case SupportedFormat::ogg:
+    case SupportedFormat::opus:
+    case SupportedFormat::wav:
+    case SupportedFormat::svg:
         return true;
     default:
         return false;

@@ -13,7 +13,10 @@ class OriginalFile;
 // JPEG, PNG, WebP, GIF, JPEG XL and HEIF are simple enough to clean by the app's own allowed
 // lists: what the picture needs is copied, everything else is left behind,
 // and the orientation is written back by value. Lossless: the coded picture
-// is copied byte for byte.
+// is copied byte for byte. Audio (MP3, FLAC, Ogg Vorbis and Opus, WAV) and
+// SVG drawings are cleaned the same way, by walkers that check every bound of
+// what a stranger wrote: their tag libraries would parse hostile input in the
+// app's own process, where a crash costs every row, not one.
 namespace NativeCleaner {
 
 bool handles(SupportedFormat format);

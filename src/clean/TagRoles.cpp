@@ -206,6 +206,45 @@ TagRole tiffTag(Key key)
     return in(pixels, key.name) ? needed(KeptBecause::pixels) : identifying();
 }
 
+// Audio is judged by what is allowed, as photos are: the coding parameters
+// of the frames and stream headers stay, every tag format's fields go.
+TagRole audioTag(Key key)
+{
+    if (key.group == u"File")
+        return in(fileStructureTags(), key.name) ? needed(KeptBecause::media) : identifying();
+    // Frame headers: their copyright and original bits are coded in every frame.
+    if (key.group == u"MPEG" || key.group == u"Opus")
+        return needed(KeptBecause::media);
+    if (key.group == u"FLAC")
+        return key.name.startsWith(u"Picture") ? identifying() : needed(KeptBecause::media);
+    static const Names vorbis {
+        QStringLiteral("VorbisVersion"), QStringLiteral("AudioChannels"), QStringLiteral("SampleRate"),
+        QStringLiteral("NominalBitrate"), QStringLiteral("MaxBitrate"), QStringLiteral("MinBitrate"),
+    };
+    if (key.group == u"Vorbis")
+        return in(vorbis, key.name) ? needed(KeptBecause::media) : identifying();
+    static const Names wave {
+        QStringLiteral("Encoding"), QStringLiteral("NumChannels"), QStringLiteral("SampleRate"),
+        QStringLiteral("AvgBytesPerSec"), QStringLiteral("BitsPerSample"), QStringLiteral("NumSampleFrames"),
+    };
+    if (key.group == u"RIFF")
+        return in(wave, key.name) ? needed(KeptBecause::media) : identifying();
+    return identifying();
+}
+
+// A drawing's own title and description are its content (what a screen
+// reader says of it); the editors' groups and XMP are notes about it.
+TagRole drawingTag(Key key)
+{
+    if (key.group == u"File")
+        return in(fileStructureTags(), key.name) ? needed(KeptBecause::pixels) : identifying();
+    if (key.group != u"SVG" || key.name == u"MetadataID")
+        return identifying();
+    if (key.name == u"Title" || key.name == u"Desc")
+        return {ItemRole::content, KeptBecause::content};
+    return needed(KeptBecause::pixels);
+}
+
 // Tags that name a person, a place, a time or one device, whatever group
 // holds them.
 const Names &identifyingNames()
@@ -327,6 +366,14 @@ TagRole roleOfTag(SupportedFormat format, QStringView key, QStringView value)
     case SupportedFormat::tif:
     case SupportedFormat::tiff:
         return tiffTag(parts);
+    case SupportedFormat::mp3:
+    case SupportedFormat::flac:
+    case SupportedFormat::ogg:
+    case SupportedFormat::opus:
+    case SupportedFormat::wav:
+        return audioTag(parts);
+    case SupportedFormat::svg:
+        return drawingTag(parts);
     default:
         return describedTag(format, parts, value);
     }

@@ -67,7 +67,9 @@ Failure readWrongKind(const Failure &failure, SupportedFormat format, const Meta
     const bool jpeg = format == SupportedFormat::jpg || format == SupportedFormat::jpeg;
     const QString expected = jpeg ? QStringLiteral("JPEG") : rawValue(format).toUpper();
     // "image/jpeg" for a JPEG, "image/apng" for an animated PNG: damaged, but the right kind.
-    if (type.isEmpty() || mimeType.contains(expected, Qt::CaseInsensitive))
+    // An MP3 is "audio/mpeg", an Opus file "audio/ogg": their types name them.
+    if (type.isEmpty() || mimeType.contains(expected, Qt::CaseInsensitive)
+        || type.compare(expected, Qt::CaseInsensitive) == 0)
         return failure;
     return CleanError(CleanError::Kind::notThatKind, {name, expected, type},
                       QStringLiteral("ExifTool: File:FileType %1, File:MIMEType %2").arg(type, mimeType));

@@ -20,11 +20,15 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <TagRoles.h>
+
 #include <sys/stat.h>
 #include <sys/xattr.h>
 
 using namespace Cleaning;
 using namespace Fixtures;
+
+Q_DECLARE_METATYPE(ItemRole)
 
 namespace {
 
@@ -240,6 +244,79 @@ private slots:
             kept << QString::fromUtf8(item.type) + "=" + item.detail;
         kept.sort();
         QCOMPARE(kept, (QStringList {"ICC_Profile=Display P3", "Orientation=Rotate 90 CW"}));
+    }
+
+    // A cleaned sound or drawing, cleaned again, has nothing to remove: the
+    // walk and the tag roles agree with the writers. A drawing's description
+    // stays, said in the log.
+    void aCleanedSoundOrDrawingIsLeftAlone_data()
+    {
+        QTest::addColumn<QString>("extension");
+        QTest::addColumn<QStringList>("listed");
+        for (const char *extension : {"mp3", "flac", "ogg", "opus", "wav"})
+            QTest::newRow(extension) << extension << QStringList();
+        QTest::newRow("svg") << "svg" << QStringList {"Desc=Two shapes"};
+    }
+
+    void aCleanedSoundOrDrawingIsLeftAlone()
+    {
+        QFETCH(QString, extension);
+        QFETCH(QStringList, listed);
+        QTemporaryDir dir;
+        const QString path = make(dir.path(), extension);
+        const CleanResult first = cleanWith(ToolPaths::installed(), path);
+        QCOMPARE(first.errorMessage().value_or(QString()), QString());
+        QVERIFY(!first.nothingToRemove);
+        const Snapshot cleaned = Snapshot::of(path);
+        const CleanResult again = cleanWith(ToolPaths::installed(), path);
+        QCOMPARE(again.errorMessage().value_or(QString()), QString());
+        QVERIFY(again.nothingToRemove);
+        QVERIFY(Snapshot::of(path).sameFile(cleaned));
+        QStringList kept;
+        for (const ContainerItem &item : again.stillInFile)
+            kept << QString::fromUtf8(item.type) + "=" + item.detail;
+        QCOMPARE(kept, listed);
+    }
+
+    // What the check makes of the tags exiftool reads in sound and drawings,
+    // should a writer leave one behind.
+    void soundAndDrawingTagsAreJudged_data()
+    {
+        QTest::addColumn<SupportedFormat>("format");
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<ItemRole>("role");
+        const auto row = [](const char *name, SupportedFormat format, const char *key, const char *value, ItemRole role) {
+            QTest::newRow(name) << format << QString(key) << QString(value) << role;
+        };
+        row("ID3 tag", SupportedFormat::mp3, "ID3v2_4:Artist", "someone", ItemRole::identifying);
+        row("ID3's size in the file group", SupportedFormat::mp3, "File:ID3Size", "125", ItemRole::identifying);
+        row("frame header", SupportedFormat::mp3, "MPEG:AudioBitrate", "56 kbps", ItemRole::needed);
+        row("APE tag", SupportedFormat::mp3, "APE:Album", "x", ItemRole::identifying);
+        row("FLAC stream", SupportedFormat::flac, "FLAC:SampleRate", "44100", ItemRole::needed);
+        row("FLAC picture", SupportedFormat::flac, "FLAC:PictureDescription", "me", ItemRole::identifying);
+        row("vendor", SupportedFormat::ogg, "Vorbis:Vendor", "Lavf59.27.100", ItemRole::identifying);
+        row("empty vendor", SupportedFormat::opus, "Vorbis:Vendor", "", ItemRole::needed);
+        row("Vorbis comment of any name", SupportedFormat::ogg, "Vorbis:Location", "home", ItemRole::identifying);
+        row("Vorbis stream", SupportedFormat::ogg, "Vorbis:NominalBitrate", "80 kbps", ItemRole::needed);
+        row("Opus stream", SupportedFormat::opus, "Opus:OutputGain", "1", ItemRole::needed);
+        row("WAV format", SupportedFormat::wav, "RIFF:BitsPerSample", "16", ItemRole::needed);
+        row("WAV software", SupportedFormat::wav, "RIFF:Software", "Lavf", ItemRole::identifying);
+        row("BWF originator", SupportedFormat::wav, "RIFF:Originator", "someone", ItemRole::identifying);
+        row("drawing size", SupportedFormat::svg, "SVG:ImageWidth", "64", ItemRole::needed);
+        row("drawing title", SupportedFormat::svg, "SVG:Title", "Two shapes", ItemRole::content);
+        row("export path", SupportedFormat::svg, "SVG-inkscape:Export-filename", "/home/x/a.png", ItemRole::identifying);
+        row("metadata's id", SupportedFormat::svg, "SVG:MetadataID", "metadata1", ItemRole::identifying);
+        row("RDF in a drawing", SupportedFormat::svg, "XMP-cc:WorkDate", "2019", ItemRole::identifying);
+    }
+
+    void soundAndDrawingTagsAreJudged()
+    {
+        QFETCH(SupportedFormat, format);
+        QFETCH(QString, key);
+        QFETCH(QString, value);
+        QFETCH(ItemRole, role);
+        QCOMPARE(roleOfTag(format, key, value).role, role);
     }
 };
 

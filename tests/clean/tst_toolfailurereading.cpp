@@ -71,6 +71,8 @@ private slots:
         QTest::newRow("broken animated PNG") << SupportedFormat::png << u"APNG"_qs << u"image/apng"_qs << damaged;
         QTest::newRow("broken extended WebP") << SupportedFormat::webp << u"Extended WEBP"_qs << u"image/webp"_qs << damaged;
         QTest::newRow("nothing read") << SupportedFormat::jpg << QString() << QString() << damaged;
+        QTest::newRow("broken MP3") << SupportedFormat::mp3 << u"MP3"_qs << u"audio/mpeg"_qs << damaged;
+        QTest::newRow("broken Opus") << SupportedFormat::opus << u"OPUS"_qs << u"audio/ogg"_qs << damaged;
     }
 
     void writerRefusalsByWhatTheFileIs()

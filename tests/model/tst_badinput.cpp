@@ -348,6 +348,27 @@ private slots:
         Fixtures::writeAll(root + "/DSCF0001.RAF", MoreFixtures::fujifilmHeader());
         add("Fujifilm raw", root + "/DSCF0001.RAF", false, "does not rewrite Fujifilm RAF files");
 
+        // Audio and drawings a stranger broke: each costs its own row.
+        const auto broken = [&](const QString &name, qsizetype keep, const QByteArray &tail = {}) {
+            const QString path = Fixtures::make(root, QFileInfo(name).suffix(), name);
+            Fixtures::writeAll(path, Fixtures::readAll(path).left(keep) + tail);
+            return path;
+        };
+        add("truncated FLAC", broken("truncated.flac", 60), false, "damaged");
+        add("MP3 whose ID3v2 tag runs past the end", broken("long-tag.mp3", 200), false, "damaged");
+        add("WAV whose chunk runs past the end", broken("cut.wav", 1000, "bext\xff\xff\xff\x00"), false, "damaged");
+        const QString ogg = Fixtures::make(root, "ogg", "flipped.ogg");
+        QByteArray flipped = Fixtures::readAll(ogg);
+        flipped[flipped.size() - 3] = char(flipped[flipped.size() - 3] ^ 0x20);
+        Fixtures::writeAll(ogg, flipped);
+        add("Ogg page with a wrong checksum", ogg, false, "damaged");
+        Fixtures::writeAll(root + "/laughs.svg", "<?xml version=\"1.0\"?><!DOCTYPE svg [<!ENTITY a \"" + QByteArray(Fixtures::author)
+                                                     + "\"><!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;\"><!ENTITY c \"&b;&b;&b;&b;&b;&b;&b;&b;\">]>"
+                                                       "<svg xmlns=\"http://www.w3.org/2000/svg\"><text>&c;</text></svg>");
+        add("SVG of a billion laughs", root + "/laughs.svg", false, "declares entities");
+        Fixtures::writeAll(root + "/text.mp3", Fixtures::author + QByteArray(" wrote this\n"));
+        add("text named .mp3", root + "/text.mp3", false, "left unchanged");
+
         // Files that are not ours to replace.
         const QString unreadable = Fixtures::make(root, "jpg", "unreadable.jpg");
         add("unreadable", unreadable, false, permissionsBite ? "ermission" : "");

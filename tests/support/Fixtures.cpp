@@ -1,5 +1,6 @@
 #include "Fixtures.h"
 
+#include "AudioFixtures.h"
 #include "MoreFixtures.h"
 
 #include <ToolLocator.h>
@@ -373,7 +374,9 @@ QString make(const QString &directory, const QString &extension, const QString &
     const QString path = QDir(directory).absoluteFilePath(name.isEmpty() ? "sample." + extension : name);
     if (MoreFixtures::makes(extension))
         return MoreFixtures::make(path, extension);
-    if (photos.contains(extension)) {
+    if (AudioFixtures::handles(extension)) {
+        AudioFixtures::make(path, extension);
+    } else if (photos.contains(extension)) {
         makePhoto(path, extension);
     } else if (movies.contains(extension)) {
         run("ffmpeg", clip("aac") << path);
@@ -393,6 +396,8 @@ QList<QByteArray> planted(const QString &extension)
 {
     if (MoreFixtures::makes(extension))
         return MoreFixtures::planted(extension);
+    if (AudioFixtures::handles(extension))
+        return AudioFixtures::planted(extension);
     if (photos.contains(extension))
         return {author, serial, owner, creator, title, exifDate};
     if (movies.contains(extension))
@@ -414,6 +419,8 @@ QByteArray rendering(const QString &path)
     const QString extension = QFileInfo(path).suffix().toLower();
     if (MoreFixtures::makes(extension))
         return MoreFixtures::rendering(path);
+    if (AudioFixtures::handles(extension))
+        return AudioFixtures::rendering(path);
     if (photos.contains(extension))
         return run("convert", {path, "-auto-orient", "-depth", "8", "ppm:-"});
     // No decoder draws the made-up CR3: what a decoder would be given must stay.

@@ -1,0 +1,25 @@
+#pragma once
+
+#include "ContainerItem.h"
+
+#include <QByteArrayView>
+
+// The tags players put around compressed audio: ID3v2 before it, ID3v1,
+// APE and Lyrics3 after it. MP3 and FLAC files carry them alike.
+namespace AudioTags {
+
+// The length of the ID3v2 tag at `at` (header, frames, padding and footer),
+// 0 when there is none, -1 when its length runs past the file.
+qsizetype id3v2Length(QByteArrayView bytes, qsizetype at);
+
+// Where the tags at the end of [from, end) begin (ID3v1, APE with or
+// without its header, Lyrics3 v2, in any order), and each as an item.
+struct Tail
+{
+    qsizetype start = 0;
+    QList<ContainerItem> items;
+    bool damaged = false; // a tag's length runs back past `from`
+};
+Tail tail(QByteArrayView bytes, qsizetype from, qsizetype end);
+
+} // namespace AudioTags
