@@ -2,6 +2,7 @@
 
 #include "MatroskaCleaner.h"
 #include "NativeCleaner.h"
+#include "OfficeCleaner.h"
 #include "OriginalFile.h"
 #include "PdfCleaner.h"
 #include "FileAttributes.h"
@@ -289,9 +290,15 @@ Expected<FileCleaner::WriterNotes> FileCleaner::write(SupportedFormat format, co
         notes.removed = PdfCleaner::removedParts(cleaned.value());
         break;
     }
-    case CleaningMethod::audio:
     case CleaningMethod::office:
-    case CleaningMethod::ebook:
+    case CleaningMethod::ebook: {
+        auto kept = OfficeCleaner::clean(format, original, copy.path());
+        if (!kept)
+            return kept.error();
+        notes.kept = kept.value();
+        break;
+    }
+    case CleaningMethod::audio:
     case CleaningMethod::drawing:
         return CleanError(CleanError::Kind::unsupportedType, {rawValue(format)});
     }
