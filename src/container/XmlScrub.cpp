@@ -13,6 +13,8 @@ const QString sheetThreads = QStringLiteral("http://schemas.microsoft.com/office
 const QString slideMain = QStringLiteral("http://schemas.openxmlformats.org/presentationml/2006/main");
 const QString slideAuthors = QStringLiteral("http://schemas.microsoft.com/office/powerpoint/2018/8/main");
 const QString odfOffice = QStringLiteral("urn:oasis:names:tc:opendocument:xmlns:office:1.0");
+// Presentations keep their slides' comments in OpenOffice's own namespace.
+const QString odfPresentationOffice = QStringLiteral("http://openoffice.org/2009/office");
 const QString odfMeta = QStringLiteral("urn:oasis:names:tc:opendocument:xmlns:meta:1.0");
 const QString odfManifest = QStringLiteral("urn:oasis:names:tc:opendocument:xmlns:manifest:1.0");
 const QString dublinCore = QStringLiteral("http://purl.org/dc/elements/1.1/");
@@ -120,7 +122,8 @@ Fate Scrubber::fateOf(const Name &element, const QXmlStreamAttributes &attribute
             return {Fate::drop, {}};
         break;
     case XmlPart::odf: {
-        const bool annotation = parent.is(odfOffice, QLatin1StringView("annotation"));
+        const bool annotation = parent.is(odfOffice, QLatin1StringView("annotation"))
+            || parent.is(odfPresentationOffice, QLatin1StringView("annotation"));
         const bool change = parent.is(odfOffice, QLatin1StringView("change-info"));
         if (!annotation && !change)
             break;

@@ -23,7 +23,8 @@ inline constexpr char attachment[] = "TsyAttachedQ7x";
 inline constexpr char exifDate[] = "2019:03:04 05:06:07";
 
 // Every kind a user can add, in the order suites list them.
-inline const QStringList kinds {"jpg", "png", "webp", "heic", "mp4", "mov", "mkv", "pdf", "dng", "nef", "arw", "cr2", "cr3"};
+inline const QStringList kinds {"jpg", "png", "webp", "heic", "mp4", "mov", "mkv", "pdf", "dng", "nef", "arw", "cr2", "cr3",
+                                "docx", "xlsx", "pptx", "odt", "ods", "odp", "epub"};
 
 // A program from the system (exiftool: the bundled one, as the app finds
 // it), and running it for its standard output. Both abort when the program
