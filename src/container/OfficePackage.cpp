@@ -267,12 +267,18 @@ ContainerWalk walk(SupportedFormat format, QByteArrayView archive)
         comment.type = "comment";
         walked.items.append(comment);
     }
+    // Told once each, with how many entries carry it.
+    int dated = 0, extras = 0, comments = 0;
     for (const ZipHeaderFacts &entry : headers.entries) {
-        const bool dated = entry.dosDate != ZipArchive::fixedDosDate || entry.dosTime != ZipArchive::fixedDosTime;
-        if (!dated && entry.extraBytes == 0 && entry.commentBytes == 0)
+        dated += entry.dosDate != ZipArchive::fixedDosDate || entry.dosTime != ZipArchive::fixedDosTime;
+        extras += entry.extraBytes > 0;
+        comments += entry.commentBytes > 0;
+    }
+    for (const auto &[count, type] : {std::pair {dated, "date"}, {extras, "extra field"}, {comments, "entry comment"}}) {
+        if (count == 0)
             continue;
-        ContainerItem header = piece(entry.name, ItemRole::identifying);
-        header.type = entry.extraBytes > 0 ? "extra field" : entry.commentBytes > 0 ? "comment" : "date";
+        ContainerItem header = piece("ZIP", ItemRole::identifying, QString::number(count));
+        header.type = type;
         walked.items.append(header);
     }
 
