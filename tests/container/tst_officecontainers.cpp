@@ -304,8 +304,8 @@ private slots:
         QStringList what;
         for (const ContainerItem &item : found)
             what.append(item.place + " " + QString::fromUtf8(item.type));
-        QCOMPARE(what, name.isEmpty() ? QStringList {"ZIP comment", "ZIP date", "ZIP extra field"}
-                                      : QStringList {QString::fromUtf8(name) + " part"});
+        const QStringList headerFacts {"ZIP comment", "ZIP date", "ZIP extra field"};
+        QCOMPARE(what, name.isEmpty() ? headerFacts : QStringList {QString::fromUtf8(name) + " part"});
     }
 
     // What a clean keeps: the document's words, comments and changes, an
