@@ -68,6 +68,11 @@ Failure readWrongKind(const Failure &failure, SupportedFormat format, const Meta
     // "image/jpeg" for a JPEG, "image/apng" for an animated PNG: damaged, but the right kind.
     if (type.isEmpty() || mimeType.contains(expected, Qt::CaseInsensitive))
         return failure;
+    // Office documents and e-books are ZIPs: one exiftool cannot see into is
+    // damaged, not of another kind.
+    const FormatGroup group = groupOf(format);
+    if (type == u"ZIP" && (group == FormatGroup::office || group == FormatGroup::ebook))
+        return failure;
     return CleanError(CleanError::Kind::notThatKind, {name, expected, type},
                       QStringLiteral("ExifTool: File:FileType %1, File:MIMEType %2").arg(type, mimeType));
 }
