@@ -289,7 +289,9 @@ QByteArray rendering(const QString &path)
     QTemporaryDir dir;
     const QString pdf = dir.filePath("rendered.pdf");
     convert(path, "pdf", pdf);
-    return run("pdftotext", {"-layout", pdf, "-"});
+    // The words, and the pages drawn small: a picture that went missing or
+    // changed shows there.
+    return run("pdftotext", {"-layout", pdf, "-"}) + run("pdftoppm", {"-r", "24", "-gray", pdf});
 }
 
 QByteArray unpacked(const QString &path)

@@ -27,7 +27,7 @@ bool needsLibreOffice(const QString &extension);
 void make(const QString &path, const QString &extension);
 QList<QByteArray> planted(const QString &extension);
 
-// The text LibreOffice renders of a document (its PDF's text), or for an
+// What LibreOffice renders of a document (its PDF's text and pages), or for an
 // EPUB its chapters and style sheets as they are.
 QByteArray rendering(const QString &path);
 
