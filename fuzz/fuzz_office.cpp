@@ -8,7 +8,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QByteArrayView bytes(reinterpret_cast<const char *>(data), qsizetype(size));
     for (const SupportedFormat format : {SupportedFormat::docx, SupportedFormat::odt, SupportedFormat::epub}) {
-        const ContainerWalk before = OfficePackage::walk(format, bytes);
+        // The residue check walks the original too: any input, any outcome, no crash.
+        (void)OfficePackage::walk(format, bytes);
         const OfficeCleaning cleaned = OfficePackage::clean(format, bytes);
         if (cleaned.problem != OfficeCleaning::Problem::none)
             continue;
@@ -17,7 +18,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         const OfficeCleaning again = OfficePackage::clean(format, cleaned.archive);
         if (again.problem != OfficeCleaning::Problem::none || again.archive != cleaned.archive)
             FuzzCheck::fail("cleaning a cleaned archive changed it");
-        (void)before;
     }
     return 0;
 }

@@ -46,6 +46,16 @@ bool isPicture(const QByteArray &name)
     return lower.endsWith(".jpg") || lower.endsWith(".jpeg") || lower.endsWith(".png") || lower.endsWith(".webp");
 }
 
+// Pictures the app has no writer for stay as they are, and the log says so.
+bool isOtherPicture(const QByteArray &name)
+{
+    const QByteArray lower = name.toLower();
+    for (const char *extension : {".gif", ".tif", ".tiff", ".bmp", ".emf", ".wmf", ".svg", ".heic", ".avif"})
+        if (lower.endsWith(extension))
+            return true;
+    return false;
+}
+
 PartPlan planFor(Family family, const QByteArray &name)
 {
     if (name.endsWith('/'))
@@ -241,6 +251,11 @@ OfficeCleaning clean(SupportedFormat format, QByteArrayView archive)
             break;
         }
         case PartPlan::copy:
+            if (isOtherPicture(entry.name)) {
+                ContainerItem picture = piece(entry.name, ItemRole::content);
+                picture.type = "picture";
+                result.kept.append(picture);
+            }
             break;
         }
         entry.stored = family != Family::ooxml && entry.name == "mimetype";

@@ -321,6 +321,13 @@ private slots:
                                        "Comment body stays", "w:author=\"Author\"", "word/media/image1.jpg"})
             QVERIFY2(all.contains(kept), kept);
         QVERIFY(!all.contains("docProps"));
+        // A picture without a writer stays, and is named.
+        QList<ZipEntry> withGif = ZipArchive::read(cleanedDocx).entries;
+        withGif.append(ZipEntry {"word/media/image2.gif", "GIF89a", false});
+        const OfficeCleaning gif = OfficePackage::clean(SupportedFormat::docx, ZipArchive::write(withGif));
+        QCOMPARE(gif.kept.size(), 1);
+        QCOMPARE(gif.kept.constFirst().place, QStringLiteral("word/media/image2.gif"));
+        QCOMPARE(gif.kept.constFirst().role, ItemRole::content);
 
         const OfficeCleaning book = OfficePackage::clean(SupportedFormat::epub, fixture("epub"));
         QStringList kept;
