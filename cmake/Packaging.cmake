@@ -68,6 +68,8 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # What the app loads or runs without linking to it: the QML modules its
 # views import, the xcb platform and SVG image plugins, the icon theme its
 # buttons draw from, Qt's own German texts, Perl for the bundled exiftool,
+# Perl's ZIP reader, without which exiftool cannot read an office document's
+# or e-book's properties, libzip for the app's own reading of them,
 # mkvtoolnix for MKVs and bubblewrap, which every tool that reads a file runs
 # in (without it they run unconfined and the app says so: a Depends, so that
 # no install lacks it).
@@ -76,7 +78,7 @@ set(_runtime_depends
     qml6-module-qtquick-window qml6-module-qtquick-controls qml6-module-qtquick-templates
     qml6-module-qtquick-layouts
     qml6-module-qtquick-shapes qt6-qpa-plugins libqt6svg6 libgl1-mesa-dri qt6-translations-l10n
-    adwaita-icon-theme hicolor-icon-theme perl mkvtoolnix bubblewrap)
+    adwaita-icon-theme hicolor-icon-theme perl libarchive-zip-perl libzip4 mkvtoolnix bubblewrap)
 list(JOIN _runtime_depends ", " CPACK_DEBIAN_PACKAGE_DEPENDS)
 # The file dialog is the desktop's own through the portal; without them Qt
 # falls back to its QML dialog. xdg-open hands F1's manual page to the

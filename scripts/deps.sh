@@ -9,16 +9,17 @@ set -euo pipefail
 
 build_pkgs=(build-essential cmake ninja-build pkg-config
     qt6-base-dev qt6-declarative-dev qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools
-    libgl-dev libxcb1-dev zlib1g-dev nlohmann-json3-dev libqpdf-dev libimage-exiftool-perl librsvg2-bin)
+    libgl-dev libxcb1-dev zlib1g-dev nlohmann-json3-dev libqpdf-dev libimage-exiftool-perl librsvg2-bin libzip-dev)
 run_pkgs=(qml6-module-qtqml qml6-module-qtqml-workerscript qml6-module-qtquick
     qml6-module-qtquick-window qml6-module-qtquick-controls qml6-module-qtquick-templates
     qml6-module-qtquick-layouts
     qml6-module-qtquick-shapes libqt6svg6 qt6-qpa-plugins libgl1-mesa-dri fonts-dejavu-core
-    adwaita-icon-theme mkvtoolnix bubblewrap dbus qt6-translations-l10n libqt6widgets6 qt6-xdgdesktopportal-platformtheme xdg-desktop-portal xdg-utils)
+    adwaita-icon-theme libarchive-zip-perl mkvtoolnix bubblewrap dbus qt6-translations-l10n libqt6widgets6 qt6-xdgdesktopportal-platformtheme xdg-desktop-portal xdg-utils)
 test_pkgs=(qml6-module-qttest xvfb xauth xfonts-base x11-utils xdotool xcompmgr imagemagick
     dbus-daemon qpdf img2pdf ffmpeg libraw-bin appstream desktop-file-utils poppler-utils rawtran-doc
     libheif-examples dpkg-dev binutils file dosfstools fusefat fuse3 acl attr libopenjp2-tools
-    qt6-image-formats-plugins strace passwd util-linux libjxl-tools)
+    qt6-image-formats-plugins strace passwd util-linux libjxl-tools
+    libreoffice-writer-nogui libreoffice-calc-nogui libreoffice-impress-nogui)
 fuzz_pkgs=(clang libclang-rt-14-dev ccache)
 package_pkgs=(dpkg-dev binutils file lintian)
 

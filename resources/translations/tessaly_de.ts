@@ -261,6 +261,14 @@
         <source>The cleaned version of %1 would have lost pages; the original was kept.</source>
         <translation>In der bereinigten Fassung von %1 hätten Seiten gefehlt; das Original wurde behalten.</translation>
     </message>
+    <message id="error_archive_too_large">
+        <source>%1 unpacks to far more than it holds, as a decompression bomb does; it was left unchanged.</source>
+        <translation>%1 würde beim Entpacken weit mehr Platz einnehmen, als es enthält, wie eine Dekomprimierungsbombe; die Datei wurde nicht verändert.</translation>
+    </message>
+    <message id="error_xml_entities">
+        <source>%1 declares XML entities in %2, which could make it expand without end; it was left unchanged.</source>
+        <translation>%1 deklariert in %2 XML-Entitäten, die sich endlos ausdehnen könnten; die Datei wurde nicht verändert.</translation>
+    </message>
     <message id="error_pdf_too_deep">
         <source>%1 has pages nested too deeply to be cleaned safely; it was left unchanged.</source>
         <translation>Die Seiten von %1 sind zu tief verschachtelt, um sie sicher zu bereinigen; die Datei wurde nicht verändert.</translation>

@@ -261,6 +261,14 @@
         <source>The cleaned version of %1 would have lost pages; the original was kept.</source>
         <translation>The cleaned version of %1 would have lost pages; the original was kept.</translation>
     </message>
+    <message id="error_archive_too_large">
+        <source>%1 unpacks to far more than it holds, as a decompression bomb does; it was left unchanged.</source>
+        <translation>%1 unpacks to far more than it holds, as a decompression bomb does; it was left unchanged.</translation>
+    </message>
+    <message id="error_xml_entities">
+        <source>%1 declares XML entities in %2, which could make it expand without end; it was left unchanged.</source>
+        <translation>%1 declares XML entities in %2, which could make it expand without end; it was left unchanged.</translation>
+    </message>
     <message id="error_pdf_too_deep">
         <source>%1 has pages nested too deeply to be cleaned safely; it was left unchanged.</source>
         <translation>%1 has pages nested too deeply to be cleaned safely; it was left unchanged.</translation>

@@ -2,6 +2,7 @@
 
 #include "MatroskaCleaner.h"
 #include "NativeCleaner.h"
+#include "OfficeCleaner.h"
 #include "OriginalFile.h"
 #include "PassTimes.h"
 #include "PdfCleaner.h"
@@ -346,14 +347,20 @@ Expected<FileCleaner::WriterNotes> FileCleaner::write(SupportedFormat format, co
         notes.removed = PdfCleaner::removedParts(cleaned.value());
         break;
     }
-    case CleaningMethod::refused:
     case CleaningMethod::audio:
     case CleaningMethod::drawing:
         if (auto written = NativeCleaner::clean(format, original, copy.path()); !written)
             return written.error();
         break;
     case CleaningMethod::office:
-    case CleaningMethod::ebook:
+    case CleaningMethod::ebook: {
+        auto kept = OfficeCleaner::clean(format, original, copy.path());
+        if (!kept)
+            return kept.error();
+        notes.kept = kept.value();
+        break;
+    }
+    case CleaningMethod::refused:
         return CleanError(CleanError::Kind::unsupportedType, {rawValue(format)});
     }
     return notes;

@@ -1,9 +1,11 @@
 #include "ResidueCheck.h"
 
 #include "NativeCleaner.h"
+#include "OfficeCleaner.h"
 #include "TagRoles.h"
 
 #include <MatroskaElements.h>
+#include <OfficePackage.h>
 #include <Mp4Tracks.h>
 
 #include <QFile>
@@ -75,6 +77,8 @@ std::optional<ContainerWalk> walkContainer(SupportedFormat format, const QString
 {
     if (auto walked = NativeCleaner::walk(format, path))
         return walked;
+    if (OfficePackage::handles(format))
+        return OfficeCleaner::walk(format, path);
     if (format != SupportedFormat::mp4 && format != SupportedFormat::mov && format != SupportedFormat::m4a
         && format != SupportedFormat::threegp && format != SupportedFormat::mkv)
         return std::nullopt;

@@ -3,6 +3,8 @@
 #include <QSet>
 #include <QString>
 
+#include <optional>
+
 namespace {
 
 using Names = QSet<QString>;
@@ -318,6 +320,19 @@ TagRole describedTag(SupportedFormat format, Key key, QStringView value)
     return needed(KeptBecause::pixels);
 }
 
+// Office documents and e-books: the ZIP's dates are the archive's own, and
+// an e-book's package metadata (title, author, language, publisher) is the
+// book's content, which the writer lists as kept; which of its entries are
+// an editing tool's traces the walk of the package decides.
+std::optional<TagRole> archiveTag(SupportedFormat format, Key key, QStringView value)
+{
+    if (key.name == u"ZipModifyDate")
+        return value == u"1980:01:01 00:00:00" ? needed(KeptBecause::structure) : identifying();
+    if (format == SupportedFormat::epub && key.group.startsWith(u"XML"))
+        return needed(KeptBecause::structure);
+    return std::nullopt;
+}
+
 } // namespace
 
 bool isOutsideTheFile(QStringView key)
@@ -375,6 +390,10 @@ TagRole roleOfTag(SupportedFormat format, QStringView key, QStringView value)
     case SupportedFormat::svg:
         return drawingTag(parts);
     default:
+        if (const FormatGroup group = groupOf(format); group == FormatGroup::office || group == FormatGroup::ebook) {
+            if (const auto archived = archiveTag(format, parts, value))
+                return *archived;
+        }
         return describedTag(format, parts, value);
     }
 }

@@ -71,6 +71,11 @@ Failure readWrongKind(const Failure &failure, SupportedFormat format, const Meta
     if (type.isEmpty() || mimeType.contains(expected, Qt::CaseInsensitive)
         || type.compare(expected, Qt::CaseInsensitive) == 0)
         return failure;
+    // Office documents and e-books are ZIPs: one exiftool cannot see into is
+    // damaged, not of another kind.
+    const FormatGroup group = groupOf(format);
+    if (type == u"ZIP" && (group == FormatGroup::office || group == FormatGroup::ebook))
+        return failure;
     return CleanError(CleanError::Kind::notThatKind, {name, expected, type},
                       QStringLiteral("ExifTool: File:FileType %1, File:MIMEType %2").arg(type, mimeType));
 }

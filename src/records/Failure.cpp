@@ -98,6 +98,12 @@ QString textOf(CleanError::Kind kind)
     case Kind::pdfTooDeep:
         return translated("error_pdf_too_deep",
                           "%1 has pages nested too deeply to be cleaned safely; it was left unchanged.");
+    case Kind::archiveTooLarge:
+        return translated("error_archive_too_large",
+                          "%1 unpacks to far more than it holds, as a decompression bomb does; it was left unchanged.");
+    case Kind::xmlEntities:
+        return translated("error_xml_entities",
+                          "%1 declares XML entities in %2, which could make it expand without end; it was left unchanged.");
     case Kind::helperCrashed:
         return translated("error_helper_crashed",
                           "%1 stopped unexpectedly on this file (it crashed or ran out of memory); the file was left "

@@ -96,6 +96,8 @@ public:
         pdfPasswordProtected,// %1 name
         pdfPagesLost,        // %1 name
         pdfTooDeep,          // %1 name
+        archiveTooLarge,     // %1 name (an archive that unpacks to far more than it holds)
+        xmlEntities,         // %1 name, %2 the part that declares entities
         helperCrashed,       // %1 helper's name
         helperTimedOut,      // %1 helper's name
         helperMissing,       // %1 helper's name, %2 folder looked in

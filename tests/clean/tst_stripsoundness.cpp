@@ -11,6 +11,7 @@
 #include <Cleaning.h>
 #include <Fixtures.h>
 #include <MoreFixtures.h>
+#include <OfficeFixtures.h>
 
 #include <QDateTime>
 #include <QDir>
@@ -103,6 +104,9 @@ private slots:
     void everyKindIsCleanAndLooksTheSame()
     {
         QFETCH(QString, extension);
+        if (OfficeFixtures::kinds.contains(extension) && OfficeFixtures::needsLibreOffice(extension)
+            && !OfficeFixtures::haveLibreOffice())
+            QSKIP("LibreOffice (soffice) is not installed: scripts/deps.sh test installs it");
         QTemporaryDir dir;
         const QString path = make(dir.path(), extension);
         const QList<QByteArray> marks = planted(extension);
@@ -147,7 +151,11 @@ private slots:
 
         QCOMPARE(found(everythingIn(path), marks), QList<QByteArray>());
         const MetadataTable after = read(path);
-        QCOMPARE(identifyingKeysIn(after), QStringList());
+        // An e-book's title and author are the book's own.
+        const QStringList ownMetadata {"Creator=" + QString(OfficeFixtures::bookAuthor), "Title=" + QString(OfficeFixtures::bookTitle)};
+        QStringList leftAfter = identifyingKeysIn(after);
+        leftAfter.sort();
+        QCOMPARE(leftAfter, extension != "epub" ? QStringList() : ownMetadata);
         for (const QString &tag : quietTags)
             QVERIFY2(!tiffRaw || !after.contains(tag), qPrintable(tag + " = " + after.value(tag)));
         QCOMPARE(rendering(path), renderedBefore);

@@ -5,6 +5,8 @@
 
 #include <Fixtures.h>
 #include <MoreFixtures.h>
+#include <OfficeFixtures.h>
+#include <ZipArchive.h>
 #include <LocalName.h>
 
 #include <QDirIterator>
@@ -248,6 +250,44 @@ class tst_BadInput : public QObject
         QVERIFY(!stagedFolderIn(folder));
     }
 
+    // A stranger's archive, written to `root` and returned by its path, with
+    // a copy as `hostile.orig` to compare.
+    static QString hostileArchive(const QString &situation, const QString &root)
+    {
+        QByteArray bytes;
+        QString extension;
+        if (situation == "damaged office document") {
+            extension = "docx";
+            OfficeFixtures::make(root + "/whole.docx", extension);
+            const QByteArray whole = Fixtures::readAll(root + "/whole.docx");
+            bytes = whole.left(whole.size() / 2) + whole.right(40); // the end of the directory, without the directory
+        } else if (situation == "ZIP bomb named as a spreadsheet") {
+            extension = "ods";
+            bytes = ZipArchive::write({ZipEntry {"mimetype", "application/vnd.oasis.opendocument.spreadsheet", true},
+                                       ZipEntry {"content.xml", QByteArray(300 << 20, ' '), false}});
+        } else {
+            extension = "epub";
+            QByteArray laughs = "<?xml version=\"1.0\"?>\n<!DOCTYPE package [<!ENTITY l0 \"ha\">";
+            for (int i = 1; i < 10; ++i)
+                laughs += QByteArrayLiteral("<!ENTITY l") + QByteArray::number(i) + " \""
+                          + QByteArray("&l" + QByteArray::number(i - 1) + ";").repeated(10) + "\">";
+            laughs += "]>\n<package xmlns=\"http://www.idpf.org/2007/opf\"><metadata>&l9;</metadata></package>";
+            bytes = ZipArchive::write({ZipEntry {"mimetype", "application/epub+zip", true},
+                                       ZipEntry {"content.opf", laughs, false}});
+        }
+        const QString path = root + "/hostile." + extension;
+        Fixtures::writeAll(path, bytes);
+        Fixtures::writeAll(root + "/hostile.orig", bytes);
+        return path;
+    }
+
+    static QString hostileMessage(const QString &situation)
+    {
+        if (situation == "damaged office document")
+            return QStringLiteral("is damaged");
+        return situation.contains("ZIP") ? QStringLiteral("decompression bomb") : QStringLiteral("XML entities");
+    }
+
     static QString messageOf(const FileItem *item)
     {
         return item && item->errorMessage() ? *item->errorMessage() : QStringLiteral("(no error)");
@@ -467,7 +507,8 @@ private slots:
               "replaced while being cleaned", "held open for writing", "link swapped after adding",
               "disk full", "access control and attributes", "read-only PDF and MKV, under a locale never generated",
               "no permissions on the file system", "small disk full, photo and video", "disk turned read-only mid-run",
-              "group the user is not in", "names that are not UTF-8"})
+              "group the user is not in", "names that are not UTF-8", "damaged office document",
+              "ZIP bomb named as a spreadsheet", "entity bomb in an e-book"})
             QTest::newRow(situation) << QString::fromLatin1(situation);
     }
 
@@ -767,6 +808,16 @@ private slots:
             }
         } else if (situation == "group the user is not in") {
             groupTheUserIsNotIn(root);
+        } else if (situation.contains("office") || situation.contains("bomb")) {
+            // Refused with its reason, beside an ordinary document that is cleaned.
+            const QString hostile = hostileArchive(situation, root), ordinary = Fixtures::make(root, "docx");
+            model->addFiles({QUrl::fromLocalFile(hostile), QUrl::fromLocalFile(ordinary)});
+            endOfRun(*model);
+            QVERIFY2(messageOf(itemFor(*model, hostile)).contains(hostileMessage(situation)),
+                     qPrintable(messageOf(itemFor(*model, hostile))));
+            QCOMPARE(Fixtures::readAll(hostile), Fixtures::readAll(root + "/hostile.orig"));
+            QCOMPARE(status(root + "/sample.docx"), FileStatus::done);
+            QVERIFY(!Fixtures::marked(root + "/sample.docx"));
         }
         QVERIFY(!stagedFolderIn(root));
     }

@@ -2,6 +2,7 @@
 
 #include "AudioFixtures.h"
 #include "MoreFixtures.h"
+#include "OfficeFixtures.h"
 
 #include <ToolLocator.h>
 
@@ -386,6 +387,8 @@ QString make(const QString &directory, const QString &extension, const QString &
         makeMatroska(path);
     } else if (extension == "pdf") {
         makePdf(path);
+    } else if (OfficeFixtures::kinds.contains(extension)) {
+        OfficeFixtures::make(path, extension);
     } else {
         makeRaw(path, extension);
     }
@@ -398,6 +401,8 @@ QList<QByteArray> planted(const QString &extension)
         return MoreFixtures::planted(extension);
     if (AudioFixtures::handles(extension))
         return AudioFixtures::planted(extension);
+    if (OfficeFixtures::kinds.contains(extension))
+        return OfficeFixtures::planted(extension);
     if (photos.contains(extension))
         return {author, serial, owner, creator, title, exifDate};
     if (movies.contains(extension))
@@ -434,6 +439,8 @@ QByteArray rendering(const QString &path)
         return run("ffmpeg", QStringList {"-v", "error", "-i", path} + args("-map 0:v -map 0:a -f framemd5 -"));
     if (extension == "pdf")
         return run("pdftoppm", {"-r", "36", path});
+    if (OfficeFixtures::kinds.contains(extension))
+        return OfficeFixtures::rendering(path);
     qFatal("no rendering for %s", qPrintable(path));
 }
 
@@ -454,6 +461,8 @@ QByteArray everythingIn(const QString &path)
     QByteArray bytes = readAll(path);
     if (path.endsWith(".pdf"))
         bytes += run("qpdf", {"--qdf", "--object-streams=disable", path, "-"});
+    if (OfficeFixtures::kinds.contains(QFileInfo(path).suffix().toLower()))
+        bytes += OfficeFixtures::unpacked(path);
     return bytes;
 }
 

@@ -24,7 +24,8 @@ inline constexpr char exifDate[] = "2019:03:04 05:06:07";
 
 // Every kind a user can add, in the order suites list them.
 inline const QStringList kinds {"jpg", "png", "webp", "heic", "mp4", "mov", "mkv", "pdf", "dng", "nef", "arw", "cr2", "cr3",
-                                "mp3", "flac", "ogg", "opus", "wav", "svg"};
+                                "mp3", "flac", "ogg", "opus", "wav", "svg",
+                                "docx", "xlsx", "pptx", "odt", "ods", "odp", "epub"};
 
 // A program from the system (exiftool: the bundled one, as the app finds
 // it), and running it for its standard output. Both abort when the program
