@@ -22,6 +22,9 @@ LaunchOptions LaunchOptions::parse(const QStringList &arguments)
             options.review = true;
         else if (argument == QLatin1String("--help") || argument == QLatin1String("-h"))
             options.showHelp = true;
+        else if (argument.startsWith(QLatin1String("--keep="))
+                 && KeptFamilies::fromKeys(QStringView(argument).mid(7)))
+            options.keptFamilies = KeptFamilies::fromKeys(QStringView(argument).mid(7));
         else if (options.unknownOption.isEmpty())
             options.unknownOption = argument;
     }
@@ -31,7 +34,7 @@ LaunchOptions LaunchOptions::parse(const QStringList &arguments)
 
 QString LaunchOptions::helpText()
 {
-    //% "Usage: tessaly [OPTIONS] [FILE...]\n\nRemoves hidden metadata (GPS position, camera serials, author names, dates) from photos, camera raws, videos and PDFs.\nFiles and folders named here are cleaned as soon as the window is up.\n\nOptions:\n  --copy      keep the originals and save a cleaned copy beside each one\n  --in-place  replace each file by its cleaned version\n  --review    list the files and clean them only when asked\n  -h, --help  show this help\n\nWithout --copy or --in-place, the choice in Settings applies (by default: replace).\n"
+    //% "Usage: tessaly [OPTIONS] [FILE...]\n\nRemoves hidden metadata (GPS position, camera serials, author names, dates) from photos, camera raws, videos and PDFs.\nFiles and folders named here are cleaned as soon as the window is up.\n\nOptions:\n  --copy      keep the originals and save a cleaned copy beside each one\n  --in-place  replace each file by its cleaned version\n  --review    list the files and clean them only when asked\n  --keep=GROUP,...\n              leave these groups in the files: location, dates, people, camera,\n              serials, descriptions, software, thumbnails, other\n  -h, --help  show this help\n\nWithout --copy or --in-place, the choice in Settings applies (by default: replace).\nWithout --keep, the choice in Settings applies (by default: everything is removed).\n"
     const QString text = qtTrId("command_line_help");
     if (text != QLatin1String("command_line_help"))
         return text;
@@ -43,6 +46,10 @@ QString LaunchOptions::helpText()
         "  --copy      keep the originals and save a cleaned copy beside each one\n"
         "  --in-place  replace each file by its cleaned version\n"
         "  --review    list the files and clean them only when asked\n"
+        "  --keep=GROUP,...\n"
+        "              leave these groups in the files: location, dates, people, camera,\n"
+        "              serials, descriptions, software, thumbnails, other\n"
         "  -h, --help  show this help\n\n"
-        "Without --copy or --in-place, the choice in Settings applies (by default: replace).\n");
+        "Without --copy or --in-place, the choice in Settings applies (by default: replace).\n"
+        "Without --keep, the choice in Settings applies (by default: everything is removed).\n");
 }

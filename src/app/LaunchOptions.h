@@ -1,5 +1,7 @@
 #pragma once
 
+#include <KeptFamilies.h>
+
 #include <QString>
 #include <QStringList>
 
@@ -17,6 +19,9 @@ struct LaunchOptions
     // desktop entry passes it, so that Open With and a double-click in a
     // file manager never rewrite a file on their own.
     bool review = false;
+    // --keep=dates,people: what the cleans of this launch leave in the files.
+    // Absent: the settings decide.
+    std::optional<KeptFamilies> keptFamilies;
     bool showHelp = false;
     QString unknownOption; // the first option not understood, if any
     QStringList files;     // everything after the options

@@ -111,6 +111,7 @@ int main(int argc, char *argv[])
     QSettings settings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("tessaly"), QStringLiteral("tessaly"));
     Preferences preferences(settings);
     preferences.overrideKeepOriginal(launch.keepOriginal);
+    preferences.overrideKeptFamilies(launch.keptFamilies);
 
     // The one model of the process, shared by every window.
     TessalyViewModel viewModel(cleaner, toolPool);

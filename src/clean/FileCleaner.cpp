@@ -5,6 +5,7 @@
 #include "OriginalFile.h"
 #include "PdfCleaner.h"
 #include "FileAttributes.h"
+#include "KeepingPlan.h"
 #include "ResidueCheck.h"
 #include "StagedCopy.h"
 #include "StripPlan.h"
@@ -143,8 +144,10 @@ Expected<CleanResult> FileCleaner::cleanFile(const CleanRequest &request) const
         return *locked;
     // Pictures are walked piece by piece; their unknown tags and embedded
     // documents would tell the check nothing the walk does not, and cost a
-    // third of the tool's time.
-    const bool picture = groupOf(format) == FormatGroup::image;
+    // third of the tool's time. Unless something is kept: it sits in blocks
+    // the walk leaves to the tags, unknown ones included.
+    const KeptFamilies kept = KeepingPlan::keptFor(format, request.choices.kept);
+    const bool picture = groupOf(format) == FormatGroup::image && kept.removesEverything();
     auto before = picture ? m_exiftool.readTags(original.path()) : m_exiftool.readMetadata(original.path());
     if (!before)
         return before.error();
@@ -153,11 +156,12 @@ Expected<CleanResult> FileCleaner::cleanFile(const CleanRequest &request) const
     // A file that carries nothing to remove stays as it is: its bytes, its
     // dates, its inode. Only a kind whose container the app walks can be
     // shown to carry nothing; tags alone never prove it.
-    const ResidueReport found = checkResidue(format, original.path(), before.value(), namesOf(attributes));
+    const ResidueReport found = checkResidue(format, original.path(), before.value(), namesOf(attributes), kept);
     if (found.containerWalked && found.isClean()) {
         CleanResult untouched = CleanResult::untouched(request.id, before.value());
         untouched.stillInFile = found.kept;
         untouched.identity = request.identity;
+        untouched.kept = kept;
         return untouched;
     }
 
@@ -167,7 +171,7 @@ Expected<CleanResult> FileCleaner::cleanFile(const CleanRequest &request) const
     if (!staged)
         return staged.error();
     StagedCopy copy = std::move(staged).value();
-    auto notes = write(format, original, copy, request.cancel ? request.cancel : m_runner.stopFlag());
+    auto notes = write(format, original, copy, request.cancel ? request.cancel : m_runner.stopFlag(), kept);
     if (!notes)
         return readWrongKind(notes.error(), format, before.value(), original.displayName());
     // Given up, the staged copy is dropped here, before anything replaces the original.
@@ -198,7 +202,7 @@ Expected<CleanResult> FileCleaner::cleanFile(const CleanRequest &request) const
             return CleanError(CleanError::Kind::verifyFailed,
                               {original.displayName(), read.value().value(mimeType, QStringLiteral("?"))});
         }
-        residue = checkResidue(format, version, read.value(), identifyingAttributeNames(version));
+        residue = checkResidue(format, version, read.value(), identifyingAttributeNames(version), kept);
         if (!residue.isClean())
             return residueLeft(original.displayName(), residue);
         after = std::move(read).value();
@@ -225,13 +229,37 @@ Expected<CleanResult> FileCleaner::cleanFile(const CleanRequest &request) const
     CleanResult result = CleanResult::succeeded(request.id, listedBefore, after,
                                                 asCopy ? QUrl::fromLocalFile(finalPath) : QUrl(), FileIdentity::of(path));
     result.stillInFile = withoutRetold(residue.kept, notes.value().kept) + notes.value().kept;
+    result.kept = kept;
     return result;
 }
 
-Expected<FileCleaner::WriterNotes> FileCleaner::write(SupportedFormat format, const OriginalFile &original,
-                                                      StagedCopy &copy, const std::atomic<bool> *cancel) const
+Expected<Success> FileCleaner::copyBack(const OriginalFile &original, StagedCopy &copy, const KeptFamilies &kept) const
 {
-    const StripPlan plan = stripPlanFor(format);
+    QStringList arguments {QStringLiteral("-tagsFromFile"), original.path()};
+    arguments << KeepingPlan::copiedTags(kept) << QStringLiteral("-o") << QStringLiteral("-") << copy.path();
+    SandboxGrant grant = SandboxGrant::toRead(copy.path());
+    grant.readable.append(original.path());
+    grant.standardOutputTo = copy.scratchPath();
+    if (auto written = m_exiftool.runProcess(arguments, original.size(), grant); !written)
+        return namingTheFile(written.error(), copy.path(), original.path());
+    return copy.moveToPath();
+}
+
+Expected<FileCleaner::WriterNotes> FileCleaner::write(SupportedFormat format, const OriginalFile &original,
+                                                      StagedCopy &copy, const std::atomic<bool> *cancel,
+                                                      const KeptFamilies &kept) const
+{
+    StripPlan plan = stripPlanFor(format);
+    // The app's own writers keep nothing of their own accord: what the person keeps comes back after them.
+    if (!kept.removesEverything() && (plan.method == CleaningMethod::native || plan.method == CleaningMethod::heif)) {
+        auto written = write(format, original, copy, cancel, {});
+        if (!written)
+            return written;
+        if (auto copied = copyBack(original, copy, kept); !copied)
+            return copied.error();
+        return written;
+    }
+    plan.extraArguments = KeepingPlan::keepingArguments(plan.extraArguments, kept);
     const auto limit = m_exiftool.limits().forFileSize(original.size());
     WriterNotes notes;
     switch (plan.method) {
@@ -252,7 +280,7 @@ Expected<FileCleaner::WriterNotes> FileCleaner::write(SupportedFormat format, co
         if (auto named = copy.moveToPath(); !named)
             return named.error();
         if (format == SupportedFormat::mp4 || format == SupportedFormat::mov) {
-            auto scrubbed = MovieScrub::scrub(copy.path());
+            auto scrubbed = MovieScrub::scrub(copy.path(), !kept.removesEverything());
             if (!scrubbed)
                 return scrubbed.error();
             notes.kept = scrubbed.value().content;

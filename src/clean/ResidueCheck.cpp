@@ -1,6 +1,7 @@
 #include "ResidueCheck.h"
 
 #include "NativeCleaner.h"
+#include "TagFamilies.h"
 #include "TagRoles.h"
 
 #include <MatroskaElements.h>
@@ -52,6 +53,7 @@ void listKept(QList<ContainerItem> &kept, QHash<int, ContainerItem> &byReason, c
     case KeptBecause::orientation:
     case KeptBecause::colourProfile:
     case KeptBecause::content:
+    case KeptBecause::chosen:
         break;
     }
     if (tag.keptBecause == KeptBecause::colourProfile) {
@@ -67,6 +69,22 @@ void listKept(QList<ContainerItem> &kept, QHash<int, ContainerItem> &byReason, c
         return;
     }
     kept.append(tag);
+}
+
+// Identifying, and of a family the person keeps: listed, never residue.
+// Framing exiftool writes around what it keeps goes unsaid.
+bool keptByChoice(QList<ContainerItem> &kept, ContainerItem item, std::optional<TagFamily> family,
+                  const KeptFamilies &families)
+{
+    if (families.removesEverything())
+        return false;
+    if (family && !families.keeps(*family))
+        return false;
+    item.role = ItemRole::content;
+    item.keptBecause = KeptBecause::chosen;
+    if (family)
+        kept.append(item);
+    return true;
 }
 
 } // namespace
@@ -88,7 +106,7 @@ std::optional<ContainerWalk> walkContainer(SupportedFormat format, const QString
 }
 
 ResidueReport checkResidue(SupportedFormat format, const QString &path, const MetadataTable &tags,
-                           const QList<QByteArray> &attributes)
+                           const QList<QByteArray> &attributes, const KeptFamilies &kept)
 {
     ResidueReport report;
     QHash<int, ContainerItem> byReason;
@@ -96,6 +114,10 @@ ResidueReport checkResidue(SupportedFormat format, const QString &path, const Me
         if (isOutsideTheFile(it.key()) || isToolRemark(it.key()))
             continue;
         const ContainerItem tag = tagItem(it.key(), it.value(), roleOfTag(format, it.key(), it.value()));
+        if (tag.role == ItemRole::identifying && !kept.removesEverything() && isFramingTag(it.key()))
+            continue;
+        if (tag.role == ItemRole::identifying && keptByChoice(report.kept, tag, familyOfTag(it.key()), kept))
+            continue;
         if (tag.role == ItemRole::identifying)
             report.identifying.append(tag);
         else
@@ -121,6 +143,8 @@ ResidueReport checkResidue(SupportedFormat format, const QString &path, const Me
             report.identifyingPieces.append(damaged);
         }
         for (const ContainerItem &piece : std::as_const(walk->items)) {
+            if (piece.role == ItemRole::identifying && keptByChoice(report.kept, piece, familyOfPiece(format, piece), kept))
+                continue;
             if (piece.role == ItemRole::identifying) {
                 report.identifying.append(piece);
                 report.identifyingPieces.append(piece);

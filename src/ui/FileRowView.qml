@@ -53,6 +53,9 @@ FocusScope {
         else if (status === FileListModel.Done)
             //% "%n tags before, %1 after"
             parts.push(qsTrId("a11y_tag_counts", beforeCount).arg(afterCount))
+        const kept = status === FileListModel.Done ? Presentation.keptNote(files, listRow) : ""
+        if (kept !== "")
+            parts.push(kept)
         else if (status === FileListModel.Error && errorMessage !== "")
             parts.push(errorMessage)
         return parts.join(", ")

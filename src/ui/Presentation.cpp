@@ -1,5 +1,6 @@
 #include "Presentation.h"
 
+#include "FamilyTexts.h"
 #include "FileKind.h"
 #include "MetadataLog.h"
 #include "UiTexts.h"
@@ -86,7 +87,7 @@ QVariantMap Presentation::metadataLog(FileListModel *files, int row) const
         return {{QStringLiteral("errorMessage"), QString()}, {QStringLiteral("errorDetail"), QString()},
                 {QStringLiteral("hasComparison"), false},
                 {QStringLiteral("before"), QVariantList()}, {QStringLiteral("after"), QVariantList()},
-                {QStringLiteral("stillInFile"), QStringList()}};
+                {QStringLiteral("stillInFile"), QStringList()}, {QStringLiteral("keptNote"), QString()}};
     const FileItem &file = files->items().at(row);
     const MetadataTable before = file.metadataBefore();
     const MetadataTable after = file.metadataAfter();
@@ -101,5 +102,13 @@ QVariantMap Presentation::metadataLog(FileListModel *files, int row) const
         {QStringLiteral("before"), toVariantList(MetadataLog::groupedEntries(before, removed))},
         {QStringLiteral("after"), toVariantList(MetadataLog::groupedEntries(after))},
         {QStringLiteral("stillInFile"), MetadataLog::stillInFileLines(file.stillInFile)},
+        {QStringLiteral("keptNote"), FamilyTexts::keptInFileNote(file.kept)},
     };
+}
+
+QString Presentation::keptNote(FileListModel *files, int row) const
+{
+    if (!files || row < 0 || row >= files->items().size())
+        return {};
+    return FamilyTexts::keptInFileNote(files->items().at(row).kept);
 }

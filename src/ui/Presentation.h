@@ -38,4 +38,6 @@ public:
     // (string, empty when none), hasComparison (bool), before and after
     // (lists of {key, value, removed}).
     Q_INVOKABLE QVariantMap metadataLog(FileListModel *files, int row) const;
+    // "Kept, as chosen in Settings: dates, credit" for a file cleaned so; empty otherwise.
+    Q_INVOKABLE QString keptNote(FileListModel *files, int row) const;
 };
