@@ -38,7 +38,7 @@ QList<Probe> probesOf(const QString &kind)
                 {TagFamily::dates, "CreateDate", "2019"}};
     if (kind == "mp4")
         return {{TagFamily::location, "GPSCoordinates", "48 deg"}, {TagFamily::dates, "CreateDate", "2019:03:04"},
-                {TagFamily::people, "Artist", author}, {TagFamily::camera, "Model", model},
+                {TagFamily::dates, "MediaCreateDate", "2019:03:04"}, {TagFamily::people, "Artist", author}, {TagFamily::camera, "Model", model},
                 {TagFamily::descriptions, "Title", title}, {TagFamily::software, "Software", software}};
     if (kind == "cr2")
         return {{TagFamily::location, "GPSLatitude", "48 deg"}, {TagFamily::dates, "DateTimeOriginal", "2009:07:21"},
