@@ -112,8 +112,12 @@ QStringList keepingArguments(const QStringList &planArguments, const KeptFamilie
 QStringList copiedTags(const KeptFamilies &kept)
 {
     QStringList tags;
-    for (const TagFamily family : kept.kept())
-        tags += tagsOf(family);
+    for (const TagFamily family : kept.kept()) {
+        // "-*:Make": each copy goes back to the group it came from (a phone's
+        // movie keys stay keys), not to the group exiftool would prefer.
+        for (const QString &tag : tagsOf(family))
+            tags.append(tag.contains(u':') ? tag : QStringLiteral("-*:") + tag.mid(1));
+    }
     return tags;
 }
 
