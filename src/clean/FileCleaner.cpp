@@ -155,13 +155,14 @@ Expected<CleanResult> FileCleaner::cleanFile(const CleanRequest &request) const
 
     // A file that carries nothing to remove stays as it is: its bytes, its
     // dates, its inode. Only a kind whose container the app walks can be
-    // shown to carry nothing; tags alone never prove it.
+    // shown to carry nothing; tags alone never prove it. A file that keeps
+    // something by choice is always written: the blocks that hold what it
+    // keeps are then ours, not a stranger's.
     const ResidueReport found = checkResidue(format, original.path(), before.value(), namesOf(attributes), kept);
-    if (found.containerWalked && found.isClean()) {
+    if (found.containerWalked && found.isClean() && kept.removesEverything()) {
         CleanResult untouched = CleanResult::untouched(request.id, before.value());
         untouched.stillInFile = found.kept;
         untouched.identity = request.identity;
-        untouched.kept = kept;
         return untouched;
     }
 

@@ -71,8 +71,9 @@ void listKept(QList<ContainerItem> &kept, QHash<int, ContainerItem> &byReason, c
     kept.append(tag);
 }
 
-// Identifying, and of a family the person keeps: listed, never residue.
-// Framing exiftool writes around what it keeps goes unsaid.
+// Identifying, and of a family the person keeps: listed, never residue. A
+// block that only carries tags (no family) goes unsaid: its tags are judged
+// and listed one by one.
 bool keptByChoice(QList<ContainerItem> &kept, ContainerItem item, std::optional<TagFamily> family,
                   const KeptFamilies &families)
 {
