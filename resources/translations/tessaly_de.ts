@@ -303,10 +303,14 @@ Options:
   --copy         keep the originals and save a cleaned copy beside each one
   --in-place     replace each file by its cleaned version
   --review       list the files and clean them only when asked
+  --keep=GROUP,...
+                 leave these groups in the files: location, dates, people,
+                 camera, serials, descriptions, software, thumbnails, other
   -h, --help     show this help
   -v, --version  show the version
 
 Without --copy or --in-place, the choice in Settings applies (by default: replace).
+Without --keep, the choice in Settings applies (by default: everything is removed).
 After -- every argument is a file, also one whose name starts with a dash.
 </source>
         <translation>Aufruf: tessaly [OPTIONEN] [DATEI...]
@@ -318,10 +322,14 @@ Optionen:
   --copy         die Originale behalten und neben jedem eine bereinigte Kopie speichern
   --in-place     jede Datei durch ihre bereinigte Fassung ersetzen
   --review       die Dateien auflisten und erst auf Wunsch bereinigen
+  --keep=GRUPPE,...
+                 diese Gruppen in den Dateien lassen: location, dates, people,
+                 camera, serials, descriptions, software, thumbnails, other
   -h, --help     diese Hilfe zeigen
   -v, --version  die Version zeigen
 
 Ohne --copy oder --in-place gilt die Wahl in den Einstellungen (vorgegeben: ersetzen).
+Ohne --keep gilt die Wahl in den Einstellungen (vorgegeben: alles wird entfernt).
 Nach -- ist jedes Argument eine Datei, auch eine, deren Name mit einem Bindestrich beginnt.
 </translation>
     </message>
@@ -913,6 +921,110 @@ Nach -- ist jedes Argument eine Datei, auch eine, deren Name mit einem Bindestri
     <message id="a11y_menu_bar">
         <source>Main menu</source>
         <translation>Hauptmenü</translation>
+    </message>
+    <message id="kept_chosen">
+        <source>kept, as chosen in Settings</source>
+        <translation>behalten, wie in den Einstellungen gewählt</translation>
+    </message>
+    <message id="family_location">
+        <source>Location</source>
+        <translation>Ort</translation>
+    </message>
+    <message id="family_dates">
+        <source>Dates and times</source>
+        <translation>Datum und Uhrzeit</translation>
+    </message>
+    <message id="family_people">
+        <source>People and credit</source>
+        <translation>Personen und Urheber</translation>
+    </message>
+    <message id="family_camera">
+        <source>Camera and lens</source>
+        <translation>Kamera und Objektiv</translation>
+    </message>
+    <message id="family_serials">
+        <source>Serial numbers and counters</source>
+        <translation>Seriennummern und Zähler</translation>
+    </message>
+    <message id="family_descriptions">
+        <source>Descriptions, titles, keywords and comments</source>
+        <translation>Beschreibungen, Titel, Stichwörter und Kommentare</translation>
+    </message>
+    <message id="family_software">
+        <source>Software and edit history</source>
+        <translation>Software und Bearbeitungsverlauf</translation>
+    </message>
+    <message id="family_thumbnails">
+        <source>Thumbnails and previews</source>
+        <translation>Miniaturen und Vorschauen</translation>
+    </message>
+    <message id="family_other">
+        <source>Everything else</source>
+        <translation>Alles andere</translation>
+    </message>
+    <message id="family_short_location">
+        <source>location</source>
+        <translation>Ort</translation>
+    </message>
+    <message id="family_short_dates">
+        <source>dates</source>
+        <translation>Datum</translation>
+    </message>
+    <message id="family_short_people">
+        <source>credit</source>
+        <translation>Urheber</translation>
+    </message>
+    <message id="family_short_camera">
+        <source>camera</source>
+        <translation>Kamera</translation>
+    </message>
+    <message id="family_short_serials">
+        <source>serials</source>
+        <translation>Seriennummern</translation>
+    </message>
+    <message id="family_short_descriptions">
+        <source>descriptions</source>
+        <translation>Beschreibungen</translation>
+    </message>
+    <message id="family_short_software">
+        <source>software</source>
+        <translation>Software</translation>
+    </message>
+    <message id="family_short_thumbnails">
+        <source>thumbnails</source>
+        <translation>Miniaturen</translation>
+    </message>
+    <message id="family_short_other">
+        <source>everything else</source>
+        <translation>alles andere</translation>
+    </message>
+    <message id="family_never_kept">
+        <source>Always removed, from every kind of file</source>
+        <translation>Wird immer entfernt, aus jeder Art von Datei</translation>
+    </message>
+    <message id="family_kept_in">
+        <source>Kept only in %1; always removed from other kinds</source>
+        <translation>Nur in %1 behalten; aus anderen Arten immer entfernt</translation>
+    </message>
+    <message id="keeping_note">
+        <source>Keeping: %1</source>
+        <translation>Behalten: %1</translation>
+    </message>
+    <message id="kept_in_file_note">
+        <source>Kept, as chosen in Settings: %1</source>
+        <translation>Behalten, wie in den Einstellungen gewählt: %1</translation>
+    </message>
+    <message id="what_to_remove">
+        <source>What to remove</source>
+        <translation>Was entfernt wird</translation>
+    </message>
+    <message id="remove_everything">
+        <source>Everything (recommended)</source>
+        <translation>Alles (empfohlen)</translation>
+    </message>
+    <message id="remove_only_location">
+        <source>Only the location</source>
+        <translation>Nur den Ort</translation>
     </message>
 </context>
 </TS>

@@ -303,10 +303,14 @@ Options:
   --copy         keep the originals and save a cleaned copy beside each one
   --in-place     replace each file by its cleaned version
   --review       list the files and clean them only when asked
+  --keep=GROUP,...
+                 leave these groups in the files: location, dates, people,
+                 camera, serials, descriptions, software, thumbnails, other
   -h, --help     show this help
   -v, --version  show the version
 
 Without --copy or --in-place, the choice in Settings applies (by default: replace).
+Without --keep, the choice in Settings applies (by default: everything is removed).
 After -- every argument is a file, also one whose name starts with a dash.
 </source>
         <translation>Usage: tessaly [OPTIONS] [FILE...]
@@ -318,10 +322,14 @@ Options:
   --copy         keep the originals and save a cleaned copy beside each one
   --in-place     replace each file by its cleaned version
   --review       list the files and clean them only when asked
+  --keep=GROUP,...
+                 leave these groups in the files: location, dates, people,
+                 camera, serials, descriptions, software, thumbnails, other
   -h, --help     show this help
   -v, --version  show the version
 
 Without --copy or --in-place, the choice in Settings applies (by default: replace).
+Without --keep, the choice in Settings applies (by default: everything is removed).
 After -- every argument is a file, also one whose name starts with a dash.
 </translation>
     </message>
@@ -913,6 +921,110 @@ After -- every argument is a file, also one whose name starts with a dash.
     <message id="a11y_menu_bar">
         <source>Main menu</source>
         <translation>Main menu</translation>
+    </message>
+    <message id="kept_chosen">
+        <source>kept, as chosen in Settings</source>
+        <translation>kept, as chosen in Settings</translation>
+    </message>
+    <message id="family_location">
+        <source>Location</source>
+        <translation>Location</translation>
+    </message>
+    <message id="family_dates">
+        <source>Dates and times</source>
+        <translation>Dates and times</translation>
+    </message>
+    <message id="family_people">
+        <source>People and credit</source>
+        <translation>People and credit</translation>
+    </message>
+    <message id="family_camera">
+        <source>Camera and lens</source>
+        <translation>Camera and lens</translation>
+    </message>
+    <message id="family_serials">
+        <source>Serial numbers and counters</source>
+        <translation>Serial numbers and counters</translation>
+    </message>
+    <message id="family_descriptions">
+        <source>Descriptions, titles, keywords and comments</source>
+        <translation>Descriptions, titles, keywords and comments</translation>
+    </message>
+    <message id="family_software">
+        <source>Software and edit history</source>
+        <translation>Software and edit history</translation>
+    </message>
+    <message id="family_thumbnails">
+        <source>Thumbnails and previews</source>
+        <translation>Thumbnails and previews</translation>
+    </message>
+    <message id="family_other">
+        <source>Everything else</source>
+        <translation>Everything else</translation>
+    </message>
+    <message id="family_short_location">
+        <source>location</source>
+        <translation>location</translation>
+    </message>
+    <message id="family_short_dates">
+        <source>dates</source>
+        <translation>dates</translation>
+    </message>
+    <message id="family_short_people">
+        <source>credit</source>
+        <translation>credit</translation>
+    </message>
+    <message id="family_short_camera">
+        <source>camera</source>
+        <translation>camera</translation>
+    </message>
+    <message id="family_short_serials">
+        <source>serials</source>
+        <translation>serials</translation>
+    </message>
+    <message id="family_short_descriptions">
+        <source>descriptions</source>
+        <translation>descriptions</translation>
+    </message>
+    <message id="family_short_software">
+        <source>software</source>
+        <translation>software</translation>
+    </message>
+    <message id="family_short_thumbnails">
+        <source>thumbnails</source>
+        <translation>thumbnails</translation>
+    </message>
+    <message id="family_short_other">
+        <source>everything else</source>
+        <translation>everything else</translation>
+    </message>
+    <message id="family_never_kept">
+        <source>Always removed, from every kind of file</source>
+        <translation>Always removed, from every kind of file</translation>
+    </message>
+    <message id="family_kept_in">
+        <source>Kept only in %1; always removed from other kinds</source>
+        <translation>Kept only in %1; always removed from other kinds</translation>
+    </message>
+    <message id="keeping_note">
+        <source>Keeping: %1</source>
+        <translation>Keeping: %1</translation>
+    </message>
+    <message id="kept_in_file_note">
+        <source>Kept, as chosen in Settings: %1</source>
+        <translation>Kept, as chosen in Settings: %1</translation>
+    </message>
+    <message id="what_to_remove">
+        <source>What to remove</source>
+        <translation>What to remove</translation>
+    </message>
+    <message id="remove_everything">
+        <source>Everything (recommended)</source>
+        <translation>Everything (recommended)</translation>
+    </message>
+    <message id="remove_only_location">
+        <source>Only the location</source>
+        <translation>Only the location</translation>
     </message>
 </context>
 </TS>

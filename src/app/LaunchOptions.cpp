@@ -10,6 +10,7 @@ const QString inPlaceName = QStringLiteral("in-place");
 const QString reviewName = QStringLiteral("review");
 const QString helpName = QStringLiteral("help");
 const QString versionName = QStringLiteral("version");
+const QString keepName = QStringLiteral("keep");
 
 bool endsOptions(const QByteArray &argument)
 {
@@ -26,7 +27,13 @@ bool isKnownOption(const QByteArray &argument)
 {
     static const QList<QByteArray> known{"--copy", "-copy", "--in-place", "-in-place", "--review", "-review",
                                           "--help", "-help", "-h", "--version", "-version", "-v"};
-    return known.contains(argument);
+    return known.contains(argument) || argument.startsWith("--keep=") || argument.startsWith("-keep=");
+}
+
+// "--keep dates": the option's value is the next argument, never a file.
+bool takesValueNext(const QByteArray &argument)
+{
+    return argument == "--keep" || argument == "-keep";
 }
 
 } // namespace
@@ -42,6 +49,7 @@ LaunchOptions LaunchOptions::parse(const QList<QByteArray> &arguments)
         QCommandLineOption(reviewName),
         QCommandLineOption(QStringList{QStringLiteral("h"), helpName}),
         QCommandLineOption(QStringList{QStringLiteral("v"), versionName}),
+        QCommandLineOption(keepName, QString(), QStringLiteral("groups")),
     });
     QStringList texts{QStringLiteral("tessaly")};
     for (const QByteArray &argument : arguments)
@@ -49,13 +57,20 @@ LaunchOptions LaunchOptions::parse(const QList<QByteArray> &arguments)
 
     LaunchOptions options;
     const bool understood = parser.parse(texts);
-    // The files are taken from the bytes by the parser's rules (none of the
-    // options takes a value), since its text would turn bytes that are
-    // not UTF-8 into U+FFFD.
+    // The files are taken from the bytes by the parser's rules (only --keep
+    // takes a value, and "--keep dates" takes the next argument), since its
+    // text would turn bytes that are not UTF-8 into U+FFFD.
     bool afterEnd = false;
+    bool keepValueNext = false;
     for (const QByteArray &argument : arguments) {
+        if (keepValueNext) {
+            keepValueNext = false;
+            continue;
+        }
         if (!afterEnd && endsOptions(argument))
             afterEnd = true;
+        else if (!afterEnd && takesValueNext(argument))
+            keepValueNext = true;
         else if (afterEnd || !looksLikeOption(argument))
             options.files.append(argument);
         else if (!understood && options.refusedOption.isEmpty() && !isKnownOption(argument))
@@ -79,12 +94,21 @@ LaunchOptions LaunchOptions::parse(const QList<QByteArray> &arguments)
     }
     options.review = parser.isSet(reviewName);
     options.showVersion = parser.isSet(versionName);
+    if (parser.isSet(keepName)) {
+        const QString groups = parser.values(keepName).join(u',');
+        options.keptFamilies = KeptFamilies::fromKeys(groups);
+        if (!options.keptFamilies) {
+            LaunchOptions refused;
+            refused.refusedOption = QStringLiteral("--keep=") + groups;
+            return refused;
+        }
+    }
     return options;
 }
 
 QString LaunchOptions::helpText()
 {
-    //% "Usage: tessaly [OPTIONS] [FILE...]\n\nRemoves hidden metadata (GPS position, camera serials, author names, dates) from photos, camera raws, videos and PDFs.\nFiles and folders named here are cleaned as soon as the window is up.\n\nOptions:\n  --copy         keep the originals and save a cleaned copy beside each one\n  --in-place     replace each file by its cleaned version\n  --review       list the files and clean them only when asked\n  -h, --help     show this help\n  -v, --version  show the version\n\nWithout --copy or --in-place, the choice in Settings applies (by default: replace).\nAfter -- every argument is a file, also one whose name starts with a dash.\n"
+    //% "Usage: tessaly [OPTIONS] [FILE...]\n\nRemoves hidden metadata (GPS position, camera serials, author names, dates) from photos, camera raws, videos and PDFs.\nFiles and folders named here are cleaned as soon as the window is up.\n\nOptions:\n  --copy         keep the originals and save a cleaned copy beside each one\n  --in-place     replace each file by its cleaned version\n  --review       list the files and clean them only when asked\n  --keep=GROUP,...\n                 leave these groups in the files: location, dates, people,\n                 camera, serials, descriptions, software, thumbnails, other\n  -h, --help     show this help\n  -v, --version  show the version\n\nWithout --copy or --in-place, the choice in Settings applies (by default: replace).\nWithout --keep, the choice in Settings applies (by default: everything is removed).\nAfter -- every argument is a file, also one whose name starts with a dash.\n"
     const QString text = qtTrId("command_line_help");
     if (text != QLatin1String("command_line_help"))
         return text;
@@ -96,9 +120,13 @@ QString LaunchOptions::helpText()
         "  --copy         keep the originals and save a cleaned copy beside each one\n"
         "  --in-place     replace each file by its cleaned version\n"
         "  --review       list the files and clean them only when asked\n"
+        "  --keep=GROUP,...\n"
+        "                 leave these groups in the files: location, dates, people,\n"
+        "                 camera, serials, descriptions, software, thumbnails, other\n"
         "  -h, --help     show this help\n"
         "  -v, --version  show the version\n\n"
         "Without --copy or --in-place, the choice in Settings applies (by default: replace).\n"
+        "Without --keep, the choice in Settings applies (by default: everything is removed).\n"
         "After -- every argument is a file, also one whose name starts with a dash.\n");
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <KeptFamilies.h>
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
@@ -19,6 +21,9 @@ struct LaunchOptions
     // desktop entry passes it, so that Open With and a double-click in a
     // file manager never rewrite a file on their own.
     bool review = false;
+    // --keep=dates,people: what the cleans of this launch leave in the files.
+    // Absent: the settings decide.
+    std::optional<KeptFamilies> keptFamilies;
     bool showHelp = false;
     bool showVersion = false;
     // The first argument that looked like an option and is none, as typed.

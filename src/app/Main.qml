@@ -304,6 +304,20 @@ ApplicationWindow {
         otherIntakes: window.intake ? [window.intake] : []
     }
 
+    // While the cleans leave something in the files, the window says what.
+    Label {
+        objectName: "keepingNote"
+        visible: text !== ""
+        text: window.preferences.keepingNote
+        textFormat: Text.PlainText
+        color: Theme.secondaryLabel
+        font.pixelSize: Theme.captionSize
+        anchors.right: parent.right
+        anchors.bottom: parent.bottom
+        anchors.margins: 8
+        z: 2
+    }
+
     // Said once as the app starts when tools cannot run sandboxed; Settings
     // keeps saying it.
     MessageBanner {

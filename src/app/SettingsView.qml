@@ -130,5 +130,7 @@ Pane {
                 }
             }
         }
+
+        RemovalChoicesView { preferences: view.preferences; Layout.fillWidth: true }
     }
 }

@@ -149,6 +149,7 @@ void TessalyApplication::makeModel()
     m_settings = std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("tessaly"),
                                              QStringLiteral("tessaly"));
     m_preferences = std::make_unique<Preferences>(*m_settings);
+    m_preferences->overrideKeptFamilies(m_launch.keptFamilies);
     m_model = std::make_unique<TessalyViewModel>(*m_cleaner, *m_pool);
     const auto applyPreferences = [model = m_model.get(), preferences = m_preferences.get()] {
         model->setCleaningChoices(preferences->choices());

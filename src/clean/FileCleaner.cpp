@@ -7,6 +7,7 @@
 #include "PassTimes.h"
 #include "PdfCleaner.h"
 #include "FileAttributes.h"
+#include "KeepingPlan.h"
 #include "ResidueCheck.h"
 #include "StagedCopy.h"
 #include "StripPlan.h"
@@ -165,8 +166,10 @@ Expected<CleanResult> FileCleaner::cleanFile(const CleanRequest &request) const
         return *locked;
     // Pictures are walked piece by piece; their unknown tags and embedded
     // documents would tell the check nothing the walk does not, and cost a
-    // third of the tool's time.
-    const bool picture = groupOf(format) == FormatGroup::image && NativeCleaner::walks(format);
+    // third of the tool's time. Unless something is kept: it sits in blocks
+    // the walk leaves to the tags, unknown ones included.
+    const KeptFamilies kept = KeepingPlan::keptFor(format, request.choices.kept);
+    const bool picture = groupOf(format) == FormatGroup::image && NativeCleaner::walks(format) && kept.removesEverything();
     PassTimes beforeRead(PassTimes::Pass::beforeRead);
     auto before = picture ? m_exiftool.readTags(original.path()) : m_exiftool.readMetadata(original.path());
     beforeRead.stop();
@@ -181,12 +184,14 @@ Expected<CleanResult> FileCleaner::cleanFile(const CleanRequest &request) const
 
     // A file that carries nothing to remove stays as it is: its bytes, its
     // dates, its inode. Only a kind whose container the app walks can be
-    // shown to carry nothing; tags alone never prove it.
-    const ResidueReport found =
-        originalBytes ? checkResidue(format, NativeCleaner::walkBytes(format, *originalBytes), before.value(), namesOf(attributes))
-                      : checkResidue(format, original.path(), before.value(), namesOf(attributes));
+    // shown to carry nothing; tags alone never prove it. A file that keeps
+    // something by choice is always written: the blocks that hold what it
+    // keeps are then ours, not a stranger's.
+    const ResidueReport found = originalBytes
+        ? checkResidue(format, NativeCleaner::walkBytes(format, *originalBytes), before.value(), namesOf(attributes), kept)
+        : checkResidue(format, original.path(), before.value(), namesOf(attributes), kept);
     beforeWalk.stop();
-    if (found.containerWalked && found.isClean()) {
+    if (found.containerWalked && found.isClean() && kept.removesEverything()) {
         CleanResult untouched = CleanResult::untouched(request.id, before.value());
         untouched.stillInFile = found.kept;
         untouched.identity = request.identity;
@@ -201,7 +206,7 @@ Expected<CleanResult> FileCleaner::cleanFile(const CleanRequest &request) const
         return staged.error();
     StagedCopy copy = std::move(staged).value();
     auto notes = write(format, original, originalBytes ? &*originalBytes : nullptr, copy,
-                       request.cancel ? request.cancel : m_runner.stopFlag());
+                       request.cancel ? request.cancel : m_runner.stopFlag(), kept);
     writing.stop();
     originalBytes.reset(); // a picture may be large, and the checks read the copy from disk
     if (!notes)
@@ -247,7 +252,7 @@ Expected<CleanResult> FileCleaner::cleanFile(const CleanRequest &request) const
                               {original.displayName(), read.value().value(mimeType, QStringLiteral("?"))});
         }
         PassTimes afterWalk(PassTimes::Pass::afterWalk);
-        residue = checkResidue(format, version, read.value(), identifyingAttributeNames(version));
+        residue = checkResidue(format, version, read.value(), identifyingAttributeNames(version), kept);
         afterWalk.stop();
         if (!residue.isClean())
             return residueLeft(original.displayName(), residue);
@@ -275,14 +280,37 @@ Expected<CleanResult> FileCleaner::cleanFile(const CleanRequest &request) const
     CleanResult result = CleanResult::succeeded(request.id, listedBefore, after,
                                                 asCopy ? urlForLocalPath(finalPath) : QUrl(), FileIdentity::of(path));
     result.stillInFile = withoutRetold(residue.kept, notes.value().kept) + notes.value().kept;
+    result.kept = kept;
     return result;
+}
+
+Expected<Success> FileCleaner::copyBack(const OriginalFile &original, StagedCopy &copy, const KeptFamilies &kept) const
+{
+    QStringList arguments {QStringLiteral("-tagsFromFile"), original.path()};
+    arguments << KeepingPlan::copiedTags(kept) << QStringLiteral("-o") << QStringLiteral("-") << copy.path();
+    SandboxGrant grant = SandboxGrant::toRead(copy.path());
+    grant.readable.append(original.path());
+    grant.standardOutputTo = copy.scratchPath();
+    if (auto written = m_exiftool.runProcess(arguments, original.size(), grant); !written)
+        return namingTheFile(written.error(), copy.path(), original.path());
+    return copy.moveToPath();
 }
 
 Expected<FileCleaner::WriterNotes> FileCleaner::write(SupportedFormat format, const OriginalFile &original,
                                                       const QByteArray *originalBytes, StagedCopy &copy,
-                                                      const std::atomic<bool> *cancel) const
+                                                      const std::atomic<bool> *cancel, const KeptFamilies &kept) const
 {
-    const StripPlan plan = stripPlanFor(format);
+    StripPlan plan = stripPlanFor(format);
+    // The app's own writers keep nothing of their own accord: what the person keeps comes back after them.
+    if (!kept.removesEverything() && (plan.method == CleaningMethod::native || plan.method == CleaningMethod::heif)) {
+        auto written = write(format, original, originalBytes, copy, cancel, {});
+        if (!written)
+            return written;
+        if (auto copied = copyBack(original, copy, kept); !copied)
+            return copied.error();
+        return written;
+    }
+    plan.extraArguments = KeepingPlan::keepingArguments(plan.extraArguments, kept);
     const auto limit = m_exiftool.limits().forFileSize(original.size());
     WriterNotes notes;
     switch (plan.method) {
@@ -310,7 +338,7 @@ Expected<FileCleaner::WriterNotes> FileCleaner::write(SupportedFormat format, co
                 return scrubbed.error();
         }
         if (isMovie(format)) {
-            auto scrubbed = MovieScrub::scrub(copy.path());
+            auto scrubbed = MovieScrub::scrub(copy.path(), !kept.removesEverything());
             if (!scrubbed)
                 return scrubbed.error();
             notes.kept = scrubbed.value().content;

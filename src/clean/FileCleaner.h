@@ -5,6 +5,7 @@
 #include <CleanResult.h>
 #include <ExifToolService.h>
 #include <FileIdentity.h>
+#include <KeptFamilies.h>
 #include <SupportedFormat.h>
 
 #include <QUrl>
@@ -20,6 +21,8 @@ struct CleaningChoices
     bool keepOriginal = false;
     // Give the cleaned file the original's modification time.
     bool keepModificationDate = false;
+    // What of the metadata stays; by default nothing does.
+    KeptFamilies kept;
 
     friend bool operator==(const CleaningChoices &, const CleaningChoices &) = default;
 };
@@ -68,7 +71,9 @@ private:
     // The tools of the format's plan write the cleaned version into `copy`;
     // a native writer from `originalBytes` when the caller has read them.
     Expected<WriterNotes> write(SupportedFormat format, const OriginalFile &original, const QByteArray *originalBytes,
-                                StagedCopy &copy, const std::atomic<bool> *cancel) const;
+                                StagedCopy &copy, const std::atomic<bool> *cancel, const KeptFamilies &kept) const;
+    // exiftool copies the tags of the kept families from the original into the written copy.
+    Expected<Success> copyBack(const OriginalFile &original, StagedCopy &copy, const KeptFamilies &kept) const;
 
     ExifToolService m_exiftool;
     ToolRunner &m_runner;

@@ -2,6 +2,7 @@
 
 #include "NativeCleaner.h"
 #include "OfficeCleaner.h"
+#include "TagFamilies.h"
 #include "TagRoles.h"
 
 #include <MatroskaElements.h>
@@ -54,6 +55,7 @@ void listKept(QList<ContainerItem> &kept, QHash<int, ContainerItem> &byReason, c
     case KeptBecause::orientation:
     case KeptBecause::colourProfile:
     case KeptBecause::content:
+    case KeptBecause::chosen:
         break;
     }
     if (tag.keptBecause == KeptBecause::colourProfile) {
@@ -69,6 +71,23 @@ void listKept(QList<ContainerItem> &kept, QHash<int, ContainerItem> &byReason, c
         return;
     }
     kept.append(tag);
+}
+
+// Identifying, and of a family the person keeps: listed, never residue. A
+// block that only carries tags (no family) goes unsaid: its tags are judged
+// and listed one by one.
+bool keptByChoice(QList<ContainerItem> &kept, ContainerItem item, std::optional<TagFamily> family,
+                  const KeptFamilies &families)
+{
+    if (families.removesEverything())
+        return false;
+    if (family && !families.keeps(*family))
+        return false;
+    item.role = ItemRole::content;
+    item.keptBecause = KeptBecause::chosen;
+    if (family)
+        kept.append(item);
+    return true;
 }
 
 } // namespace
@@ -93,13 +112,13 @@ std::optional<ContainerWalk> walkContainer(SupportedFormat format, const QString
 }
 
 ResidueReport checkResidue(SupportedFormat format, const QString &path, const MetadataTable &tags,
-                           const QList<QByteArray> &attributes)
+                           const QList<QByteArray> &attributes, const KeptFamilies &kept)
 {
-    return checkResidue(format, walkContainer(format, path), tags, attributes);
+    return checkResidue(format, walkContainer(format, path), tags, attributes, kept);
 }
 
 ResidueReport checkResidue(SupportedFormat format, const std::optional<ContainerWalk> &walk, const MetadataTable &tags,
-                           const QList<QByteArray> &attributes)
+                           const QList<QByteArray> &attributes, const KeptFamilies &kept)
 {
     ResidueReport report;
     QHash<int, ContainerItem> byReason;
@@ -107,6 +126,10 @@ ResidueReport checkResidue(SupportedFormat format, const std::optional<Container
         if (isOutsideTheFile(it.key()) || isToolRemark(it.key()))
             continue;
         const ContainerItem tag = tagItem(it.key(), it.value(), roleOfTag(format, it.key(), it.value()));
+        if (tag.role == ItemRole::identifying && !kept.removesEverything() && isFramingTag(it.key()))
+            continue;
+        if (tag.role == ItemRole::identifying && keptByChoice(report.kept, tag, familyOfTag(it.key()), kept))
+            continue;
         if (tag.role == ItemRole::identifying)
             report.identifying.append(tag);
         else
@@ -132,6 +155,8 @@ ResidueReport checkResidue(SupportedFormat format, const std::optional<Container
             report.identifyingPieces.append(damaged);
         }
         for (const ContainerItem &piece : std::as_const(walk->items)) {
+            if (piece.role == ItemRole::identifying && keptByChoice(report.kept, piece, familyOfPiece(format, piece), kept))
+                continue;
             if (piece.role == ItemRole::identifying) {
                 report.identifying.append(piece);
                 report.identifyingPieces.append(piece);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <ContainerItem.h>
+#include <KeptFamilies.h>
 #include <MetadataTable.h>
 #include <SupportedFormat.h>
 
@@ -40,8 +41,9 @@ std::optional<ContainerWalk> walkContainer(SupportedFormat format, const QString
 
 // `tags` is exiftool's widest read of the file at `path`; `attributes` the
 // names of its extended attributes that say where it came from or describe it.
+// What belongs to a `kept` family is listed as kept by choice, not as residue.
 ResidueReport checkResidue(SupportedFormat format, const QString &path, const MetadataTable &tags,
-                           const QList<QByteArray> &attributes);
+                           const QList<QByteArray> &attributes, const KeptFamilies &kept = {});
 // The same with the file's walk made by the caller (nothing for a kind without a walker).
 ResidueReport checkResidue(SupportedFormat format, const std::optional<ContainerWalk> &walk, const MetadataTable &tags,
-                           const QList<QByteArray> &attributes);
+                           const QList<QByteArray> &attributes, const KeptFamilies &kept = {});

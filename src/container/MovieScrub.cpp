@@ -37,7 +37,11 @@ struct TrackBoxes
 class Scrubber
 {
 public:
-    Scrubber(const BmffBox &moov, QByteArray &bytes) : m_moov(moov), m_bytes(bytes) { }
+    Scrubber(const BmffBox &moov, QByteArray &bytes, bool keepMovieTags)
+        : m_moov(moov), m_bytes(bytes), m_keepMovieTags(keepMovieTags) { }
+
+    // The movie's own tag boxes, left as they are.
+    const QList<BmffBox> &movieTags() const { return m_movieTags; }
 
     bool parse()
     {
@@ -48,6 +52,8 @@ public:
             if (box.type == "trak") {
                 if (!track(box))
                     return false;
+            } else if (m_keepMovieTags && (box.type == "udta" || box.type == "meta")) {
+                m_movieTags.append(box);
             } else if (box.type != "mvhd" && box.type != "mvex" && box.type != "iods") {
                 m_extras.append(box);
             }
@@ -239,8 +245,9 @@ private:
 
     const BmffBox &m_moov;
     QByteArray &m_bytes;
+    const bool m_keepMovieTags;
     QList<TrackBoxes> m_tracks;
-    QList<BmffBox> m_extras;
+    QList<BmffBox> m_extras, m_movieTags;
     QSet<quint32> m_chapterTracks, m_removed;
 };
 
@@ -299,12 +306,14 @@ ContainerItem contentOf(const ByteSource &source, const Scrubber &scrubber, cons
 
 } // namespace
 
-Expected<MovieScrub::Outcome> MovieScrub::scrub(const QString &stagedPath)
+Expected<MovieScrub::Outcome> MovieScrub::scrub(const QString &stagedPath, bool keepMovieTags)
 {
-    return editStagedCopy(stagedPath, [](QIODevice &file, const QString &name) { return scrub(file, name); });
+    return editStagedCopy(stagedPath, [keepMovieTags](QIODevice &file, const QString &name) {
+        return scrub(file, name, keepMovieTags);
+    });
 }
 
-Expected<MovieScrub::Outcome> MovieScrub::scrub(QIODevice &file, const QString &name)
+Expected<MovieScrub::Outcome> MovieScrub::scrub(QIODevice &file, const QString &name, bool keepMovieTags)
 {
     const ByteSource source(file);
     const auto top = BmffBoxes::inFile(source, 0, source.size());
@@ -314,7 +323,7 @@ Expected<MovieScrub::Outcome> MovieScrub::scrub(QIODevice &file, const QString &
     auto bytes = source.read(moov->offset, moov->size);
     if (!bytes)
         return unfollowable(name);
-    Scrubber scrubber(*moov, *bytes);
+    Scrubber scrubber(*moov, *bytes, keepMovieTags);
     if (!scrubber.parse())
         return unfollowable(name);
 
@@ -368,9 +377,14 @@ Expected<MovieScrub::Outcome> MovieScrub::scrub(QIODevice &file, const QString &
     if (after.damage)
         return unfollowable(name);
     static const QSet<QByteArray> dates {"mvhd", "tkhd", "mdhd"};
+    const auto inMovieTags = [&scrubber](const ContainerItem &item) {
+        return std::any_of(scrubber.movieTags().begin(), scrubber.movieTags().end(), [&item](const BmffBox &box) {
+            return item.offset >= box.offset && item.offset < box.end();
+        });
+    };
     for (const auto &item : after.items) {
         if (item.role == ItemRole::identifying && item.offset >= moov->offset && item.offset < moov->end()
-            && item.type != "moov" && !dates.contains(item.type)) {
+            && item.type != "moov" && !dates.contains(item.type) && !inMovieTags(item)) {
             return CleanError(CleanError::Kind::verifyFailed,
                               {name, translated("movie_index_left", "a data track or a maker's name was still there afterwards")});
         }

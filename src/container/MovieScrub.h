@@ -27,7 +27,10 @@ public:
         QList<ContainerItem> content;
     };
 
-    static Expected<Outcome> scrub(const QString &stagedPath);
+    // `keepMovieTags`: the movie's own `udta` and `meta` stay, for the tags
+    // exiftool copied back by the person's choice; the residue check judges
+    // them tag by tag.
+    static Expected<Outcome> scrub(const QString &stagedPath, bool keepMovieTags = false);
     // The same on an open, seekable, writable device; `name` is what failures call it.
-    static Expected<Outcome> scrub(QIODevice &file, const QString &name);
+    static Expected<Outcome> scrub(QIODevice &file, const QString &name, bool keepMovieTags = false);
 };

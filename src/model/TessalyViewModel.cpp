@@ -330,6 +330,7 @@ void TessalyViewModel::applyResult(int row, const CleanResult &result)
             item.cleanedCopyUrl = result.cleanedCopyUrl;
             item.stillInFile = result.stillInFile;
             item.nothingToRemove = result.nothingToRemove;
+            item.kept = result.kept;
             if (result.identity)
                 item.identity = result.identity;
             item.failure = result.failure;

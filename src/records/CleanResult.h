@@ -3,6 +3,7 @@
 #include "ContainerItem.h"
 #include "Failure.h"
 #include "FileIdentity.h"
+#include "KeptFamilies.h"
 #include "MetadataTable.h"
 #include "PackedMetadata.h"
 
@@ -35,6 +36,8 @@ struct CleanResult
     // The file held nothing to remove: its bytes, dates and inode are as
     // they were.
     bool nothingToRemove = false;
+    // What the clean left by the person's choice, as far as the kind could.
+    KeptFamilies kept;
     // What the file's URL leads to now: a file cleaned in place is a new file.
     std::optional<FileIdentity> identity;
 };

@@ -25,6 +25,7 @@ enum class KeptBecause {
     transparency,  // alpha or transparency tables
     media,         // sound, video or subtitle streams
     content,       // the document's own content (pages, comments, chapters)
+    chosen,        // identifying, and kept because the person chose to keep its kind
 };
 
 // One piece of a file as its container holds it: a JPEG segment, a PNG or

@@ -4,6 +4,7 @@
 #include "Failure.h"
 #include "FileIdentity.h"
 #include "FileStatus.h"
+#include "KeptFamilies.h"
 #include "PackedMetadata.h"
 #include "SupportedFormat.h"
 
@@ -42,6 +43,8 @@ struct FileItem
     QList<ContainerItem> stillInFile;
     // The file held nothing to remove and was left exactly as it was.
     bool nothingToRemove = false;
+    // The families the clean left in the file by the person's choice.
+    KeptFamilies kept;
 
     MetadataTable metadataBefore() const { return packedBefore.unpack(); }
     MetadataTable metadataAfter() const { return packedAfter.unpack(); }

@@ -1,5 +1,6 @@
 #include "FileRows.h"
 
+#include "FamilyTexts.h"
 #include "FileKind.h"
 #include "MetadataLog.h"
 #include "UiTexts.h"
@@ -238,6 +239,9 @@ QString FileRows::accessibleText(const QString &name, const FileItem &file)
     else if (file.status == FileStatus::done)
         //% "%n tags before, %1 after"
         parts.append(qtTrId("a11y_tag_counts", int(file.packedBefore.count())).arg(file.packedAfter.count()));
+    const QString kept = file.status == FileStatus::done ? FamilyTexts::keptInFileNote(file.kept) : QString();
+    if (!kept.isEmpty())
+        parts.append(kept);
     else if (file.status == FileStatus::error && !file.errorMessage().value_or(QString()).isEmpty())
         parts.append(*file.errorMessage());
     return parts.join(QStringLiteral(", "));
@@ -249,7 +253,7 @@ QVariantMap FileRows::metadataLog(const FileItem *file)
         return {{QStringLiteral("errorMessage"), QString()}, {QStringLiteral("errorDetail"), QString()},
                 {QStringLiteral("hasComparison"), false},
                 {QStringLiteral("before"), QVariantList()}, {QStringLiteral("after"), QVariantList()},
-                {QStringLiteral("stillInFile"), QStringList()}};
+                {QStringLiteral("stillInFile"), QStringList()}, {QStringLiteral("keptNote"), QString()}};
     const MetadataTable before = file->metadataBefore();
     const MetadataTable after = file->metadataAfter();
     const QSet<QString> removed = MetadataLog::removedKeys(before, after);
@@ -263,5 +267,6 @@ QVariantMap FileRows::metadataLog(const FileItem *file)
         {QStringLiteral("before"), toVariantList(MetadataLog::groupedEntries(before, removed))},
         {QStringLiteral("after"), toVariantList(MetadataLog::groupedEntries(after))},
         {QStringLiteral("stillInFile"), MetadataLog::stillInFileLines(file->stillInFile)},
+        {QStringLiteral("keptNote"), FamilyTexts::keptInFileNote(file->kept)},
     };
 }

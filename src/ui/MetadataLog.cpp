@@ -117,6 +117,9 @@ QString reasonFor(KeptBecause reason)
     case KeptBecause::pixels:
         //% "needed to draw the picture"
         return qtTrId("kept_pixels");
+    case KeptBecause::chosen:
+        //% "kept, as chosen in Settings"
+        return qtTrId("kept_chosen");
     case KeptBecause::structure:
         break;
     }

@@ -47,6 +47,18 @@ Rectangle {
             }
         }
 
+        // A clean that kept something by choice says so first.
+        Text {
+            objectName: "keptNote"
+            visible: text !== ""
+            text: panel.log.keptNote !== undefined ? panel.log.keptNote : ""
+            textFormat: Text.PlainText
+            font.pixelSize: Theme.calloutSize
+            color: Theme.secondaryLabel
+            wrapMode: Text.Wrap
+            Layout.fillWidth: true
+        }
+
         Text {
             objectName: "errorDetail"
             visible: text !== ""

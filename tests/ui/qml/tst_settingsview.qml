@@ -67,4 +67,34 @@ TestCase {
             verify(findChild(choice, "focusRing").visible, name)
         }
     }
+
+    // What to remove: every box checked by default; the presets and the
+    // boxes set each other, by keyboard, and the choice is stored.
+    function test_whatToRemove() {
+        const preferences = TestSupport.createPreferences()
+        const view = createView(preferences)
+        const keys = preferences.familyKeys()
+        compare(keys.length, 9)
+        for (const key of keys)
+            verify(findChild(view, "remove_" + key).checked, key)
+        verify(findChild(view, "removeEverything").checked)
+
+        findChild(view, "removeOnlyLocation").forceActiveFocus()
+        keyClick(Qt.Key_Space)
+        compare(preferences.keptFamilies.length, 8)
+        verify(findChild(view, "remove_location").checked)
+        verify(!findChild(view, "remove_dates").checked)
+        verify(!findChild(view, "removeEverything").checked)
+
+        findChild(view, "remove_location").forceActiveFocus()
+        keyClick(Qt.Key_Space)
+        compare(preferences.keptFamilies.length, 9)
+        verify(!findChild(view, "removeOnlyLocation").checked)
+        compare(TestSupport.createPreferences(true).keptFamilies.length, 9)
+
+        findChild(view, "removeEverything").forceActiveFocus()
+        keyClick(Qt.Key_Space)
+        compare(preferences.keptFamilies, [])
+        verify(findChild(view, "remove_serials").checked)
+    }
 }
