@@ -74,7 +74,9 @@ private slots:
         QTest::newRow("two") << QStringList {"--keep=dates,people", "a.jpg"} << "dates,people" << "";
         QTest::newRow("nothing") << QStringList {"--keep="} << "" << "";
         QTest::newRow("unknown group") << QStringList {"--keep=dates,faces"} << "-" << "--keep=dates,faces";
-        QTest::newRow("after the files") << QStringList {"a.jpg", "--keep=dates"} << "-" << "";
+        QTest::newRow("after the files") << QStringList {"a.jpg", "--keep=dates"} << "dates" << "";
+        // The value is the next argument then, never a file to clean.
+        QTest::newRow("value apart") << QStringList {"--keep", "dates", "a.jpg"} << "dates" << "";
     }
 
     void theCommandLineSetsItForOneLaunch()
@@ -82,9 +84,14 @@ private slots:
         QFETCH(QStringList, arguments);
         QFETCH(QString, kept);
         QFETCH(QString, unknown);
-        const LaunchOptions options = LaunchOptions::parse(arguments);
+        QList<QByteArray> bytes;
+        for (const QString &argument : std::as_const(arguments))
+            bytes.append(argument.toLocal8Bit());
+        const LaunchOptions options = LaunchOptions::parse(bytes);
         QCOMPARE(options.keptFamilies ? options.keptFamilies->toKeys() : QStringLiteral("-"), kept);
-        QCOMPARE(options.unknownOption, unknown);
+        QCOMPARE(options.refusedOption, unknown);
+        if (unknown.isEmpty())
+            QCOMPARE(options.files, QList<QByteArray> {"a.jpg"}.mid(0, arguments.contains("a.jpg") ? 1 : 0));
 
         // The launch's choice is not stored; one made in Settings takes over.
         QTemporaryDir dir;
