@@ -308,6 +308,8 @@ ApplicationWindow {
     Label {
         objectName: "keepingNote"
         visible: text !== ""
+        Accessible.ignored: !visible
+        Accessible.name: text
         text: window.preferences.keepingNote
         textFormat: Text.PlainText
         color: Theme.secondaryLabel

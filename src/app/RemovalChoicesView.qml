@@ -19,24 +19,26 @@ GroupBox {
         anchors.fill: parent
         spacing: 4
 
-        RowLayout {
-            spacing: 8
+        ColumnLayout {
+            spacing: 0
             Layout.fillWidth: true
 
-            RadioButton {
+            WrappingRadioButton {
                 objectName: "removeEverything"
                 //% "Everything (recommended)"
                 text: qsTrId("remove_everything")
                 checked: section.preferences.keptFamilies.length === 0
                 onToggled: if (checked) section.preferences.removeEverything()
+                Layout.fillWidth: true
             }
-            RadioButton {
+            WrappingRadioButton {
                 objectName: "removeOnlyLocation"
                 //% "Only the location"
                 text: qsTrId("remove_only_location")
                 checked: section.preferences.keptFamilies.length === section.preferences.familyKeys().length - 1
                          && section.preferences.keptFamilies.indexOf("location") < 0
                 onToggled: if (checked) section.preferences.removeOnlyLocation()
+                Layout.fillWidth: true
             }
         }
 
@@ -48,7 +50,7 @@ GroupBox {
                 spacing: 0
                 Layout.fillWidth: true
 
-                CheckBox {
+                WrappingCheckBox {
                     objectName: "remove_" + family.modelData
                     text: section.preferences.familyLabel(family.modelData)
                     checked: section.preferences.keptFamilies.indexOf(family.modelData) < 0
