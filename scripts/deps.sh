@@ -16,7 +16,7 @@ run_pkgs=(qml6-module-qtqml qml6-module-qtqml-workerscript qml6-module-qtquick
     qml6-module-qtquick-shapes libqt6svg6 qt6-qpa-plugins libgl1-mesa-dri fonts-dejavu-core
     adwaita-icon-theme libarchive-zip-perl mkvtoolnix bubblewrap dbus qt6-translations-l10n libqt6widgets6 qt6-xdgdesktopportal-platformtheme xdg-desktop-portal xdg-utils)
 test_pkgs=(qml6-module-qttest xvfb xauth xfonts-base x11-utils xdotool xcompmgr imagemagick
-    dbus-daemon qpdf img2pdf ffmpeg libraw-bin appstream desktop-file-utils poppler-utils rawtran-doc
+    dbus-daemon qpdf img2pdf ffmpeg libraw-bin appstream desktop-file-utils libglib2.0-bin poppler-utils rawtran-doc
     libheif-examples dpkg-dev binutils file dosfstools fusefat fuse3 acl attr libopenjp2-tools
     qt6-image-formats-plugins strace passwd util-linux libjxl-tools
     libreoffice-writer-nogui libreoffice-calc-nogui libreoffice-impress-nogui)

@@ -76,6 +76,23 @@ grep -q '^Exec=tessaly --review %F$' "$usr/share/applications/org.tessaly.Tessal
 # the file managers' "Clean Metadata" is asked for by name and cleans at once.
 grep -q '^Exec=tessaly %F$' "$usr/share/kio/servicemenus/org.tessaly.Tessaly.clean.desktop" || fail "no Dolphin service menu"
 grep -q '^Exec=tessaly %F$' "$usr/share/nemo/actions/org.tessaly.Tessaly.clean.nemo_action" || fail "no Nemo action"
+# Installed into a desktop that has no other handler, the package sets no
+# default of its own: no mimeapps.list or defaults.list. GIO and xdg-mime then
+# pick the one handler there is all the same (the MIME-apps rules leave no
+# way to be offered in Open With but never chosen), which is why the
+# launcher's files wait for a click.
+if find "$usr" -name 'mimeapps.list' -o -name 'defaults.list' -o -name '*-mimeapps.list' | grep -q .; then
+    fail "the package sets a default application"
+fi
+private=$(mktemp -d)
+mkdir -p "$private/data/applications" "$private/config" "$private/bin"
+cp "$usr/share/applications/org.tessaly.Tessaly.desktop" "$private/data/applications/"
+printf '#!/bin/sh\n' > "$private/bin/tessaly" && chmod +x "$private/bin/tessaly"
+update-desktop-database "$private/data/applications"
+defaults=$(PATH="$private/bin:$PATH" XDG_DATA_HOME="$private/data" XDG_DATA_DIRS="$private/data" \
+           XDG_CONFIG_HOME="$private/config" XDG_CONFIG_DIRS="$private/config" gio mime application/pdf)
+grep -q 'org.tessaly.Tessaly.desktop' <<<"$defaults" || fail "Open With does not offer Tessaly for PDFs"
+rm -rf "$private"
 appstreamcli validate --no-net --pedantic "$usr/share/metainfo/org.tessaly.Tessaly.metainfo.xml" >/dev/null
 test -s "$usr/share/icons/hicolor/scalable/apps/org.tessaly.Tessaly.svg" || fail "no scalable icon"
 for size in 16 24 32 48 64 128 256; do
