@@ -8,8 +8,8 @@
         <translation>Dateien hier ablegen</translation>
     </message>
     <message id="drop_zone_description">
-        <source>Photos, camera raws, videos and PDFs lose their hidden metadata (GPS position, camera serial numbers, author names) right where they are.</source>
-        <translation>Fotos, Kamera-Rohdaten, Videos und PDFs verlieren ihre versteckten Metadaten (GPS-Position, Seriennummern, Autorennamen) direkt an Ort und Stelle.</translation>
+        <source>Photos, camera raws, videos, audio, office documents, e-books, drawings and PDFs lose their hidden metadata (GPS position, camera serial numbers, author names) right where they are.</source>
+        <translation>Fotos, Kamera-Rohdaten, Videos, Audiodateien, Office-Dokumente, E-Books, Zeichnungen und PDFs verlieren ihre versteckten Metadaten (GPS-Position, Seriennummern, Autorennamen) direkt an Ort und Stelle.</translation>
     </message>
     <message id="file_picker_button">
         <source>Add Files…</source>
@@ -46,8 +46,8 @@
         <translation>Dateien hinzufügen</translation>
     </message>
     <message id="file_picker_filter">
-        <source>Photos, raws, videos and PDFs</source>
-        <translation>Fotos, Rohdaten, Videos und PDFs</translation>
+        <source>Photos, raws, videos, audio, documents and drawings</source>
+        <translation>Fotos, Rohdaten, Videos, Audio, Dokumente und Zeichnungen</translation>
     </message>
     <message id="reveal_failed">
         <source>No file manager could show “%1”.</source>
@@ -296,7 +296,7 @@
     <message id="command_line_help">
         <source>Usage: tessaly [OPTIONS] [FILE...]
 
-Removes hidden metadata (GPS position, camera serials, author names, dates) from photos, camera raws, videos and PDFs.
+Removes hidden metadata (GPS position, camera serials, author names, dates) from photos, camera raws, videos, audio, office documents, e-books, drawings and PDFs.
 Files and folders named here are cleaned as soon as the window is up.
 
 Options:
@@ -315,7 +315,7 @@ After -- every argument is a file, also one whose name starts with a dash.
 </source>
         <translation>Aufruf: tessaly [OPTIONEN] [DATEI...]
 
-Entfernt versteckte Metadaten (GPS-Position, Seriennummern, Autorennamen, Datumsangaben) aus Fotos, Kamera-Rohdaten, Videos und PDFs.
+Entfernt versteckte Metadaten (GPS-Position, Seriennummern, Autorennamen, Datumsangaben) aus Fotos, Kamera-Rohdaten, Videos, Audiodateien, Office-Dokumenten, E-Books, Zeichnungen und PDFs.
 Hier genannte Dateien und Ordner werden bereinigt, sobald das Fenster offen ist.
 
 Optionen:
@@ -895,8 +895,8 @@ Nach -- ist jedes Argument eine Datei, auch eine, deren Name mit einem Bindestri
         <translation>Version %1</translation>
     </message>
     <message id="about_summary">
-        <source>Removes hidden metadata (GPS positions, serial numbers, author names, dates, edit history) from photos, raws, videos and PDFs before you share them.</source>
-        <translation>Entfernt versteckte Metadaten (GPS-Positionen, Seriennummern, Autorennamen, Datumsangaben, Bearbeitungsverlauf) aus Fotos, Rohdaten, Videos und PDFs, bevor Sie sie weitergeben.</translation>
+        <source>Removes hidden metadata (GPS positions, serial numbers, author names, dates, edit history) from photos, raws, videos, audio, office documents, e-books, drawings and PDFs before you share them.</source>
+        <translation>Entfernt versteckte Metadaten (GPS-Positionen, Seriennummern, Autorennamen, Datumsangaben, Bearbeitungsverlauf) aus Fotos, Rohdaten, Videos, Audiodateien, Office-Dokumenten, E-Books, Zeichnungen und PDFs, bevor Sie sie weitergeben.</translation>
     </message>
     <message id="about_license">
         <source>Free software under the GNU General Public License, version 3 or later.</source>
@@ -907,8 +907,8 @@ Nach -- ist jedes Argument eine Datei, auch eine, deren Name mit einem Bindestri
         <translation>Schließen</translation>
     </message>
     <message id="drop_zone_description_copy">
-        <source>Photos, camera raws, videos and PDFs get a cleaned copy beside them, without their hidden metadata (GPS position, camera serial numbers, author names). The originals stay as they are.</source>
-        <translation>Fotos, Kamera-Rohdaten, Videos und PDFs erhalten daneben eine bereinigte Kopie ohne ihre versteckten Metadaten (GPS-Position, Seriennummern, Autorennamen). Die Originale bleiben, wie sie sind.</translation>
+        <source>Photos, camera raws, videos, audio, office documents, e-books, drawings and PDFs get a cleaned copy beside them, without their hidden metadata (GPS position, camera serial numbers, author names). The originals stay as they are.</source>
+        <translation>Fotos, Kamera-Rohdaten, Videos, Audiodateien, Office-Dokumente, E-Books, Zeichnungen und PDFs erhalten daneben eine bereinigte Kopie ohne ihre versteckten Metadaten (GPS-Position, Seriennummern, Autorennamen). Die Originale bleiben, wie sie sind.</translation>
     </message>
     <message id="a11y_list_scroll_bar">
         <source>Scroll the file list</source>

@@ -8,8 +8,8 @@
         <translation>Drop files here</translation>
     </message>
     <message id="drop_zone_description">
-        <source>Photos, camera raws, videos and PDFs lose their hidden metadata (GPS position, camera serial numbers, author names) right where they are.</source>
-        <translation>Photos, camera raws, videos and PDFs lose their hidden metadata (GPS position, camera serial numbers, author names) right where they are.</translation>
+        <source>Photos, camera raws, videos, audio, office documents, e-books, drawings and PDFs lose their hidden metadata (GPS position, camera serial numbers, author names) right where they are.</source>
+        <translation>Photos, camera raws, videos, audio, office documents, e-books, drawings and PDFs lose their hidden metadata (GPS position, camera serial numbers, author names) right where they are.</translation>
     </message>
     <message id="file_picker_button">
         <source>Add Files…</source>
@@ -46,8 +46,8 @@
         <translation>Add Files</translation>
     </message>
     <message id="file_picker_filter">
-        <source>Photos, raws, videos and PDFs</source>
-        <translation>Photos, raws, videos and PDFs</translation>
+        <source>Photos, raws, videos, audio, documents and drawings</source>
+        <translation>Photos, raws, videos, audio, documents and drawings</translation>
     </message>
     <message id="reveal_failed">
         <source>No file manager could show “%1”.</source>
@@ -296,7 +296,7 @@
     <message id="command_line_help">
         <source>Usage: tessaly [OPTIONS] [FILE...]
 
-Removes hidden metadata (GPS position, camera serials, author names, dates) from photos, camera raws, videos and PDFs.
+Removes hidden metadata (GPS position, camera serials, author names, dates) from photos, camera raws, videos, audio, office documents, e-books, drawings and PDFs.
 Files and folders named here are cleaned as soon as the window is up.
 
 Options:
@@ -315,7 +315,7 @@ After -- every argument is a file, also one whose name starts with a dash.
 </source>
         <translation>Usage: tessaly [OPTIONS] [FILE...]
 
-Removes hidden metadata (GPS position, camera serials, author names, dates) from photos, camera raws, videos and PDFs.
+Removes hidden metadata (GPS position, camera serials, author names, dates) from photos, camera raws, videos, audio, office documents, e-books, drawings and PDFs.
 Files and folders named here are cleaned as soon as the window is up.
 
 Options:
@@ -895,8 +895,8 @@ After -- every argument is a file, also one whose name starts with a dash.
         <translation>Version %1</translation>
     </message>
     <message id="about_summary">
-        <source>Removes hidden metadata (GPS positions, serial numbers, author names, dates, edit history) from photos, raws, videos and PDFs before you share them.</source>
-        <translation>Removes hidden metadata (GPS positions, serial numbers, author names, dates, edit history) from photos, raws, videos and PDFs before you share them.</translation>
+        <source>Removes hidden metadata (GPS positions, serial numbers, author names, dates, edit history) from photos, raws, videos, audio, office documents, e-books, drawings and PDFs before you share them.</source>
+        <translation>Removes hidden metadata (GPS positions, serial numbers, author names, dates, edit history) from photos, raws, videos, audio, office documents, e-books, drawings and PDFs before you share them.</translation>
     </message>
     <message id="about_license">
         <source>Free software under the GNU General Public License, version 3 or later.</source>
@@ -907,8 +907,8 @@ After -- every argument is a file, also one whose name starts with a dash.
         <translation>Close</translation>
     </message>
     <message id="drop_zone_description_copy">
-        <source>Photos, camera raws, videos and PDFs get a cleaned copy beside them, without their hidden metadata (GPS position, camera serial numbers, author names). The originals stay as they are.</source>
-        <translation>Photos, camera raws, videos and PDFs get a cleaned copy beside them, without their hidden metadata (GPS position, camera serial numbers, author names). The originals stay as they are.</translation>
+        <source>Photos, camera raws, videos, audio, office documents, e-books, drawings and PDFs get a cleaned copy beside them, without their hidden metadata (GPS position, camera serial numbers, author names). The originals stay as they are.</source>
+        <translation>Photos, camera raws, videos, audio, office documents, e-books, drawings and PDFs get a cleaned copy beside them, without their hidden metadata (GPS position, camera serial numbers, author names). The originals stay as they are.</translation>
     </message>
     <message id="a11y_list_scroll_bar">
         <source>Scroll the file list</source>

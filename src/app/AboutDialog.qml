@@ -36,7 +36,7 @@ Dialog {
             color: Theme.secondaryLabel
         }
         Label {
-            //% "Removes hidden metadata (GPS positions, serial numbers, author names, dates, edit history) from photos, raws, videos and PDFs before you share them."
+            //% "Removes hidden metadata (GPS positions, serial numbers, author names, dates, edit history) from photos, raws, videos, audio, office documents, e-books, drawings and PDFs before you share them."
             text: qsTrId("about_summary")
             wrapMode: Text.Wrap
             Layout.fillWidth: true

@@ -108,14 +108,14 @@ LaunchOptions LaunchOptions::parse(const QList<QByteArray> &arguments)
 
 QString LaunchOptions::helpText()
 {
-    //% "Usage: tessaly [OPTIONS] [FILE...]\n\nRemoves hidden metadata (GPS position, camera serials, author names, dates) from photos, camera raws, videos and PDFs.\nFiles and folders named here are cleaned as soon as the window is up.\n\nOptions:\n  --copy         keep the originals and save a cleaned copy beside each one\n  --in-place     replace each file by its cleaned version\n  --review       list the files and clean them only when asked\n  --keep=GROUP,...\n                 leave these groups in the files: location, dates, people,\n                 camera, serials, descriptions, software, thumbnails, other\n  -h, --help     show this help\n  -v, --version  show the version\n\nWithout --copy or --in-place, the choice in Settings applies (by default: replace).\nWithout --keep, the choice in Settings applies (by default: everything is removed).\nAfter -- every argument is a file, also one whose name starts with a dash.\n"
+    //% "Usage: tessaly [OPTIONS] [FILE...]\n\nRemoves hidden metadata (GPS position, camera serials, author names, dates) from photos, camera raws, videos, audio, office documents, e-books, drawings and PDFs.\nFiles and folders named here are cleaned as soon as the window is up.\n\nOptions:\n  --copy         keep the originals and save a cleaned copy beside each one\n  --in-place     replace each file by its cleaned version\n  --review       list the files and clean them only when asked\n  --keep=GROUP,...\n                 leave these groups in the files: location, dates, people,\n                 camera, serials, descriptions, software, thumbnails, other\n  -h, --help     show this help\n  -v, --version  show the version\n\nWithout --copy or --in-place, the choice in Settings applies (by default: replace).\nWithout --keep, the choice in Settings applies (by default: everything is removed).\nAfter -- every argument is a file, also one whose name starts with a dash.\n"
     const QString text = qtTrId("command_line_help");
     if (text != QLatin1String("command_line_help"))
         return text;
     return QStringLiteral(
         "Usage: tessaly [OPTIONS] [FILE...]\n\n"
         "Removes hidden metadata (GPS position, camera serials, author names, dates) from photos, camera raws, "
-        "videos and PDFs.\nFiles and folders named here are cleaned as soon as the window is up.\n\n"
+        "videos, audio, office documents, e-books, drawings and PDFs.\nFiles and folders named here are cleaned as soon as the window is up.\n\n"
         "Options:\n"
         "  --copy         keep the originals and save a cleaned copy beside each one\n"
         "  --in-place     replace each file by its cleaned version\n"

@@ -39,8 +39,9 @@ ColumnLayout {
     Text {
         objectName: "dropZoneDescription"
         text: view.savesCopies
-              //% "Photos, camera raws, videos and PDFs get a cleaned copy beside them, without their hidden metadata (GPS position, camera serial numbers, author names). The originals stay as they are."
+              //% "Photos, camera raws, videos, audio, office documents, e-books, drawings and PDFs get a cleaned copy beside them, without their hidden metadata (GPS position, camera serial numbers, author names). The originals stay as they are."
               ? qsTrId("drop_zone_description_copy")
+              //% "Photos, camera raws, videos, audio, office documents, e-books, drawings and PDFs lose their hidden metadata (GPS position, camera serial numbers, author names) right where they are."
               : qsTrId("drop_zone_description")
         font.pixelSize: Theme.calloutSize
         color: Theme.secondaryLabel

@@ -17,7 +17,7 @@ FilePicker::~FilePicker()
 
 QString FilePicker::nameFilter()
 {
-    //% "Photos, raws, videos and PDFs"
+    //% "Photos, raws, videos, audio, documents and drawings"
     return qtTrId("file_picker_filter") + QStringLiteral(" (") + AcceptedFileTypes::allowedContentTypes().join(u' ')
         + u')';
 }

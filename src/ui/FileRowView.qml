@@ -208,11 +208,15 @@ FocusScope {
             Text {
                 id: keyCounts
                 objectName: "keyCounts"
-                visible: row.status === FileListModel.Done
+                visible: text !== ""
                 text: row.countsText
-                font.family: Theme.monospaceFamily
+                textFormat: Text.PlainText
+                elide: Text.ElideRight
+                maximumLineCount: 1
+                font.family: row.status === FileListModel.Error ? Qt.application.font.family : Theme.monospaceFamily
                 font.pixelSize: Theme.captionSize
                 color: Theme.secondaryLabel
+                Layout.maximumWidth: row.width * 0.4
             }
 
             TintedIcon {

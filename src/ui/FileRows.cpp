@@ -54,8 +54,21 @@ bool canExpand(FileStatus status)
     return status == FileStatus::done || status == FileStatus::error;
 }
 
+// The first sentence of a message: what a row has room for.
+QString firstSentence(const QString &message)
+{
+    QString line = message.section(u'\n', 0, 0);
+    const qsizetype end = line.indexOf(QLatin1String(". "));
+    return end < 0 ? line : line.left(end + 1);
+}
+
+// Beside the status: the counts of a cleaned row, the reason of a failed one.
 QString countsText(const FileItem &file)
 {
+    if (file.status == FileStatus::error)
+        return firstSentence(file.errorMessage().value_or(QString()));
+    if (file.status != FileStatus::done)
+        return {};
     //% "Nothing to remove"
     return file.nothingToRemove ? qtTrId("nothing_to_remove")
                                 : UiTexts::keyCountsText(file.packedBefore.count(), file.packedAfter.count());

@@ -25,7 +25,7 @@ public:
         StatusSymbolRole,   // QString: empty for the statuses shown as a plain word
         StatusTintRole,     // QString: a theme tint name
         StatusTextRole,     // QString
-        CountsTextRole,     // QString: "80 → 25", or "Nothing to remove"
+        CountsTextRole,     // QString: "80 → 25", "Nothing to remove", or a failure's first sentence
         AccessibleTextRole, // QString: what a screen reader says for the row
         CanExpandRole,      // bool: done or failed rows open
         ExpandedRole,       // bool, writable

@@ -55,7 +55,7 @@ bool isProgressComplete(double progress)
 QString keyCountsText(qint64 before, qint64 after)
 {
     //% "%1 → %2"
-    return qtTrId("key_counts").arg(before).arg(after);
+    return qtTrId("key_counts").arg(QString::number(before), QString::number(after));
 }
 
 QString rowCountText(qint64 rows)

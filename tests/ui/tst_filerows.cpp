@@ -36,21 +36,23 @@ private slots:
         QTest::addColumn<QString>("statusTint");
         QTest::addColumn<QString>("accessibleText");
         QTest::addColumn<bool>("canExpand");
+        QTest::addColumn<QString>("countsText");
         const auto s = [](FileStatus status) { return int(status); };
         QTest::newRow("waiting") << s(FileStatus::pending) << false << "Waiting" << "" << "secondary"
-                                 << "a.jpg, Waiting" << false;
+                                 << "a.jpg, Waiting" << false << "";
         QTest::newRow("ready") << s(FileStatus::ready) << false << "Not cleaned yet" << "" << "secondary"
-                               << "a.jpg, Not cleaned yet" << false;
+                               << "a.jpg, Not cleaned yet" << false << "";
         QTest::newRow("stopped") << s(FileStatus::stopped) << false << "Stopped" << "" << "secondary"
-                                 << "a.jpg, Stopped" << false;
+                                 << "a.jpg, Stopped" << false << "";
         QTest::newRow("processing") << s(FileStatus::processing) << false << u"Cleaning…"_qs << "wand.and.stars"
-                                    << "blue" << u"a.jpg, Cleaning…"_qs << false;
+                                    << "blue" << u"a.jpg, Cleaning…"_qs << false << "";
         QTest::newRow("done") << s(FileStatus::done) << false << "Cleaned" << "checkmark.circle.fill" << "green"
-                              << "a.jpg, Cleaned, 2 tags before, 1 after" << true;
+                              << "a.jpg, Cleaned, 2 tags before, 1 after" << true << u"2 → 1"_qs;
         QTest::newRow("done, nothing to remove") << s(FileStatus::done) << true << "Cleaned" << "checkmark.circle.fill"
-                                                 << "green" << "a.jpg, Cleaned, Nothing to remove" << true;
+                                                 << "green" << "a.jpg, Cleaned, Nothing to remove" << true << "Nothing to remove";
         QTest::newRow("failed") << s(FileStatus::error) << false << "Failed" << "xmark.circle.fill" << "red"
-                                << "a.jpg, Failed, ExifTool: it broke" << true;
+                                << "a.jpg, Failed, ExifTool: it broke. Nothing was changed." << true
+                                << "ExifTool: it broke.";
     }
 
     void rowLooks()
@@ -62,7 +64,7 @@ private slots:
         file.packedBefore = PackedMetadata::pack({{u"GPS:GPSLatitude"_qs, u"1"_qs}, {u"EXIF:Make"_qs, u"X"_qs}});
         file.packedAfter = PackedMetadata::pack({{u"EXIF:Make"_qs, u"X"_qs}});
         if (file.status == FileStatus::error)
-            file.failure = ExifToolError::processError(u"it broke"_qs);
+            file.failure = ExifToolError::processError(u"it broke. Nothing was changed."_qs);
         FileListModel files;
         files.append({file});
         FileRows rows;
@@ -72,6 +74,7 @@ private slots:
         QTEST(role(rows, 0, FileRows::StatusTintRole).toString(), "statusTint");
         QTEST(role(rows, 0, FileRows::AccessibleTextRole).toString(), "accessibleText");
         QTEST(role(rows, 0, FileRows::CanExpandRole).toBool(), "canExpand");
+        QTEST(role(rows, 0, FileRows::CountsTextRole).toString(), "countsText");
         QCOMPARE(role(rows, 0, FileRows::FolderRole).toString(), u"/home/jane/Pictures"_qs);
         QCOMPARE(role(rows, 0, FileRows::FileSymbolRole).toString(), u"photo"_qs);
         QCOMPARE(role(rows, 0, FileListModel::FileNameRole).toString(), u"a.jpg"_qs);

@@ -64,22 +64,23 @@ TestCase {
     function test_showsItsRoles_data() {
         return [
             { tag: "waiting", status: FileListModel.Pending, symbol: "", text: "Waiting",
-              name: "a.jpg, Waiting", opens: false },
+              name: "a.jpg, Waiting", opens: false, counts: "" },
             { tag: "done", status: FileListModel.Done, symbol: "checkmark.circle.fill", text: "Cleaned",
-              name: "a.jpg, Cleaned, 80 tags before, 25 after", opens: true },
+              name: "a.jpg, Cleaned, 80 tags before, 25 after", opens: true, counts: "80 → 25" },
             { tag: "error", status: FileListModel.Error, symbol: "xmark.circle.fill", text: "Failed",
-              name: "a.jpg, Failed, The file is locked", opens: true },
+              name: "a.jpg, Failed, The file is locked", opens: true, counts: "The file is locked." },
         ]
     }
     function test_showsItsRoles(data) {
         const row = createRow({ status: data.status, statusSymbol: data.symbol, statusText: data.text,
-                                accessibleText: data.name, canExpand: data.opens })
+                                accessibleText: data.name, canExpand: data.opens, countsText: data.counts })
         compare(row.Accessible.name, data.name)
         compare(row.Accessible.role, Accessible.ListItem)
         compare(row.Accessible.description, "/home/jane/Pictures/a.jpg")
         compare(findChild(row, "statusText").text, data.text)
-        compare(findChild(row, "keyCounts").visible, data.status === FileListModel.Done)
-        compare(findChild(row, "keyCounts").text, "80 → 25")
+        // Beside the status: a cleaned row's counts, a failed row's reason.
+        compare(findChild(row, "keyCounts").visible, data.counts !== "")
+        compare(findChild(row, "keyCounts").text, data.counts)
         compare(findChild(row, "chevron").visible, data.opens)
         compare(findChild(row, "subtitle").text, "JPG  ·  /home/jane/Pictures")
         // Nothing spins while a file is cleaned: a run of thousands of rows
