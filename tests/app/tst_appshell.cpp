@@ -125,17 +125,19 @@ private slots:
         QCOMPARE(Fixtures::readAll(dir.filePath(u"notes.txt"_qs)), QByteArray(Fixtures::author));
         QCOMPARE(Fixtures::run(u"exiftool"_qs, {u"-s3"_qs, u"-FileType"_qs, first[1]}), QByteArray("PNG\n"));
 
-        QProcess later;
-        later.setProcessEnvironment(env);
-        later.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        later.setWorkingDirectory(dir.path());
+        // A later launch hands its files over to the running app and ends.
+        const auto handOver = [&](const QStringList &arguments) {
+            QProcess launch;
+            launch.setProcessEnvironment(env);
+            launch.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+            launch.setWorkingDirectory(dir.path());
+            launch.start(tessaly, arguments);
+            return launch.waitForFinished(15000) && launch.exitStatus() == QProcess::NormalExit ? launch.exitCode() : -1;
+        };
         QElapsedTimer clock;
         clock.start();
         // Relative: resolved by the launch that names it; its --copy holds for its file.
-        later.start(tessaly, {u"--copy"_qs, u"second.jpg"_qs});
-        QVERIFY(later.waitForFinished(15000));
-        QCOMPARE(later.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(later.exitCode(), 0);
+        QCOMPARE(handOver({u"--copy"_qs, u"second.jpg"_qs}), 0);
         qInfo("the second launch ended after %lld ms", clock.elapsed());
         const QString copy = dir.filePath(u"second (cleaned).jpg"_qs);
         QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(copy) && clean(copy), 60000);
@@ -146,21 +148,11 @@ private slots:
         // handed over too, and listed; nothing touches it without a click.
         const QString reviewed = Fixtures::make(dir.path(), "jpg", u"opened with.jpg"_qs);
         const QByteArray reviewedBytes = Fixtures::readAll(reviewed);
-        QProcess fromFileManager;
-        fromFileManager.setProcessEnvironment(env);
-        fromFileManager.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        fromFileManager.start(tessaly, {u"--review"_qs, reviewed});
-        QVERIFY(fromFileManager.waitForFinished(15000));
-        QCOMPARE(fromFileManager.exitCode(), 0);
+        QCOMPARE(handOver({u"--review"_qs, reviewed}), 0);
         // A file handed over after it is cleaned, in place this time: by
         // then the one before would have been cleaned too, had it not waited.
         const QString after = Fixtures::make(dir.path(), "jpg", u"typed later.jpg"_qs);
-        QProcess typedLater;
-        typedLater.setProcessEnvironment(env);
-        typedLater.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        typedLater.start(tessaly, {u"--in-place"_qs, after});
-        QVERIFY(typedLater.waitForFinished(15000));
-        QCOMPARE(typedLater.exitCode(), 0);
+        QCOMPARE(handOver({u"--in-place"_qs, after}), 0);
         QTRY_VERIFY_WITH_TIMEOUT(clean(after), 60000);
         QVERIFY(!QFileInfo::exists(dir.filePath(u"typed later (cleaned).jpg"_qs)));
         QCOMPARE(Fixtures::readAll(reviewed), reviewedBytes);

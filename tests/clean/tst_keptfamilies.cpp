@@ -107,7 +107,7 @@ private slots:
             QVERIFY2(before.value(probe.tag).contains(probe.value), qPrintable(probe.tag + " not planted"));
 
         const CleanResult result = Cleaning::clean(path, {false, false, KeptFamilies().with(kept)});
-        QVERIFY2(result.success(), qPrintable(result.errorMessage().value_or(QString())));
+        QVERIFY2(result.success(), qPrintable(Cleaning::errorOf(result)));
 
         const auto after = ungrouped(read(path));
         const QList<Probe> probes = probesOf(kind);

@@ -1,17 +1,15 @@
 // The kinds added after the first thirteen, where the strip table cannot
 // look: which first bytes each accepts, the GIF's blocks one by one, damaged
-// GIF and JPEG XL files, and the Fujifilm raw the app refuses to rewrite.
+// GIF and JPEG XL files.
 
 #include <GifContainer.h>
 #include <JxlContainer.h>
 #include <StripPlan.h>
 #include <TagRoles.h>
 
-#include <Cleaning.h>
 #include <Fixtures.h>
 #include <MoreFixtures.h>
 
-#include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -176,23 +174,6 @@ private slots:
         const auto cleaned = extension == "gif" ? cleanGif(bytes) : cleanJxl(bytes);
         QVERIFY(walk.damage);
         QVERIFY(!cleaned);
-    }
-
-    // exiftool's rewrites of Fujifilm raws have broken them for other tools'
-    // users: the file is not touched, and the row says why.
-    void fujifilmRawIsRefusedWithItsReason()
-    {
-        QTemporaryDir dir;
-        const QString path = dir.filePath("DSCF0001.RAF");
-        Fixtures::writeAll(path, MoreFixtures::fujifilmHeader());
-        const CleanResult result = Cleaning::clean(path);
-        const QString message = result.errorMessage().value_or(QString());
-        QVERIFY2(message.startsWith("Tessaly does not rewrite Fujifilm RAF files yet: ")
-                     && message.contains("DSCF0001.RAF was left unchanged"),
-                 qPrintable(message));
-        QCOMPARE(Fixtures::readAll(path), MoreFixtures::fujifilmHeader());
-        QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
-                 QStringList {"DSCF0001.RAF"});
     }
 };
 

@@ -91,16 +91,6 @@ std::pair<QByteArray, QByteArray> matroskaUids(const QString &path)
     return {info.mid(at, info.indexOf('\n', at) - at), run("mkvextract", {path, "chapters", "-"})};
 }
 
-// An EBML element with an eight-byte size, or a size that says "unknown".
-QByteArray ebml(const QByteArray &id, const QByteArray &payload, bool unknownSize = false)
-{
-    QByteArray size(8, '\0');
-    size[0] = 0x01;
-    for (int i = 0; i < 7; ++i)
-        size[7 - i] = unknownSize ? char(0xff) : char((payload.size() >> (8 * i)) & 0xff);
-    return id + size + payload;
-}
-
 } // namespace
 
 class tst_MovieInsides : public QObject
@@ -153,7 +143,7 @@ private slots:
         const QByteArray framesBefore = frames(path);
 
         const CleanResult result = Cleaning::clean(path);
-        QCOMPARE(result.errorMessage().value_or(QString()), QString());
+        QCOMPARE(Cleaning::errorOf(result), QString());
         QCOMPARE(found(readAll(path), gone), QList<QByteArray> {});
         QCOMPARE(probed(path), streams);
         QCOMPARE(frames(path), framesBefore);
@@ -226,7 +216,7 @@ private slots:
         const QByteArray framesBefore = frames(path);
 
         const CleanResult result = Cleaning::clean(path);
-        QCOMPARE(result.errorMessage().value_or(QString()), QString());
+        QCOMPARE(Cleaning::errorOf(result), QString());
         QCOMPARE(found(readAll(path), gone), QList<QByteArray> {});
         QCOMPARE(frames(path), framesBefore);
         // What the film says stays: its subtitles, the font they name, its chapters.

@@ -3,11 +3,9 @@
 // checks the file's bytes (streams decompressed), what qpdf shows, the pages
 // as drawn, and the helper's report.
 
-#include <FileCleaner.h>
-#include <FileItem.h>
 #include <PdfCleaner.h>
-#include <StayOpenRunner.h>
 
+#include <Cleaning.h>
 #include <FakeTool.h>
 #include <Fixtures.h>
 
@@ -20,10 +18,7 @@ namespace {
 
 QString errorOf(const QString &path, const ToolPaths &tools = ToolPaths::installed())
 {
-    static StayOpenRunner runner(StayOpenRunner::Options{2, 1000, qint64(512) << 20});
-    const FileCleaner cleaner(tools, runner);
-    const QUrl url = QUrl::fromLocalFile(path);
-    return cleaner.clean({QUuid::createUuid(), url, FileItem::fromUrl(url).format, {}, {}}).errorMessage().value_or(QString());
+    return Cleaning::errorOf(Cleaning::cleanWith(tools, path));
 }
 
 // "kind/page/count/name", to compare with a row's expectations.
@@ -53,12 +48,6 @@ QByteArray segment(char marker, const QByteArray &payload)
 {
     const int length = payload.size() + 2;
     return QByteArray("\xFF") + marker + char(length >> 8) + char(length & 0xFF) + payload;
-}
-
-QByteArray box(const QByteArray &type, const QByteArray &payload)
-{
-    const int length = payload.size() + 8;
-    return QByteArray(1, char(length >> 24)) + char(length >> 16) + char(length >> 8) + char(length) + type + payload;
 }
 
 } // namespace

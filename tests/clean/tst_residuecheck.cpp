@@ -92,10 +92,7 @@ private slots:
     void aStripThatLeavesMetadataIsRefused_data()
     {
         QTest::addColumn<QString>("extension");
-        QTest::newRow("cr2") << "cr2";
-        QTest::newRow("mp4") << "mp4";
-        QTest::newRow("dng") << "dng";
-        for (const char *extension : {"tif", "orf", "rw2", "pef", "srw", "m4a", "3gp"})
+        for (const char *extension : {"cr2", "mp4", "dng", "tif", "orf", "rw2", "pef", "srw", "m4a", "3gp"})
             QTest::newRow(extension) << extension;
     }
 
@@ -154,7 +151,7 @@ private slots:
         QCOMPARE(::setxattr(QFile::encodeName(path).constData(), "user.xdg.tags", "holiday", 7, 0), 0);
 
         const CleanResult result = cleanWith(ToolPaths::installed(), path);
-        QCOMPARE(result.errorMessage().value_or(QString()), QString());
+        QCOMPARE(errorOf(result), QString());
         QVERIFY(!result.nothingToRemove);
         QCOMPARE(found(readAll(path), marks), QList<QByteArray>());
         char value[64];
@@ -214,7 +211,7 @@ private slots:
         const Snapshot withMode = Snapshot::of(path);
 
         const CleanResult result = cleanWith(ToolPaths::installed(), path);
-        QCOMPARE(result.errorMessage().value_or(QString()), QString());
+        QCOMPARE(errorOf(result), QString());
         QVERIFY(result.nothingToRemove);
         QVERIFY(Snapshot::of(path).sameFile(withMode));
         QCOMPARE(Snapshot::of(path).bytes, before.bytes);
@@ -227,7 +224,7 @@ private slots:
         // An attribute that describes it is something to remove.
         QCOMPARE(::setxattr(QFile::encodeName(path).constData(), "user.xdg.comment", "x", 1, 0), 0);
         const CleanResult again = cleanWith(ToolPaths::installed(), path);
-        QCOMPARE(again.errorMessage().value_or(QString()), QString());
+        QCOMPARE(errorOf(again), QString());
         QVERIFY(!again.nothingToRemove);
     }
 
@@ -238,7 +235,7 @@ private slots:
         QTemporaryDir dir;
         const QString path = make(dir.path(), "jpg");
         const CleanResult result = cleanWith(ToolPaths::installed(), path);
-        QCOMPARE(result.errorMessage().value_or(QString()), QString());
+        QCOMPARE(errorOf(result), QString());
         QStringList kept;
         for (const ContainerItem &item : result.stillInFile)
             kept << QString::fromUtf8(item.type) + "=" + item.detail;
@@ -265,11 +262,11 @@ private slots:
         QTemporaryDir dir;
         const QString path = make(dir.path(), extension);
         const CleanResult first = cleanWith(ToolPaths::installed(), path);
-        QCOMPARE(first.errorMessage().value_or(QString()), QString());
+        QCOMPARE(errorOf(first), QString());
         QVERIFY(!first.nothingToRemove);
         const Snapshot cleaned = Snapshot::of(path);
         const CleanResult again = cleanWith(ToolPaths::installed(), path);
-        QCOMPARE(again.errorMessage().value_or(QString()), QString());
+        QCOMPARE(errorOf(again), QString());
         QVERIFY(again.nothingToRemove);
         QVERIFY(Snapshot::of(path).sameFile(cleaned));
         QStringList kept;

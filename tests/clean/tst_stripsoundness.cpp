@@ -45,11 +45,6 @@ MetadataTable read(const QString &path)
     return ungrouped(table.value());
 }
 
-QString errorOf(const CleanResult &result)
-{
-    return result.errorMessage().value_or(QString());
-}
-
 QByteArray attribute(const QString &path, const char *name)
 {
     char value[256];
@@ -72,19 +67,6 @@ QStringList identifyingKeysIn(const MetadataTable &table)
             keys.append(key + "=" + value);
     }
     return keys;
-}
-
-// Cleaning copies, and copies of copies, that a run left behind.
-QStringList leftovers(const QString &directory)
-{
-    QStringList names;
-    for (const QString &name : QDir(directory).entryList(QDir::Files | QDir::Hidden | QDir::System))
-        if (name.startsWith(".tessaly-") || name.endsWith("_exiftool_tmp") || name.endsWith("_original"))
-            names.append(name);
-    for (const QString &name : QDir(directory).entryList(QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot))
-        if (name.startsWith(".tessaly-"))
-            names.append(name);
-    return names;
 }
 
 } // namespace
@@ -359,17 +341,15 @@ private slots:
     void versionReachesTheDiskBeforeItsRename_data()
     {
         QTest::addColumn<bool>("keepOriginal");
-        QTest::addColumn<QString>("extension");
-        QTest::newRow("in place") << false << "jpg"; // every kind takes one of these two ways
-        QTest::newRow("copy") << true << "jpg";
+        QTest::newRow("in place") << false; // every kind takes one of these two ways
+        QTest::newRow("copy") << true;
     }
 
     void versionReachesTheDiskBeforeItsRename()
     {
         QFETCH(bool, keepOriginal);
-        QFETCH(QString, extension);
         QTemporaryDir dir;
-        const QString path = make(dir.path(), extension);
+        const QString path = make(dir.path(), "jpg");
         ::prctl(PR_SET_PTRACER, PR_SET_PTRACER_ANY);
         const QString log = dir.filePath("calls.log");
         QProcess tracer;

@@ -30,10 +30,7 @@ QByteArray field(quint64 value, int width)
     return out;
 }
 
-QByteArray box(const QByteArray &type, const QByteArray &payload)
-{
-    return field(8 + payload.size(), 4) + type + payload;
-}
+using Fixtures::box;
 
 QList<Box> children(const QByteArray &bytes, qsizetype begin, qsizetype end)
 {

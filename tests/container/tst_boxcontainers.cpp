@@ -20,11 +20,7 @@ Q_DECLARE_METATYPE(KeptBecause)
 
 namespace {
 
-QByteArray be32(quint32 value)
-{
-    const char bytes[] {char(value >> 24), char(value >> 16), char(value >> 8), char(value)};
-    return QByteArray(bytes, 4);
-}
+using Fixtures::be32, Fixtures::box;
 
 ContainerWalk walkBytes(QByteArray bytes)
 {
@@ -62,11 +58,6 @@ QString makeKind(const QString &dir, const QString &kind)
     if (kind == u"exiftool")
         return HeifFixture::make(dir);
     return HeifFixture::makeWithThumbnailItems(dir);
-}
-
-QByteArray box(const char *type, const QByteArray &payload)
-{
-    return be32(quint32(8 + payload.size())) + QByteArray(type, 4) + payload;
 }
 
 void put32(QByteArray &bytes, qint64 at, quint32 value)

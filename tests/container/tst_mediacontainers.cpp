@@ -71,14 +71,7 @@ QString makeMovie(const QString &dir, const QString &name)
     return dir + u'/' + name;
 }
 
-QByteArray ebml(const QByteArray &id, const QByteArray &payload, bool unknownSize = false)
-{
-    QByteArray size(8, '\0');
-    size[0] = 0x01;
-    for (int i = 0; i < 7; ++i)
-        size[7 - i] = unknownSize ? char(0xff) : char((payload.size() >> (8 * i)) & 0xff);
-    return id + size + payload;
-}
+using Fixtures::ebml;
 
 QByteArray le(quint32 value, int width)
 {

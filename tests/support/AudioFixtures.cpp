@@ -15,20 +15,6 @@ using namespace Fixtures;
 
 const QStringList audio {"mp3", "flac", "ogg", "opus", "wav"};
 
-QByteArray le32(quint32 value)
-{
-    char bytes[4];
-    qToLittleEndian(value, bytes);
-    return QByteArray(bytes, 4);
-}
-
-QByteArray be32(quint32 value)
-{
-    char bytes[4];
-    qToBigEndian(value, bytes);
-    return QByteArray(bytes, 4);
-}
-
 // A cover picture with its own EXIF: the owner's name and a place.
 QString cover(const QString &directory)
 {

@@ -2,6 +2,8 @@
 
 #include <FileItem.h>
 
+#include <QDir>
+
 namespace Cleaning {
 
 StayOpenRunner &runner()
@@ -20,6 +22,23 @@ CleanResult cleanWith(const ToolPaths &tools, const QString &path, CleaningChoic
 CleanResult clean(const QString &path, CleaningChoices choices)
 {
     return cleanWith(ToolPaths::installed(), path, choices);
+}
+
+QString errorOf(const CleanResult &result)
+{
+    return result.errorMessage().value_or(QString());
+}
+
+QStringList leftovers(const QString &directory)
+{
+    QStringList names;
+    for (const QString &name : QDir(directory).entryList(QDir::Files | QDir::Hidden | QDir::System))
+        if (name.startsWith(".tessaly-") || name.endsWith("_exiftool_tmp") || name.endsWith("_original"))
+            names.append(name);
+    for (const QString &name : QDir(directory).entryList(QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot))
+        if (name.startsWith(".tessaly-"))
+            names.append(name);
+    return names;
 }
 
 } // namespace Cleaning

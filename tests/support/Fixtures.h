@@ -34,6 +34,18 @@ QString program(const QString &name);
 QByteArray run(const QString &name, const QStringList &arguments);
 QString resourceDirectory();
 
+// For the builders: words split at spaces, tags written by exiftool, and
+// 2019-03-04 05:06:07 (when every file was "taken") as movie headers count it.
+QStringList args(const QString &words);
+void plant(const QString &path, const QStringList &tags);
+quint32 movieSeconds();
+// 32-bit words as stored, and an ISO base media box around `payload`.
+QByteArray be32(quint32 value);
+QByteArray le32(quint32 value);
+QByteArray box(const QByteArray &type, const QByteArray &payload);
+// A Matroska element, its size written in eight bytes (or as unknown).
+QByteArray ebml(const QByteArray &id, const QByteArray &payload, bool unknownSize = false);
+
 // A file of that kind (jpg png webp heic mp4 mov mkv pdf dng nef arw cr2 cr3)
 // with the marks planted, and GPS. Photos are turned a quarter (Orientation 6)
 // with a Display P3 profile; the mkv carries a text and a font attachment

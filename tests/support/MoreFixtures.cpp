@@ -3,7 +3,6 @@
 #include "Fixtures.h"
 
 #include <QColorSpace>
-#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -22,22 +21,6 @@ namespace {
 
 const QStringList raws {"orf", "rw2", "pef", "srw"}, sounds {"m4a", "3gp"};
 const QString gps = "-GPSLatitude=48.8583 -GPSLatitudeRef=N -GPSLongitude=2.2945 -GPSLongitudeRef=E";
-
-QStringList args(const QString &words)
-{
-    return words.split(u' ', Qt::SkipEmptyParts);
-}
-
-void plant(const QString &path, const QStringList &tags)
-{
-    run("exiftool", QStringList {"-q", "-q", "-overwrite_original"} + tags << path);
-}
-
-quint32 movieSeconds()
-{
-    return quint32(QDateTime(QDate(1904, 1, 1), QTime(0, 0), Qt::UTC)
-                       .secsTo(QDateTime(QDate(2019, 3, 4), QTime(5, 6, 7), Qt::UTC)));
-}
 
 // A little-endian TIFF directory: tag -> (type, count, value bytes).
 struct Field { quint16 type; quint32 count; QByteArray value; };
@@ -170,13 +153,6 @@ void makePicture(const QString &path, const QString &extension)
                                            : QStringList {}));
 }
 
-QByteArray bigEndian(quint32 value)
-{
-    QByteArray bytes(4, '\0');
-    qToBigEndian(value, bytes.data());
-    return bytes;
-}
-
 } // namespace
 
 bool makes(const QString &extension)
@@ -209,7 +185,7 @@ QList<QByteArray> planted(const QString &extension)
     if (extension == "gif")
         return {comment, creator, owner, title};
     if (sounds.contains(extension))
-        return {title, author, comment, creator, owner, bigEndian(movieSeconds())};
+        return {title, author, comment, creator, owner, be32(movieSeconds())};
     if (extension == "rw2")
         return {creator, title, owner, serial, exifDate};
     if (extension == "tif")

@@ -17,7 +17,6 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QRegularExpression>
 #include <QScopeGuard>
@@ -292,46 +291,28 @@ private slots:
         QVERIFY(resultText(runner.run(tool, {"-j", dir.filePath("a.jpg")}, 60s)).contains("\"Version\":\"2\""));
     }
 
-    // A quit stops runs under way at once, through either runner, and refuses new ones.
-    void stopAllEndsHungRuns_data()
+    // A quit, or a clean given up (its row removed, Stop), ends the run under
+    // way at once, through either runner. A quit refuses new runs; a clean
+    // given up ends only its own run: the runner goes on serving the others,
+    // a stay-open one with a worker of its own.
+    void givingUpEndsAHungRun_data()
     {
         QTest::addColumn<bool>("persistent");
-        QTest::newRow("stay-open worker") << true;
-        QTest::newRow("one process per run") << false;
+        QTest::addColumn<bool>("quit");
+        for (bool persistent : {true, false})
+            for (bool quit : {true, false})
+                QTest::addRow("%s, %s", persistent ? "stay-open worker" : "one process per run", quit ? "quit" : "given up")
+                    << persistent << quit;
     }
 
-    void stopAllEndsHungRuns()
+    void givingUpEndsAHungRun()
     {
         QFETCH(bool, persistent);
+        QFETCH(bool, quit);
         QTemporaryDir dir;
-        // The tool's own folder is shown read-only over everything in it.
-        QVERIFY(QDir(dir.path()).mkdir("tool"));
-        const QString tool = writePerlStandIn(dir.filePath("tool"));
-        const std::unique_ptr<ToolRunner> runner = oneWorkerOrOneShot(persistent);
-        QElapsedTimer clock;
-        clock.start();
-        // The stand-in marks the run as under way in a folder beside its
-        // file, where a sandboxed tool may write only when granted.
-        QVERIFY(QDir(dir.path()).mkdir("marks"));
-        const SandboxGrant markBeside = SandboxGrant::toWrite(dir.filePath("hang.jpg"), dir.filePath("marks"));
-        auto hung = QtConcurrent::run([&] { return runner->run(tool, {"-j", dir.filePath("hang.jpg")}, 60s, markBeside); });
-        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(dir.filePath("marks/hang.jpg.started")), 20000); // under way
-        runner->stopAll();
-        const auto result = hung.result();
-        QVERIFY(clock.elapsed() < 5000);
-        QVERIFY(!result && isCleanError(result.error(), CleanError::Kind::quitting));
-        QVERIFY(!runner->run(tool, {"-j", dir.filePath("a.jpg")}, 60s));
-    }
-
-    // A clean given up (its row removed, Stop) ends the run it is waiting
-    // for, whichever way the tool runs, and only that run: the runner goes
-    // on serving the others, a stay-open one with a worker of its own.
-    void cancelEndsAHungRun_data() { stopAllEndsHungRuns_data(); }
-
-    void cancelEndsAHungRun()
-    {
-        QFETCH(bool, persistent);
-        QTemporaryDir dir;
+        // The tool's own folder is shown read-only over everything in it; the
+        // stand-in marks the run as under way in a folder beside its file,
+        // where a sandboxed tool may write only when granted.
         QVERIFY(QDir(dir.path()).mkdir("tool") && QDir(dir.path()).mkdir("marks"));
         const QString tool = writePerlStandIn(dir.filePath("tool"));
         const std::unique_ptr<ToolRunner> runner = oneWorkerOrOneShot(persistent);
@@ -341,12 +322,19 @@ private slots:
             const CancelScope scope(&cancel);
             return runner->run(tool, {"-j", dir.filePath("hang.jpg")}, 60s, markBeside);
         });
-        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(dir.filePath("marks/hang.jpg.started")), 20000);
-        const auto cancelled = std::chrono::steady_clock::now();
-        cancel = true;
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(dir.filePath("marks/hang.jpg.started")), 20000); // under way
+        const auto givenUp = std::chrono::steady_clock::now();
+        if (quit)
+            runner->stopAll();
+        else
+            cancel = true;
         const auto result = hung.result();
-        QVERIFY(std::chrono::steady_clock::now() - cancelled < 5s);
+        QVERIFY(std::chrono::steady_clock::now() - givenUp < 5s);
         QVERIFY(!result && isCleanError(result.error(), CleanError::Kind::quitting));
+        if (quit) {
+            QVERIFY(!runner->run(tool, {"-j", dir.filePath("a.jpg")}, 60s));
+            return;
+        }
         QCOMPARE(resultText(runner->run(tool, {"-j", dir.filePath("a.jpg")}, 60s)), u"[{\"Version\":\"1\"}]\n"_qs);
         // A run given up before it starts is not run at all.
         const CancelScope stillCancelled(&cancel);

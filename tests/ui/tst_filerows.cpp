@@ -4,6 +4,7 @@
 #include <Failure.h>
 #include <Translations.h>
 
+#include <QFileInfo>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -37,28 +38,38 @@ private slots:
         QTest::addColumn<QString>("accessibleText");
         QTest::addColumn<bool>("canExpand");
         QTest::addColumn<QString>("countsText");
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("folder"); // "/" for a file at the root
+        QTest::addColumn<QString>("fileSymbol");
+        const QString photo = u"/home/jane/Pictures/a.jpg"_qs, pictures = u"/home/jane/Pictures"_qs;
         const auto s = [](FileStatus status) { return int(status); };
         QTest::newRow("waiting") << s(FileStatus::pending) << false << "Waiting" << "" << "secondary"
-                                 << "a.jpg, Waiting" << false << "";
+                                 << "a.jpg, Waiting" << false << "" << photo << pictures << "photo";
+        QTest::newRow("waiting, at the root") << s(FileStatus::pending) << false << "Waiting" << "" << "secondary"
+                                              << "a.pdf, Waiting" << false << "" << u"/a.pdf"_qs << "/" << "doc.text";
         QTest::newRow("ready") << s(FileStatus::ready) << false << "Not cleaned yet" << "" << "secondary"
-                               << "a.jpg, Not cleaned yet" << false << "";
+                               << "a.jpg, Not cleaned yet" << false << "" << photo << pictures << "photo";
         QTest::newRow("stopped") << s(FileStatus::stopped) << false << "Stopped" << "" << "secondary"
-                                 << "a.jpg, Stopped" << false << "";
+                                 << "a.jpg, Stopped" << false << "" << photo << pictures << "photo";
         QTest::newRow("processing") << s(FileStatus::processing) << false << u"Cleaning…"_qs << "wand.and.stars"
-                                    << "blue" << u"a.jpg, Cleaning…"_qs << false << "";
+                                    << "blue" << u"a.jpg, Cleaning…"_qs << false << "" << photo << pictures << "photo";
         QTest::newRow("done") << s(FileStatus::done) << false << "Cleaned" << "checkmark.circle.fill" << "green"
-                              << "a.jpg, Cleaned, 2 tags before, 1 after" << true << u"2 → 1"_qs;
+                              << "a.jpg, Cleaned, 2 tags before, 1 after" << true << u"2 → 1"_qs << photo << pictures
+                              << "photo";
         QTest::newRow("done, nothing to remove") << s(FileStatus::done) << true << "Cleaned" << "checkmark.circle.fill"
-                                                 << "green" << "a.jpg, Cleaned, Nothing to remove" << true << "Nothing to remove";
+                                                 << "green" << "a.jpg, Cleaned, Nothing to remove" << true
+                                                 << "Nothing to remove" << photo << pictures << "photo";
+        // Beside a failed row's status: its reason's first sentence.
         QTest::newRow("failed") << s(FileStatus::error) << false << "Failed" << "xmark.circle.fill" << "red"
                                 << "a.jpg, Failed, ExifTool: it broke. Nothing was changed." << true
-                                << "ExifTool: it broke.";
+                                << "ExifTool: it broke." << photo << pictures << "photo";
     }
 
     void rowLooks()
     {
         QFETCH(int, status);
-        FileItem file = item(u"/home/jane/Pictures/a.jpg"_qs, FileStatus(status));
+        QFETCH(QString, path);
+        FileItem file = item(path, FileStatus(status));
         QFETCH(bool, nothingToRemove);
         file.nothingToRemove = nothingToRemove;
         file.packedBefore = PackedMetadata::pack({{u"GPS:GPSLatitude"_qs, u"1"_qs}, {u"EXIF:Make"_qs, u"X"_qs}});
@@ -75,20 +86,9 @@ private slots:
         QTEST(role(rows, 0, FileRows::AccessibleTextRole).toString(), "accessibleText");
         QTEST(role(rows, 0, FileRows::CanExpandRole).toBool(), "canExpand");
         QTEST(role(rows, 0, FileRows::CountsTextRole).toString(), "countsText");
-        QCOMPARE(role(rows, 0, FileRows::FolderRole).toString(), u"/home/jane/Pictures"_qs);
-        QCOMPARE(role(rows, 0, FileRows::FileSymbolRole).toString(), u"photo"_qs);
-        QCOMPARE(role(rows, 0, FileListModel::FileNameRole).toString(), u"a.jpg"_qs);
-    }
-
-    // A file at the root has "/" for its folder.
-    void folderOfARootFile()
-    {
-        FileListModel files;
-        files.append({item(u"/a.pdf"_qs, FileStatus::pending)});
-        FileRows rows;
-        rows.setSourceModel(&files);
-        QCOMPARE(role(rows, 0, FileRows::FolderRole).toString(), u"/"_qs);
-        QCOMPARE(role(rows, 0, FileRows::FileSymbolRole).toString(), u"doc.text"_qs);
+        QTEST(role(rows, 0, FileRows::FolderRole).toString(), "folder");
+        QTEST(role(rows, 0, FileRows::FileSymbolRole).toString(), "fileSymbol");
+        QCOMPARE(role(rows, 0, FileListModel::FileNameRole).toString(), QFileInfo(path).fileName());
     }
 
     // A new status reaches the roles made from it: a view that listened to
