@@ -94,7 +94,10 @@ Expected<PdfReport> clean(const QString &helper, const QString &source, const QS
     case Exit::NeedsPassword:
         return CleanError(CleanError::Kind::pdfPasswordProtected, {displayName});
     case Exit::Unverified:
-        return CleanError(CleanError::Kind::pdfPagesLost, {displayName});
+        // The helper's read-back failed; lost pages are one reason of several.
+        if (detail.contains(QLatin1String("lost pages")))
+            return CleanError(CleanError::Kind::pdfPagesLost, {displayName});
+        return CleanError(CleanError::Kind::verifyFailed, {displayName, detail});
     case Exit::MetadataRemained:
         return CleanError(CleanError::Kind::verifyFailed, {displayName, detail});
     case Exit::WriteFailed:

@@ -4,6 +4,7 @@
 // as drawn, and the helper's report.
 
 #include <PdfCleaner.h>
+#include <PdfHelperProtocol.h>
 
 #include <Cleaning.h>
 #include <FakeTool.h>
@@ -57,6 +58,32 @@ class tst_PdfInsides : public QObject
     Q_OBJECT
 
 private slots:
+    // A read-back that fails for another reason than lost pages says so.
+    void helperRefusalsKeepTheirReason_data()
+    {
+        QTest::addColumn<QString>("said");
+        QTest::addColumn<int>("kind");
+        QTest::newRow("old identifier") << "The cleaned PDF kept its old identifier."
+                                        << int(CleanError::Kind::verifyFailed);
+        QTest::newRow("lost pages") << "The cleaned PDF lost pages." << int(CleanError::Kind::pdfPagesLost);
+    }
+    void helperRefusalsKeepTheirReason()
+    {
+        QFETCH(QString, said);
+        QTemporaryDir dir;
+        const QString helper = dir.filePath("helper");
+        QFile script(helper);
+        QVERIFY(script.open(QIODevice::WriteOnly));
+        script.write(QStringLiteral("#!/bin/sh\necho '%1' >&2\nexit %2\n").arg(said, QString::number(int(PdfHelper::Exit::Unverified))).toUtf8());
+        script.close();
+        script.setPermissions(script.permissions() | QFileDevice::ExeOwner);
+        const QString source = make(dir.path(), "pdf");
+        const auto cleaned = PdfCleaner::clean(helper, source, dir.filePath("out.pdf"), "a.pdf", RunLimits{}, nullptr);
+        QVERIFY(!cleaned);
+        QFETCH(int, kind);
+        QVERIFY(isCleanError(cleaned.error(), CleanError::Kind(kind)));
+    }
+
     void pdfInsidesAreCleaned_data()
     {
         QTest::addColumn<QString>("kind");
