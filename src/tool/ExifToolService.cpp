@@ -67,6 +67,12 @@ Expected<MetadataTable> ExifToolService::readHeaderTags(const QString &path) con
     return read({QStringLiteral("-fast"), QStringLiteral("-a"), QStringLiteral("-G1"), QStringLiteral("-j"), path});
 }
 
+Expected<MetadataTable> ExifToolService::readWrittenHeader(const QString &path) const
+{
+    return read({QStringLiteral("-e"), QStringLiteral("-fast"), QStringLiteral("-a"), QStringLiteral("-G1"),
+                 QStringLiteral("-j"), path});
+}
+
 Expected<MetadataTable> ExifToolService::readEverything(const QString &path) const
 {
     return read({QStringLiteral("-a"), QStringLiteral("-u"), QStringLiteral("-ee"), QStringLiteral("-G1"),

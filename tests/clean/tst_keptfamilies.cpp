@@ -110,11 +110,13 @@ private slots:
         QVERIFY2(result.success(), qPrintable(Cleaning::errorOf(result)));
 
         const auto after = ungrouped(read(path));
+        const auto logged = ungrouped(result.metadataAfter.unpack()); // the log's after shows what stayed
         const QList<Probe> probes = probesOf(kind);
         for (const Probe &probe : probes) {
             const bool survives = after.value(probe.tag).contains(probe.value);
             const bool wanted = probe.family == kept && keepable(kind, kept);
             QVERIFY2(survives == wanted, qPrintable(QStringLiteral("%1 = %2").arg(probe.tag, after.value(probe.tag))));
+            QVERIFY2(logged.value(probe.tag).contains(probe.value) == survives, qPrintable(probe.tag));
         }
         if (kept != TagFamily::serials)
             QCOMPARE(found(everythingIn(path), {serial, "TsyLensQ7x"}), QList<QByteArray>());
