@@ -50,7 +50,9 @@ GridLayout {
         Layout.alignment: Qt.AlignHCenter
         Layout.fillWidth: true
         Layout.maximumWidth: implicitWidth
-        Layout.minimumWidth: 0
+        // The spacers share the room with it: on the buttons' line it must
+        // not be squeezed below its text.
+        Layout.minimumWidth: bar.counterFits ? implicitWidth : 0
         Accessible.role: Accessible.StaticText
         Accessible.name: text
         Accessible.ignored: !visible
