@@ -1,7 +1,7 @@
 #include "NativeCleaner.h"
 
 #include "OriginalFile.h"
-#include "SystemError.h"
+#include "WholeFile.h"
 
 #include <GifContainer.h>
 #include <HeifItems.h>
@@ -20,9 +20,6 @@
 
 #include <QFile>
 
-#include <cerrno>
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace NativeCleaner {
 
@@ -33,22 +30,6 @@ constexpr quint16 iccProfileTag = 0x8773;
 
 constexpr qint64 largestPicture = qint64(1) << 30;
 
-std::optional<QByteArray> readWhole(int fd, qint64 size)
-{
-    if (size < 0 || size > largestPicture)
-        return std::nullopt;
-    QByteArray bytes(size, Qt::Uninitialized);
-    qint64 done = 0;
-    while (done < size) {
-        const ssize_t got = ::pread(fd, bytes.data() + done, size_t(size - done), off_t(done));
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got <= 0)
-            return std::nullopt;
-        done += got;
-    }
-    return bytes;
-}
 
 Expected<QByteArray> cleaned(SupportedFormat format, QByteArrayView bytes)
 {
@@ -104,29 +85,6 @@ ContainerWalk walked(SupportedFormat format, QByteArrayView bytes)
     }
 }
 
-Expected<Success> writeNew(const QString &path, const QByteArray &bytes, const QString &displayName)
-{
-    const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-    if (fd < 0)
-        return systemFailure(CleanError::Kind::writeFailed, displayName, errno);
-    qint64 done = 0;
-    int error = 0;
-    while (done < bytes.size()) {
-        const ssize_t put = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
-        if (put < 0 && errno == EINTR)
-            continue;
-        if (put < 0) {
-            error = errno;
-            break;
-        }
-        done += put;
-    }
-    if (::close(fd) != 0 && !error)
-        error = errno;
-    if (error)
-        return systemFailure(CleanError::Kind::writeFailed, displayName, error);
-    return Success{};
-}
 
 // The profile scrubbed and padded with zeros to the length it had, so the
 // box around it keeps its size and nothing after it moves.
@@ -247,7 +205,7 @@ bool handles(SupportedFormat format)
 
 std::optional<QByteArray> readOriginal(const OriginalFile &original)
 {
-    return readWhole(original.descriptor(), original.size());
+    return WholeFile::read(original.descriptor(), original.size(), largestPicture);
 }
 
 bool walks(SupportedFormat format)
@@ -271,7 +229,7 @@ Expected<Success> clean(SupportedFormat format, QByteArrayView original, const Q
         const ContainerWalk walk = walked(format, original);
         return CleanError(CleanError::Kind::damagedFile, {displayName, walk.damage.value_or(QStringLiteral("?"))});
     }
-    return writeNew(destination, result.value(), displayName);
+    return WholeFile::writeNew(destination, result.value(), displayName);
 }
 
 ContainerWalk walkBytes(SupportedFormat format, QByteArrayView bytes)

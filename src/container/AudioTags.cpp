@@ -44,6 +44,19 @@ qsizetype id3v2Length(QByteArrayView bytes, qsizetype at)
     return fits(bytes, at, length) ? length : -1;
 }
 
+std::optional<QString> leadingId3v2(QByteArrayView bytes, qsizetype &at, QList<ContainerItem> &items)
+{
+    int count = 0;
+    while (qsizetype length = id3v2Length(bytes, at)) {
+        if (length < 0 || count++ >= 16)
+            return QStringLiteral("the ID3v2 tag at byte %1 runs past the file").arg(at);
+        items.append({QStringLiteral("before the audio"), "ID3v2", at, length, ItemRole::identifying,
+                      KeptBecause::structure, {}});
+        at += length;
+    }
+    return std::nullopt;
+}
+
 Tail tail(QByteArrayView bytes, qsizetype from, qsizetype end)
 {
     Tail found;

@@ -43,15 +43,8 @@ Parsed parse(QByteArrayView bytes)
         return parsed;
     }
     qsizetype at = 0;
-    while (qsizetype length = AudioTags::id3v2Length(bytes, at)) {
-        if (length < 0 || parsed.before.size() >= 16) {
-            parsed.damage = QStringLiteral("the ID3v2 tag at byte %1 runs past the file").arg(at);
-            return parsed;
-        }
-        parsed.before.append({QStringLiteral("before the audio"), "ID3v2", at, length, ItemRole::identifying,
-                              KeptBecause::structure, {}});
-        at += length;
-    }
+    if ((parsed.damage = AudioTags::leadingId3v2(bytes, at, parsed.before)))
+        return parsed;
     if (!fits(bytes, at, 4) || bytes.sliced(at, 4) != "fLaC") {
         parsed.damage = QStringLiteral("not a FLAC file");
         return parsed;

@@ -1,0 +1,54 @@
+#include "WholeFile.h"
+
+#include "SystemError.h"
+
+#include <QFile>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace WholeFile {
+
+std::optional<QByteArray> read(int fd, qint64 size, qint64 limit)
+{
+    if (size < 0 || size > limit)
+        return std::nullopt;
+    QByteArray bytes(size, Qt::Uninitialized);
+    qint64 done = 0;
+    while (done < size) {
+        const ssize_t got = ::pread(fd, bytes.data() + done, size_t(size - done), off_t(done));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            return std::nullopt;
+        done += got;
+    }
+    return bytes;
+}
+
+Expected<Success> writeNew(const QString &path, const QByteArray &bytes, const QString &displayName)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return systemFailure(CleanError::Kind::writeFailed, displayName, errno);
+    qint64 done = 0;
+    int error = 0;
+    while (done < bytes.size()) {
+        const ssize_t put = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
+        if (put < 0 && errno == EINTR)
+            continue;
+        if (put < 0) {
+            error = errno;
+            break;
+        }
+        done += put;
+    }
+    if (::close(fd) != 0 && !error)
+        error = errno;
+    if (error)
+        return systemFailure(CleanError::Kind::writeFailed, displayName, error);
+    return Success{};
+}
+
+} // namespace WholeFile

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <Expected.h>
+
+#include <QByteArray>
+#include <QString>
+
+#include <optional>
+
+// The app's own writers work on a whole file in memory: read from the
+// original's descriptor, written to a new file in the staging folder.
+namespace WholeFile {
+
+// The `size` bytes behind `fd`; nullopt when it is larger than `limit` or
+// cannot be read to its end.
+std::optional<QByteArray> read(int fd, qint64 size, qint64 limit);
+
+// `bytes` into a new file at `path` (0600, never an existing one).
+Expected<Success> writeNew(const QString &path, const QByteArray &bytes, const QString &displayName);
+
+} // namespace WholeFile
