@@ -80,7 +80,8 @@ void FileListModel::append(QList<FileItem> items)
     if (!items.isEmpty()) {
         const int first = int(m_items.size());
         beginInsertRows({}, first, first + int(items.size()) - 1);
-        m_items.reserve(m_items.size() + items.size());
+        // No reserve: an exact one would move every listed item for each
+        // slice of a large drop, where growth by doubling moves each a few times.
         for (FileItem &item : items) {
             m_rows.insert(item.id, int(m_items.size()));
             ++m_counts[std::size_t(item.status)];

@@ -7,9 +7,12 @@
 
 namespace {
 
-// A drop of thousands of files is taken in slices of this many, one slice per
-// turn of the event loop, so that the window keeps answering meanwhile.
-constexpr qsizetype intakeSlice = 500;
+// A drop of thousands of files is taken in slices of at most this many, and
+// each turn of the event loop takes slices for no longer than the budget, so
+// that the window keeps answering meanwhile. The budget is wall time: with
+// every core busy cleaning, the same work takes several times longer.
+constexpr qsizetype intakeSlice = 100;
+constexpr qint64 intakeTurnBudgetNs = 5'000'000;
 
 // Percent-encoded, so that names that are not UTF-8 stay apart.
 QString pathKey(const QUrl &url)
@@ -65,14 +68,18 @@ void TessalyViewModel::addFiles(const QList<QUrl> &urls, AdditionChoices choices
 
 void TessalyViewModel::takeIntakeSlice()
 {
-    // A slice ends early where the launch's choices change.
-    const AdditionChoices choices = m_intake.front().second;
-    QList<QUrl> slice;
-    while (!m_intake.empty() && slice.size() < intakeSlice && m_intake.front().second == choices) {
-        slice.append(std::move(m_intake.front().first));
-        m_intake.pop_front();
-    }
-    addSlice(slice, choices);
+    QElapsedTimer turn;
+    turn.start();
+    do {
+        // A slice ends early where the launch's choices change.
+        const AdditionChoices choices = m_intake.front().second;
+        QList<QUrl> slice;
+        while (!m_intake.empty() && slice.size() < intakeSlice && m_intake.front().second == choices) {
+            slice.append(std::move(m_intake.front().first));
+            m_intake.pop_front();
+        }
+        addSlice(slice, choices);
+    } while (!m_intake.empty() && turn.nsecsElapsed() < intakeTurnBudgetNs);
     if (!m_intake.empty())
         m_intakeTurn.start();
 }
@@ -100,12 +107,14 @@ void TessalyViewModel::addSlice(const QList<QUrl> &urls, AdditionChoices choices
         remember(item);
         accepted.append(std::move(item));
     }
-    const bool addedAny = !accepted.isEmpty();
+    if (!choices.review && !accepted.isEmpty()) {
+        if (m_added.isEmpty())
+            QMetaObject::invokeMethod(this, &TessalyViewModel::cleanAdded, Qt::QueuedConnection);
+        for (const FileItem &item : std::as_const(accepted))
+            m_added.append(item.id);
+    }
     m_files.append(std::move(accepted));
     updateCounters();
-
-    if (addedAny && !choices.review)
-        QMetaObject::invokeMethod(this, &TessalyViewModel::cleanAll, Qt::QueuedConnection);
 }
 
 std::optional<QUuid> TessalyViewModel::listedAs(const FileItem &item) const
@@ -149,6 +158,7 @@ void TessalyViewModel::clearList()
     // The rest of a drop still being taken in goes with the list.
     m_intake.clear();
     m_intakeTurn.stop();
+    m_added.clear();
     m_files.clear();
     m_listedFiles.clear();
     m_listedPaths.clear();
@@ -192,6 +202,32 @@ void TessalyViewModel::setIsProcessing(bool processing)
 
 void TessalyViewModel::cleanAll()
 {
+    QList<int> rows;
+    const QList<FileItem> &items = m_files.items();
+    for (int row = 0; row < items.size(); ++row) {
+        if (items[row].status == FileStatus::pending && !m_queued.contains(items[row].id))
+            rows.append(row);
+    }
+    startRun(rows);
+}
+
+void TessalyViewModel::cleanAdded()
+{
+    // Only the rows added since the last call: a drop of 100,000 files is
+    // taken in a thousand slices, and scanning the whole list after each
+    // would cost as much again as the list is long.
+    QList<int> rows;
+    for (const QUuid &id : std::as_const(m_added)) {
+        const int row = m_files.rowOf(id);
+        if (row >= 0 && m_files.items()[row].status == FileStatus::pending && !m_queued.contains(id))
+            rows.append(row);
+    }
+    m_added.clear();
+    startRun(rows);
+}
+
+void TessalyViewModel::startRun(const QList<int> &rows)
+{
     // Files dropped while a run is under way join it (even during its tail)
     // instead of waiting, pending, for a run nobody would start.
     const bool joining = m_isProcessing;
@@ -200,13 +236,6 @@ void TessalyViewModel::cleanAll()
         m_runClock.start();
     }
     setIsProcessing(true);
-
-    QList<int> rows;
-    const QList<FileItem> &items = m_files.items();
-    for (int row = 0; row < items.size(); ++row) {
-        if (items[row].status == FileStatus::pending && !m_queued.contains(items[row].id))
-            rows.append(row);
-    }
     if (joining && rows.isEmpty())
         return;
     m_runTail.stop();

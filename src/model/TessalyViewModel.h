@@ -80,11 +80,12 @@ public:
     void setReviewEveryAddition(bool review) { m_reviewEveryAddition = review; }
 
     // Appends the supported files not yet listed as pending items and, if any
-    // was added, schedules cleanAll on the UI thread; for review, as ready
+    // was added, schedules their clean on the UI thread, as part of the run
+    // under way or of a new one; for review, as ready
     // items that wait for cleanReady(). A file is listed once
     // whatever it is called: by a link, "a//b", a percent escape; one listed
-    // that failed or was stopped is tried again. More than five hundred URLs
-    // are taken in five hundred per turn of the event loop.
+    // that failed or was stopped is tried again. More than a hundred URLs
+    // are taken over several turns of the event loop, a few milliseconds each.
     Q_INVOKABLE void addFiles(const QList<QUrl> &urls) { addFiles(urls, AdditionChoices{}); }
     void addFiles(const QList<QUrl> &urls, AdditionChoices choices);
     // The file leaves the list and its clean is given up: a waiting file is
@@ -127,6 +128,8 @@ signals:
 private:
     void addSlice(const QList<QUrl> &urls, AdditionChoices choices);
     void takeIntakeSlice();
+    void cleanAdded();
+    void startRun(const QList<int> &rows);
     // The item listed for this file, if any.
     std::optional<QUuid> listedAs(const FileItem &item) const;
     void remember(const FileItem &item);
@@ -164,6 +167,7 @@ private:
     QHash<FileIdentity, QUuid> m_listedFiles;
     QHash<QString, QUuid> m_listedPaths; // of listed items whose path led nowhere when added
     QSet<QUuid> m_queued; // handed to the queue and not yet reported back
+    QList<QUuid> m_added; // added to be cleaned, not yet handed to the queue
     // Last, so that it goes first: it waits for its jobs when it goes.
     CleaningQueue m_queue;
 };

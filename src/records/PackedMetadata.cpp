@@ -1,11 +1,14 @@
 #include "PackedMetadata.h"
 
 #include <QDataStream>
+#include <QHash>
 #include <QIODevice>
+#include <QReadWriteLock>
 
 #include <algorithm>
 #include <cstring>
 #include <limits>
+#include <optional>
 
 #include <zlib.h>
 
@@ -45,7 +48,11 @@ public:
         m_stream.avail_out = uInt(bound);
         if (::deflate(&m_stream, Z_FINISH) != Z_STREAM_END)
             return {};
+        // The bound is about twice what a table compresses to, and the row
+        // keeps these bytes for as long as it lives: hand back only what was
+        // written, not the bound's capacity.
         out.truncate(qsizetype(4 + m_stream.total_out));
+        out.squeeze();
         return out;
     }
 
@@ -53,6 +60,56 @@ private:
     z_stream m_stream {};
     bool m_ready = false;
 };
+
+// Tag names repeat from row to row: a folder from one camera carries the same
+// few dozen on every photo. The process keeps each name once and a row keeps
+// its number, which is most of what is left of a table once it is compressed.
+// A file may bring names of its own by the thousand; past the cap, names are
+// kept in the row itself, so a hostile file cannot make this grow for good.
+class TagNames
+{
+public:
+    static constexpr quint32 cap = 1 << 16;
+
+    // 1 + the name's number, or 0 when the name is not (and will not be) numbered.
+    quint32 numberOf(const QString &name)
+    {
+        {
+            const QReadLocker reading(&m_lock);
+            if (const auto found = m_numbers.constFind(name); found != m_numbers.cend())
+                return *found + 1;
+            if (m_names.size() >= qsizetype(cap))
+                return 0;
+        }
+        const QWriteLocker writing(&m_lock);
+        if (const auto found = m_numbers.constFind(name); found != m_numbers.cend())
+            return *found + 1;
+        if (m_names.size() >= qsizetype(cap))
+            return 0;
+        m_names.append(name);
+        m_numbers.insert(name, quint32(m_names.size() - 1));
+        return quint32(m_names.size());
+    }
+
+    std::optional<QString> name(quint32 number) const
+    {
+        const QReadLocker reading(&m_lock);
+        if (number == 0 || number > quint32(m_names.size()))
+            return std::nullopt;
+        return m_names.at(qsizetype(number - 1));
+    }
+
+private:
+    mutable QReadWriteLock m_lock;
+    QHash<QString, quint32> m_numbers;
+    QList<QString> m_names;
+};
+
+TagNames &tagNames()
+{
+    static TagNames names;
+    return names;
+}
 
 // Tag text is nearly all ASCII: as UTF-8 it is half the bytes of
 // QDataStream's UTF-16, which halves what deflate has to go through. A table
@@ -76,6 +133,17 @@ bool readLength(const QByteArray &in, qsizetype &at, qsizetype &length)
     return length <= in.size() - at;
 }
 
+bool readNumber(const QByteArray &in, qsizetype &at, qsizetype &number)
+{
+    quint32 value = 0;
+    if (in.size() - at < qsizetype(sizeof value))
+        return false;
+    std::memcpy(&value, in.constData() + at, sizeof value);
+    at += sizeof value;
+    number = qsizetype(value);
+    return true;
+}
+
 QByteArray serialised(const MetadataTable &table)
 {
     const bool utf8 = std::all_of(table.keyValueBegin(), table.keyValueEnd(), [](const auto &entry) {
@@ -91,12 +159,17 @@ QByteArray serialised(const MetadataTable &table)
         return raw + streamed;
     }
     appendLength(raw, table.size());
+    const auto appendText = [&raw](const QString &text) {
+        const QByteArray bytes = text.toUtf8();
+        appendLength(raw, bytes.size());
+        raw.append(bytes);
+    };
     for (auto it = table.cbegin(); it != table.cend(); ++it) {
-        for (const QString *text : {&it.key(), &it.value()}) {
-            const QByteArray bytes = text->toUtf8();
-            appendLength(raw, bytes.size());
-            raw.append(bytes);
-        }
+        const quint32 number = tagNames().numberOf(it.key());
+        appendLength(raw, number);
+        if (number == 0)
+            appendText(it.key());
+        appendText(it.value());
     }
     return raw;
 }
@@ -116,11 +189,21 @@ MetadataTable deserialised(const QByteArray &raw)
         return table;
     table.reserve(std::min(count, raw.size() / 8));
     for (qsizetype i = 0; i < count; ++i) {
-        qsizetype keyLength = 0, valueLength = 0;
-        if (!readLength(raw, at, keyLength))
+        qsizetype number = 0, keyLength = 0, valueLength = 0;
+        if (!readNumber(raw, at, number))
             break;
-        QString key = QString::fromUtf8(raw.constData() + at, keyLength);
-        at += keyLength;
+        QString key;
+        if (number > 0) {
+            std::optional<QString> named = tagNames().name(quint32(number));
+            if (!named)
+                break;
+            key = std::move(*named);
+        } else {
+            if (!readLength(raw, at, keyLength))
+                break;
+            key = QString::fromUtf8(raw.constData() + at, keyLength);
+            at += keyLength;
+        }
         if (!readLength(raw, at, valueLength))
             break;
         table.insert(std::move(key), QString::fromUtf8(raw.constData() + at, valueLength));
