@@ -6,7 +6,7 @@ CleanResult CleanResult::succeeded(const QUuid &id, const MetadataTable &before,
     CleanResult result;
     result.id = id;
     result.metadataBefore = PackedMetadata::pack(before);
-    result.metadataAfter = PackedMetadata::pack(after);
+    result.metadataAfter = PackedMetadata::pack(after, result.metadataBefore);
     result.cleanedCopyUrl = cleanedCopyUrl;
     result.identity = std::move(identity);
     return result;

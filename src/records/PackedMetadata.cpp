@@ -29,12 +29,17 @@ public:
     Deflater(const Deflater &) = delete;
     Deflater &operator=(const Deflater &) = delete;
 
-    // What qCompress gives, so that qUncompress reads it: the length, big
-    // endian, then the zlib stream. Empty on failure.
-    QByteArray compress(const QByteArray &raw)
+    // The length, big endian, then the zlib stream, primed with `dictionary`
+    // when there is one. Empty on failure.
+    QByteArray compress(const QByteArray &raw, const QByteArray &dictionary)
     {
         if (!m_ready || raw.size() > std::numeric_limits<uInt>::max() || ::deflateReset(&m_stream) != Z_OK)
             return {};
+        if (!dictionary.isEmpty()
+            && ::deflateSetDictionary(&m_stream, reinterpret_cast<const Bytef *>(dictionary.constData()),
+                                      uInt(std::min<qsizetype>(dictionary.size(), 32768))) != Z_OK) {
+            return {};
+        }
         const uLong bound = ::deflateBound(&m_stream, uLong(raw.size()));
         QByteArray out(qsizetype(4 + bound), Qt::Uninitialized);
         const quint32 size = quint32(raw.size());
@@ -60,6 +65,33 @@ private:
     z_stream m_stream {};
     bool m_ready = false;
 };
+
+// What Deflater::compress made, given the same dictionary; empty when the
+// bytes are not such a stream or do not inflate to the length they state.
+QByteArray inflated(const QByteArray &packed, const QByteArray &dictionary)
+{
+    if (packed.size() < 4)
+        return {};
+    const auto *head = reinterpret_cast<const uchar *>(packed.constData());
+    const quint32 size = quint32(head[0]) << 24 | quint32(head[1]) << 16 | quint32(head[2]) << 8 | quint32(head[3]);
+    QByteArray raw(qsizetype(size), Qt::Uninitialized);
+    z_stream stream {};
+    if (::inflateInit(&stream) != Z_OK)
+        return {};
+    stream.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(packed.constData() + 4));
+    stream.avail_in = uInt(packed.size() - 4);
+    stream.next_out = reinterpret_cast<Bytef *>(raw.data());
+    stream.avail_out = uInt(raw.size());
+    int status = ::inflate(&stream, Z_FINISH);
+    if (status == Z_NEED_DICT && !dictionary.isEmpty()
+        && ::inflateSetDictionary(&stream, reinterpret_cast<const Bytef *>(dictionary.constData()),
+                                  uInt(std::min<qsizetype>(dictionary.size(), 32768))) == Z_OK) {
+        status = ::inflate(&stream, Z_FINISH);
+    }
+    const bool whole = status == Z_STREAM_END && stream.total_out == size;
+    ::inflateEnd(&stream);
+    return whole ? raw : QByteArray();
+}
 
 // Tag names repeat from row to row: a folder from one camera carries the same
 // few dozen on every photo. The process keeps each name once and a row keeps
@@ -216,21 +248,41 @@ MetadataTable deserialised(const QByteArray &raw)
 
 PackedMetadata PackedMetadata::pack(const MetadataTable &table)
 {
+    return packRaw(table.isEmpty() ? QByteArray() : serialised(table), table.size(), {});
+}
+
+PackedMetadata PackedMetadata::pack(const MetadataTable &table, const PackedMetadata &reference)
+{
+    if (table.isEmpty() || !reference.m_reference.isEmpty())
+        return pack(table);
+    PackedMetadata packed = packRaw(serialised(table), table.size(), reference.raw());
+    packed.m_reference = reference.m_bytes;
+    return packed;
+}
+
+PackedMetadata PackedMetadata::packRaw(const QByteArray &raw, qsizetype count, const QByteArray &dictionary)
+{
     PackedMetadata packed;
-    packed.m_count = table.size();
-    if (table.isEmpty())
+    packed.m_count = count;
+    if (raw.isEmpty())
         return packed;
-    const QByteArray raw = serialised(table);
     thread_local Deflater deflater;
-    packed.m_bytes = deflater.compress(raw);
+    packed.m_bytes = deflater.compress(raw, dictionary);
+    if (packed.m_bytes.isEmpty() && !dictionary.isEmpty())
+        packed.m_bytes = deflater.compress(raw, {});
     if (packed.m_bytes.isEmpty())
         packed.m_bytes = qCompress(raw, 6);
     return packed;
 }
 
-MetadataTable PackedMetadata::unpack() const
+QByteArray PackedMetadata::raw() const
 {
     if (m_bytes.isEmpty())
         return {};
-    return deserialised(qUncompress(m_bytes));
+    return inflated(m_bytes, m_reference.isEmpty() ? QByteArray() : inflated(m_reference, {}));
+}
+
+MetadataTable PackedMetadata::unpack() const
+{
+    return deserialised(raw());
 }

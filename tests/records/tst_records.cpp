@@ -33,6 +33,14 @@ private slots:
             many.insert(QStringLiteral("XMP-x:Name%1").arg(i), QString::number(i));
         QCOMPARE(PackedMetadata::pack(many).unpack(), many);
         QCOMPARE(PackedMetadata::pack(plain).unpack(), plain);
+
+        // A cleaned file's list packed against the list before it.
+        const PackedMetadata before = PackedMetadata::pack(broken);
+        const MetadataTable after{{"Artist", "Jane"}, {"Note", QString(100000, u'x')}, {"Fresh", "value"}};
+        QCOMPARE(PackedMetadata::pack(after, before).unpack(), after);
+        QCOMPARE(PackedMetadata::pack(broken, PackedMetadata::pack(after, before)).unpack(), broken);
+        QCOMPARE(PackedMetadata::pack(after, PackedMetadata::pack({})).unpack(), after);
+        QCOMPARE(before.unpack(), broken);
     }
 
     // Every name is shown whole and visible, and bytes that are no UTF-8
