@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QQuickWindow>
+#include <QTimer>
 
 #include <cstdio>
 #include <ctime>
@@ -52,4 +53,18 @@ void reportStartupOnFirstFrame(const QList<QWindow *> &windows)
             std::fflush(stderr);
         }, Qt::DirectConnection);
     }
+}
+
+void afterFirstFrame(const QList<QWindow *> &windows, QObject *context, std::function<void()> then, int latest)
+{
+    auto pending = std::make_shared<std::function<void()>>(std::move(then));
+    const auto once = [pending] {
+        if (*pending)
+            std::exchange(*pending, nullptr)();
+    };
+    for (QWindow *window : windows) {
+        if (auto *quick = qobject_cast<QQuickWindow *>(window))
+            QObject::connect(quick, &QQuickWindow::frameSwapped, context, once, Qt::QueuedConnection);
+    }
+    QTimer::singleShot(latest, context, once);
 }

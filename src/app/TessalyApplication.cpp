@@ -183,8 +183,9 @@ bool TessalyApplication::loadWindow()
         return false;
     makeWindowTranslucent(QGuiApplication::topLevelWindows());
     reportStartupOnFirstFrame(QGuiApplication::topLevelWindows());
-    // The tool starts while the window is idle, not when the first files arrive.
-    m_cleaner->exiftool().prepare();
+    // The window is drawn first; then the tool starts while it is idle,
+    // not when the first files arrive.
+    afterFirstFrame(QGuiApplication::topLevelWindows(), m_app.get(), [this] { m_cleaner->exiftool().prepare(); });
     return true;
 }
 
@@ -197,10 +198,13 @@ void TessalyApplication::takeLaunchFiles()
 {
     DropIntake *intake = m_intake.get();
     const QList<QUrl> urls = urlsFromArguments(m_launch.files, currentDirectoryBytes());
+    // Taken once the window has drawn itself: a launch with hundreds of
+    // files would otherwise have the cleaning compete with the first frame.
     if (!urls.isEmpty()) {
-        QMetaObject::invokeMethod(intake, [intake, urls, choices = AdditionChoices{m_launch.keepOriginal, m_launch.review}] {
+        afterFirstFrame(QGuiApplication::topLevelWindows(), intake,
+                        [intake, urls, choices = AdditionChoices{m_launch.keepOriginal, m_launch.review}] {
             intake->addNamed(urls, choices);
-        }, Qt::QueuedConnection);
+        });
     }
     QObject::connect(m_instance.get(), &SingleInstance::openRequested, intake,
                      [intake](const QList<QUrl> &urls, std::optional<bool> keepOriginal, bool review) {

@@ -7,6 +7,7 @@
 #include "StayOpenSpawner.h"
 #include "StayOpenToolPool.h"
 #include "StayOpenWorker.h"
+#include "Sandbox.h"
 
 #include <QPromise>
 #include <QThread>
@@ -150,7 +151,7 @@ private:
         pool.changed.notify_all();
     }
 
-    void prepareOne(const QByteArray &path);
+    void prepareOne(const QByteArray &path, int wanted);
 
     void giveBack(ToolPool &pool, std::unique_ptr<StayOpenWorker> worker)
     {
@@ -307,8 +308,8 @@ Expected<QByteArray> StayOpenRunner::Private::run(const QString &program, const 
     return runOnce(program, arguments, limit, grant);
 }
 
-// One more worker for the program, unless it has all it may have.
-void StayOpenRunner::Private::prepareOne(const QByteArray &path)
+// One more worker for the program, unless it has the number wanted.
+void StayOpenRunner::Private::prepareOne(const QByteArray &path, int wanted)
 {
     // Sandboxed, these see no file of the user's and serve runs without a
     // grant; a folder's workers start with its first run.
@@ -318,18 +319,18 @@ void StayOpenRunner::Private::prepareOne(const QByteArray &path)
     const auto pool = poolFor(path, {});
     std::vector<std::unique_ptr<StayOpenWorker>> outdated;
     quint64 generation = 0;
-    bool wanted = false;
+    bool starting = false;
     {
         std::lock_guard lock(pool->mutex);
         follow(*pool, *version, outdated);
-        wanted = pool->speaksProtocol && pool->live < options.workersPerTool;
-        if (wanted) {
+        starting = pool->speaksProtocol && pool->live < wanted;
+        if (starting) {
             ++pool->live;
             generation = pool->generation;
         }
     }
     end(std::move(outdated));
-    if (!wanted)
+    if (!starting)
         return;
     // Perl and exiftool's modules load in well under a second; a machine that
     // takes this long is better served by starting workers as runs need them.
@@ -346,7 +347,10 @@ QFuture<void> StayOpenRunner::Private::prepare(const QString &program)
     if (!program.startsWith(u'/') || stopping->load())
         return QtFuture::makeReadyFuture();
     const QByteArray path = QFile::encodeName(program);
-    const int count = options.workersPerTool;
+    // In the sandbox these workers see no file of the person's, and each
+    // folder's runs start workers of their own: one is enough to have the
+    // tool's code read from disk and the first folder's workers start warm.
+    const int count = Sandbox::status().active() ? 1 : options.workersPerTool;
     auto promise = std::make_shared<QPromise<void>>();
     auto left = std::make_shared<std::atomic<int>>(count);
     promise->start();
@@ -355,8 +359,8 @@ QFuture<void> StayOpenRunner::Private::prepare(const QString &program)
         preparing += count;
     }
     for (int i = 0; i < count; ++i) {
-        starters.start([this, path, promise, left] {
-            prepareOne(path);
+        starters.start([this, path, promise, left, count] {
+            prepareOne(path, count);
             if (--*left == 0)
                 promise->finish();
             std::lock_guard lock(preparingMutex);

@@ -243,7 +243,8 @@ private slots:
         QVERIFY(!describe(unstartable.error()).isEmpty());
     }
 
-    // prepare() starts every worker at once, and the runs that follow use them.
+    // prepare() starts every worker at once (one only in the sandbox, where
+    // each folder has workers of its own), and the runs that follow use them.
     void preparedWorkersServeTheFirstRuns()
     {
         QTemporaryDir dir;
@@ -258,8 +259,9 @@ private slots:
         StayOpenRunner runner(StayOpenRunner::Options{2, 1000, qint64(512) << 20});
         runner.prepare(tool).waitForFinished();
         const QList<qint64> started = ourChildren();
-        QCOMPARE(started.size(), 2);
+        QCOMPARE(started.size(), Sandbox::status().active() ? 1 : 2);
         runner.prepare(tool).waitForFinished(); // already ready: nothing more starts
+        QCOMPARE(ourChildren(), started);
 
         QThreadPool threads;
         QList<QFuture<Expected<QByteArray>>> runs;
@@ -267,7 +269,9 @@ private slots:
             runs.append(QtConcurrent::run(&threads, [&] { return runner.run(tool, {"-j", dir.filePath("a.jpg")}, 60s); }));
         for (auto &run : runs)
             QVERIFY(run.result());
-        QCOMPARE(ourChildren(), started);
+        const QList<qint64> serving = ourChildren();
+        QVERIFY(std::all_of(started.begin(), started.end(), [&](qint64 pid) { return serving.contains(pid); }));
+        QVERIFY(serving.size() <= 2);
         QCOMPARE(runner.counts().persistent, 4);
     }
 
