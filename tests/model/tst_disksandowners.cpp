@@ -94,7 +94,8 @@ class tst_DisksAndOwners : public QObject
         const auto makeOwned = [&](const QString &name, gid_t gid) {
             const QString path = Fixtures::make(folder, "jpg", name);
             ::chmod(QFile::encodeName(path).constData(), 0640); // while root still owns it
-            ::chown(QFile::encodeName(path).constData(), uid, gid);
+            if (::chown(QFile::encodeName(path).constData(), uid, gid) != 0)
+                qFatal("cannot give %s to %u:%u", qPrintable(path), uid, gid);
             return path;
         };
         const QString inMember = makeOwned("member.jpg", member), inOther = makeOwned("other.jpg", notMember);
@@ -327,7 +328,8 @@ static int cleanAsWorker(int argc, char *argv[])
     OneShotRunner runner;
     const FileCleaner cleaner(ToolPaths::installed(), runner);
     const QUrl url = QUrl::fromLocalFile(qEnvironmentVariable("TSY_CLEAN_AS_WORKER"));
-    const CleaningChoices choices{qEnvironmentVariable("TSY_CLEAN_KEEP_ORIGINAL") == "1", false};
+    CleaningChoices choices;
+    choices.keepOriginal = qEnvironmentVariable("TSY_CLEAN_KEEP_ORIGINAL") == "1";
     const CleanResult result = cleaner.clean({QUuid::createUuid(), url, FileItem::fromUrl(url).format, {}, choices});
     std::puts(result.errorMessage().value_or("(no error)").toUtf8().constData());
     return 0;
