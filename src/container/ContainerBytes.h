@@ -6,6 +6,8 @@
 #include <QByteArrayView>
 #include <QtEndian>
 
+#include <variant>
+
 // Bounds and byte-order helpers shared by the container walkers and writers.
 // Readers take an offset the caller has already checked against the size.
 namespace ContainerBytes {
@@ -47,6 +49,19 @@ inline void appendLe32(QByteArray &out, quint32 value)
     char buffer[4];
     qToLittleEndian(value, buffer);
     out.append(buffer, 4);
+}
+
+// Where a RIFF file of the given form ("WAVE", "WEBP") ends: 8 plus the
+// length its header states. Otherwise, why not: `notTheForm` when the header
+// is not that form's, or that the length does not fit the file.
+inline std::variant<qsizetype, QString> riffEnd(QByteArrayView bytes, QByteArrayView form, const QString &notTheForm)
+{
+    if (bytes.size() > maxInput || bytes.size() < 12 || !bytes.startsWith("RIFF") || bytes.sliced(8, 4) != form)
+        return notTheForm;
+    const quint32 riff = le32(bytes, 4);
+    if (riff < 4 || riff > quint64(bytes.size() - 8))
+        return QStringLiteral("RIFF length %1 does not match the file").arg(riff);
+    return 8 + qsizetype(riff);
 }
 
 // What a writer returns for a file it cannot follow: it is refused whole.

@@ -27,16 +27,12 @@ bool kept(QByteArrayView type)
 Parsed parse(QByteArrayView bytes)
 {
     Parsed parsed;
-    if (bytes.size() > maxInput || bytes.size() < 12 || !bytes.startsWith("RIFF") || bytes.sliced(8, 4) != "WAVE") {
-        parsed.damage = QStringLiteral("not a RIFF WAVE file");
+    const auto end = riffEnd(bytes, "WAVE", QStringLiteral("not a RIFF WAVE file"));
+    if (const QString *why = std::get_if<QString>(&end)) {
+        parsed.damage = *why;
         return parsed;
     }
-    const quint32 riff = le32(bytes, 4);
-    if (riff < 4 || riff > quint64(bytes.size() - 8)) {
-        parsed.damage = QStringLiteral("RIFF length %1 does not match the file").arg(riff);
-        return parsed;
-    }
-    parsed.end = 8 + qsizetype(riff);
+    parsed.end = std::get<qsizetype>(end);
     int fmt = 0, data = 0;
     for (qsizetype at = 12; at < parsed.end;) {
         if (parsed.end - at < 8 || parsed.chunks.size() >= maxPieces) {

@@ -43,16 +43,12 @@ bool chunksIn(QByteArrayView bytes, qsizetype at, qsizetype end, int frame, Pars
 Parsed parse(QByteArrayView bytes)
 {
     Parsed parsed;
-    if (bytes.size() > maxInput || bytes.size() < 12 || !bytes.startsWith("RIFF") || bytes.sliced(8, 4) != "WEBP") {
-        parsed.damage = QStringLiteral("not a WebP picture");
+    const auto end = riffEnd(bytes, "WEBP", QStringLiteral("not a WebP picture"));
+    if (const QString *why = std::get_if<QString>(&end)) {
+        parsed.damage = *why;
         return parsed;
     }
-    const quint32 riff = le32(bytes, 4);
-    if (riff < 4 || riff > quint64(bytes.size() - 8)) {
-        parsed.damage = QStringLiteral("RIFF length %1 does not match the file").arg(riff);
-        return parsed;
-    }
-    parsed.end = 8 + qsizetype(riff);
+    parsed.end = std::get<qsizetype>(end);
     if (!chunksIn(bytes, 12, parsed.end, 0, parsed)) {
         parsed.damage = QStringLiteral("a chunk runs past the RIFF data");
         return parsed;
