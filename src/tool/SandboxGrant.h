@@ -24,7 +24,8 @@ struct SandboxGrant
     QString standardOutputTo;
 
     // To read one file: a view of its folder, or of the folder its staging
-    // folder sits in when the file is a staged copy.
+    // folder sits in when the file is a staged copy; the file alone where
+    // that folder holds more other entries than a view can hide.
     static SandboxGrant toRead(const QString &file);
     // To read `source` and write inside `folder`.
     static SandboxGrant toWrite(const QString &source, const QString &folder);

@@ -314,6 +314,23 @@ private slots:
         QCOMPARE(runner.counts().persistent, 5);
         QCOMPARE(runner.counts().oneShot, 0);
     }
+
+    // A folder with more other files than a view can hide: the tool is
+    // given the one file instead, and sees none of the others.
+    void aCrowdedFolderGrantsTheFileAlone()
+    {
+        const QString crowded = m_dir.filePath("crowded");
+        QVERIFY(QDir().mkpath(crowded));
+        for (int i = 0; i < 3000; ++i)
+            QVERIFY(QFile(crowded + QStringLiteral("/note-%1.txt").arg(i)).open(QIODevice::WriteOnly));
+        write(crowded + "/a.jpg", "crowded photo");
+        write(crowded + "/b.jpg", "its neighbour");
+        StayOpenRunner runner(StayOpenRunner::Options{1});
+        const SandboxGrant grant = SandboxGrant::toRead(crowded + "/a.jpg");
+        QCOMPARE(textOf(runner.run(m_tool, {"read", crowded + "/a.jpg"}, 20s, grant)), QByteArray("read: crowded photo"));
+        QVERIFY(!textOf(runner.run(m_tool, {"read", crowded + "/b.jpg"}, 20s, grant)).startsWith("read: its"));
+        QVERIFY(!textOf(runner.run(m_tool, {"read", crowded + "/note-1.txt"}, 20s, grant)).startsWith("read: "));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestSandbox)
