@@ -316,7 +316,7 @@ private slots:
             QVERIFY(QFile::copy(path, dir.filePath("photo (cleaned).jpg")));
         const QByteArray earlierCopy = copies ? Fixtures::readAll(dir.filePath("photo (cleaned).jpg")) : QByteArray();
 
-        const CleanResult result = cleanWith(ToolPaths::installed(), path, {keepOriginal, keepDate});
+        const CleanResult result = cleanWith(ToolPaths::installed(), path, {keepOriginal, keepDate, {}});
         QCOMPARE(errorOf(result), QString());
 
         const QString cleaned = copies ? dir.filePath("photo (cleaned 2).jpg") : path;
@@ -364,7 +364,7 @@ private slots:
         if (tracer.state() != QProcess::Running)
             QSKIP("strace may not trace this process here (no ptrace in this container)");
 
-        const CleanResult result = cleanWith(ToolPaths::installed(), path, {keepOriginal, false});
+        const CleanResult result = cleanWith(ToolPaths::installed(), path, {keepOriginal, false, {}});
         tracer.terminate();
         QVERIFY(tracer.waitForFinished(20000));
         QCOMPARE(errorOf(result), QString());
