@@ -205,10 +205,16 @@ void TessalyViewModel::cleanAll()
     QList<int> rows;
     const QList<FileItem> &items = m_files.items();
     for (int row = 0; row < items.size(); ++row) {
-        if (items[row].status == FileStatus::pending && !m_queued.contains(items[row].id))
+        if (waitsForQueue(row))
             rows.append(row);
     }
     startRun(rows);
+}
+
+bool TessalyViewModel::waitsForQueue(int row) const
+{
+    const FileItem &item = m_files.items()[row];
+    return item.status == FileStatus::pending && !m_queued.contains(item.id);
 }
 
 void TessalyViewModel::cleanAdded()
@@ -219,7 +225,7 @@ void TessalyViewModel::cleanAdded()
     QList<int> rows;
     for (const QUuid &id : std::as_const(m_added)) {
         const int row = m_files.rowOf(id);
-        if (row >= 0 && m_files.items()[row].status == FileStatus::pending && !m_queued.contains(id))
+        if (row >= 0 && waitsForQueue(row))
             rows.append(row);
     }
     m_added.clear();

@@ -129,6 +129,8 @@ private:
     void addSlice(const QList<QUrl> &urls, AdditionChoices choices);
     void takeIntakeSlice();
     void cleanAdded();
+    // Pending and not yet handed to the queue.
+    bool waitsForQueue(int row) const;
     void startRun(const QList<int> &rows);
     // The item listed for this file, if any.
     std::optional<QUuid> listedAs(const FileItem &item) const;

@@ -154,17 +154,7 @@ void appendLength(QByteArray &out, qsizetype length)
     out.append(reinterpret_cast<const char *>(&value), sizeof value);
 }
 
-bool readLength(const QByteArray &in, qsizetype &at, qsizetype &length)
-{
-    quint32 value = 0;
-    if (in.size() - at < qsizetype(sizeof value))
-        return false;
-    std::memcpy(&value, in.constData() + at, sizeof value);
-    at += sizeof value;
-    length = qsizetype(value);
-    return length <= in.size() - at;
-}
-
+// A 32-bit word at `at`, which then moves past it.
 bool readNumber(const QByteArray &in, qsizetype &at, qsizetype &number)
 {
     quint32 value = 0;
@@ -174,6 +164,12 @@ bool readNumber(const QByteArray &in, qsizetype &at, qsizetype &number)
     at += sizeof value;
     number = qsizetype(value);
     return true;
+}
+
+// A length, which must fit in what follows it.
+bool readLength(const QByteArray &in, qsizetype &at, qsizetype &length)
+{
+    return readNumber(in, at, length) && length <= in.size() - at;
 }
 
 QByteArray serialised(const MetadataTable &table)
