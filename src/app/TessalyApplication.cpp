@@ -15,6 +15,7 @@
 #include <DropIntake.h>
 #include <FileCleaner.h>
 #include <FilePicker.h>
+#include <Sandbox.h>
 #include <StagingJournal.h>
 #include <StayOpenRunner.h>
 #include <TessalyViewModel.h>
@@ -184,8 +185,12 @@ bool TessalyApplication::loadWindow()
     makeWindowTranslucent(QGuiApplication::topLevelWindows());
     reportStartupOnFirstFrame(QGuiApplication::topLevelWindows());
     // The window is drawn first; then the tool starts while it is idle,
-    // not when the first files arrive.
-    afterFirstFrame(QGuiApplication::topLevelWindows(), m_app.get(), [this] { m_cleaner->exiftool().prepare(); });
+    // not when the first files arrive. A sandboxed worker sees one folder's
+    // files, so files cleaned right at launch start workers of their own: a
+    // prepared one would only compete with them for the processor.
+    const bool cleanedAtLaunch = !m_launch.files.isEmpty() && !m_launch.review;
+    if (!(cleanedAtLaunch && Sandbox::status().active()))
+        afterFirstFrame(QGuiApplication::topLevelWindows(), m_app.get(), [this] { m_cleaner->exiftool().prepare(); });
     return true;
 }
 
