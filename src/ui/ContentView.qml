@@ -36,6 +36,12 @@ Item {
     // What the last run came to, until dismissed or the next run starts;
     // with it, the list may show only the files that were not cleaned.
     property string runSummary
+    // How far the panels floating over the list's bottom reach up.
+    readonly property real floatingInset: Math.max(
+        progressPanel.shown ? 16 + progressPanel.height : 0,
+        reviewPanel.visible ? reviewPanel.anchors.bottomMargin + reviewPanel.height : 0,
+        summaryBar.shown ? summaryBar.anchors.bottomMargin + summaryBar.height : 0,
+        banner.shown ? 16 + (progressPanel.shown ? progressPanel.height + 8 : 0) + banner.height : 0)
     property bool runLeftFiles: false
     property bool showOnlyNotCleaned: false
 
@@ -195,7 +201,9 @@ Item {
                 clip: true
                 boundsBehavior: Flickable.StopAtBounds
                 topMargin: 12
-                bottomMargin: 12
+                // Room to scroll the last row out from under the panels
+                // that float over the list's bottom.
+                bottomMargin: 12 + root.floatingInset
                 spacing: 8
                 model: fileRows
                 activeFocusOnTab: true
@@ -206,6 +214,10 @@ Item {
                 Accessible.role: Accessible.List
                 Accessible.name: root.counterText
                 Accessible.ignored: !visible
+
+                // A panel coming up over the end of the list does not hide
+                // the last row: the list follows the end it showed.
+                onBottomMarginChanged: if (showsEnd) scrollToEnd()
 
                 // Tab into the list lands on a row.
                 onActiveFocusChanged: if (activeFocus && currentIndex < 0 && count > 0) currentIndex = 0

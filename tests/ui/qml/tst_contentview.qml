@@ -209,6 +209,21 @@ TestCase {
         verify(list.model.sourceModel === model.files)
     }
 
+    // The summary floats over the end of a long list; scrolled all the way
+    // down, the last row comes out from under it.
+    function test_lastRowScrollsClearOfTheSummary() {
+        const model = TestSupport.createModel()
+        const view = createView(model)
+        const list = part(view, "fileListView")
+        model.addFiles([...Array(12).keys()].map(n => TestSupport.makeFile("p" + n + ".pdf")))
+        const bar = part(view, "runSummaryBar")
+        tryCompare(bar, "visible", true)
+        list.scrollToEnd()
+        const last = row(view, 11)
+        const bottom = () => last.mapToItem(view, 0, last.height).y
+        tryVerify(() => bottom() <= bar.y, 5000, "last row ends at " + bottom() + ", the summary starts at " + bar.y)
+    }
+
     // While the list is empty the message sits in the drop zone, else in a
     // banner over the list, and keeps its text while it fades out.
     function test_unsupportedMessage() {
