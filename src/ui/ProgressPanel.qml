@@ -3,10 +3,10 @@ import QtQuick.Controls
 import Tessaly.Ui
 
 // The panel of a clean-all run: a bar and the percentage done. Moves only
-// when the progress changes; nothing runs while it waits. Only a large step
-// (a run of a few files) is animated: a run of hundreds advances a percent or
-// so ten times a second, where an animation would redraw the window at
-// full frame rate for the whole run and look no smoother.
+// when the progress changes; nothing runs while it waits. Only a lone large
+// step (a run of a few files) is animated: a run of hundreds advances in
+// steps several times a second, where an animation would redraw the window
+// at full frame rate for the whole run and look no smoother.
 Rectangle {
     id: panel
 
@@ -30,9 +30,12 @@ Rectangle {
     Behavior on opacity {
         NumberAnimation { duration: 300; easing.type: Easing.OutCubic }
     }
+    // A step that comes while one is still counting up is shown at once:
+    // restarted every time, the easing would fall ever further behind a
+    // fast run.
     Behavior on shownPercentage {
-        enabled: Math.abs(targetValue - panel.shownPercentage) >= 4
-        NumberAnimation { duration: 300; easing.type: Easing.InOutQuad }
+        enabled: Math.abs(targetValue - panel.shownPercentage) >= 4 && !stepAnimation.running
+        NumberAnimation { id: stepAnimation; duration: 300; easing.type: Easing.InOutQuad }
     }
 
     Row {
@@ -78,7 +81,8 @@ Rectangle {
 
                     Behavior on width {
                         enabled: Math.abs(targetValue - fill.width) >= 0.04 * fill.parent.width
-                        NumberAnimation { duration: 400; easing.type: Easing.InOutQuad }
+                                 && !fillAnimation.running
+                        NumberAnimation { id: fillAnimation; duration: 400; easing.type: Easing.InOutQuad }
                     }
                 }
             }

@@ -23,6 +23,25 @@ TestCase {
         signalName: "clicked"
     }
 
+    Component {
+        id: progressComponent
+        ProgressPanel { shown: true }
+    }
+
+    // A fast run moves the progress in large steps several times a second:
+    // the bar and its percentage keep up with it instead of easing behind.
+    function test_progressKeepsUpWithAFastRun() {
+        const panel = createTemporaryObject(progressComponent, testCase)
+        for (let step = 1; step <= 10; ++step) {
+            panel.progress = step * 0.08
+            wait(60)
+        }
+        verify(panel.shownPercentage >= 70, "shows " + panel.shownPercentage + "% of 80%")
+        const fill = findChild(panel, "progressFill")
+        verify(fill.width >= 0.7 * fill.parent.width, "fills " + fill.width + " of " + fill.parent.width)
+        tryCompare(panel, "percentageText", "80%")
+    }
+
     function test_buttonTakesKeysAndShowsFocus_data() {
         return [ { tag: "Return", key: Qt.Key_Return }, { tag: "Enter", key: Qt.Key_Enter },
                  { tag: "Space", key: Qt.Key_Space } ]
