@@ -199,6 +199,7 @@ ApplicationWindow {
 
         parent: Overlay.overlay
         anchors.centerIn: parent
+        contentWidth: Math.min(quitText.implicitWidth, 420)
         width: Math.min(implicitWidth, window.width - 48)
         modal: true
         closePolicy: Popup.CloseOnEscape
@@ -206,12 +207,13 @@ ApplicationWindow {
         title: qsTrId("quit_question_title")
 
         Label {
+            id: quitText
             objectName: "quitQuestionText"
             //% "%Ln files are not cleaned yet. They stay as they are; a file being cleaned is finished or left as it was."
             text: qsTrId("quit_question", window.viewModel.unfinishedCount)
             textFormat: Text.PlainText
             wrapMode: Text.Wrap
-            width: Math.min(implicitWidth, 420)
+            width: parent.width
         }
 
         footer: DialogButtonBox {
