@@ -36,14 +36,15 @@ Item {
     // What the last run came to, until dismissed or the next run starts;
     // with it, the list may show only the files that were not cleaned.
     property string runSummary
+    property bool runLeftFiles: false
+    property bool showOnlyNotCleaned: false
+
     // How far the panels floating over the list's bottom reach up.
     readonly property real floatingInset: Math.max(
         progressPanel.shown ? 16 + progressPanel.height : 0,
         reviewPanel.visible ? reviewPanel.anchors.bottomMargin + reviewPanel.height : 0,
         summaryBar.shown ? summaryBar.anchors.bottomMargin + summaryBar.height : 0,
         banner.shown ? 16 + (progressPanel.shown ? progressPanel.height + 8 : 0) + banner.height : 0)
-    property bool runLeftFiles: false
-    property bool showOnlyNotCleaned: false
 
     function dismissSummary() {
         runSummary = ""
