@@ -4,6 +4,7 @@
 #include "OriginalFile.h"
 #include "PassTimes.h"
 #include "SystemError.h"
+#include "WholeFile.h"
 
 #include <LocalName.h>
 
@@ -166,14 +167,7 @@ Expected<Success> StagedCopy::copyOriginal(const OriginalFile &original)
             error = got < 0 ? errno : 0;
             break;
         }
-        for (ssize_t done = 0; done < got;) {
-            const ssize_t put = ::write(to, buffer + done, size_t(got - done));
-            if (put < 0) {
-                error = errno;
-                break;
-            }
-            done += put;
-        }
+        error = WholeFile::writeAll(to, QByteArrayView(buffer, got));
         if (error)
             break;
         offset += got;

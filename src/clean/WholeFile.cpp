@@ -39,23 +39,26 @@ std::optional<QByteArray> read(int fd, qint64 size, qint64 limit)
     return bytes;
 }
 
+int writeAll(int fd, QByteArrayView bytes)
+{
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const ssize_t put = ::write(fd, bytes.data() + done, size_t(std::min(bytes.size() - done, writeStep)));
+        if (put < 0 && errno == EINTR)
+            continue;
+        if (put < 0)
+            return errno;
+        done += put;
+    }
+    return 0;
+}
+
 Expected<Success> writeNew(const QString &path, const QByteArray &bytes, const QString &displayName)
 {
     const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (fd < 0)
         return systemFailure(CleanError::Kind::writeFailed, displayName, errno);
-    qint64 done = 0;
-    int error = 0;
-    while (done < bytes.size()) {
-        const ssize_t put = ::write(fd, bytes.constData() + done, size_t(std::min(bytes.size() - done, writeStep)));
-        if (put < 0 && errno == EINTR)
-            continue;
-        if (put < 0) {
-            error = errno;
-            break;
-        }
-        done += put;
-    }
+    int error = writeAll(fd, bytes);
     if (::close(fd) != 0 && !error)
         error = errno;
     if (error)

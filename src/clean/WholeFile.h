@@ -3,6 +3,7 @@
 #include <Expected.h>
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 
 #include <optional>
@@ -14,6 +15,9 @@ namespace WholeFile {
 // The `size` bytes behind `fd`; nullopt when it is larger than `limit` or
 // cannot be read to its end.
 std::optional<QByteArray> read(int fd, qint64 size, qint64 limit);
+
+// All of `bytes` written to `fd` where it stands; 0, or the errno that stopped it.
+int writeAll(int fd, QByteArrayView bytes);
 
 // `bytes` into a new file at `path` (0600, never an existing one).
 Expected<Success> writeNew(const QString &path, const QByteArray &bytes, const QString &displayName);

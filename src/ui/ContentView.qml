@@ -39,12 +39,15 @@ Item {
     property bool runLeftFiles: false
     property bool showOnlyNotCleaned: false
 
+    // Where a panel floating over the list's bottom sits: above the progress
+    // panel while it shows.
+    readonly property real aboveProgress: 16 + (progressPanel.shown ? progressPanel.height + 8 : 0)
     // How far the panels floating over the list's bottom reach up.
     readonly property real floatingInset: Math.max(
         progressPanel.shown ? 16 + progressPanel.height : 0,
-        reviewPanel.visible ? reviewPanel.anchors.bottomMargin + reviewPanel.height : 0,
+        reviewPanel.visible ? aboveProgress + reviewPanel.height : 0,
         summaryBar.shown ? summaryBar.anchors.bottomMargin + summaryBar.height : 0,
-        banner.shown ? 16 + (progressPanel.shown ? progressPanel.height + 8 : 0) + banner.height : 0)
+        banner.shown ? aboveProgress + banner.height : 0)
 
     function dismissSummary() {
         runSummary = ""
@@ -313,7 +316,7 @@ Item {
         onVisibleChanged: if (visible) cleanReadyButton.forceActiveFocus()
         anchors.horizontalCenter: parent.horizontalCenter
         anchors.bottom: parent.bottom
-        anchors.bottomMargin: 16 + (progressPanel.shown ? progressPanel.height + 8 : 0)
+        anchors.bottomMargin: root.aboveProgress
         implicitWidth: cleanReadyButton.implicitWidth + 24
         implicitHeight: cleanReadyButton.implicitHeight + 16
         radius: 12
@@ -363,7 +366,7 @@ Item {
         active: root.hasFiles
         anchors.horizontalCenter: parent.horizontalCenter
         anchors.bottom: parent.bottom
-        anchors.bottomMargin: shown ? 16 + (progressPanel.shown ? progressPanel.height + 8 : 0) : -height
+        anchors.bottomMargin: shown ? root.aboveProgress : -height
         width: Math.min(implicitWidth, parent.width - 32)
 
         Behavior on anchors.bottomMargin {
