@@ -233,13 +233,10 @@ Expected<CleanResult> FileCleaner::cleanFile(const CleanRequest &request) const
         // kept Exif down to its one tag, the colour profile's every tag, and
         // anything after the picture's end. exiftool's read then only has to
         // tell what is in the header, for the log and the tags' roles, and
-        // need not scan a JPEG's picture data for a trailer. With nothing
-        // kept, the walk allows no Exif beyond the orientation, and so no
-        // thumbnail or preview for exiftool's derived tags to name.
-        auto read = writtenNatively && kept.removesEverything() ? m_exiftool.readWrittenHeader(version)
-                    : writtenNatively                          ? m_exiftool.readHeaderTags(version)
-                    : picture                                  ? m_exiftool.readTags(version)
-                                                               : m_exiftool.readEverything(version);
+        // need not scan a JPEG's picture data for a trailer.
+        auto read = writtenNatively ? m_exiftool.readHeaderTags(version)
+                    : picture       ? m_exiftool.readTags(version)
+                                    : m_exiftool.readEverything(version);
         afterRead.stop();
         if (!read) {
             return CleanError(CleanError::Kind::verifyFailed,

@@ -12,6 +12,50 @@ qint64 sizeOf(const QString &path)
     return info.isFile() ? info.size() : 0;
 }
 
+// The pictures a file carries besides its own, as exiftool names them from
+// the tags that say where they start and how long they are.
+struct EmbeddedPicture
+{
+    QLatin1String start;
+    QLatin1String length;
+    QLatin1String name;
+};
+
+constexpr EmbeddedPicture embeddedPictures[] {
+    {QLatin1String("ThumbnailOffset"), QLatin1String("ThumbnailLength"), QLatin1String("ThumbnailImage")},
+    {QLatin1String("PreviewImageStart"), QLatin1String("PreviewImageLength"), QLatin1String("PreviewImage")},
+    {QLatin1String("JpgFromRawStart"), QLatin1String("JpgFromRawLength"), QLatin1String("JpgFromRaw")},
+    {QLatin1String("OtherImageStart"), QLatin1String("OtherImageLength"), QLatin1String("OtherImage")},
+};
+
+// Without its derived tags, exiftool does not list the embedded pictures
+// either, though they are in the file: they are listed here, in the group of
+// the tag that says where they start, as exiftool itself lists them.
+void nameEmbeddedPictures(MetadataTable &table)
+{
+    QList<std::pair<QString, QString>> found;
+    for (auto entry = table.cbegin(); entry != table.cend(); ++entry) {
+        const QString &key = entry.key();
+        const qsizetype colon = key.indexOf(u':');
+        const QStringView group = QStringView(key).left(colon + 1);
+        const QStringView name = QStringView(key).mid(colon + 1);
+        for (const EmbeddedPicture &picture : embeddedPictures) {
+            if (name != picture.start)
+                continue;
+            const QString prefix = group.toString();
+            bool isNumber = false;
+            const qint64 length = table.value(prefix + picture.length).toLongLong(&isNumber);
+            const QString valid = table.value(prefix + QStringLiteral("PreviewImageValid"));
+            if (!isNumber || length <= 0 || valid == u"0" || valid == u"No" || table.contains(prefix + picture.name))
+                continue;
+            found.append({prefix + picture.name,
+                          QStringLiteral("(Binary data %1 bytes, use -b option to extract)").arg(length)});
+        }
+    }
+    for (const auto &[key, value] : found)
+        table.insert(key, value);
+}
+
 } // namespace
 
 QString toolPathArgument(const QUrl &url)
@@ -59,18 +103,23 @@ Expected<MetadataTable> ExifToolService::readMetadata(const QString &path) const
 
 Expected<MetadataTable> ExifToolService::readTags(const QString &path) const
 {
-    return read({QStringLiteral("-a"), QStringLiteral("-G1"), QStringLiteral("-j"), path});
+    return readPictureTags({}, path);
 }
 
 Expected<MetadataTable> ExifToolService::readHeaderTags(const QString &path) const
 {
-    return read({QStringLiteral("-fast"), QStringLiteral("-a"), QStringLiteral("-G1"), QStringLiteral("-j"), path});
+    return readPictureTags({QStringLiteral("-fast")}, path);
 }
 
-Expected<MetadataTable> ExifToolService::readWrittenHeader(const QString &path) const
+Expected<MetadataTable> ExifToolService::readPictureTags(QStringList arguments, const QString &path) const
 {
-    return read({QStringLiteral("-e"), QStringLiteral("-fast"), QStringLiteral("-a"), QStringLiteral("-G1"),
-                 QStringLiteral("-j"), path});
+    // Deriving tags from others (`-e` turns it off) is a quarter of a photo's
+    // read, and all the derived ones but the embedded pictures are dropped.
+    arguments << QStringLiteral("-e") << QStringLiteral("-a") << QStringLiteral("-G1") << QStringLiteral("-j") << path;
+    auto table = read(arguments);
+    if (table)
+        nameEmbeddedPictures(table.value());
+    return table;
 }
 
 Expected<MetadataTable> ExifToolService::readEverything(const QString &path) const

@@ -32,16 +32,13 @@ public:
     Expected<MetadataTable> readEverything(const QString &path) const;
     // Every tag by group and duplicates (`-a -G1`), without unknown tags or
     // embedded documents: for pictures, whose every segment, chunk and item
-    // the app walks itself, which is where unknown blocks show.
+    // the app walks itself, which is where unknown blocks show. Of the tags
+    // exiftool derives from others, only the embedded pictures are listed
+    // (IFD1:ThumbnailImage, SubIFD:PreviewImage and the like), named by the
+    // app from the tags that place them.
     Expected<MetadataTable> readTags(const QString &path) const;
     // The same without scanning a JPEG's picture data for a trailer (`-fast`).
     Expected<MetadataTable> readHeaderTags(const QString &path) const;
-    // The same without the tags exiftool derives from others (`-e`), which
-    // halves the read of a cleaned photo. Derived tags are dropped anyway,
-    // except the embedded pictures they name (IFD1:ThumbnailImage,
-    // SubIFD:PreviewImage and the like): only for a copy whose walk allows
-    // no Exif beyond its orientation, and so no such picture.
-    Expected<MetadataTable> readWrittenHeader(const QString &path) const;
 
     // `exiftool -all= [extraArguments] -o - <source>`: writes a copy of
     // `source` without its metadata to `destination`, which must not exist.
@@ -62,6 +59,7 @@ public:
 
 private:
     Expected<MetadataTable> read(const QStringList &arguments) const;
+    Expected<MetadataTable> readPictureTags(QStringList arguments, const QString &path) const;
 
     ToolPaths m_paths;
     ToolRunner &m_runner;

@@ -130,6 +130,23 @@ private slots:
             QVERIFY(saidKept);
     }
 
+    // With nothing kept, a photo's tags are read without what exiftool derives
+    // from others; the thumbnail, which it names that way, is still listed as
+    // exiftool itself lists it.
+    void aThumbnailIsListedWhenNothingIsKept()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("sample.jpg");
+        QVERIFY(QFile::copy(m_made.filePath("sample.jpg"), path));
+        const QString thumbnail = read(path).value("IFD1:ThumbnailImage");
+        QVERIFY2(thumbnail.startsWith("(Binary data "), qPrintable(thumbnail));
+
+        const CleanResult result = Cleaning::clean(path);
+        QVERIFY2(result.success(), qPrintable(Cleaning::errorOf(result)));
+        QCOMPARE(result.metadataBefore.unpack().value("IFD1:ThumbnailImage"), thumbnail);
+        QVERIFY(!read(path).contains("IFD1:ThumbnailImage"));
+    }
+
 private:
     static MetadataTable read(const QString &path)
     {

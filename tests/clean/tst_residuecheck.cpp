@@ -179,7 +179,7 @@ private slots:
         writeAll(path, bytes);
         OneShotRunner runner;
         const ExifToolService exiftool(ToolPaths::installed(), runner);
-        const auto tags = exiftool.readWrittenHeader(path);
+        const auto tags = exiftool.readHeaderTags(path);
         QVERIFY(tags);
         const auto format = FileItem::fromUrl(QUrl::fromLocalFile(path)).format;
         QVERIFY(format);
