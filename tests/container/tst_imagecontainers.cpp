@@ -90,6 +90,7 @@ private slots:
     void cleansJpeg();
     void refusesDamagedJpeg_data();
     void refusesDamagedJpeg();
+    void findsTheEndOfCodedDataWhereverItsMarkersFall();
     void cleansPng_data();
     void cleansPng();
     void cleansWebp_data();
@@ -187,6 +188,32 @@ void TestImageContainers::refusesDamagedJpeg()
     QFETCH(QByteArray, jpeg);
     QVERIFY(walkJpeg(jpeg).damage);
     QVERIFY(!cleanJpeg(jpeg));
+}
+
+// Coded data with stuffed zeros, restarts and fill bytes at every place a
+// block of sixteen bytes can put them, then the end and a trailer: the walk
+// ends the picture at its end marker, neither before nor after.
+void TestImageContainers::findsTheEndOfCodedDataWhereverItsMarkersFall()
+{
+    const QByteArray base = picture("JPEG");
+    const qsizetype sos = base.indexOf("\xFF\xDA");
+    QVERIFY(sos > 0);
+    const QByteArray header = base.first(sos + 2 + qFromBigEndian<quint16>(base.constData() + sos + 2));
+    const QByteArrayList markers {QByteArray("\xFF\x00", 2), "\xFF\xD3", QByteArray("\xFF\xFF\x00", 3), "\xFF\xFF\xD7"};
+    for (int shift = 0; shift < 32; ++shift) {
+        QByteArray coded;
+        for (int n = 0; n < 200; ++n)
+            coded += QByteArray(n % 37, char(n & 0x7F)) + markers[n % 8 == 7 ? n / 8 % markers.size() : 0];
+        coded += QByteArray(shift, '\x5A');
+        const QByteArray jpeg = header + coded + "\xFF\xD9" + trailMark;
+        const ContainerWalk walk = walkJpeg(jpeg);
+        QVERIFY2(!walk.damage, qPrintable(*walk.damage));
+        QCOMPARE(walk.items.constLast().type, "trailing");
+        QCOMPARE(walk.items.constLast().offset, jpeg.size() - trailMark.size());
+        const auto cleaned = cleanJpeg(jpeg);
+        QVERIFY(cleaned);
+        QVERIFY(cleaned.value().endsWith(coded + "\xFF\xD9"));
+    }
 }
 
 void TestImageContainers::cleansPng_data()
