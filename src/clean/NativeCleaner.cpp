@@ -31,30 +31,39 @@ constexpr quint16 iccProfileTag = 0x8773;
 constexpr qint64 largestPicture = qint64(1) << 30;
 
 
-Expected<QByteArray> cleaned(SupportedFormat format, QByteArrayView bytes)
+Expected<QByteArrayList> whole(Expected<QByteArray> cleaned)
+{
+    if (!cleaned)
+        return cleaned.error();
+    return QByteArrayList {std::move(cleaned).value()};
+}
+
+// The cleaned file as the pieces it is written from. A photo's coded data,
+// nearly all of it, is written from the original's bytes where they lie.
+Expected<QByteArrayList> cleaned(SupportedFormat format, QByteArrayView bytes)
 {
     switch (format) {
     case SupportedFormat::png:
-        return cleanPng(bytes);
+        return whole(cleanPng(bytes));
     case SupportedFormat::webp:
-        return cleanWebp(bytes);
+        return whole(cleanWebp(bytes));
     case SupportedFormat::gif:
-        return cleanGif(bytes);
+        return whole(cleanGif(bytes));
     case SupportedFormat::jxl:
-        return cleanJxl(bytes);
+        return whole(cleanJxl(bytes));
     case SupportedFormat::mp3:
-        return cleanMp3(bytes);
+        return whole(cleanMp3(bytes));
     case SupportedFormat::flac:
-        return cleanFlac(bytes);
+        return whole(cleanFlac(bytes));
     case SupportedFormat::ogg:
     case SupportedFormat::opus:
-        return cleanOgg(bytes);
+        return whole(cleanOgg(bytes));
     case SupportedFormat::wav:
-        return cleanWav(bytes);
+        return whole(cleanWav(bytes));
     case SupportedFormat::svg:
-        return cleanSvg(bytes);
+        return whole(cleanSvg(bytes));
     default:
-        return cleanJpeg(bytes);
+        return cleanJpegPieces(bytes);
     }
 }
 

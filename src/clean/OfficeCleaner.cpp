@@ -34,7 +34,7 @@ Expected<QList<ContainerItem>> clean(SupportedFormat format, const OriginalFile 
     const OfficeCleaning cleaning = OfficePackage::clean(format, *bytes);
     if (cleaning.problem != OfficeCleaning::Problem::none)
         return refusal(cleaning, original.displayName());
-    if (auto written = WholeFile::writeNew(destination, cleaning.archive, original.displayName()); !written)
+    if (auto written = WholeFile::writeNew(destination, {cleaning.archive}, original.displayName()); !written)
         return written.error();
     return cleaning.kept;
 }

@@ -53,12 +53,16 @@ int writeAll(int fd, QByteArrayView bytes)
     return 0;
 }
 
-Expected<Success> writeNew(const QString &path, const QByteArray &bytes, const QString &displayName)
+Expected<Success> writeNew(const QString &path, const QByteArrayList &pieces, const QString &displayName)
 {
     const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (fd < 0)
         return systemFailure(CleanError::Kind::writeFailed, displayName, errno);
-    int error = writeAll(fd, bytes);
+    int error = 0;
+    for (const QByteArray &piece : pieces) {
+        if ((error = writeAll(fd, piece)))
+            break;
+    }
     if (::close(fd) != 0 && !error)
         error = errno;
     if (error)

@@ -3,6 +3,7 @@
 #include <Expected.h>
 
 #include <QByteArray>
+#include <QByteArrayList>
 #include <QByteArrayView>
 #include <QString>
 
@@ -19,7 +20,8 @@ std::optional<QByteArray> read(int fd, qint64 size, qint64 limit);
 // All of `bytes` written to `fd` where it stands; 0, or the errno that stopped it.
 int writeAll(int fd, QByteArrayView bytes);
 
-// `bytes` into a new file at `path` (0600, never an existing one).
-Expected<Success> writeNew(const QString &path, const QByteArray &bytes, const QString &displayName);
+// `pieces`, one after the other, into a new file at `path` (0600, never an
+// existing one).
+Expected<Success> writeNew(const QString &path, const QByteArrayList &pieces, const QString &displayName);
 
 } // namespace WholeFile

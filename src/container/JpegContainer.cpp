@@ -260,7 +260,7 @@ ContainerWalk walkJpeg(QByteArrayView bytes)
     return walk;
 }
 
-Expected<QByteArray> cleanJpeg(QByteArrayView bytes, JpegOrientation keepOrientation)
+Expected<QByteArrayList> cleanJpegPieces(QByteArrayView bytes, JpegOrientation keepOrientation)
 {
     const Parsed parsed = parse(bytes);
     if (parsed.damage)
@@ -274,7 +274,6 @@ Expected<QByteArray> cleanJpeg(QByteArrayView bytes, JpegOrientation keepOrienta
     }
 
     QByteArray out;
-    out.reserve(parsed.end);
     out.append("\xFF\xD8", 2);
     std::optional<int> orientation;
     for (const Segment &s : parsed.segments) {
@@ -301,10 +300,32 @@ Expected<QByteArray> cleanJpeg(QByteArrayView bytes, JpegOrientation keepOrienta
         out.append(iccLabel, 12).append(char(i + 1)).append(char(chunks));
         out.append(chunk.data(), chunk.size());
     }
+    // What decoding needs is taken as it stands, each run of neighbouring
+    // segments as one piece of the original.
+    QByteArrayList pieces {out};
+    qsizetype runStart = 0, runEnd = 0;
+    const auto endRun = [&] {
+        if (runEnd > runStart)
+            pieces.append(QByteArray::fromRawData(bytes.data() + runStart, runEnd - runStart));
+    };
     for (const Segment &s : parsed.segments) {
-        if ((decodingNeeds(s.marker) || isLabelled(bytes, s, APP14, "Adobe")) && s.marker != SOI)
-            out.append(bytes.data() + s.offset, s.size);
+        if (!(decodingNeeds(s.marker) || isLabelled(bytes, s, APP14, "Adobe")) || s.marker == SOI)
+            continue;
+        if (s.offset != runEnd) {
+            endRun();
+            runStart = s.offset;
+        }
+        runEnd = s.offset + s.size;
     }
-    out.append("\xFF\xD9", 2);
-    return out;
+    endRun();
+    pieces.append(QByteArray::fromRawData("\xFF\xD9", 2));
+    return pieces;
+}
+
+Expected<QByteArray> cleanJpeg(QByteArrayView bytes, JpegOrientation keepOrientation)
+{
+    auto pieces = cleanJpegPieces(bytes, keepOrientation);
+    if (!pieces)
+        return pieces.error();
+    return pieces.value().join();
 }

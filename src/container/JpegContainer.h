@@ -4,6 +4,7 @@
 
 #include <Expected.h>
 
+#include <QByteArrayList>
 #include <QByteArrayView>
 
 // JPEG files, segment by segment. The cleaned file keeps what decoding needs
@@ -16,3 +17,6 @@ ContainerWalk walkJpeg(QByteArrayView bytes);
 // orientation block is left out too.
 enum class JpegOrientation { keep, drop };
 Expected<QByteArray> cleanJpeg(QByteArrayView bytes, JpegOrientation orientation = JpegOrientation::keep);
+// The same as the pieces it is written from, in order: bytes made for it,
+// and runs of `bytes` itself (not copied: `bytes` must outlive them).
+Expected<QByteArrayList> cleanJpegPieces(QByteArrayView bytes, JpegOrientation orientation = JpegOrientation::keep);
