@@ -188,8 +188,9 @@ Item {
                 property bool followEnd: false
                 // The last row shows in full, whether or not the bottom
                 // margin is scrolled into view too (positionViewAtEnd leaves
-                // it out, a flick takes it in).
-                readonly property bool showsEnd: contentY + height >= originY + contentHeight - 1
+                // it out, a flick takes it in). Rows not laid out yet show no
+                // end: a list filled at once starts at its first row.
+                readonly property bool showsEnd: contentHeight > 0 && contentY + height >= originY + contentHeight - 1
 
                 // All the way down, bottom margin included, so that the list
                 // still counts as at its end when the next rows come.

@@ -224,6 +224,22 @@ TestCase {
         tryVerify(() => bottom() <= bar.y, 5000, "last row ends at " + bottom() + ", the summary starts at " + bar.y)
     }
 
+    // Many files at once into an empty list, in slices as a drop's come: it
+    // shows the first of them, not the end, though its rows are not laid out
+    // when the next slice and the panels come.
+    function test_aListFilledAtOnceStartsAtItsFirstRow() {
+        const model = TestSupport.createModel()
+        const view = createView(model)
+        const list = part(view, "fileListView")
+        for (const slice of [0, 1])
+            model.addFiles([...Array(20).keys()].map(n => TestSupport.makeFile("p" + slice + "-" + n + ".pdf")))
+        tryCompare(part(view, "runSummaryBar"), "visible", true)
+        wait(50)
+        const first = row(view, 0)
+        verify(first !== null, "the first row is not in view; the list shows from " + list.contentY)
+        verify(first.mapToItem(list, 0, 0).y >= 0)
+    }
+
     // While the list is empty the message sits in the drop zone, else in a
     // banner over the list, and keeps its text while it fades out.
     function test_unsupportedMessage() {
