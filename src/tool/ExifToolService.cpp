@@ -45,7 +45,9 @@ void nameEmbeddedPictures(MetadataTable &table)
             const QString prefix = group.toString();
             bool isNumber = false;
             const qint64 length = table.value(prefix + picture.length).toLongLong(&isNumber);
-            const QString valid = table.value(prefix + QStringLiteral("PreviewImageValid"));
+            // Some makers mark a preview they did not fill.
+            const QString valid = picture.name == u"PreviewImage" ? table.value(prefix + QStringLiteral("PreviewImageValid"))
+                                                                   : QString();
             if (!isNumber || length <= 0 || valid == u"0" || valid == u"No" || table.contains(prefix + picture.name))
                 continue;
             found.append({prefix + picture.name,
