@@ -22,6 +22,7 @@
 #include <Translations.h>
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QIcon>
 #include <QQmlApplicationEngine>
 #include <QQuickStyle>
@@ -179,6 +180,15 @@ bool TessalyApplication::loadWindow()
         {QStringLiteral("preferences"), QVariant::fromValue(m_preferences.get())},
         {QStringLiteral("intake"), QVariant::fromValue(m_intake.get())},
     });
+    // Files cleaned right at launch wait for a worker that may read their
+    // folder: the first one starts now, while the window loads on the other
+    // core, and is ready when the files are taken.
+    const bool cleanedAtLaunch = !m_launch.files.isEmpty() && !m_launch.review;
+    if (cleanedAtLaunch) {
+        const QList<QUrl> first = urlsFromArguments({m_launch.files.constFirst()}, currentDirectoryBytes());
+        if (!first.isEmpty() && QFileInfo(first.constFirst().toLocalFile()).isFile())
+            m_cleaner->exiftool().prepareFor(first.constFirst().toLocalFile());
+    }
     m_engine->load(QUrl(QStringLiteral("qrc:/qt/qml/Tessaly/App/Main.qml")));
     if (m_engine->rootObjects().isEmpty())
         return false;
@@ -188,7 +198,6 @@ bool TessalyApplication::loadWindow()
     // not when the first files arrive. A sandboxed worker sees one folder's
     // files, so files cleaned right at launch start workers of their own: a
     // prepared one would only compete with them for the processor.
-    const bool cleanedAtLaunch = !m_launch.files.isEmpty() && !m_launch.review;
     if (!(cleanedAtLaunch && Sandbox::status().active()))
         afterFirstFrame(QGuiApplication::topLevelWindows(), m_app.get(), [this] { m_cleaner->exiftool().prepare(); });
     return true;

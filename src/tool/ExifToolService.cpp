@@ -169,3 +169,11 @@ QFuture<void> ExifToolService::prepare() const
         return QtFuture::makeReadyFuture();
     return m_runner.prepare(tool.value());
 }
+
+QFuture<void> ExifToolService::prepareFor(const QString &file) const
+{
+    auto tool = exiftoolPath();
+    if (!tool)
+        return QtFuture::makeReadyFuture();
+    return m_runner.prepareFor(tool.value(), SandboxGrant::toRead(file));
+}

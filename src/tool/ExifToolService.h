@@ -53,6 +53,8 @@ public:
 
     // Has the runner start the tool ahead of the first file; see ToolRunner::prepare.
     QFuture<void> prepare() const;
+    // The same for the runs that read `file`'s folder (see ToolRunner::prepareFor).
+    QFuture<void> prepareFor(const QString &file) const;
 
     const ToolPaths &paths() const { return m_paths; }
     const RunLimits &limits() const { return m_limits; }

@@ -32,7 +32,7 @@ public:
     Expected<QByteArray> run(const QString &program, const QStringList &arguments, std::chrono::milliseconds limit,
                              const SandboxGrant &grant);
 
-    QFuture<void> prepare(const QString &program);
+    QFuture<void> prepare(const QString &program, const SandboxGrant &grant, int count);
 
     ~Private()
     {
@@ -151,7 +151,7 @@ private:
         pool.changed.notify_all();
     }
 
-    void prepareOne(const QByteArray &path, int wanted);
+    void prepareOne(const QByteArray &path, const SandboxGrant &grant, int wanted);
 
     void giveBack(ToolPool &pool, std::unique_ptr<StayOpenWorker> worker)
     {
@@ -308,15 +308,13 @@ Expected<QByteArray> StayOpenRunner::Private::run(const QString &program, const 
     return runOnce(program, arguments, limit, grant);
 }
 
-// One more worker for the program, unless it has the number wanted.
-void StayOpenRunner::Private::prepareOne(const QByteArray &path, int wanted)
+// One more worker for the program's runs with `grant`, unless they have the number wanted.
+void StayOpenRunner::Private::prepareOne(const QByteArray &path, const SandboxGrant &grant, int wanted)
 {
-    // Sandboxed, these see no file of the user's and serve runs without a
-    // grant; a folder's workers start with its first run.
     const auto version = versionOf(path);
     if (!version)
         return;
-    const auto pool = poolFor(path, {});
+    const auto pool = poolFor(path, grant);
     std::vector<std::unique_ptr<StayOpenWorker>> outdated;
     quint64 generation = 0;
     bool starting = false;
@@ -335,22 +333,18 @@ void StayOpenRunner::Private::prepareOne(const QByteArray &path, int wanted)
     // Perl and exiftool's modules load in well under a second; a machine that
     // takes this long is better served by starting workers as runs need them.
     bool speaks = true;
-    auto worker = start(path, {}, generation, Clock::now() + std::chrono::seconds(30), &speaks);
+    auto worker = start(path, grant, generation, Clock::now() + std::chrono::seconds(30), &speaks);
     if (worker)
         giveBack(*pool, std::move(worker));
     else
         notStarted(*pool, generation, speaks);
 }
 
-QFuture<void> StayOpenRunner::Private::prepare(const QString &program)
+QFuture<void> StayOpenRunner::Private::prepare(const QString &program, const SandboxGrant &grant, int count)
 {
     if (!program.startsWith(u'/') || stopping->load())
         return QtFuture::makeReadyFuture();
     const QByteArray path = QFile::encodeName(program);
-    // In the sandbox these workers see no file of the person's, and each
-    // folder's runs start workers of their own: one is enough to have the
-    // tool's code read from disk and the first folder's workers start warm.
-    const int count = Sandbox::status().active() ? 1 : options.workersPerTool;
     auto promise = std::make_shared<QPromise<void>>();
     auto left = std::make_shared<std::atomic<int>>(count);
     promise->start();
@@ -359,8 +353,8 @@ QFuture<void> StayOpenRunner::Private::prepare(const QString &program)
         preparing += count;
     }
     for (int i = 0; i < count; ++i) {
-        starters.start([this, path, promise, left, count] {
-            prepareOne(path, count);
+        starters.start([this, path, grant, promise, left, count] {
+            prepareOne(path, grant, count);
             if (--*left == 0)
                 promise->finish();
             std::lock_guard lock(preparingMutex);
@@ -388,7 +382,16 @@ Expected<QByteArray> StayOpenRunner::run(const QString &program, const QStringLi
 
 QFuture<void> StayOpenRunner::prepare(const QString &program)
 {
-    return d->prepare(program);
+    // Sandboxed, these workers see no file of the person's and serve runs
+    // without a grant; each folder's runs start workers of their own. One is
+    // enough to have the tool's code read from disk and the first folder's
+    // workers start warm.
+    return d->prepare(program, {}, Sandbox::status().active() ? 1 : d->options.workersPerTool);
+}
+
+QFuture<void> StayOpenRunner::prepareFor(const QString &program, const SandboxGrant &grant)
+{
+    return d->prepare(program, grant, 1);
 }
 
 StayOpenRunner::Counts StayOpenRunner::counts() const

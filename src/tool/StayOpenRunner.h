@@ -39,6 +39,8 @@ public:
 
     // Starts the program's workers, all of them at once, on the tool pool.
     QFuture<void> prepare(const QString &program) override;
+    // Starts one worker for the runs with `grant`, unless they have one.
+    QFuture<void> prepareFor(const QString &program, const SandboxGrant &grant) override;
 
     // How many runs each way took so far.
     struct Counts

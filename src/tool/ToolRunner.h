@@ -32,6 +32,9 @@ public:
     // runs do not wait for it to start. Returns at once; the future finishes
     // when the runner is ready or has given up, and runs work either way.
     virtual QFuture<void> prepare(const QString &program);
+    // The same for the runs that read what `grant` names: one process for
+    // them, where the runner keeps processes apart by what they may read.
+    virtual QFuture<void> prepareFor(const QString &program, const SandboxGrant &grant);
 
     // Stops every run under way and refuses new ones: the app is quitting.
     // Runs stopped this way fail; nothing they were writing is committed.

@@ -275,6 +275,25 @@ private slots:
         QCOMPARE(runner.counts().persistent, 4);
     }
 
+    // prepareFor() starts one worker for the runs that read a folder, once;
+    // the first such run is served by it, not by a worker of its own.
+    void aWorkerPreparedForAFolderServesItsFirstRun()
+    {
+        QTemporaryDir dir;
+        const QString tool = writePerlStandIn(dir.path());
+        Fixtures::writeAll(dir.filePath("a.jpg"), "x");
+        const SandboxGrant grant = SandboxGrant::toRead(dir.filePath("a.jpg"));
+        StayOpenRunner runner(StayOpenRunner::Options{2, 1000, qint64(512) << 20});
+        runner.prepareFor(tool, grant).waitForFinished();
+        const QList<qint64> started = ourChildren();
+        QCOMPARE(started.size(), 1);
+        runner.prepareFor(tool, grant).waitForFinished();
+        QCOMPARE(ourChildren(), started);
+        QVERIFY(runner.run(tool, {"-j", dir.filePath("a.jpg")}, 60s, grant));
+        QCOMPARE(ourChildren(), started);
+        QCOMPARE(runner.counts().persistent, 1);
+    }
+
     // A worker retires after its share of commands; a replaced tool file gets a worker of its own.
     void workersRetireAndFollowTheToolFile()
     {
