@@ -615,6 +615,10 @@ Nach -- ist jedes Argument eine Datei, auch eine, deren Name mit einem Bindestri
         <source>movie index</source>
         <translation>Filmverzeichnis</translation>
     </message>
+    <message id="video_notes_many">
+        <source>%1, in %2 places</source>
+        <translation>%1, an %2 Stellen</translation>
+    </message>
     <message id="movie_track">
         <source>track %1</source>
         <translation>Spur %1</translation>

@@ -615,6 +615,10 @@ After -- every argument is a file, also one whose name starts with a dash.
         <source>movie index</source>
         <translation>movie index</translation>
     </message>
+    <message id="video_notes_many">
+        <source>%1, in %2 places</source>
+        <translation>%1, in %2 places</translation>
+    </message>
     <message id="movie_track">
         <source>track %1</source>
         <translation>track %1</translation>

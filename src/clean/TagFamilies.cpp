@@ -185,7 +185,8 @@ std::optional<TagFamily> familyOfPiece(SupportedFormat format, const ContainerIt
             return TagFamily::dates;
         if (type == "udta" || type == "meta" || type.startsWith("\xa9") || type == "XMP_" || type == "uuid")
             return std::nullopt;
-        if (type == "hdlr" || type == "avc1" || type == "hvc1" || type == "hev1" || type == "mp4v")
+        if (type == "hdlr" || type == "avc1" || type == "hvc1" || type == "hev1" || type == "mp4v"
+            || type == "SEI")
             return TagFamily::software;
         return TagFamily::other;
     case FormatGroup::image:

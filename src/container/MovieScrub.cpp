@@ -7,6 +7,7 @@
 #include "ContainerText.h"
 #include "Mp4SampleTable.h"
 #include "Mp4Tracks.h"
+#include "VideoNotes.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -369,6 +370,39 @@ Expected<MovieScrub::Outcome> MovieScrub::scrub(QIODevice &file, const QString &
             if (!writeAt(span.offset + done, QByteArray(chunk, '\0')))
                 return CleanError(CleanError::Kind::writeFailed, {name, file.errorString()});
             done += chunk;
+        }
+    }
+
+    // The notes encoders leave in the video stream, cleared where they lie.
+    for (const auto &track : scrubber.tracks()) {
+        if (scrubber.removed().contains(track.track.id) || track.visualEntries.isEmpty())
+            continue;
+        std::optional<VideoNotes::StreamFormat> format;
+        QList<VideoNotes::Note> notes;
+        for (const auto &entry : track.visualEntries) {
+            const QByteArrayView payload = scrubber.payloadOf(entry);
+            if (!format)
+                format = VideoNotes::formatOfSampleEntry(entry.type, payload);
+            const auto inEntry = VideoNotes::inSampleEntry(entry.type, payload, entry.payloadOffset());
+            if (!inEntry)
+                return unfollowable(name);
+            notes += *inEntry;
+        }
+        const auto pictures = format ? scrubber.samples(track) : std::nullopt;
+        if (format && !pictures)
+            return unfollowable(name);
+        for (const Span &picture : pictures.value_or(QList<Span> {})) {
+            const auto inPicture = VideoNotes::inPicture(source, picture.offset, picture.length, *format);
+            if (!inPicture)
+                return unfollowable(name);
+            notes += *inPicture;
+        }
+        for (const auto &note : std::as_const(notes)) {
+            if (note.cleared)
+                continue;
+            if (!writeAt(note.offset, note.blank))
+                return CleanError(CleanError::Kind::writeFailed, {name, file.errorString()});
+            ++outcome.encoderNotesCleared;
         }
     }
 

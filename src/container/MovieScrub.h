@@ -14,7 +14,8 @@ class QIODevice;
 // metadata tracks (GPS, sensors, timed metadata, timecode) become `free`
 // boxes with their samples zeroed and the references to them blanked, track
 // names go the same way, handler names become the neutral word for their
-// kind and compressor names are blanked. Video, sound, subtitles and chapters
+// kind, compressor names are blanked and so are the notes an H.264 or HEVC
+// encoder leaves in the stream (its name, version and settings). Video, sound, subtitles and chapters
 // stay as they were. Meant for a staged copy, never a user's file.
 class MovieScrub
 {
@@ -22,6 +23,7 @@ public:
     struct Outcome
     {
         int tracksRemoved = 0;
+        int encoderNotesCleared = 0;
         // Subtitle tracks (language and cue count) and chapters (their
         // titles), at the offsets of their tracks.
         QList<ContainerItem> content;

@@ -4,6 +4,8 @@
 #include "ByteCursor.h"
 #include "ByteSource.h"
 #include "ContainerText.h"
+#include "Mp4SampleTable.h"
+#include "VideoNotes.h"
 
 #include <QIODevice>
 #include <QSet>
@@ -19,6 +21,14 @@ ContainerItem itemOf(QString place, const BmffBox &box, ItemRole role, KeptBecau
 {
     return {std::move(place), box.type, box.offset, box.size, role, why, std::move(detail)};
 }
+
+// Where a video track's pictures lie, and how its stream is coded.
+struct PictureIndex
+{
+    std::optional<BmffBox> offsets, chunks, sizes;
+    std::optional<VideoNotes::StreamFormat> format;
+    QList<VideoNotes::Note> notes; // in the sample entries' decoder configurations
+};
 
 class MovieWalker
 {
@@ -88,12 +98,13 @@ private:
     {
         const QString place = translated("movie_index", "movie index");
         QList<Mp4Tracks::Track> tracks;
+        QList<PictureIndex> pictures;
         QSet<quint32> chapterTracks;
         for (const auto &box : inside(moov)) {
             if (box.type == "mvhd") {
                 dates(place, box);
             } else if (box.type == "trak") {
-                tracks.append(track(box, chapterTracks));
+                tracks.append(track(box, chapterTracks, pictures.emplace_back()));
             } else if (box.type == "mvex" || box.type == "iods" || box.type == "free" || box.type == "skip") {
                 m_walk.items.append(itemOf(place, box, ItemRole::needed, KeptBecause::structure));
             } else {
@@ -102,9 +113,12 @@ private:
                     m_walk.items.append(itemOf(place, part, ItemRole::identifying, KeptBecause::structure));
             }
         }
-        for (const auto &track : std::as_const(tracks)) {
+        for (qsizetype i = 0; i < tracks.size(); ++i) {
+            const Mp4Tracks::Track &track = tracks[i];
             const bool chapters = chapterTracks.contains(track.id);
             const ItemRole role = Mp4Tracks::roleOf(track, chapters);
+            if (role == ItemRole::needed && track.handler == "vide")
+                encoderNotes(track, pictures[i]);
             const KeptBecause why = role == ItemRole::content ? KeptBecause::content : KeptBecause::media;
             const BmffBox box {"trak", {}, track.offset, track.size, 8};
             const QString detail = chapters ? translated("movie_chapter_track", "chapters")
@@ -113,7 +127,56 @@ private:
         }
     }
 
-    Mp4Tracks::Track track(const BmffBox &trak, QSet<quint32> &chapterTracks)
+    // The notes an encoder left in a video stream's pictures, told once per track.
+    void encoderNotes(const Mp4Tracks::Track &track, const PictureIndex &index)
+    {
+        std::optional<VideoNotes::Note> first;
+        qint64 count = 0;
+        const auto tell = [&](const QList<VideoNotes::Note> &notes) {
+            for (const auto &note : notes) {
+                if (note.cleared)
+                    continue;
+                if (!first)
+                    first = note;
+                ++count;
+            }
+        };
+        tell(index.notes);
+        if (index.format && index.offsets && index.chunks && index.sizes && !picturesNotes(index, tell))
+            return;
+        if (!first)
+            return;
+        QString detail = QString::fromLatin1(first->text);
+        if (count > 1)
+            detail = translated("video_notes_many", "%1, in %2 places").arg(detail, QString::number(count));
+        m_walk.items.append({translated("movie_track", "track %1").arg(track.id), "SEI", first->offset,
+                             first->blank.size(), ItemRole::identifying, KeptBecause::structure, detail});
+    }
+
+    template<typename Tell>
+    bool picturesNotes(const PictureIndex &index, const Tell &tell)
+    {
+        const auto whole = [this](const BmffBox &box) { return m_source.read(box.payloadOffset(), box.payloadSize()); };
+        const auto offsets = whole(*index.offsets), chunks = whole(*index.chunks), sizes = whole(*index.sizes);
+        const auto pictures = offsets && chunks && sizes
+            ? Mp4SampleTable::samples(*offsets, index.offsets->type == "co64", *chunks, *sizes, index.sizes->type == "stz2")
+            : std::nullopt;
+        if (!pictures) {
+            noteDamage(ContainerText::brokenAt(index.sizes->offset));
+            return false;
+        }
+        for (const auto &picture : *pictures) {
+            const auto notes = VideoNotes::inPicture(m_source, picture.offset, picture.length, *index.format);
+            if (!notes) {
+                noteDamage(ContainerText::brokenAt(picture.offset));
+                return false;
+            }
+            tell(*notes);
+        }
+        return true;
+    }
+
+    Mp4Tracks::Track track(const BmffBox &trak, QSet<quint32> &chapterTracks, PictureIndex &pictures)
     {
         Mp4Tracks::Track track;
         track.offset = trak.offset;
@@ -141,7 +204,13 @@ private:
                     } else if (box.type == "tref") {
                         references(box, chapterTracks);
                     } else if (box.type == "stsd") {
-                        sampleEntries(place, box, track);
+                        sampleEntries(place, box, track, pictures);
+                    } else if (box.type == "stco" || box.type == "co64") {
+                        pictures.offsets = box;
+                    } else if (box.type == "stsc") {
+                        pictures.chunks = box;
+                    } else if (box.type == "stsz" || box.type == "stz2") {
+                        pictures.sizes = box;
                     } else if (box.type == "mdia" || box.type == "minf" || box.type == "stbl") {
                         next.append(box);
                     } else if (box.type == "udta" || box.type == "meta") {
@@ -183,7 +252,7 @@ private:
         }
     }
 
-    void sampleEntries(const QString &place, const BmffBox &stsd, Mp4Tracks::Track &track)
+    void sampleEntries(const QString &place, const BmffBox &stsd, Mp4Tracks::Track &track, PictureIndex &pictures)
     {
         const auto bytes = payload(stsd);
         if (!bytes || bytes->size() < 8)
@@ -194,8 +263,16 @@ private:
             track.sampleEntries.append(entry.type);
             if (track.handler != "vide")
                 continue;
+            const QByteArrayView payload = QByteArrayView(*bytes).sliced(entry.payloadOffset() - stsd.payloadOffset(),
+                                                                         entry.payloadSize());
+            if (!pictures.format)
+                pictures.format = VideoNotes::formatOfSampleEntry(entry.type, payload);
+            if (const auto notes = VideoNotes::inSampleEntry(entry.type, payload, entry.payloadOffset()))
+                pictures.notes += *notes;
+            else
+                noteDamage(ContainerText::brokenAt(entry.offset));
             // A visual sample entry names its compressor in a 32-byte counted string after 42 fixed bytes.
-            ByteCursor cursor(QByteArrayView(*bytes).sliced(entry.payloadOffset() - stsd.payloadOffset(), entry.payloadSize()));
+            ByteCursor cursor(payload);
             cursor.skip(42);
             const int length = cursor.u8();
             const QByteArray name = cursor.bytes(qMin(length, 31));

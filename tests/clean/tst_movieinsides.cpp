@@ -23,7 +23,8 @@ using namespace Fixtures;
 
 namespace {
 
-// A second of video and sound, with `extra` ffmpeg arguments; "~" stands for a space inside an argument.
+// A second of video and sound, with `extra` ffmpeg arguments (H.264 unless they name a codec); "~" stands
+// for a space inside an argument.
 // Inputs 2 and 3 are there to take: subtitles.srt and chapters.txt, or telemetry.bin as data.
 QString movie(const QString &dir, const QString &name, const QString &extra)
 {
@@ -31,8 +32,8 @@ QString movie(const QString &dir, const QString &name, const QString &extra)
     writeAll(dir + "/subtitles.srt", "1\n00:00:00,000 --> 00:00:00,500\nTsySubtitleQ7x\n");
     writeAll(dir + "/telemetry.bin", QByteArray("TsyTelemetryQ7x.").repeated(8));
     QStringList arguments = QString("-v error -y -f lavfi -i testsrc=size=64x48:rate=10:duration=1 -f lavfi -i "
-                                    "sine=duration=1 %1 -c:v libx264 -c:a aac %2")
-                                .arg(extra, dir + '/' + name)
+                                    "sine=duration=1 %1 -c:a aac %2")
+                                .arg(extra.contains("-c:v") ? extra : extra + " -c:v libx264", dir + '/' + name)
                                 .split(' ', Qt::SkipEmptyParts);
     for (QString &argument : arguments)
         argument.replace('~', ' ').replace("$dir", dir);
@@ -121,6 +122,13 @@ private slots:
         QTest::newRow("mp4: handler names of the maker")
             << "handlers.mp4" << "-metadata:s:a handler_name=TsyHandlerQ7x~of~a~long~name -metadata:s:v handler_name=TsyV"
             << QByteArrayList {"TsyHandlerQ7x", "TsyV"} << "video\naudio|SoundHandler" << QStringList {};
+        // x264 writes its version and settings into the first picture;
+        // x265 into the decoder configuration in the sample entry.
+        QTest::newRow("mp4: x264's note in the stream") << "x264.mp4" << "" << QByteArrayList {"x264 - core", "videolan"}
+                                                        << playable << QStringList {};
+        QTest::newRow("mp4: x265's note beside the parameter sets")
+            << "x265.mp4" << "-c:v libx265 -tag:v hvc1 -x265-params log-level=none"
+            << QByteArrayList {"x265 (build", "x265.org"} << playable << QStringList {};
         QTest::newRow("mp4: subtitles and chapters stay")
             << "subtitles.mp4"
             << "-i $dir/subtitles.srt -i $dir/chapters.txt -map 0 -map 1 -map 2 -map_chapters 3 -metadata:s:s:0 "

@@ -5,6 +5,8 @@
 #include <MatroskaElements.h>
 #include <Mp4Tracks.h>
 #include <TiffDirectories.h>
+#include <ByteSource.h>
+#include <VideoNotes.h>
 
 #include <Fixtures.h>
 
@@ -35,13 +37,15 @@ Walker walkerFor(const QString &extension)
     return walkTiff;
 }
 
-// "type" or "type: detail" of every item in that role, sorted.
+// "type" or "type: detail" of every item in that role, sorted. An
+// encoder's note is told by its first words: the rest is its version's.
 QStringList summary(const ContainerWalk &walk, ItemRole role)
 {
     QStringList out;
     for (const auto &item : walk.items) {
+        const QString detail = item.type == "SEI" ? item.detail.left(11) : item.detail;
         if (item.role == role)
-            out << (item.detail.isEmpty() ? QString::fromLatin1(item.type) : QString::fromLatin1(item.type) + u": "_qs + item.detail);
+            out << (detail.isEmpty() ? QString::fromLatin1(item.type) : QString::fromLatin1(item.type) + u": "_qs + detail);
     }
     out.sort();
     return out;
@@ -115,22 +119,25 @@ private slots:
 
         const QStringList dates {u"mdhd: creation date"_qs, u"mdhd: creation date"_qs, u"mvhd: creation date"_qs,
                                  u"tkhd: creation date"_qs, u"tkhd: creation date"_qs};
-        // The encoder's name in the video's sample entry.
-        const QString lavc = u"avc1: Lavc59.37.100 libx264"_qs;
-        QTest::newRow("mp4 with tags and XMP") << u"mp4"_qs << dates + QStringList {lavc, u"meta"_qs, u"meta"_qs, u"uuid"_qs}
-                                               << QStringList {};
+        // The encoder's name in the video's sample entry, and x264's note in its first picture.
+        const QString lavc = u"avc1: Lavc59.37.100 libx264"_qs, x264 = u"SEI: x264 - core"_qs;
+        QTest::newRow("mp4 with tags and XMP")
+            << u"mp4"_qs << dates + QStringList {lavc, x264, u"meta"_qs, u"meta"_qs, u"uuid"_qs} << QStringList {};
         QTest::newRow("mov with tags and XMP")
             << u"mov"_qs
-            << QStringList {u"XMP_"_qs, lavc} + dates
+            << QStringList {u"XMP_"_qs, lavc, x264} + dates
                    + QStringList {u"meta"_qs, u"meta"_qs, u"©ART"_qs, u"©cmt"_qs, u"©des"_qs, u"©nam"_qs, u"©swr"_qs}
             << QStringList {};
         QTest::newRow("mov with timecode and a handler name")
             << u"timecode.mov"_qs
-            << QStringList {lavc, u"hdlr: Core Media Video"_qs, u"hdlr: Core Media Video"_qs, u"trak: tmcd tmcd"_qs, u"©swr"_qs}
+            << QStringList {lavc, x264, u"hdlr: Core Media Video"_qs, u"hdlr: Core Media Video"_qs, u"trak: tmcd tmcd"_qs,
+                            u"©swr"_qs}
             << QStringList {};
-        QTest::newRow("mp4 with subtitles and chapters") << u"subtitles.mp4"_qs << QStringList {lavc, u"chpl"_qs, u"meta"_qs}
-                                                         << QStringList {u"trak: chapters"_qs, u"trak: sbtl tx3g"_qs};
-        QTest::newRow("mp4 without metadata") << u"bare.mp4"_qs << QStringList {u"avc1: Lavc libx264"_qs, u"meta"_qs} << QStringList {};
+        QTest::newRow("mp4 with subtitles and chapters")
+            << u"subtitles.mp4"_qs << QStringList {lavc, x264, u"chpl"_qs, u"meta"_qs}
+            << QStringList {u"trak: chapters"_qs, u"trak: sbtl tx3g"_qs};
+        QTest::newRow("mp4 without metadata")
+            << u"bare.mp4"_qs << QStringList {u"avc1: Lavc libx264"_qs, x264, u"meta"_qs} << QStringList {};
         QTest::newRow("mkv with title, track names and a text attachment")
             << u"mkv"_qs
             << QStringList {u"AttachedFile: note.txt"_qs, u"DateUTC"_qs, u"MuxingApp: Lavf59.27.100"_qs, u"Name: TsyOwnerQ7x"_qs,
@@ -291,6 +298,82 @@ private slots:
         QCOMPARE(walk.damage.has_value(), damaged);
         QCOMPARE(walk.hasIdentifying(), damaged || !identifying.isEmpty());
         QCOMPARE(summary(walk, ItemRole::identifying), identifying);
+    }
+
+    // An encoder's note is found wherever emulation prevention falls in it,
+    // and its blank keeps the stored form's every size: cleared, the notes
+    // are found again at the same places, and no other byte moved.
+    void encoderNotesInAPicture()
+    {
+        const auto escaped = [](QByteArrayView message) {
+            QByteArray out;
+            int zeros = 0;
+            for (char byte : message) {
+                if (zeros >= 2 && quint8(byte) <= 3) {
+                    out += '\3';
+                    zeros = 0;
+                }
+                out += byte;
+                zeros = byte == 0 ? zeros + 1 : 0;
+            }
+            return out;
+        };
+        const auto counted = [](QByteArrayView unit) {
+            return QByteArray(1, '\0') + char(unit.size() >> 16) + char(unit.size() >> 8) + char(unit.size()) + unit.toByteArray();
+        };
+        const QByteArray uuid(16, '\x11');
+        // Zeros and small bytes inside the words need emulation prevention.
+        const QByteArray first = uuid + "TsyEncoderQ7x" + QByteArray("\0\0\1\0\0\2", 6) + " options: a=1";
+        // 255 bytes: the size's last byte is a zero, and so is the payload's first.
+        const QByteArray second = QByteArray("\0\1", 2) + uuid + "TsySecondQ7x" + QByteArray(225, 'w');
+        QCOMPARE(second.size(), 255);
+        // Captions are registered user data: the film's own, never touched.
+        const QByteArray captions = "TsyCaptionQ7x";
+        const QByteArray message = QByteArray("\x05", 1) + char(first.size()) + first + QByteArray("\x05\xff\x00", 3)
+            + second + '\x04' + char(captions.size()) + captions + '\x80';
+        QByteArray picture = counted(QByteArray("\x06", 1) + escaped(message)) + counted("\x65TsySliceQ7x");
+        const QByteArray before = picture;
+
+        QBuffer buffer(&picture);
+        QVERIFY(buffer.open(QIODevice::ReadWrite));
+        const VideoNotes::StreamFormat avc {VideoNotes::Codec::avc, 4};
+        const auto notes = VideoNotes::inPicture(ByteSource(buffer), 0, picture.size(), avc);
+        QVERIFY(notes);
+        QCOMPARE(notes->size(), 2);
+        QVERIFY(notes->at(0).text.startsWith("TsyEncoderQ7x"));
+        QVERIFY(notes->at(1).text.startsWith("TsySecondQ7x"));
+        for (const auto &note : *notes) {
+            QVERIFY(!note.cleared);
+            picture.replace(note.offset, note.blank.size(), note.blank);
+        }
+
+        QCOMPARE(picture.size(), before.size());
+        QCOMPARE(Fixtures::found(picture, {"TsyEncoderQ7x", "TsySecondQ7x", "TsyCaptionQ7x", "TsySliceQ7x"}),
+                 (QByteArrayList {"TsyCaptionQ7x", "TsySliceQ7x"}));
+        for (qsizetype i = 0; i < picture.size(); ++i) {
+            const bool inNote = std::any_of(notes->begin(), notes->end(), [i](const VideoNotes::Note &note) {
+                return i >= note.offset && i < note.offset + note.blank.size();
+            });
+            QVERIFY2(inNote || picture[i] == before[i], qPrintable(QString::number(i)));
+        }
+        const auto again = VideoNotes::inPicture(ByteSource(buffer), 0, picture.size(), avc);
+        QVERIFY(again);
+        QCOMPARE(again->size(), 2);
+        for (qsizetype n = 0; n < 2; ++n) {
+            QVERIFY(again->at(n).cleared);
+            QCOMPARE(again->at(n).offset, notes->at(n).offset);
+            QCOMPARE(again->at(n).text, QByteArray());
+        }
+
+        // Sizes that run past what holds them.
+        QByteArray longMessage = counted(QByteArray("\x06\x05\x40", 3) + uuid + '\x80');
+        QBuffer longBuffer(&longMessage);
+        QVERIFY(longBuffer.open(QIODevice::ReadOnly));
+        QVERIFY(!VideoNotes::inPicture(ByteSource(longBuffer), 0, longMessage.size(), avc));
+        QByteArray longUnit = before.chopped(1);
+        QBuffer cutBuffer(&longUnit);
+        QVERIFY(cutBuffer.open(QIODevice::ReadOnly));
+        QVERIFY(!VideoNotes::inPicture(ByteSource(cutBuffer), 0, longUnit.size(), avc));
     }
 
     // Cut anywhere, a walk stops with damage or lists less; it never reads past the end.

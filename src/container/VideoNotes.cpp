@@ -1,0 +1,236 @@
+#include "VideoNotes.h"
+
+#include "BmffBoxes.h"
+#include "ByteSource.h"
+
+namespace VideoNotes {
+
+namespace {
+
+constexpr quint32 userDataUnregistered = 5;
+// An SEI unit larger than this is no encoder's note.
+constexpr qint64 maxSeiUnit = qint64(1) << 20;
+// Enough for a picture's first NAL units in one read.
+constexpr qint64 window = 512;
+constexpr int maxNoteText = 160;
+
+bool isSei(Codec codec, quint8 first)
+{
+    if (codec == Codec::avc)
+        return (first & 0x1f) == 6;
+    const int type = (first >> 1) & 0x3f;
+    return type == 39 || type == 40; // prefix and suffix SEI
+}
+
+// H.264 puts every SEI of a picture before its first slice; HEVC may put
+// some after them, so its pictures are followed to the end.
+bool endsTheNotes(Codec codec, quint8 first)
+{
+    const int type = first & 0x1f;
+    return codec == Codec::avc && type >= 1 && type <= 5;
+}
+
+// The words a person can read in a note, after its 16-byte UUID.
+QByteArray readableText(QByteArrayView payload)
+{
+    QByteArray text;
+    for (char byte : payload.sliced(qMin<qsizetype>(16, payload.size()))) {
+        if (text.size() >= maxNoteText)
+            break;
+        if (byte >= 0x20 && byte < 0x7f)
+            text.append(byte);
+        else if (!text.isEmpty() && !text.endsWith(' '))
+            text.append(' ');
+    }
+    text = text.trimmed();
+    return text.isEmpty() ? payload.first(qMin<qsizetype>(16, payload.size())).toByteArray().toHex() : text;
+}
+
+// The SEI messages of one unit (`unit` holds it as stored, header included,
+// and starts at `offset` in the file): the payloads of its notes.
+bool notesOfUnit(QByteArrayView unit, qint64 offset, int headerSize, QList<Note> &notes)
+{
+    // Emulation prevention: a 3 after two zeros is not the message's.
+    QByteArray message;
+    QList<qsizetype> storedAt;
+    message.reserve(unit.size());
+    storedAt.reserve(unit.size());
+    int zeros = 0;
+    for (qsizetype i = headerSize; i < unit.size(); ++i) {
+        const quint8 byte = quint8(unit[i]);
+        if (zeros >= 2 && byte == 3) {
+            zeros = 0;
+            continue;
+        }
+        message.append(char(byte));
+        storedAt.append(i);
+        zeros = byte == 0 ? zeros + 1 : 0;
+    }
+
+    const auto at = [&message](qsizetype i) { return quint8(message[i]); };
+    const auto onlyStopBit = [&](qsizetype i) {
+        if (at(i) != 0x80)
+            return false;
+        for (qsizetype j = i + 1; j < message.size(); ++j) {
+            if (at(j) != 0)
+                return false;
+        }
+        return true;
+    };
+    const auto number = [&](qsizetype &i, quint32 &value) {
+        value = 0;
+        while (i < message.size() && at(i) == 0xff) {
+            value += 255;
+            ++i;
+        }
+        if (i >= message.size())
+            return false;
+        value += at(i++);
+        return true;
+    };
+
+    qsizetype i = 0;
+    while (i < message.size() && !onlyStopBit(i)) {
+        quint32 type = 0, size = 0;
+        if (!number(i, type) || !number(i, size) || size > quint32(message.size() - i))
+            return false;
+        if (type == userDataUnregistered && size > 0) {
+            const QByteArrayView payload = QByteArrayView(message).sliced(i, size);
+            const qsizetype first = storedAt[i], last = storedAt[i + size - 1];
+            // Spaces over every byte but zeros and emulation prevention, so
+            // that the stored form and the message's sizes stay as they are.
+            QByteArray blank(last - first + 1, ' ');
+            for (qsizetype j = i; j < i + qsizetype(size); ++j) {
+                if (at(j) == 0)
+                    blank[storedAt[j] - first] = 0;
+                for (qsizetype k = (j > i ? storedAt[j - 1] + 1 : storedAt[j]); k < storedAt[j]; ++k)
+                    blank[k - first] = 3;
+            }
+            const bool cleared = std::all_of(payload.begin(), payload.end(), [](char c) { return c == ' ' || c == 0; });
+            notes.append({offset + first, blank, cleared ? QByteArray() : readableText(payload), cleared});
+        }
+        i += size;
+    }
+    return true;
+}
+
+struct Configuration
+{
+    Codec codec;
+    QByteArrayView record; // the avcC or hvcC payload
+    qint64 offset = 0;     // where it starts in the sample entry's payload
+};
+
+std::optional<Configuration> configurationOf(QByteArrayView type, QByteArrayView payload)
+{
+    Codec codec;
+    QByteArrayView name;
+    if (type == "avc1" || type == "avc3") {
+        codec = Codec::avc, name = "avcC";
+    } else if (type == "hvc1" || type == "hev1") {
+        codec = Codec::hevc, name = "hvcC";
+    } else {
+        return std::nullopt;
+    }
+    // Eight bytes of sample entry and seventy of visual one before the boxes.
+    constexpr qsizetype fixedFields = 78;
+    if (payload.size() < fixedFields)
+        return std::nullopt;
+    const auto listing = BmffBoxes::inBytes(payload.sliced(fixedFields), fixedFields);
+    const BmffBox *box = BmffBoxes::find(listing.boxes, name);
+    if (!box)
+        return std::nullopt;
+    return Configuration {codec, payload.sliced(box->payloadOffset(), box->payloadSize()), box->payloadOffset()};
+}
+
+} // namespace
+
+std::optional<StreamFormat> formatOfSampleEntry(QByteArrayView type, QByteArrayView payload)
+{
+    const auto configuration = configurationOf(type, payload);
+    // avcC keeps the length size in its fifth byte, hvcC in its twenty-second.
+    const qsizetype at = configuration && configuration->codec == Codec::avc ? 4 : 21;
+    if (!configuration || configuration->record.size() <= at)
+        return std::nullopt;
+    const int lengthSize = (quint8(configuration->record[at]) & 3) + 1;
+    if (lengthSize == 3)
+        return std::nullopt;
+    return StreamFormat {configuration->codec, lengthSize};
+}
+
+std::optional<QList<Note>> inSampleEntry(QByteArrayView type, QByteArrayView payload, qint64 offset)
+{
+    QList<Note> notes;
+    const auto configuration = configurationOf(type, payload);
+    if (!configuration || configuration->codec != Codec::hevc)
+        return notes;
+    // hvcC: 22 bytes of profile and sizes, then arrays of units by type.
+    const QByteArrayView record = configuration->record;
+    const qint64 recordAt = offset + configuration->offset;
+    qsizetype at = 22;
+    if (record.size() <= at)
+        return std::nullopt;
+    const auto u16 = [&record](qsizetype i) { return (quint8(record[i]) << 8) | quint8(record[i + 1]); };
+    for (int arrays = quint8(record[at++]); arrays > 0; --arrays) {
+        if (record.size() - at < 3)
+            return std::nullopt;
+        const quint8 kind = quint8(record[at]) & 0x3f;
+        int units = u16(at + 1);
+        at += 3;
+        for (; units > 0; --units) {
+            if (record.size() - at < 2 || record.size() - at - 2 < u16(at))
+                return std::nullopt;
+            const qsizetype size = u16(at);
+            at += 2;
+            if ((kind == 39 || kind == 40) && size >= 2 && !notesOfUnit(record.sliced(at, size), recordAt + at, 2, notes))
+                return std::nullopt;
+            at += size;
+        }
+    }
+    return notes;
+}
+
+std::optional<QList<Note>> inPicture(const ByteSource &source, qint64 offset, qint64 length, StreamFormat format)
+{
+    QList<Note> notes;
+    const int headerSize = format.codec == Codec::avc ? 1 : 2;
+    // One read covers the picture's first units; a unit further on is read where it lies.
+    QByteArray read;
+    qint64 readAt = 0;
+    const auto bytesAt = [&](qint64 at, qint64 count) -> std::optional<QByteArrayView> {
+        if (at < readAt || at + count > readAt + read.size()) {
+            auto fresh = source.read(offset + at, qMin(length - at, qMax(count, window)));
+            if (!fresh || fresh->size() < count)
+                return std::nullopt;
+            read = std::move(*fresh);
+            readAt = at;
+        }
+        return QByteArrayView(read).sliced(at - readAt, count);
+    };
+
+    for (qint64 at = 0; at < length;) {
+        const auto head = bytesAt(at, format.lengthSize + headerSize);
+        if (!head)
+            return std::nullopt;
+        qint64 size = 0;
+        for (int i = 0; i < format.lengthSize; ++i)
+            size = (size << 8) | quint8((*head)[i]);
+        const qint64 unitAt = at + format.lengthSize;
+        if (size < headerSize || size > length - unitAt)
+            return std::nullopt;
+        const quint8 first = quint8((*head)[format.lengthSize]);
+        if (isSei(format.codec, first)) {
+            if (size > maxSeiUnit)
+                return std::nullopt;
+            const auto unit = bytesAt(unitAt, size);
+            if (!unit || !notesOfUnit(*unit, offset + unitAt, headerSize, notes))
+                return std::nullopt;
+        } else if (endsTheNotes(format.codec, first)) {
+            break;
+        }
+        at = unitAt + size;
+    }
+    return notes;
+}
+
+} // namespace VideoNotes

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QList>
+
+#include <optional>
+
+class ByteSource;
+
+// The notes an H.264 or HEVC encoder leaves in its stream beside the
+// pictures: SEI messages of the "user data unregistered" kind, where x264,
+// x265 and others write their name, version and every setting they ran
+// with. Decoders pass them by, so a note is cleared where it lies: its
+// payload becomes spaces, and every size and offset stays as it was.
+namespace VideoNotes {
+
+enum class Codec { avc, hevc };
+
+struct StreamFormat
+{
+    Codec codec = Codec::avc;
+    int lengthSize = 4; // the bytes before each NAL unit that give its length
+};
+
+// The format of an MP4 visual sample entry ("avc1", "avc3", "hvc1",
+// "hev1"), whose avcC or hvcC box gives the length size; nothing for any
+// other codec or an entry without that box.
+std::optional<StreamFormat> formatOfSampleEntry(QByteArrayView type, QByteArrayView payload);
+
+struct Note
+{
+    qint64 offset = 0;  // of the payload's first byte, in the file
+    QByteArray blank;   // what clears it, as long as the payload is stored
+    QByteArray text;    // its readable words, for the log; empty once cleared
+    bool cleared = false;
+};
+
+// The notes in an HEVC sample entry's decoder configuration, whose hvcC may
+// carry SEI units beside the parameter sets; `offset` is where `payload`
+// lies in the file. Nothing when the record's sizes do not add up.
+std::optional<QList<Note>> inSampleEntry(QByteArrayView type, QByteArrayView payload, qint64 offset);
+
+// The notes in one coded picture: `length` bytes of length-prefixed NAL
+// units at `offset`. Nothing when its NAL units or SEI messages do not add
+// up to what their sizes say.
+std::optional<QList<Note>> inPicture(const ByteSource &source, qint64 offset, qint64 length, StreamFormat format);
+
+} // namespace VideoNotes
