@@ -2,7 +2,9 @@
 
 #include "ByteSource.h"
 #include "ContainerText.h"
+#include "VideoNotes.h"
 
+#include <QHash>
 #include <QIODevice>
 #include <QSet>
 
@@ -17,8 +19,33 @@ enum : quint32 {
     segmentFilename = 0x7384, prevFilename = 0x3c83ab, nextFilename = 0x3e83bb, trackEntry = 0xae, trackName = 0x536e,
     trackType = 0x83, language = 0x22b59c, codecId = 0x86, attachedFile = 0x61a7, fileName = 0x466e,
     fileDescription = 0x467e, fileMimeType = 0x4660, chapterString = 0x85, editionEntry = 0x45b9,
-    chapterAtom = 0xb6, chapterDisplay = 0x80,
+    chapterAtom = 0xb6, chapterDisplay = 0x80, trackNumber = 0xd7, codecPrivate = 0x63a2, simpleBlock = 0xa3,
+    blockGroup = 0xa0, block = 0xa1,
 };
+
+// More blocks than a film of days has; past it, the rest is damage.
+constexpr qint64 maxBlocks = qint64(1) << 26;
+
+// A variable-length number in bytes already read: the ID keeps its length
+// marker, a size drops it. `allOnes` is a size's "unknown".
+std::optional<std::pair<quint64, int>> vintIn(QByteArrayView bytes, qsizetype at, bool keepMarker, bool *allOnes = nullptr)
+{
+    if (at >= bytes.size() || bytes[at] == 0)
+        return std::nullopt;
+    const quint8 lead = quint8(bytes[at]);
+    const int length = 1 + __builtin_clz(quint32(lead)) - 24;
+    if (length > (keepMarker ? 4 : 8) || bytes.size() - at < length)
+        return std::nullopt;
+    quint64 value = keepMarker ? lead : lead & (0xffu >> length);
+    bool ones = (lead & (0xffu >> length)) == (0xffu >> length);
+    for (int i = 1; i < length; ++i) {
+        value = (value << 8) | quint8(bytes[at + i]);
+        ones = ones && quint8(bytes[at + i]) == 0xff;
+    }
+    if (allOnes)
+        *allOnes = ones;
+    return std::pair {value, length};
+}
 
 const QSet<quint32> segmentLevel {seekHead, info, tracks, chapters, attachments, tags, cluster, cues, voidElement, crc32};
 
@@ -54,6 +81,9 @@ public:
                 add(place, element, hex(element.id), ItemRole::identifying, KeptBecause::structure);
         }
     }
+
+    // Every encoder's note in the video tracks, cleared ones included.
+    const QList<VideoNotes::Note> &notes() const { return m_notes; }
 
 private:
     static QByteArray hex(quint32 id) { return "0x" + QByteArray::number(id, 16).toUpper(); }
@@ -169,7 +199,10 @@ private:
             case cues: add(place, element, "Cues", ItemRole::needed, KeptBecause::structure); break;
             case voidElement: add(place, element, "Void", ItemRole::needed, KeptBecause::structure); break;
             case crc32: add(place, element, "CRC-32", ItemRole::needed, KeptBecause::structure); break;
-            case cluster: add(place, element, "Cluster", ItemRole::needed, KeptBecause::media); break;
+            case cluster:
+                add(place, element, "Cluster", ItemRole::needed, KeptBecause::media);
+                m_clusters.append(element);
+                break;
             case tags: add(place, element, "Tags", ItemRole::identifying, KeptBecause::structure); break;
             case info: infoContents(element); break;
             case tracks: trackContents(element); break;
@@ -178,6 +211,67 @@ private:
             default: add(place, element, hex(element.id), ItemRole::identifying, KeptBecause::structure);
             }
         }
+        if (m_videoTracks.isEmpty())
+            return;
+        for (const auto &cluster : std::as_const(m_clusters)) {
+            if (!blockNotes(cluster.payloadOffset(), cluster.end(), true))
+                break;
+        }
+        for (auto it = m_videoTracks.cbegin(); it != m_videoTracks.cend(); ++it) {
+            if (const auto item = it->tally.item(translated("movie_track", "track %1").arg(it.key())))
+                m_walk.items.append(*item);
+        }
+    }
+
+    // The notes in the pictures of the blocks in [begin, end), a cluster's
+    // or a block group's; false once the blocks stop adding up.
+    bool blockNotes(qint64 begin, qint64 end, bool groupsInside)
+    {
+        for (qint64 at = begin; at < end;) {
+            if (++m_blocks > maxBlocks) {
+                m_walk.damage = ContainerText::tooMany(at);
+                return false;
+            }
+            // An element's ID and size, and a block's track number, time and flags.
+            const auto head = m_source.read(at, qMin<qint64>(24, end - at)).value_or(QByteArray());
+            bool unknown = false;
+            const auto id = vintIn(head, 0, true);
+            const auto size = id ? vintIn(head, id->second, false, &unknown) : std::nullopt;
+            const qint64 payloadAt = id && size ? at + id->second + size->second : 0;
+            if (!size || unknown || qint64(size->first) > end - payloadAt) {
+                fail(at);
+                return false;
+            }
+            const qint64 elementEnd = payloadAt + qint64(size->first);
+            if (id->first == blockGroup && groupsInside) {
+                if (!blockNotes(payloadAt, elementEnd, false))
+                    return false;
+            } else if (id->first == simpleBlock || id->first == block) {
+                const qsizetype trackAt = id->second + size->second;
+                const auto track = vintIn(head, trackAt, false);
+                const qint64 pictureAt = track ? payloadAt + track->second + 3 : 0;
+                if (!track || pictureAt > elementEnd || head.size() < trackAt + track->second + 3) {
+                    fail(at);
+                    return false;
+                }
+                const auto video = m_videoTracks.find(track->first);
+                if (video != m_videoTracks.end()) {
+                    // Lacing packs several frames into one block: sound does, video never.
+                    const quint8 flags = quint8(head[trackAt + track->second + 2]);
+                    const auto notes = (flags & 0x06) == 0
+                        ? VideoNotes::inPicture(m_source, pictureAt, elementEnd - pictureAt, video->format)
+                        : std::nullopt;
+                    if (!notes) {
+                        fail(at);
+                        return false;
+                    }
+                    video->tally.add(*notes);
+                    m_notes += *notes;
+                }
+            }
+            at = elementEnd;
+        }
+        return true;
     }
 
     void infoContents(const Element &parent)
@@ -209,11 +303,16 @@ private:
                 add(place, entry, hex(entry.id), padding ? ItemRole::needed : ItemRole::identifying, KeptBecause::structure);
                 continue;
             }
-            quint64 type = 0;
+            quint64 type = 0, number = 0;
             QByteArray codec, lang = "eng";
+            std::optional<Element> configuration;
             for (const auto &element : children(entry.payloadOffset(), entry.end(), {})) {
                 if (element.id == trackType)
                     type = unsignedValue(element);
+                else if (element.id == trackNumber)
+                    number = unsignedValue(element);
+                else if (element.id == codecPrivate)
+                    configuration = element;
                 else if (element.id == codecId)
                     codec = text(element);
                 else if (element.id == language)
@@ -221,10 +320,33 @@ private:
                 else if (element.id == trackName && !text(element).isEmpty())
                     add(place, element, "Name", ItemRole::identifying, KeptBecause::structure, QString::fromUtf8(text(element)));
             }
+            if (type == 1 && configuration)
+                videoTrack(number, codec, *configuration);
             const bool subtitle = type == 17;
             add(place, entry, "TrackEntry", subtitle ? ItemRole::content : ItemRole::needed,
                 subtitle ? KeptBecause::content : KeptBecause::media, QString::fromUtf8(subtitle ? lang : codec));
         }
+    }
+
+    // An H.264 or HEVC track: how its pictures are framed, and the notes in its configuration.
+    void videoTrack(quint64 number, const QByteArray &codec, const Element &configuration)
+    {
+        const auto kind = codec == "V_MPEG4/ISO/AVC" ? std::optional(VideoNotes::Codec::avc)
+                        : codec == "V_MPEGH/ISO/HEVC" ? std::optional(VideoNotes::Codec::hevc) : std::nullopt;
+        const auto record = kind && configuration.size <= (qint64(1) << 20)
+            ? m_source.read(configuration.payloadOffset(), configuration.size) : std::nullopt;
+        const auto format = record ? VideoNotes::formatOfConfiguration(*kind, *record) : std::nullopt;
+        if (!format)
+            return;
+        const auto notes = VideoNotes::inConfiguration(*kind, *record, configuration.payloadOffset());
+        if (!notes) {
+            fail(configuration.offset);
+            return;
+        }
+        VideoTrack &track = m_videoTracks[number];
+        track.format = *format;
+        track.tally.add(*notes);
+        m_notes += *notes;
     }
 
     void chapterContents(const Element &parent)
@@ -275,10 +397,20 @@ private:
         }
     }
 
+    struct VideoTrack
+    {
+        VideoNotes::StreamFormat format;
+        VideoNotes::Tally tally;
+    };
+
     const ByteSource &m_source;
     ContainerWalk &m_walk;
     qint64 m_count = 0;
     qint64 m_resumeAt = 0;
+    qint64 m_blocks = 0;
+    QList<Element> m_clusters;
+    QHash<quint64, VideoTrack> m_videoTracks;
+    QList<VideoNotes::Note> m_notes;
 };
 
 } // namespace
@@ -304,4 +436,15 @@ ContainerWalk walkMatroska(QIODevice &file)
     const ByteSource source(file);
     MatroskaWalker(source, walk).run();
     return walk;
+}
+
+std::optional<QList<VideoNotes::Note>> matroskaEncoderNotes(QIODevice &file)
+{
+    ContainerWalk walk;
+    const ByteSource source(file);
+    MatroskaWalker walker(source, walk);
+    walker.run();
+    if (walk.damage)
+        return std::nullopt;
+    return walker.notes();
 }

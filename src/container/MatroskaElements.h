@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ContainerItem.h"
+#include "VideoNotes.h"
 
 #include <QByteArray>
 #include <QString>
@@ -10,7 +11,8 @@ class QIODevice;
 // The elements of a Matroska or WebM file, as far as sharing it goes: the
 // segment's info, tracks, chapters, attachments and tags. Clusters are
 // passed over by their sizes (or, when their size is unknown, by their
-// blocks' sizes), so a film of gigabytes costs a few reads.
+// blocks' sizes), so a film of gigabytes costs a few reads; only an H.264 or
+// HEVC video track has each of its blocks opened, for its encoder's notes.
 class MatroskaElements
 {
 public:
@@ -24,3 +26,8 @@ public:
 };
 
 ContainerWalk walkMatroska(QIODevice &file);
+
+// The notes H.264 and HEVC encoders left in the file's video tracks, in
+// their configurations and pictures, cleared ones included; nothing when the
+// file cannot be followed to its end.
+std::optional<QList<VideoNotes::Note>> matroskaEncoderNotes(QIODevice &file);

@@ -252,6 +252,15 @@ Expected<MatroskaScrub::Outcome> MatroskaScrub::scrub(QIODevice &file, const QSt
         if (cleared != *header)
             edits.append({offset, cleared});
     }
+    const auto notes = matroskaEncoderNotes(file);
+    if (!notes)
+        return unfollowable(name);
+    for (const auto &note : *notes) {
+        if (!note.cleared) {
+            edits.append({note.offset, note.blank});
+            ++outcome.encoderNotesCleared;
+        }
+    }
     for (const auto &[offset, bytes] : std::as_const(edits)) {
         if (!file.seek(offset) || file.write(bytes) != bytes.size())
             return CleanError(CleanError::Kind::writeFailed, {name, file.errorString()});

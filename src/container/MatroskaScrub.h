@@ -13,7 +13,8 @@ class QIODevice;
 // chapter UID gets a fresh random value of the same width (and chapters
 // that name a track follow it), and the lines of an ASS or SSA subtitle
 // header that name people (title, original script, timing, editing,
-// translation, who updated it and how) become comments of the same length.
+// translation, who updated it and how) become comments of the same length;
+// the notes an H.264 or HEVC encoder left in the stream are blanked.
 class MatroskaScrub
 {
 public:
@@ -27,6 +28,7 @@ public:
     {
         int uidsRenewed = 0;
         int headerLinesCleared = 0;
+        int encoderNotesCleared = 0;
     };
 
     // The attachments that are fonts, with the names they are to be given.

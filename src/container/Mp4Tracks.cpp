@@ -130,27 +130,13 @@ private:
     // The notes an encoder left in a video stream's pictures, told once per track.
     void encoderNotes(const Mp4Tracks::Track &track, const PictureIndex &index)
     {
-        std::optional<VideoNotes::Note> first;
-        qint64 count = 0;
-        const auto tell = [&](const QList<VideoNotes::Note> &notes) {
-            for (const auto &note : notes) {
-                if (note.cleared)
-                    continue;
-                if (!first)
-                    first = note;
-                ++count;
-            }
-        };
-        tell(index.notes);
-        if (index.format && index.offsets && index.chunks && index.sizes && !picturesNotes(index, tell))
+        VideoNotes::Tally tally;
+        tally.add(index.notes);
+        if (index.format && index.offsets && index.chunks && index.sizes
+            && !picturesNotes(index, [&tally](const QList<VideoNotes::Note> &notes) { tally.add(notes); }))
             return;
-        if (!first)
-            return;
-        QString detail = QString::fromLatin1(first->text);
-        if (count > 1)
-            detail = translated("video_notes_many", "%1, in %2 places").arg(detail, QString::number(count));
-        m_walk.items.append({translated("movie_track", "track %1").arg(track.id), "SEI", first->offset,
-                             first->blank.size(), ItemRole::identifying, KeptBecause::structure, detail});
+        if (const auto item = tally.item(translated("movie_track", "track %1").arg(track.id)))
+            m_walk.items.append(*item);
     }
 
     template<typename Tell>

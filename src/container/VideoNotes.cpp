@@ -2,6 +2,7 @@
 
 #include "BmffBoxes.h"
 #include "ByteSource.h"
+#include "ContainerText.h"
 
 namespace VideoNotes {
 
@@ -145,28 +146,24 @@ std::optional<Configuration> configurationOf(QByteArrayView type, QByteArrayView
 
 } // namespace
 
-std::optional<StreamFormat> formatOfSampleEntry(QByteArrayView type, QByteArrayView payload)
+std::optional<StreamFormat> formatOfConfiguration(Codec codec, QByteArrayView record)
 {
-    const auto configuration = configurationOf(type, payload);
     // avcC keeps the length size in its fifth byte, hvcC in its twenty-second.
-    const qsizetype at = configuration && configuration->codec == Codec::avc ? 4 : 21;
-    if (!configuration || configuration->record.size() <= at)
+    const qsizetype at = codec == Codec::avc ? 4 : 21;
+    if (record.size() <= at)
         return std::nullopt;
-    const int lengthSize = (quint8(configuration->record[at]) & 3) + 1;
+    const int lengthSize = (quint8(record[at]) & 3) + 1;
     if (lengthSize == 3)
         return std::nullopt;
-    return StreamFormat {configuration->codec, lengthSize};
+    return StreamFormat {codec, lengthSize};
 }
 
-std::optional<QList<Note>> inSampleEntry(QByteArrayView type, QByteArrayView payload, qint64 offset)
+std::optional<QList<Note>> inConfiguration(Codec codec, QByteArrayView record, qint64 offset)
 {
     QList<Note> notes;
-    const auto configuration = configurationOf(type, payload);
-    if (!configuration || configuration->codec != Codec::hevc)
+    if (codec != Codec::hevc)
         return notes;
     // hvcC: 22 bytes of profile and sizes, then arrays of units by type.
-    const QByteArrayView record = configuration->record;
-    const qint64 recordAt = offset + configuration->offset;
     qsizetype at = 22;
     if (record.size() <= at)
         return std::nullopt;
@@ -182,12 +179,48 @@ std::optional<QList<Note>> inSampleEntry(QByteArrayView type, QByteArrayView pay
                 return std::nullopt;
             const qsizetype size = u16(at);
             at += 2;
-            if ((kind == 39 || kind == 40) && size >= 2 && !notesOfUnit(record.sliced(at, size), recordAt + at, 2, notes))
+            if ((kind == 39 || kind == 40) && size >= 2 && !notesOfUnit(record.sliced(at, size), offset + at, 2, notes))
                 return std::nullopt;
             at += size;
         }
     }
     return notes;
+}
+
+std::optional<StreamFormat> formatOfSampleEntry(QByteArrayView type, QByteArrayView payload)
+{
+    const auto configuration = configurationOf(type, payload);
+    return configuration ? formatOfConfiguration(configuration->codec, configuration->record) : std::nullopt;
+}
+
+std::optional<QList<Note>> inSampleEntry(QByteArrayView type, QByteArrayView payload, qint64 offset)
+{
+    const auto configuration = configurationOf(type, payload);
+    if (!configuration)
+        return QList<Note> {};
+    return inConfiguration(configuration->codec, configuration->record, offset + configuration->offset);
+}
+
+void Tally::add(const QList<Note> &notes)
+{
+    for (const auto &note : notes) {
+        if (note.cleared)
+            continue;
+        if (!first)
+            first = note;
+        ++count;
+    }
+}
+
+std::optional<ContainerItem> Tally::item(const QString &place) const
+{
+    if (!first)
+        return std::nullopt;
+    QString detail = QString::fromLatin1(first->text);
+    if (count > 1)
+        detail = ContainerText::translated("video_notes_many", "%1, in %2 places").arg(detail, QString::number(count));
+    return ContainerItem {place, "SEI", first->offset, first->blank.size(), ItemRole::identifying, KeptBecause::structure,
+                          detail};
 }
 
 std::optional<QList<Note>> inPicture(const ByteSource &source, qint64 offset, qint64 length, StreamFormat format)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ContainerItem.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QList>
@@ -23,6 +25,10 @@ struct StreamFormat
     int lengthSize = 4; // the bytes before each NAL unit that give its length
 };
 
+// The format of a decoder configuration record (avcC or hvcC, as MP4 boxes
+// and Matroska's CodecPrivate hold it).
+std::optional<StreamFormat> formatOfConfiguration(Codec codec, QByteArrayView record);
+
 // The format of an MP4 visual sample entry ("avc1", "avc3", "hvc1",
 // "hev1"), whose avcC or hvcC box gives the length size; nothing for any
 // other codec or an entry without that box.
@@ -36,14 +42,26 @@ struct Note
     bool cleared = false;
 };
 
-// The notes in an HEVC sample entry's decoder configuration, whose hvcC may
-// carry SEI units beside the parameter sets; `offset` is where `payload`
-// lies in the file. Nothing when the record's sizes do not add up.
+// The notes in an HEVC decoder configuration, whose hvcC may carry SEI
+// units beside the parameter sets; `offset` is where `record` lies in the
+// file. Nothing when the record's sizes do not add up.
+std::optional<QList<Note>> inConfiguration(Codec codec, QByteArrayView record, qint64 offset);
+// The same for the configuration in an MP4 visual sample entry's payload.
 std::optional<QList<Note>> inSampleEntry(QByteArrayView type, QByteArrayView payload, qint64 offset);
 
 // The notes in one coded picture: `length` bytes of length-prefixed NAL
 // units at `offset`. Nothing when its NAL units or SEI messages do not add
 // up to what their sizes say.
 std::optional<QList<Note>> inPicture(const ByteSource &source, qint64 offset, qint64 length, StreamFormat format);
+
+// A track's notes, told in the log once: the first, and how many there are.
+struct Tally
+{
+    std::optional<Note> first;
+    qint64 count = 0;
+
+    void add(const QList<Note> &notes); // the cleared ones are not counted
+    std::optional<ContainerItem> item(const QString &place) const;
+};
 
 } // namespace VideoNotes

@@ -217,7 +217,7 @@ private slots:
     void matroskaInsides()
     {
         const QByteArrayList gone{"TsyFontOwnerQ7x", "TsyFontDescQ7x", "TsyAssTitleQ7x", "TsyScriptQ7x", "TsyTimingQ7x",
-                                  "TsyUpdaterQ7x", "TsyTrak1", "TsyChap1", "TsyEdit1", "TsyAtta1"};
+                                  "TsyUpdaterQ7x", "TsyTrak1", "TsyChap1", "TsyEdit1", "TsyAtta1", "x264 - core"};
         QTemporaryDir dir;
         const QString path = matroska(dir.path());
         QCOMPARE(found(readAll(path), gone), gone);
@@ -241,6 +241,25 @@ private slots:
         }
         QVERIFY(kept.contains(QStringList {"Chapters", "TsyChapterQ7x"}));
         QVERIFY2(kept.contains(QStringList {"TrackEntry", "ger"}), qPrintable(QDebug::toString(kept)));
+    }
+
+    // x265 keeps its note beside the parameter sets: in Matroska, in the
+    // track's CodecPrivate.
+    void hevcNoteLeavesMatroska()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.path() + "/x265.mkv";
+        run("ffmpeg", {"-v", "error", "-f", "lavfi", "-i", "testsrc=size=64x48:rate=10:duration=1", "-c:v", "libx265",
+                       "-x265-params", "log-level=none", path});
+        const QByteArrayList gone {"x265 (build", "x265.org"};
+        QCOMPARE(found(readAll(path), gone), gone);
+        const QStringList decode {"-v", "error", "-i", path, "-map", "0:v", "-f", "framemd5", "-"};
+        const QByteArray framesBefore = run("ffmpeg", decode);
+
+        const CleanResult result = Cleaning::clean(path);
+        QCOMPARE(Cleaning::errorOf(result), QString());
+        QCOMPARE(found(readAll(path), gone), QList<QByteArray> {});
+        QCOMPARE(run("ffmpeg", decode), framesBefore);
     }
 
     void hostileMatroska_data()

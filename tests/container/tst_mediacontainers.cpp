@@ -141,13 +141,15 @@ private slots:
         QTest::newRow("mkv with title, track names and a text attachment")
             << u"mkv"_qs
             << QStringList {u"AttachedFile: note.txt"_qs, u"DateUTC"_qs, u"MuxingApp: Lavf59.27.100"_qs, u"Name: TsyOwnerQ7x"_qs,
-                            u"Name: TsySerialQ7x"_qs, u"Tags"_qs, u"Title: TsyTitleQ7x"_qs, u"WritingApp: Lavf59.27.100"_qs}
+                            u"Name: TsySerialQ7x"_qs, x264, u"Tags"_qs, u"Title: TsyTitleQ7x"_qs,
+                            u"WritingApp: Lavf59.27.100"_qs}
             << QStringList {u"AttachedFile: face.ttf"_qs};
         QTest::newRow("mkv with subtitles and chapters")
-            << u"subtitles.mkv"_qs << QStringList {u"MuxingApp: Lavf59.27.100"_qs, u"Tags"_qs, u"WritingApp: Lavf59.27.100"_qs}
+            << u"subtitles.mkv"_qs
+            << QStringList {u"MuxingApp: Lavf59.27.100"_qs, x264, u"Tags"_qs, u"WritingApp: Lavf59.27.100"_qs}
             << QStringList {u"Chapters: TsyChapterQ7x"_qs, u"TrackEntry: deu"_qs};
         QTest::newRow("mkv without metadata") << u"bare.mkv"_qs
-                                              << QStringList {u"MuxingApp: Lavf"_qs, u"Tags"_qs, u"WritingApp: Lavf"_qs}
+                                              << QStringList {u"MuxingApp: Lavf"_qs, x264, u"Tags"_qs, u"WritingApp: Lavf"_qs}
                                               << QStringList {};
         const QStringList gps {u"0x0000"_qs, u"0x0001"_qs, u"0x0002"_qs, u"0x0003"_qs, u"0x0004"_qs};
         // The fixtures' raws also carry the tags that tie a picture to a
