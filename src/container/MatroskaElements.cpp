@@ -2,7 +2,7 @@
 
 #include "ByteSource.h"
 #include "ContainerText.h"
-#include "VideoNotes.h"
+#include "EncoderNotes.h"
 
 #include <QHash>
 #include <QIODevice>
@@ -83,7 +83,7 @@ public:
     }
 
     // Every encoder's note in the video tracks, cleared ones included.
-    const QList<VideoNotes::Note> &notes() const { return m_notes; }
+    const QList<EncoderNotes::Note> &notes() const { return m_notes; }
 
 private:
     static QByteArray hex(quint32 id) { return "0x" + QByteArray::number(id, 16).toUpper(); }
@@ -211,13 +211,13 @@ private:
             default: add(place, element, hex(element.id), ItemRole::identifying, KeptBecause::structure);
             }
         }
-        if (m_videoTracks.isEmpty())
+        if (m_streams.isEmpty())
             return;
         for (const auto &cluster : std::as_const(m_clusters)) {
             if (!blockNotes(cluster.payloadOffset(), cluster.end(), true))
                 break;
         }
-        for (auto it = m_videoTracks.cbegin(); it != m_videoTracks.cend(); ++it) {
+        for (auto it = m_streams.cbegin(); it != m_streams.cend(); ++it) {
             if (const auto item = it->tally.item(translated("movie_track", "track %1").arg(it.key())))
                 m_walk.items.append(*item);
         }
@@ -254,19 +254,30 @@ private:
                     fail(at);
                     return false;
                 }
-                const auto video = m_videoTracks.find(track->first);
-                if (video != m_videoTracks.end()) {
+                const auto stream = m_streams.find(track->first);
+                if (stream != m_streams.end() && stream->format) {
                     // Lacing packs several frames into one block: sound does, video never.
                     const quint8 flags = quint8(head[trackAt + track->second + 2]);
                     const auto notes = (flags & 0x06) == 0
-                        ? VideoNotes::inPicture(m_source, pictureAt, elementEnd - pictureAt, video->format)
+                        ? EncoderNotes::inPicture(m_source, pictureAt, elementEnd - pictureAt, *stream->format)
                         : std::nullopt;
                     if (!notes) {
                         fail(at);
                         return false;
                     }
-                    video->tally.add(*notes);
+                    stream->tally.add(*notes);
                     m_notes += *notes;
+                } else if (stream != m_streams.end() && !stream->seen) {
+                    // FFmpeg's AAC encoder names itself in its first frame.
+                    stream->seen = true;
+                    const auto frame = m_source.read(pictureAt, qMin<qint64>(elementEnd - pictureAt, qint64(1) << 20));
+                    if (!frame) {
+                        fail(at);
+                        return false;
+                    }
+                    const auto notes = EncoderNotes::inAacFrame(*frame, pictureAt);
+                    stream->tally.add(notes);
+                    m_notes += notes;
                 }
             }
             at = elementEnd;
@@ -322,6 +333,8 @@ private:
             }
             if (type == 1 && configuration)
                 videoTrack(number, codec, *configuration);
+            else if (type == 2 && codec.startsWith("A_AAC"))
+                m_streams.insert(number, {});
             const bool subtitle = type == 17;
             add(place, entry, "TrackEntry", subtitle ? ItemRole::content : ItemRole::needed,
                 subtitle ? KeptBecause::content : KeptBecause::media, QString::fromUtf8(subtitle ? lang : codec));
@@ -331,19 +344,19 @@ private:
     // An H.264 or HEVC track: how its pictures are framed, and the notes in its configuration.
     void videoTrack(quint64 number, const QByteArray &codec, const Element &configuration)
     {
-        const auto kind = codec == "V_MPEG4/ISO/AVC" ? std::optional(VideoNotes::Codec::avc)
-                        : codec == "V_MPEGH/ISO/HEVC" ? std::optional(VideoNotes::Codec::hevc) : std::nullopt;
+        const auto kind = codec == "V_MPEG4/ISO/AVC" ? std::optional(EncoderNotes::Codec::avc)
+                        : codec == "V_MPEGH/ISO/HEVC" ? std::optional(EncoderNotes::Codec::hevc) : std::nullopt;
         const auto record = kind && configuration.size <= (qint64(1) << 20)
             ? m_source.read(configuration.payloadOffset(), configuration.size) : std::nullopt;
-        const auto format = record ? VideoNotes::formatOfConfiguration(*kind, *record) : std::nullopt;
+        const auto format = record ? EncoderNotes::formatOfConfiguration(*kind, *record) : std::nullopt;
         if (!format)
             return;
-        const auto notes = VideoNotes::inConfiguration(*kind, *record, configuration.payloadOffset());
+        const auto notes = EncoderNotes::inConfiguration(*kind, *record, configuration.payloadOffset());
         if (!notes) {
             fail(configuration.offset);
             return;
         }
-        VideoTrack &track = m_videoTracks[number];
+        Stream &track = m_streams[number];
         track.format = *format;
         track.tally.add(*notes);
         m_notes += *notes;
@@ -397,10 +410,12 @@ private:
         }
     }
 
-    struct VideoTrack
+    // An H.264 or HEVC video track, or an AAC sound track.
+    struct Stream
     {
-        VideoNotes::StreamFormat format;
-        VideoNotes::Tally tally;
+        std::optional<EncoderNotes::StreamFormat> format; // video only
+        bool seen = false;                                 // a sound track's first block
+        EncoderNotes::Tally tally;
     };
 
     const ByteSource &m_source;
@@ -409,8 +424,8 @@ private:
     qint64 m_resumeAt = 0;
     qint64 m_blocks = 0;
     QList<Element> m_clusters;
-    QHash<quint64, VideoTrack> m_videoTracks;
-    QList<VideoNotes::Note> m_notes;
+    QHash<quint64, Stream> m_streams;
+    QList<EncoderNotes::Note> m_notes;
 };
 
 } // namespace
@@ -438,7 +453,7 @@ ContainerWalk walkMatroska(QIODevice &file)
     return walk;
 }
 
-std::optional<QList<VideoNotes::Note>> matroskaEncoderNotes(QIODevice &file)
+std::optional<QList<EncoderNotes::Note>> matroskaEncoderNotes(QIODevice &file)
 {
     ContainerWalk walk;
     const ByteSource source(file);

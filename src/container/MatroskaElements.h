@@ -1,7 +1,7 @@
 #pragma once
 
 #include "ContainerItem.h"
-#include "VideoNotes.h"
+#include "EncoderNotes.h"
 
 #include <QByteArray>
 #include <QString>
@@ -12,7 +12,8 @@ class QIODevice;
 // segment's info, tracks, chapters, attachments and tags. Clusters are
 // passed over by their sizes (or, when their size is unknown, by their
 // blocks' sizes), so a film of gigabytes costs a few reads; only an H.264 or
-// HEVC video track has each of its blocks opened, for its encoder's notes.
+// HEVC video track has each of its blocks opened, and an AAC track its
+// first, for the notes their encoders leave.
 class MatroskaElements
 {
 public:
@@ -27,7 +28,6 @@ public:
 
 ContainerWalk walkMatroska(QIODevice &file);
 
-// The notes H.264 and HEVC encoders left in the file's video tracks, in
-// their configurations and pictures, cleared ones included; nothing when the
-// file cannot be followed to its end.
-std::optional<QList<VideoNotes::Note>> matroskaEncoderNotes(QIODevice &file);
+// The notes encoders left in the file's H.264, HEVC and AAC tracks, cleared
+// ones included; nothing when the file cannot be followed to its end.
+std::optional<QList<EncoderNotes::Note>> matroskaEncoderNotes(QIODevice &file);

@@ -7,7 +7,7 @@
 #include "ContainerText.h"
 #include "Mp4SampleTable.h"
 #include "Mp4Tracks.h"
-#include "VideoNotes.h"
+#include "EncoderNotes.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -305,6 +305,43 @@ ContainerItem contentOf(const ByteSource &source, const Scrubber &scrubber, cons
     return item;
 }
 
+// An H.264 or HEVC track's notes, in its configuration and its pictures,
+// or FFmpeg's name in an AAC track's first frame.
+std::optional<QList<EncoderNotes::Note>> encoderNotes(const ByteSource &source, const Scrubber &scrubber,
+                                                      const TrackBoxes &track)
+{
+    QList<EncoderNotes::Note> notes;
+    std::optional<EncoderNotes::StreamFormat> format;
+    for (const auto &entry : track.visualEntries) {
+        const QByteArrayView payload = scrubber.payloadOf(entry);
+        if (!format)
+            format = EncoderNotes::formatOfSampleEntry(entry.type, payload);
+        const auto inEntry = EncoderNotes::inSampleEntry(entry.type, payload, entry.payloadOffset());
+        if (!inEntry)
+            return std::nullopt;
+        notes += *inEntry;
+    }
+    const bool aac = track.track.handler == "soun" && track.track.sampleEntries.contains("mp4a");
+    if (!format && !aac)
+        return notes;
+    const auto samples = scrubber.samples(track);
+    if (!samples)
+        return std::nullopt;
+    if (aac && !samples->isEmpty()) {
+        const auto frame = source.read(samples->first().offset, qMin<qint64>(samples->first().length, qint64(1) << 20));
+        if (!frame)
+            return std::nullopt;
+        notes += EncoderNotes::inAacFrame(*frame, samples->first().offset);
+    }
+    for (const Span &picture : format ? *samples : QList<Span> {}) {
+        const auto inPicture = EncoderNotes::inPicture(source, picture.offset, picture.length, *format);
+        if (!inPicture)
+            return std::nullopt;
+        notes += *inPicture;
+    }
+    return notes;
+}
+
 } // namespace
 
 Expected<MovieScrub::Outcome> MovieScrub::scrub(const QString &stagedPath, bool keepMovieTags)
@@ -373,31 +410,14 @@ Expected<MovieScrub::Outcome> MovieScrub::scrub(QIODevice &file, const QString &
         }
     }
 
-    // The notes encoders leave in the video stream, cleared where they lie.
+    // The notes encoders leave in the streams, cleared where they lie.
     for (const auto &track : scrubber.tracks()) {
-        if (scrubber.removed().contains(track.track.id) || track.visualEntries.isEmpty())
+        if (scrubber.removed().contains(track.track.id))
             continue;
-        std::optional<VideoNotes::StreamFormat> format;
-        QList<VideoNotes::Note> notes;
-        for (const auto &entry : track.visualEntries) {
-            const QByteArrayView payload = scrubber.payloadOf(entry);
-            if (!format)
-                format = VideoNotes::formatOfSampleEntry(entry.type, payload);
-            const auto inEntry = VideoNotes::inSampleEntry(entry.type, payload, entry.payloadOffset());
-            if (!inEntry)
-                return unfollowable(name);
-            notes += *inEntry;
-        }
-        const auto pictures = format ? scrubber.samples(track) : std::nullopt;
-        if (format && !pictures)
+        const auto notes = encoderNotes(source, scrubber, track);
+        if (!notes)
             return unfollowable(name);
-        for (const Span &picture : pictures.value_or(QList<Span> {})) {
-            const auto inPicture = VideoNotes::inPicture(source, picture.offset, picture.length, *format);
-            if (!inPicture)
-                return unfollowable(name);
-            notes += *inPicture;
-        }
-        for (const auto &note : std::as_const(notes)) {
+        for (const auto &note : *notes) {
             if (note.cleared)
                 continue;
             if (!writeAt(note.offset, note.blank))

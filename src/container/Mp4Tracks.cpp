@@ -5,7 +5,7 @@
 #include "ByteSource.h"
 #include "ContainerText.h"
 #include "Mp4SampleTable.h"
-#include "VideoNotes.h"
+#include "EncoderNotes.h"
 
 #include <QIODevice>
 #include <QSet>
@@ -22,12 +22,13 @@ ContainerItem itemOf(QString place, const BmffBox &box, ItemRole role, KeptBecau
     return {std::move(place), box.type, box.offset, box.size, role, why, std::move(detail)};
 }
 
-// Where a video track's pictures lie, and how its stream is coded.
+// Where a track's samples lie, and how its stream is coded.
 struct PictureIndex
 {
     std::optional<BmffBox> offsets, chunks, sizes;
-    std::optional<VideoNotes::StreamFormat> format;
-    QList<VideoNotes::Note> notes; // in the sample entries' decoder configurations
+    std::optional<EncoderNotes::StreamFormat> format; // of H.264 or HEVC video
+    bool aac = false;
+    QList<EncoderNotes::Note> notes; // in the sample entries' decoder configurations
 };
 
 class MovieWalker
@@ -117,7 +118,7 @@ private:
             const Mp4Tracks::Track &track = tracks[i];
             const bool chapters = chapterTracks.contains(track.id);
             const ItemRole role = Mp4Tracks::roleOf(track, chapters);
-            if (role == ItemRole::needed && track.handler == "vide")
+            if (role == ItemRole::needed)
                 encoderNotes(track, pictures[i]);
             const KeptBecause why = role == ItemRole::content ? KeptBecause::content : KeptBecause::media;
             const BmffBox box {"trak", {}, track.offset, track.size, 8};
@@ -130,34 +131,44 @@ private:
     // The notes an encoder left in a video stream's pictures, told once per track.
     void encoderNotes(const Mp4Tracks::Track &track, const PictureIndex &index)
     {
-        VideoNotes::Tally tally;
+        EncoderNotes::Tally tally;
         tally.add(index.notes);
-        if (index.format && index.offsets && index.chunks && index.sizes
-            && !picturesNotes(index, [&tally](const QList<VideoNotes::Note> &notes) { tally.add(notes); }))
+        if ((index.format || index.aac) && index.offsets && index.chunks && index.sizes
+            && !samplesNotes(index, tally))
             return;
         if (const auto item = tally.item(translated("movie_track", "track %1").arg(track.id)))
             m_walk.items.append(*item);
     }
 
-    template<typename Tell>
-    bool picturesNotes(const PictureIndex &index, const Tell &tell)
+    // False when the samples cannot be followed.
+    bool samplesNotes(const PictureIndex &index, EncoderNotes::Tally &tally)
     {
         const auto whole = [this](const BmffBox &box) { return m_source.read(box.payloadOffset(), box.payloadSize()); };
         const auto offsets = whole(*index.offsets), chunks = whole(*index.chunks), sizes = whole(*index.sizes);
-        const auto pictures = offsets && chunks && sizes
+        const auto samples = offsets && chunks && sizes
             ? Mp4SampleTable::samples(*offsets, index.offsets->type == "co64", *chunks, *sizes, index.sizes->type == "stz2")
             : std::nullopt;
-        if (!pictures) {
+        if (!samples) {
             noteDamage(ContainerText::brokenAt(index.sizes->offset));
             return false;
         }
-        for (const auto &picture : *pictures) {
-            const auto notes = VideoNotes::inPicture(m_source, picture.offset, picture.length, *index.format);
+        if (index.aac && !samples->isEmpty()) {
+            // FFmpeg names itself in the first frame alone.
+            const Mp4SampleTable::Span first = samples->first();
+            const auto frame = m_source.read(first.offset, qMin<qint64>(first.length, maxSmallBox));
+            if (!frame) {
+                noteDamage(ContainerText::brokenAt(first.offset));
+                return false;
+            }
+            tally.add(EncoderNotes::inAacFrame(*frame, first.offset));
+        }
+        for (const auto &picture : index.format ? *samples : QList<Mp4SampleTable::Span> {}) {
+            const auto notes = EncoderNotes::inPicture(m_source, picture.offset, picture.length, *index.format);
             if (!notes) {
                 noteDamage(ContainerText::brokenAt(picture.offset));
                 return false;
             }
-            tell(*notes);
+            tally.add(*notes);
         }
         return true;
     }
@@ -247,13 +258,15 @@ private:
         noteDamage(listing.damage);
         for (const auto &entry : listing.boxes) {
             track.sampleEntries.append(entry.type);
+            if (track.handler == "soun" && entry.type == "mp4a")
+                pictures.aac = true;
             if (track.handler != "vide")
                 continue;
             const QByteArrayView payload = QByteArrayView(*bytes).sliced(entry.payloadOffset() - stsd.payloadOffset(),
                                                                          entry.payloadSize());
             if (!pictures.format)
-                pictures.format = VideoNotes::formatOfSampleEntry(entry.type, payload);
-            if (const auto notes = VideoNotes::inSampleEntry(entry.type, payload, entry.payloadOffset()))
+                pictures.format = EncoderNotes::formatOfSampleEntry(entry.type, payload);
+            if (const auto notes = EncoderNotes::inSampleEntry(entry.type, payload, entry.payloadOffset()))
                 pictures.notes += *notes;
             else
                 noteDamage(ContainerText::brokenAt(entry.offset));

@@ -126,6 +126,9 @@ private slots:
         // x265 into the decoder configuration in the sample entry.
         QTest::newRow("mp4: x264's note in the stream") << "x264.mp4" << "" << QByteArrayList {"x264 - core", "videolan"}
                                                         << playable << QStringList {};
+        // FFmpeg names itself in the first AAC frame, and in the compressor name.
+        QTest::newRow("mp4: FFmpeg's name in the sound") << "aac.mp4" << "" << QByteArrayList {"Lavc"} << playable
+                                                         << QStringList {};
         QTest::newRow("mp4: x265's note beside the parameter sets")
             << "x265.mp4" << "-c:v libx265 -tag:v hvc1 -x265-params log-level=none"
             << QByteArrayList {"x265 (build", "x265.org"} << playable << QStringList {};

@@ -6,7 +6,7 @@
 #include <Mp4Tracks.h>
 #include <TiffDirectories.h>
 #include <ByteSource.h>
-#include <VideoNotes.h>
+#include <EncoderNotes.h>
 
 #include <Fixtures.h>
 
@@ -119,13 +119,15 @@ private slots:
 
         const QStringList dates {u"mdhd: creation date"_qs, u"mdhd: creation date"_qs, u"mvhd: creation date"_qs,
                                  u"tkhd: creation date"_qs, u"tkhd: creation date"_qs};
-        // The encoder's name in the video's sample entry, and x264's note in its first picture.
-        const QString lavc = u"avc1: Lavc59.37.100 libx264"_qs, x264 = u"SEI: x264 - core"_qs;
+        // The encoder's name in the video's sample entry, x264's note in its
+        // first picture and FFmpeg's in the sound's first frame.
+        const QString lavc = u"avc1: Lavc59.37.100 libx264"_qs, x264 = u"SEI: x264 - core"_qs,
+                      aac = u"FIL: Lavc59.37.100"_qs;
         QTest::newRow("mp4 with tags and XMP")
-            << u"mp4"_qs << dates + QStringList {lavc, x264, u"meta"_qs, u"meta"_qs, u"uuid"_qs} << QStringList {};
+            << u"mp4"_qs << dates + QStringList {aac, lavc, x264, u"meta"_qs, u"meta"_qs, u"uuid"_qs} << QStringList {};
         QTest::newRow("mov with tags and XMP")
             << u"mov"_qs
-            << QStringList {u"XMP_"_qs, lavc, x264} + dates
+            << QStringList {u"XMP_"_qs, aac, lavc, x264} + dates
                    + QStringList {u"meta"_qs, u"meta"_qs, u"©ART"_qs, u"©cmt"_qs, u"©des"_qs, u"©nam"_qs, u"©swr"_qs}
             << QStringList {};
         QTest::newRow("mov with timecode and a handler name")
@@ -338,8 +340,8 @@ private slots:
 
         QBuffer buffer(&picture);
         QVERIFY(buffer.open(QIODevice::ReadWrite));
-        const VideoNotes::StreamFormat avc {VideoNotes::Codec::avc, 4};
-        const auto notes = VideoNotes::inPicture(ByteSource(buffer), 0, picture.size(), avc);
+        const EncoderNotes::StreamFormat avc {EncoderNotes::Codec::avc, 4};
+        const auto notes = EncoderNotes::inPicture(ByteSource(buffer), 0, picture.size(), avc);
         QVERIFY(notes);
         QCOMPARE(notes->size(), 2);
         QVERIFY(notes->at(0).text.startsWith("TsyEncoderQ7x"));
@@ -353,12 +355,12 @@ private slots:
         QCOMPARE(Fixtures::found(picture, {"TsyEncoderQ7x", "TsySecondQ7x", "TsyCaptionQ7x", "TsySliceQ7x"}),
                  (QByteArrayList {"TsyCaptionQ7x", "TsySliceQ7x"}));
         for (qsizetype i = 0; i < picture.size(); ++i) {
-            const bool inNote = std::any_of(notes->begin(), notes->end(), [i](const VideoNotes::Note &note) {
+            const bool inNote = std::any_of(notes->begin(), notes->end(), [i](const EncoderNotes::Note &note) {
                 return i >= note.offset && i < note.offset + note.blank.size();
             });
             QVERIFY2(inNote || picture[i] == before[i], qPrintable(QString::number(i)));
         }
-        const auto again = VideoNotes::inPicture(ByteSource(buffer), 0, picture.size(), avc);
+        const auto again = EncoderNotes::inPicture(ByteSource(buffer), 0, picture.size(), avc);
         QVERIFY(again);
         QCOMPARE(again->size(), 2);
         for (qsizetype n = 0; n < 2; ++n) {
@@ -371,11 +373,11 @@ private slots:
         QByteArray longMessage = counted(QByteArray("\x06\x05\x40", 3) + uuid + '\x80');
         QBuffer longBuffer(&longMessage);
         QVERIFY(longBuffer.open(QIODevice::ReadOnly));
-        QVERIFY(!VideoNotes::inPicture(ByteSource(longBuffer), 0, longMessage.size(), avc));
+        QVERIFY(!EncoderNotes::inPicture(ByteSource(longBuffer), 0, longMessage.size(), avc));
         QByteArray longUnit = before.chopped(1);
         QBuffer cutBuffer(&longUnit);
         QVERIFY(cutBuffer.open(QIODevice::ReadOnly));
-        QVERIFY(!VideoNotes::inPicture(ByteSource(cutBuffer), 0, longUnit.size(), avc));
+        QVERIFY(!EncoderNotes::inPicture(ByteSource(cutBuffer), 0, longUnit.size(), avc));
     }
 
     // Cut anywhere, a walk stops with damage or lists less; it never reads past the end.

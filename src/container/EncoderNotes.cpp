@@ -1,10 +1,10 @@
-#include "VideoNotes.h"
+#include "EncoderNotes.h"
 
 #include "BmffBoxes.h"
 #include "ByteSource.h"
 #include "ContainerText.h"
 
-namespace VideoNotes {
+namespace EncoderNotes {
 
 namespace {
 
@@ -108,7 +108,7 @@ bool notesOfUnit(QByteArrayView unit, qint64 offset, int headerSize, QList<Note>
                     blank[k - first] = 3;
             }
             const bool cleared = std::all_of(payload.begin(), payload.end(), [](char c) { return c == ' ' || c == 0; });
-            notes.append({offset + first, blank, cleared ? QByteArray() : readableText(payload), cleared});
+            notes.append({"SEI", offset + first, blank, cleared ? QByteArray() : readableText(payload), cleared});
         }
         i += size;
     }
@@ -201,6 +201,20 @@ std::optional<QList<Note>> inSampleEntry(QByteArrayView type, QByteArrayView pay
     return inConfiguration(configuration->codec, configuration->record, offset + configuration->offset);
 }
 
+QList<Note> inAacFrame(QByteArrayView frame, qint64 offset)
+{
+    // Byte-aligned after the element's header: "Lavc", then the version.
+    const qsizetype at = frame.indexOf("Lavc");
+    const auto digit = [](char c) { return c >= '0' && c <= '9'; };
+    if (at < 0 || at + 4 >= frame.size() || !digit(frame[at + 4]))
+        return {};
+    qsizetype end = at + 4;
+    while (end < frame.size() && (digit(frame[end]) || frame[end] == '.'))
+        ++end;
+    const QByteArray name = frame.sliced(at, end - at).toByteArray();
+    return {Note {"FIL", offset + at, QByteArray(name.size(), ' '), name, false}};
+}
+
 void Tally::add(const QList<Note> &notes)
 {
     for (const auto &note : notes) {
@@ -219,7 +233,7 @@ std::optional<ContainerItem> Tally::item(const QString &place) const
     QString detail = QString::fromLatin1(first->text);
     if (count > 1)
         detail = ContainerText::translated("video_notes_many", "%1, in %2 places").arg(detail, QString::number(count));
-    return ContainerItem {place, "SEI", first->offset, first->blank.size(), ItemRole::identifying, KeptBecause::structure,
+    return ContainerItem {place, first->kind, first->offset, first->blank.size(), ItemRole::identifying, KeptBecause::structure,
                           detail};
 }
 
@@ -266,4 +280,4 @@ std::optional<QList<Note>> inPicture(const ByteSource &source, qint64 offset, qi
     return notes;
 }
 
-} // namespace VideoNotes
+} // namespace EncoderNotes

@@ -10,12 +10,13 @@
 
 class ByteSource;
 
-// The notes an H.264 or HEVC encoder leaves in its stream beside the
-// pictures: SEI messages of the "user data unregistered" kind, where x264,
+// The notes encoders leave inside a stream, beside the pictures or the
+// sound: SEI messages of the "user data unregistered" kind, where x264,
 // x265 and others write their name, version and every setting they ran
-// with. Decoders pass them by, so a note is cleared where it lies: its
-// payload becomes spaces, and every size and offset stays as it was.
-namespace VideoNotes {
+// with, and the fill element where FFmpeg's AAC encoder names itself in the
+// first frame. Decoders pass both by, so a note is cleared where it lies:
+// its bytes become spaces, and every size and offset stays as it was.
+namespace EncoderNotes {
 
 enum class Codec { avc, hevc };
 
@@ -36,6 +37,7 @@ std::optional<StreamFormat> formatOfSampleEntry(QByteArrayView type, QByteArrayV
 
 struct Note
 {
+    QByteArray kind;    // where the stream keeps it: "SEI" (H.264, HEVC) or "FIL" (AAC)
     qint64 offset = 0;  // of the payload's first byte, in the file
     QByteArray blank;   // what clears it, as long as the payload is stored
     QByteArray text;    // its readable words, for the log; empty once cleared
@@ -54,6 +56,10 @@ std::optional<QList<Note>> inSampleEntry(QByteArrayView type, QByteArrayView pay
 // up to what their sizes say.
 std::optional<QList<Note>> inPicture(const ByteSource &source, qint64 offset, qint64 length, StreamFormat format);
 
+// FFmpeg's AAC encoder's name ("Lavc59.37.100") in the fill element of an
+// AAC frame of `frame` bytes at `offset`; the first frame is the one it is written in.
+QList<Note> inAacFrame(QByteArrayView frame, qint64 offset);
+
 // A track's notes, told in the log once: the first, and how many there are.
 struct Tally
 {
@@ -64,4 +70,4 @@ struct Tally
     std::optional<ContainerItem> item(const QString &place) const;
 };
 
-} // namespace VideoNotes
+} // namespace EncoderNotes
