@@ -215,6 +215,26 @@ QList<Note> inAacFrame(QByteArrayView frame, qint64 offset)
     return {Note {"FIL", offset + at, QByteArray(name.size(), ' '), name, false}};
 }
 
+std::optional<QList<Note>> inSamples(const ByteSource &source, const QList<Mp4SampleTable::Span> &samples,
+                                     std::optional<StreamFormat> format, bool aac)
+{
+    QList<Note> notes;
+    if (aac && !samples.isEmpty()) {
+        // FFmpeg names itself in the first frame alone.
+        const auto frame = source.read(samples.first().offset, qMin<qint64>(samples.first().length, maxSeiUnit));
+        if (!frame)
+            return std::nullopt;
+        notes += inAacFrame(*frame, samples.first().offset);
+    }
+    for (const auto &picture : format ? samples : QList<Mp4SampleTable::Span> {}) {
+        const auto inThis = inPicture(source, picture.offset, picture.length, *format);
+        if (!inThis)
+            return std::nullopt;
+        notes += *inThis;
+    }
+    return notes;
+}
+
 void Tally::add(const QList<Note> &notes)
 {
     for (const auto &note : notes) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ContainerItem.h"
+#include "Mp4SampleTable.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -59,6 +60,12 @@ std::optional<QList<Note>> inPicture(const ByteSource &source, qint64 offset, qi
 // FFmpeg's AAC encoder's name ("Lavc59.37.100") in the fill element of an
 // AAC frame of `frame` bytes at `offset`; the first frame is the one it is written in.
 QList<Note> inAacFrame(QByteArrayView frame, qint64 offset);
+
+// The notes in an MP4 track's samples, given where each lies: every picture of
+// an H.264 or HEVC track (`format`), the first frame of an AAC one (`aac`).
+// Nothing when a picture's units do not add up or a frame cannot be read.
+std::optional<QList<Note>> inSamples(const ByteSource &source, const QList<Mp4SampleTable::Span> &samples,
+                                     std::optional<StreamFormat> format, bool aac);
 
 // A track's notes, told in the log once: the first, and how many there are.
 struct Tally

@@ -325,21 +325,10 @@ std::optional<QList<EncoderNotes::Note>> encoderNotes(const ByteSource &source, 
     if (!format && !aac)
         return notes;
     const auto samples = scrubber.samples(track);
-    if (!samples)
+    const auto inSamples = samples ? EncoderNotes::inSamples(source, *samples, format, aac) : std::nullopt;
+    if (!inSamples)
         return std::nullopt;
-    if (aac && !samples->isEmpty()) {
-        const auto frame = source.read(samples->first().offset, qMin<qint64>(samples->first().length, qint64(1) << 20));
-        if (!frame)
-            return std::nullopt;
-        notes += EncoderNotes::inAacFrame(*frame, samples->first().offset);
-    }
-    for (const Span &picture : format ? *samples : QList<Span> {}) {
-        const auto inPicture = EncoderNotes::inPicture(source, picture.offset, picture.length, *format);
-        if (!inPicture)
-            return std::nullopt;
-        notes += *inPicture;
-    }
-    return notes;
+    return notes + *inSamples;
 }
 
 } // namespace

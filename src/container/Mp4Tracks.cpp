@@ -23,7 +23,7 @@ ContainerItem itemOf(QString place, const BmffBox &box, ItemRole role, KeptBecau
 }
 
 // Where a track's samples lie, and how its stream is coded.
-struct PictureIndex
+struct SampleIndex
 {
     std::optional<BmffBox> offsets, chunks, sizes;
     std::optional<EncoderNotes::StreamFormat> format; // of H.264 or HEVC video
@@ -99,13 +99,13 @@ private:
     {
         const QString place = translated("movie_index", "movie index");
         QList<Mp4Tracks::Track> tracks;
-        QList<PictureIndex> pictures;
+        QList<SampleIndex> samples;
         QSet<quint32> chapterTracks;
         for (const auto &box : inside(moov)) {
             if (box.type == "mvhd") {
                 dates(place, box);
             } else if (box.type == "trak") {
-                tracks.append(track(box, chapterTracks, pictures.emplace_back()));
+                tracks.append(track(box, chapterTracks, samples.emplace_back()));
             } else if (box.type == "mvex" || box.type == "iods" || box.type == "free" || box.type == "skip") {
                 m_walk.items.append(itemOf(place, box, ItemRole::needed, KeptBecause::structure));
             } else {
@@ -119,7 +119,7 @@ private:
             const bool chapters = chapterTracks.contains(track.id);
             const ItemRole role = Mp4Tracks::roleOf(track, chapters);
             if (role == ItemRole::needed)
-                encoderNotes(track, pictures[i]);
+                encoderNotes(track, samples[i]);
             const KeptBecause why = role == ItemRole::content ? KeptBecause::content : KeptBecause::media;
             const BmffBox box {"trak", {}, track.offset, track.size, 8};
             const QString detail = chapters ? translated("movie_chapter_track", "chapters")
@@ -128,52 +128,29 @@ private:
         }
     }
 
-    // The notes an encoder left in a video stream's pictures, told once per track.
-    void encoderNotes(const Mp4Tracks::Track &track, const PictureIndex &index)
+    // The notes encoders left in a track's stream, told once per track.
+    void encoderNotes(const Mp4Tracks::Track &track, const SampleIndex &index)
     {
         EncoderNotes::Tally tally;
         tally.add(index.notes);
-        if ((index.format || index.aac) && index.offsets && index.chunks && index.sizes
-            && !samplesNotes(index, tally))
-            return;
+        if ((index.format || index.aac) && index.offsets && index.chunks && index.sizes) {
+            const auto whole = [this](const BmffBox &box) { return m_source.read(box.payloadOffset(), box.payloadSize()); };
+            const auto offsets = whole(*index.offsets), chunks = whole(*index.chunks), sizes = whole(*index.sizes);
+            const auto samples = offsets && chunks && sizes
+                ? Mp4SampleTable::samples(*offsets, index.offsets->type == "co64", *chunks, *sizes, index.sizes->type == "stz2")
+                : std::nullopt;
+            const auto notes = samples ? EncoderNotes::inSamples(m_source, *samples, index.format, index.aac) : std::nullopt;
+            if (!notes) {
+                noteDamage(ContainerText::brokenAt(index.sizes->offset));
+                return;
+            }
+            tally.add(*notes);
+        }
         if (const auto item = tally.item(translated("movie_track", "track %1").arg(track.id)))
             m_walk.items.append(*item);
     }
 
-    // False when the samples cannot be followed.
-    bool samplesNotes(const PictureIndex &index, EncoderNotes::Tally &tally)
-    {
-        const auto whole = [this](const BmffBox &box) { return m_source.read(box.payloadOffset(), box.payloadSize()); };
-        const auto offsets = whole(*index.offsets), chunks = whole(*index.chunks), sizes = whole(*index.sizes);
-        const auto samples = offsets && chunks && sizes
-            ? Mp4SampleTable::samples(*offsets, index.offsets->type == "co64", *chunks, *sizes, index.sizes->type == "stz2")
-            : std::nullopt;
-        if (!samples) {
-            noteDamage(ContainerText::brokenAt(index.sizes->offset));
-            return false;
-        }
-        if (index.aac && !samples->isEmpty()) {
-            // FFmpeg names itself in the first frame alone.
-            const Mp4SampleTable::Span first = samples->first();
-            const auto frame = m_source.read(first.offset, qMin<qint64>(first.length, maxSmallBox));
-            if (!frame) {
-                noteDamage(ContainerText::brokenAt(first.offset));
-                return false;
-            }
-            tally.add(EncoderNotes::inAacFrame(*frame, first.offset));
-        }
-        for (const auto &picture : index.format ? *samples : QList<Mp4SampleTable::Span> {}) {
-            const auto notes = EncoderNotes::inPicture(m_source, picture.offset, picture.length, *index.format);
-            if (!notes) {
-                noteDamage(ContainerText::brokenAt(picture.offset));
-                return false;
-            }
-            tally.add(*notes);
-        }
-        return true;
-    }
-
-    Mp4Tracks::Track track(const BmffBox &trak, QSet<quint32> &chapterTracks, PictureIndex &pictures)
+    Mp4Tracks::Track track(const BmffBox &trak, QSet<quint32> &chapterTracks, SampleIndex &samples)
     {
         Mp4Tracks::Track track;
         track.offset = trak.offset;
@@ -201,13 +178,13 @@ private:
                     } else if (box.type == "tref") {
                         references(box, chapterTracks);
                     } else if (box.type == "stsd") {
-                        sampleEntries(place, box, track, pictures);
+                        sampleEntries(place, box, track, samples);
                     } else if (box.type == "stco" || box.type == "co64") {
-                        pictures.offsets = box;
+                        samples.offsets = box;
                     } else if (box.type == "stsc") {
-                        pictures.chunks = box;
+                        samples.chunks = box;
                     } else if (box.type == "stsz" || box.type == "stz2") {
-                        pictures.sizes = box;
+                        samples.sizes = box;
                     } else if (box.type == "mdia" || box.type == "minf" || box.type == "stbl") {
                         next.append(box);
                     } else if (box.type == "udta" || box.type == "meta") {
@@ -249,7 +226,7 @@ private:
         }
     }
 
-    void sampleEntries(const QString &place, const BmffBox &stsd, Mp4Tracks::Track &track, PictureIndex &pictures)
+    void sampleEntries(const QString &place, const BmffBox &stsd, Mp4Tracks::Track &track, SampleIndex &samples)
     {
         const auto bytes = payload(stsd);
         if (!bytes || bytes->size() < 8)
@@ -259,15 +236,15 @@ private:
         for (const auto &entry : listing.boxes) {
             track.sampleEntries.append(entry.type);
             if (track.handler == "soun" && entry.type == "mp4a")
-                pictures.aac = true;
+                samples.aac = true;
             if (track.handler != "vide")
                 continue;
             const QByteArrayView payload = QByteArrayView(*bytes).sliced(entry.payloadOffset() - stsd.payloadOffset(),
                                                                          entry.payloadSize());
-            if (!pictures.format)
-                pictures.format = EncoderNotes::formatOfSampleEntry(entry.type, payload);
+            if (!samples.format)
+                samples.format = EncoderNotes::formatOfSampleEntry(entry.type, payload);
             if (const auto notes = EncoderNotes::inSampleEntry(entry.type, payload, entry.payloadOffset()))
-                pictures.notes += *notes;
+                samples.notes += *notes;
             else
                 noteDamage(ContainerText::brokenAt(entry.offset));
             // A visual sample entry names its compressor in a 32-byte counted string after 42 fixed bytes.
