@@ -9,8 +9,8 @@ namespace EncoderNotes {
 namespace {
 
 constexpr quint32 userDataUnregistered = 5;
-// An SEI unit larger than this is no encoder's note.
-constexpr qint64 maxSeiUnit = qint64(1) << 20;
+// A unit or frame larger than this holds no encoder's note.
+constexpr qint64 maxUnit = qint64(1) << 20;
 // Enough for a picture's first NAL units in one read.
 constexpr qint64 window = 512;
 constexpr int maxNoteText = 160;
@@ -221,7 +221,7 @@ std::optional<QList<Note>> inSamples(const ByteSource &source, const QList<Mp4Sa
     QList<Note> notes;
     if (aac && !samples.isEmpty()) {
         // FFmpeg names itself in the first frame alone.
-        const auto frame = source.read(samples.first().offset, qMin<qint64>(samples.first().length, maxSeiUnit));
+        const auto frame = source.read(samples.first().offset, qMin<qint64>(samples.first().length, maxUnit));
         if (!frame)
             return std::nullopt;
         notes += inAacFrame(*frame, samples.first().offset);
@@ -287,7 +287,7 @@ std::optional<QList<Note>> inPicture(const ByteSource &source, qint64 offset, qi
             return std::nullopt;
         const quint8 first = quint8((*head)[format.lengthSize]);
         if (isSei(format.codec, first)) {
-            if (size > maxSeiUnit)
+            if (size > maxUnit)
                 return std::nullopt;
             const auto unit = bytesAt(unitAt, size);
             if (!unit || !notesOfUnit(*unit, offset + unitAt, headerSize, notes))
