@@ -47,6 +47,21 @@ QByteArray readableText(QByteArrayView payload)
     return text.isEmpty() ? payload.first(qMin<qsizetype>(16, payload.size())).toByteArray().toHex() : text;
 }
 
+// FFmpeg reads the build of an x264 older than 151 to make up for that
+// build's faults while decoding, so such a note keeps its UUID and the
+// words that name the build ("x264 - core 148"): how many bytes that is.
+qsizetype keptForDecoders(QByteArrayView payload)
+{
+    constexpr QByteArrayView name = "x264 - core ";
+    if (payload.size() <= 16 + name.size() || !payload.sliced(16).startsWith(name))
+        return 0;
+    qsizetype end = 16 + name.size();
+    int build = 0;
+    while (end < payload.size() && end < 16 + name.size() + 4 && payload[end] >= '0' && payload[end] <= '9')
+        build = build * 10 + (payload[end++] - '0');
+    return end > 16 + name.size() && build > 0 && build < 151 ? end : 0;
+}
+
 // The SEI messages of one unit (`unit` holds it as stored, header included,
 // and starts at `offset` in the file): the payloads of its notes.
 bool notesOfUnit(QByteArrayView unit, qint64 offset, int headerSize, QList<Note> &notes)
@@ -100,6 +115,7 @@ bool notesOfUnit(QByteArrayView unit, qint64 offset, int headerSize, QList<Note>
             const qsizetype first = storedAt[i], last = storedAt[i + size - 1];
             // Spaces over every byte but zeros and emulation prevention, so
             // that the stored form and the message's sizes stay as they are.
+            const qsizetype kept = keptForDecoders(payload);
             QByteArray blank(last - first + 1, ' ');
             for (qsizetype j = i; j < i + qsizetype(size); ++j) {
                 if (at(j) == 0)
@@ -107,8 +123,14 @@ bool notesOfUnit(QByteArrayView unit, qint64 offset, int headerSize, QList<Note>
                 for (qsizetype k = (j > i ? storedAt[j - 1] + 1 : storedAt[j]); k < storedAt[j]; ++k)
                     blank[k - first] = 3;
             }
-            const bool cleared = std::all_of(payload.begin(), payload.end(), [](char c) { return c == ' ' || c == 0; });
-            notes.append({"SEI", offset + first, blank, cleared ? QByteArray() : readableText(payload), cleared});
+            if (kept > 0) {
+                const qsizetype keptEnd = storedAt[i + kept - 1] + 1;
+                blank.replace(0, keptEnd - first, unit.sliced(first, keptEnd - first).toByteArray());
+            }
+            const QByteArrayView rest = payload.sliced(kept);
+            const bool cleared = std::all_of(rest.begin(), rest.end(), [](char c) { return c == ' ' || c == 0; });
+            notes.append({"SEI", offset + first, blank, cleared ? QByteArray() : readableText(payload),
+                          payload.sliced(16, kept > 0 ? kept - 16 : 0).toByteArray(), cleared});
         }
         i += size;
     }
@@ -212,7 +234,7 @@ QList<Note> inAacFrame(QByteArrayView frame, qint64 offset)
     while (end < frame.size() && (digit(frame[end]) || frame[end] == '.'))
         ++end;
     const QByteArray name = frame.sliced(at, end - at).toByteArray();
-    return {Note {"FIL", offset + at, QByteArray(name.size(), ' '), name, false}};
+    return {Note {"FIL", offset + at, QByteArray(name.size(), ' '), name, {}, false}};
 }
 
 std::optional<QList<Note>> inSamples(const ByteSource &source, const QList<Mp4SampleTable::Span> &samples,
@@ -238,12 +260,22 @@ std::optional<QList<Note>> inSamples(const ByteSource &source, const QList<Mp4Sa
 void Tally::add(const QList<Note> &notes)
 {
     for (const auto &note : notes) {
+        if (note.cleared && !note.kept.isEmpty() && !keptOne)
+            keptOne = note;
         if (note.cleared)
             continue;
         if (!first)
             first = note;
         ++count;
     }
+}
+
+std::optional<ContainerItem> Tally::keptItem(const QString &place) const
+{
+    if (!keptOne)
+        return std::nullopt;
+    return ContainerItem {place, keptOne->kind, keptOne->offset, keptOne->blank.size(), ItemRole::content,
+                          KeptBecause::pixels, QString::fromLatin1(keptOne->kept)};
 }
 
 std::optional<ContainerItem> Tally::item(const QString &place) const

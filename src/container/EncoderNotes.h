@@ -16,7 +16,8 @@ class ByteSource;
 // x265 and others write their name, version and every setting they ran
 // with, and the fill element where FFmpeg's AAC encoder names itself in the
 // first frame. Decoders pass both by, so a note is cleared where it lies:
-// its bytes become spaces, and every size and offset stays as it was.
+// its bytes become spaces, and every size and offset stays as it was. Only
+// an old x264's build stays, as decoders read it to draw its pictures right.
 namespace EncoderNotes {
 
 enum class Codec { avc, hevc };
@@ -42,6 +43,7 @@ struct Note
     qint64 offset = 0;  // of the payload's first byte, in the file
     QByteArray blank;   // what clears it, as long as the payload is stored
     QByteArray text;    // its readable words, for the log; empty once cleared
+    QByteArray kept;    // the words clearing leaves for decoders ("x264 - core 148"), if any
     bool cleared = false;
 };
 
@@ -72,9 +74,12 @@ struct Tally
 {
     std::optional<Note> first;
     qint64 count = 0;
+    std::optional<Note> keptOne; // a cleared note that keeps words for decoders
 
     void add(const QList<Note> &notes); // the cleared ones are not counted
     std::optional<ContainerItem> item(const QString &place) const;
+    // What a cleared note left, as the film's own: decoders need it.
+    std::optional<ContainerItem> keptItem(const QString &place) const;
 };
 
 } // namespace EncoderNotes

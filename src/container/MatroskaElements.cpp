@@ -218,8 +218,11 @@ private:
                 break;
         }
         for (auto it = m_streams.cbegin(); it != m_streams.cend(); ++it) {
-            if (const auto item = it->tally.item(translated("movie_track", "track %1").arg(it.key())))
-                m_walk.items.append(*item);
+            const QString place = translated("movie_track", "track %1").arg(it.key());
+            for (const auto &item : {it->tally.item(place), it->tally.keptItem(place)}) {
+                if (item)
+                    m_walk.items.append(*item);
+            }
         }
     }
 

@@ -146,8 +146,11 @@ private:
             }
             tally.add(*notes);
         }
-        if (const auto item = tally.item(translated("movie_track", "track %1").arg(track.id)))
-            m_walk.items.append(*item);
+        const QString place = translated("movie_track", "track %1").arg(track.id);
+        for (const auto &item : {tally.item(place), tally.keptItem(place)}) {
+            if (item)
+                m_walk.items.append(*item);
+        }
     }
 
     Mp4Tracks::Track track(const BmffBox &trak, QSet<quint32> &chapterTracks, SampleIndex &samples)

@@ -331,10 +331,12 @@ private slots:
         // 255 bytes: the size's last byte is a zero, and so is the payload's first.
         const QByteArray second = QByteArray("\0\1", 2) + uuid + "TsySecondQ7x" + QByteArray(225, 'w');
         QCOMPARE(second.size(), 255);
+        // Decoders read an x264 build older than 151 to undo its faults: only its name stays.
+        const QByteArray oldX264 = uuid + "x264 - core 148 r2643 5c65704 - options: TsyOptionsQ7x";
         // Captions are registered user data: the film's own, never touched.
         const QByteArray captions = "TsyCaptionQ7x";
         const QByteArray message = QByteArray("\x05", 1) + char(first.size()) + first + QByteArray("\x05\xff\x00", 3)
-            + second + '\x04' + char(captions.size()) + captions + '\x80';
+            + second + '\x05' + char(oldX264.size()) + oldX264 + '\x04' + char(captions.size()) + captions + '\x80';
         QByteArray picture = counted(QByteArray("\x06", 1) + escaped(message)) + counted("\x65TsySliceQ7x");
         const QByteArray before = picture;
 
@@ -343,17 +345,19 @@ private slots:
         const EncoderNotes::StreamFormat avc {EncoderNotes::Codec::avc, 4};
         const auto notes = EncoderNotes::inPicture(ByteSource(buffer), 0, picture.size(), avc);
         QVERIFY(notes);
-        QCOMPARE(notes->size(), 2);
+        QCOMPARE(notes->size(), 3);
         QVERIFY(notes->at(0).text.startsWith("TsyEncoderQ7x"));
         QVERIFY(notes->at(1).text.startsWith("TsySecondQ7x"));
+        QVERIFY(notes->at(2).text.startsWith("x264 - core 148"));
         for (const auto &note : *notes) {
             QVERIFY(!note.cleared);
             picture.replace(note.offset, note.blank.size(), note.blank);
         }
 
         QCOMPARE(picture.size(), before.size());
-        QCOMPARE(Fixtures::found(picture, {"TsyEncoderQ7x", "TsySecondQ7x", "TsyCaptionQ7x", "TsySliceQ7x"}),
-                 (QByteArrayList {"TsyCaptionQ7x", "TsySliceQ7x"}));
+        QCOMPARE(Fixtures::found(picture, {"TsyEncoderQ7x", "TsySecondQ7x", "r2643", "TsyOptionsQ7x",
+                                           "TsyCaptionQ7x", "TsySliceQ7x", uuid + "x264 - core 148"}),
+                 (QByteArrayList {"TsyCaptionQ7x", "TsySliceQ7x", uuid + "x264 - core 148"}));
         for (qsizetype i = 0; i < picture.size(); ++i) {
             const bool inNote = std::any_of(notes->begin(), notes->end(), [i](const EncoderNotes::Note &note) {
                 return i >= note.offset && i < note.offset + note.blank.size();
@@ -362,12 +366,13 @@ private slots:
         }
         const auto again = EncoderNotes::inPicture(ByteSource(buffer), 0, picture.size(), avc);
         QVERIFY(again);
-        QCOMPARE(again->size(), 2);
-        for (qsizetype n = 0; n < 2; ++n) {
+        QCOMPARE(again->size(), 3);
+        for (qsizetype n = 0; n < 3; ++n) {
             QVERIFY(again->at(n).cleared);
             QCOMPARE(again->at(n).offset, notes->at(n).offset);
             QCOMPARE(again->at(n).text, QByteArray());
         }
+        QCOMPARE(again->at(2).kept, QByteArray("x264 - core 148"));
 
         // Sizes that run past what holds them.
         QByteArray longMessage = counted(QByteArray("\x06\x05\x40", 3) + uuid + '\x80');
