@@ -5,9 +5,9 @@
 #include "ByteCursor.h"
 #include "ByteSource.h"
 #include "ContainerText.h"
+#include "EncoderNotes.h"
 #include "Mp4SampleTable.h"
 #include "Mp4Tracks.h"
-#include "EncoderNotes.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -14,9 +14,10 @@ class QIODevice;
 // metadata tracks (GPS, sensors, timed metadata, timecode) become `free`
 // boxes with their samples zeroed and the references to them blanked, track
 // names go the same way, handler names become the neutral word for their
-// kind, compressor names are blanked and so are the notes an H.264 or HEVC
-// encoder leaves in the stream (its name, version and settings). Video, sound, subtitles and chapters
-// stay as they were. Meant for a staged copy, never a user's file.
+// kind, compressor names are blanked and so are the notes encoders leave in
+// the streams (x264's settings, FFmpeg's name in the first AAC frame).
+// Video, sound, subtitles and chapters play as they did. Meant for a staged
+// copy, never a user's file.
 class MovieScrub
 {
 public:

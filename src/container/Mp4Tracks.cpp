@@ -4,8 +4,8 @@
 #include "ByteCursor.h"
 #include "ByteSource.h"
 #include "ContainerText.h"
-#include "Mp4SampleTable.h"
 #include "EncoderNotes.h"
+#include "Mp4SampleTable.h"
 
 #include <QIODevice>
 #include <QSet>
