@@ -707,6 +707,10 @@ Nach -- ist jedes Argument eine Datei, auch eine, deren Name mit einem Bindestri
         <source>This is not %1 (it looks like %2). It was left unchanged.</source>
         <translation>Dies ist %1 (die Datei sieht nach %2 aus). Sie wurde nicht verändert.</translation>
     </message>
+    <message id="error_fragmented_movie">
+        <source>%1 is a movie written in fragments, as some cameras and screen recorders write them, which Tessaly cannot clean yet; it was left unchanged.</source>
+        <translation>%1 ist ein in Fragmenten geschriebener Film, wie manche Kameras und Bildschirmrekorder sie schreiben, den Tessaly noch nicht bereinigen kann; er wurde nicht verändert.</translation>
+    </message>
     <message id="error_format_error">
         <source>%1 is damaged, or not the kind of file its name says, so it could not be cleaned safely; it was left unchanged.</source>
         <translation>%1 ist beschädigt oder nicht die Art Datei, die ihr Name angibt, und konnte daher nicht sicher bereinigt werden; sie wurde nicht verändert.</translation>

@@ -707,6 +707,10 @@ After -- every argument is a file, also one whose name starts with a dash.
         <source>This is not %1 (it looks like %2). It was left unchanged.</source>
         <translation>This is not %1 (it looks like %2). It was left unchanged.</translation>
     </message>
+    <message id="error_fragmented_movie">
+        <source>%1 is a movie written in fragments, as some cameras and screen recorders write them, which Tessaly cannot clean yet; it was left unchanged.</source>
+        <translation>%1 is a movie written in fragments, as some cameras and screen recorders write them, which Tessaly cannot clean yet; it was left unchanged.</translation>
+    </message>
     <message id="error_format_error">
         <source>%1 is damaged, or not the kind of file its name says, so it could not be cleaned safely; it was left unchanged.</source>
         <translation>%1 is damaged, or not the kind of file its name says, so it could not be cleaned safely; it was left unchanged.</translation>

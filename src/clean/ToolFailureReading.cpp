@@ -52,6 +52,9 @@ Failure readToolFailure(const Failure &failure, const QString &name, const QStri
     static const QRegularExpression notValid(QStringLiteral("Not a valid (\\w+)(?: \\(looks more like an? (\\w+)\\))?"));
     if (const auto match = notValid.match(text); match.hasMatch())
         return CleanError(Kind::notThatKind, {name, match.captured(1), match.captured(2)}, text.trimmed());
+    // "Can't yet handle movie fragments"
+    if (says(text, "movie fragments"))
+        return ours(Kind::fragmentedMovie);
     // A file cut short: its picture or movie data runs past its end.
     if (says(text, "File format error") || says(text, "Error reading") || says(text, "Truncated"))
         return ours(Kind::formatError);

@@ -118,6 +118,10 @@ QString textOf(CleanError::Kind kind)
         return translated("error_kind_refused",
                           "Tessaly does not rewrite %2 files yet: rewriting their metadata has left such files "
                           "unreadable for raw converters. %1 was left unchanged.");
+    case Kind::fragmentedMovie:
+        return translated("error_fragmented_movie",
+                          "%1 is a movie written in fragments, as some cameras and screen recorders write them, "
+                          "which Tessaly cannot clean yet; it was left unchanged.");
     case Kind::damagedFile:
         return translated("error_damaged_file",
                           "%1 is damaged (%2), so it could not be cleaned safely; it was left unchanged.");

@@ -103,6 +103,7 @@ public:
         helperMissing,       // %1 helper's name, %2 folder looked in
         helperFailed,        // %1 helper's name, %2 its own message (passed through)
         kindRefused,         // %1 name, %2 the kind, as makers name it ("Fujifilm RAF")
+        fragmentedMovie,     // %1 name (a movie written as fragments, which exiftool cannot rewrite)
         quitting,            // (none)
     };
 

@@ -38,6 +38,10 @@ private slots:
                                      << u"g.cr2 is damaged, or not the kind of file its name says, so it could not be "
                                         "cleaned safely; it was left unchanged."_qs;
         }
+        QTest::newRow("movie in fragments") << u"Error: Can't yet handle movie fragments - g.mp4"_qs
+                                            << u"g.cr2 is a movie written in fragments, as some cameras and screen "
+                                               "recorders write them, which Tessaly cannot clean yet; it was left "
+                                               "unchanged."_qs;
         // A disk that is full says so, whatever else the tool said.
         QTest::newRow("full disk first") << u"Error: Not a valid JPG (looks more like a TXT)\nError writing output "
                                             "file: No space left on device"_qs
