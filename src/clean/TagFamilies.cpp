@@ -186,7 +186,7 @@ std::optional<TagFamily> familyOfPiece(SupportedFormat format, const ContainerIt
         if (type == "udta" || type == "meta" || type.startsWith("\xa9") || type == "XMP_" || type == "uuid")
             return std::nullopt;
         if (type == "hdlr" || type == "avc1" || type == "hvc1" || type == "hev1" || type == "mp4v"
-            || type == "SEI" || type == "FIL")
+            || type == "SEI" || type == "FIL" || type == "VorbisComment")
             return TagFamily::software;
         return TagFamily::other;
     case FormatGroup::image:

@@ -4,6 +4,8 @@
 #include "ByteSource.h"
 #include "ContainerText.h"
 
+#include <QtEndian>
+
 namespace EncoderNotes {
 
 namespace {
@@ -235,6 +237,52 @@ QList<Note> inAacFrame(QByteArrayView frame, qint64 offset)
         ++end;
     const QByteArray name = frame.sliced(at, end - at).toByteArray();
     return {Note {"FIL", offset + at, QByteArray(name.size(), ' '), name, {}, false}};
+}
+
+std::optional<QList<Note>> inVorbisHeaders(QByteArrayView codecPrivate, qint64 offset)
+{
+    // Three packets: a count less one, the first two sizes laced in 255s, then the packets.
+    if (codecPrivate.size() < 1 || quint8(codecPrivate[0]) != 2)
+        return std::nullopt;
+    qsizetype at = 1;
+    qint64 sizes[2] = {0, 0};
+    for (qint64 &size : sizes) {
+        for (quint8 lace = 255; lace == 255; size += lace) {
+            if (at >= codecPrivate.size())
+                return std::nullopt;
+            lace = quint8(codecPrivate[at++]);
+        }
+    }
+    if (sizes[0] + sizes[1] > codecPrivate.size() - at)
+        return std::nullopt;
+    const qsizetype headerAt = at + sizes[0];
+    const QByteArrayView header = codecPrivate.sliced(headerAt, sizes[1]);
+    // "\x03vorbis", the vendor, the comments each with its length, the framing bit.
+    constexpr qsizetype bare = 16;
+    const auto u32 = [&header](qsizetype i) { return qFromLittleEndian<quint32>(header.data() + i); };
+    if (header.size() < bare || !header.startsWith("\x03vorbis") || u32(7) > quint32(header.size() - bare))
+        return std::nullopt;
+    const qsizetype vendorLength = u32(7);
+    QByteArrayList words {header.sliced(11, vendorLength).toByteArray()};
+    qsizetype next = 11 + vendorLength;
+    const quint32 count = u32(next);
+    next += 4;
+    for (quint32 i = 0; i < count; ++i) {
+        if (header.size() - next < 4 || u32(next) > quint32(header.size() - next - 4))
+            return std::nullopt;
+        words.append(header.sliced(next + 4, u32(next)).toByteArray());
+        next += 4 + u32(next);
+    }
+    const bool cleared = count == 0 && words.first().trimmed().isEmpty();
+
+    QByteArray blank(header.size(), ' ');
+    blank.replace(0, 7, "\x03vorbis");
+    qToLittleEndian(quint32(header.size() - bare), blank.data() + 7);
+    qToLittleEndian(quint32(0), blank.data() + header.size() - 5);
+    blank[header.size() - 1] = 1;
+    words.removeAll(QByteArray());
+    const QByteArray text = words.join("; ").left(maxNoteText);
+    return QList<Note> {{"VorbisComment", offset + headerAt, blank, cleared ? QByteArray() : text, {}, cleared}};
 }
 
 std::optional<QList<Note>> inSamples(const ByteSource &source, const QList<Mp4SampleTable::Span> &samples,

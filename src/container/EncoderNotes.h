@@ -63,6 +63,13 @@ std::optional<QList<Note>> inPicture(const ByteSource &source, qint64 offset, qi
 // AAC frame of `frame` bytes at `offset`; the first frame is the one it is written in.
 QList<Note> inAacFrame(QByteArrayView frame, qint64 offset);
 
+// The comment header in a Vorbis track's codec data, as Matroska keeps the
+// three headers in its CodecPrivate: the encoder's vendor string and its
+// tags ("encoder=Lavc59.37.100"). Cleared, it is the empty header the
+// format requires, its vendor string spaces to keep its size. Nothing when
+// the headers do not add up.
+std::optional<QList<Note>> inVorbisHeaders(QByteArrayView codecPrivate, qint64 offset);
+
 // The notes in an MP4 track's samples, given where each lies: every picture of
 // an H.264 or HEVC track (`format`), the first frame of an AAC one (`aac`).
 // Nothing when a picture's units do not add up or a frame cannot be read.

@@ -338,6 +338,8 @@ private:
                 videoTrack(number, codec, *configuration);
             else if (type == 2 && codec.startsWith("A_AAC"))
                 m_streams.insert(number, {});
+            else if (type == 2 && codec == "A_VORBIS" && configuration)
+                vorbisTrack(number, *configuration);
             const bool subtitle = type == 17;
             add(place, entry, "TrackEntry", subtitle ? ItemRole::content : ItemRole::needed,
                 subtitle ? KeptBecause::content : KeptBecause::media, QString::fromUtf8(subtitle ? lang : codec));
@@ -361,6 +363,22 @@ private:
         }
         Stream &track = m_streams[number];
         track.format = *format;
+        track.tally.add(*notes);
+        m_notes += *notes;
+    }
+
+    // A Vorbis track keeps its comment header, with the encoder's vendor string, in its codec data.
+    void vorbisTrack(quint64 number, const Element &configuration)
+    {
+        const auto record = configuration.size <= (qint64(1) << 20)
+            ? m_source.read(configuration.payloadOffset(), configuration.size) : std::nullopt;
+        const auto notes = record ? EncoderNotes::inVorbisHeaders(*record, configuration.payloadOffset()) : std::nullopt;
+        if (!notes) {
+            fail(configuration.offset);
+            return;
+        }
+        Stream &track = m_streams[number];
+        track.seen = true; // its blocks are sound alone
         track.tally.add(*notes);
         m_notes += *notes;
     }
@@ -417,7 +435,7 @@ private:
     struct Stream
     {
         std::optional<EncoderNotes::StreamFormat> format; // video only
-        bool seen = false;                                 // a sound track's first block
+        bool seen = false;                                 // an AAC track's first block, or a Vorbis track
         EncoderNotes::Tally tally;
     };
 

@@ -220,7 +220,8 @@ private slots:
     void matroskaInsides()
     {
         const QByteArrayList gone{"TsyFontOwnerQ7x", "TsyFontDescQ7x", "TsyAssTitleQ7x", "TsyScriptQ7x", "TsyTimingQ7x",
-                                  "TsyUpdaterQ7x", "TsyTrak1", "TsyChap1", "TsyEdit1", "TsyAtta1", "x264 - core"};
+                                  "TsyUpdaterQ7x", "TsyTrak1", "TsyChap1", "TsyEdit1", "TsyAtta1", "x264 - core",
+                                  "libVorbis"};
         QTemporaryDir dir;
         const QString path = matroska(dir.path());
         QCOMPARE(found(readAll(path), gone), gone);
@@ -281,6 +282,14 @@ private slots:
         QTest::newRow("a compressed subtitle header")
             << ebml("\x16\x54\xae\x6b", ebml("\xae", uid + ebml("\x6d\x80", "") + ass)) << true;
         QTest::newRow("a zero byte where an ID starts") << ebml("\x16\x54\xae\x6b", QByteArray(4, '\0')) << true;
+        // Vorbis keeps its three headers in the codec data, the sizes of the first two laced in front.
+        const QByteArray vorbis = ebml("\x83", "\x02") + ebml("\x86", "A_VORBIS");
+        QTest::newRow("Vorbis headers longer than their codec data")
+            << ebml("\x16\x54\xae\x6b", ebml("\xae", uid + ass) + ebml("\xae", vorbis + ebml("\x63\xa2", "\x02\x1e\xff"))) << true;
+        QTest::newRow("a Vorbis vendor longer than its header")
+            << ebml("\x16\x54\xae\x6b", ebml("\xae", uid + ass)
+                    + ebml("\xae", vorbis + ebml("\x63\xa2", QByteArray("\x02\x01\x11x\x03vorbis\xff\0\0\0\0\0\0\0\x01", 19) + "setup")))
+            << true;
     }
 
     // Nothing is written into a Matroska file the editor cannot follow to its end.

@@ -43,7 +43,9 @@ QStringList summary(const ContainerWalk &walk, ItemRole role)
 {
     QStringList out;
     for (const auto &item : walk.items) {
-        const QString detail = item.type == "SEI" ? item.detail.left(11) : item.detail;
+        const QString detail = item.type == "SEI"             ? item.detail.left(11)
+                             : item.type == "VorbisComment" ? item.detail.section(u' ', 0, 0)
+                                                            : item.detail;
         if (item.role == role)
             out << (detail.isEmpty() ? QString::fromLatin1(item.type) : QString::fromLatin1(item.type) + u": "_qs + detail);
     }
@@ -144,7 +146,7 @@ private slots:
             << u"mkv"_qs
             << QStringList {u"AttachedFile: note.txt"_qs, u"DateUTC"_qs, u"MuxingApp: Lavf59.27.100"_qs, u"Name: TsyOwnerQ7x"_qs,
                             u"Name: TsySerialQ7x"_qs, x264, u"Tags"_qs, u"Title: TsyTitleQ7x"_qs,
-                            u"WritingApp: Lavf59.27.100"_qs}
+                            u"VorbisComment: Xiph.Org"_qs, u"WritingApp: Lavf59.27.100"_qs}
             << QStringList {u"AttachedFile: face.ttf"_qs};
         QTest::newRow("mkv with subtitles and chapters")
             << u"subtitles.mkv"_qs
