@@ -103,23 +103,8 @@ private:
     // A variable-length number: the ID keeps its length marker, a size drops it.
     std::optional<std::pair<quint64, int>> vint(qint64 at, bool keepMarker, bool &allOnes)
     {
-        const auto first = m_source.read(at, 1);
-        if (!first || quint8(first->at(0)) == 0)
-            return std::nullopt;
-        const quint8 lead = quint8(first->at(0));
-        const int length = 1 + __builtin_clz(quint32(lead)) - 24;
-        if (length > (keepMarker ? 4 : 8))
-            return std::nullopt;
-        const auto bytes = m_source.read(at, length);
-        if (!bytes)
-            return std::nullopt;
-        quint64 value = keepMarker ? lead : lead & (0xffu >> length);
-        allOnes = (lead & (0xffu >> length)) == (0xffu >> length);
-        for (int i = 1; i < length; ++i) {
-            value = (value << 8) | quint8(bytes->at(i));
-            allOnes = allOnes && quint8(bytes->at(i)) == 0xff;
-        }
-        return std::pair {value, length};
+        const auto bytes = m_source.read(at, std::clamp<qint64>(m_source.size() - at, 0, 8));
+        return bytes ? vintIn(*bytes, 0, keepMarker, &allOnes) : std::nullopt;
     }
 
     std::optional<Element> header(qint64 at, qint64 end)
